@@ -1,0 +1,129 @@
+// The platform seam: every service that differs between Linux and Windows, and every
+// file access that tests need to fail on purpose. One implementation per platform
+// (platform_posix.cpp, platform_win.cpp) is chosen by CMake; tests substitute fakes.
+// Paths and texts here are narrow strings in the platform's own encoding: UTF-8 file
+// names on Linux, the system code page on Windows.
+#ifndef KLV_PLATFORM_PLATFORM_H_
+#define KLV_PLATFORM_PLATFORM_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "KLVUtils.h"  // KLVMessageHandler
+
+namespace klv {
+
+// Four-character chunk identifier, first character in the lowest byte as RIFF stores it.
+struct FourCC {
+  char bytes[4];
+};
+
+// A file opened for reading; other programs may read it meanwhile but not write it.
+class InputFile {
+ public:
+  virtual ~InputFile() = default;
+  // The file's length in bytes, or nothing when it cannot be measured.
+  virtual std::optional<uint64_t> Length() = 0;
+  // Reads up to `size` bytes into `dst`; returns how many arrived (0 at the end or on an
+  // error). A short count is not retried by callers.
+  virtual size_t Read(uint8_t* dst, size_t size) = 0;
+};
+
+// The RIFF writer of one package, with the semantics of the platform's multimedia file
+// functions: CreateRiff/CreateChunk write the id and 32-bit size (and the form type);
+// Ascend patches the size of the innermost open chunk to the bytes written into it and
+// adds one zero pad byte, not counted, after odd-sized data.
+// The bytes go to a temporary file beside the target; Commit makes them the target in
+// one rename. Destroying the writer without a successful Commit removes the temporary
+// file, so the target path always holds its earlier content or the complete new one.
+class RiffFile {
+ public:
+  virtual ~RiffFile() = default;
+  virtual bool CreateRiff(FourCC form) = 0;
+  virtual bool CreateChunk(FourCC id, uint32_t size) = 0;
+  virtual bool Write(const uint8_t* data, size_t size) = 0;
+  virtual bool Ascend() = 0;
+  // Flushes to stable storage, closes and renames over the target. False when any step
+  // failed; the temporary file is then gone and the target untouched.
+  virtual bool Commit() = 0;
+};
+
+// A shared library loaded at run time. Closed when destroyed.
+class SharedLibrary {
+ public:
+  virtual ~SharedLibrary() = default;
+  // The address of the export `name`, or null when there is none.
+  virtual void* FindEntry(const char* name) = 0;
+};
+
+class Env {
+ public:
+  virtual ~Env() = default;
+
+  // The process's environment for this platform. Never destroyed.
+  static Env& Default();
+
+  // Profile (INI) files, with the rules of the platform's profile functions: a missing
+  // file, section or key gives `default_value`; a text comes back cut to
+  // `buffer_size` - 1 bytes (before a double-byte character that would not fit).
+  virtual std::string GetProfileString(const std::string& path, const std::string& section,
+                                       const std::string& key,
+                                       const std::string& default_value,
+                                       size_t buffer_size) = 0;
+  virtual int32_t GetProfileInt(const std::string& path, const std::string& section,
+                                const std::string& key, int32_t default_value) = 0;
+  // Adds or replaces key=value in `section`, creating the file and the section when
+  // absent. False when the file could not be written.
+  virtual bool WriteProfileString(const std::string& path, const std::string& section,
+                                  const std::string& key, const std::string& value) = 0;
+
+  // Null when the file cannot be opened for reading.
+  virtual std::unique_ptr<InputFile> OpenForSharedRead(const std::string& path) = 0;
+  // Null when the temporary file beside `target` cannot be created.
+  virtual std::unique_ptr<RiffFile> CreateRiffFile(const std::string& target) = 0;
+  // Creates or replaces `path` with `bytes`. False on any failure.
+  virtual bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) = 0;
+  // Deletes one file. False when it could not be deleted (including: it did not exist).
+  virtual bool RemoveFile(const std::string& path) = 0;
+  // The names (without folder) of the regular files in `folder`; empty when it cannot
+  // be read.
+  virtual std::vector<std::string> ListFiles(const std::string& folder) = 0;
+
+  // Shows one message of the package library: to the handler set by SetMessageHandler
+  // when there is one, otherwise one line on standard error (Linux) or an information
+  // message box without owner or caption (Windows).
+  virtual void ShowMessage(const std::string& text) = 0;
+
+  // Loads a shared library by its bare name ("KLVUtils"): first from the program's own
+  // folder, then from the system's search path. Null when it is not found.
+  virtual std::unique_ptr<SharedLibrary> LoadSharedLibrary(const std::string& bare_name) = 0;
+};
+
+// The separator that joins a folder and a name on this platform.
+inline constexpr char kPathSeparator =
+#if defined(_WIN32)
+    '\\';
+#else
+    '/';
+#endif
+
+// Text conversions between code page 932 and the platform's encodings. Nothing when the
+// input holds a byte sequence that the source encoding does not define, or a character
+// that the target cannot hold.
+std::optional<std::string> Cp932ToUtf8(const std::string& cp932);
+std::optional<std::string> Utf8ToCp932(const std::string& utf8);
+
+// Installs the process-wide message handler that Env::Default().ShowMessage hands every
+// message to; null restores the platform's default.
+void SetMessageHandler(KLVMessageHandler handler, void* context);
+
+// The folder that holds the running program, without a trailing separator.
+std::string ProgramFolder();
+
+}  // namespace klv
+
+#endif  // KLV_PLATFORM_PLATFORM_H_

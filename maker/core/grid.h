@@ -1,0 +1,38 @@
+// The tile grid of a picture: how many 64 x 64 tiles on a 32-pixel pitch it gets, the
+// status-line text that reports it, and the puzzle name proposed from the file name.
+#ifndef KLV_MAKER_GRID_H_
+#define KLV_MAKER_GRID_H_
+
+#include <cstdint>
+#include <string>
+
+namespace klv {
+
+inline constexpr int kTileSize = 64;
+inline constexpr int kTilePitch = 32;
+inline constexpr int kMaxGridSide = 9;
+
+struct Grid {
+  int16_t xMax = 0;  // tile columns
+  int16_t yMax = 0;  // tile rows
+  friend bool operator==(const Grid&, const Grid&) = default;
+};
+
+// side / 32 - 1 rounded to the nearest integer, a tie going to the even neighbour,
+// for width and height.
+Grid GridForPicture(int width, int height);
+
+// True when neither count exceeds 9 (there is no lower bound).
+bool GridFits(Grid grid);
+
+// The status line after a picture click, in code page 932: "画像が大きすぎです" when the
+// grid does not fit, otherwise "ピース数： x = X , y = Y".
+std::string GridStatusText(Grid grid);
+
+// The puzzle name proposed for the picture file `file_name` (code page 932, no folder):
+// the characters before its first "." (all of it when it has none), at most 15 of them.
+std::string ProposePuzzleName(const std::string& file_name);
+
+}  // namespace klv
+
+#endif  // KLV_MAKER_GRID_H_
