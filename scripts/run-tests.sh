@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Builds and runs every test: the Windows cross-build first (its programs are compared
+# with the Linux ones under Wine), then the developer build's whole suite, the same suite
+# under the address and undefined-behaviour sanitizers, and each fuzz target for a
+# bounded time. Ends with one line that counts every test run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+FUZZ_SECONDS="${FUZZ_SECONDS:-60}"
+passed=0
+failed=0
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+
+# Runs ctest with the given arguments and adds its counts to the totals.
+run_ctest() {
+  local rc=0
+  ctest "$@" 2>&1 | tee "$log" || rc=$?
+  local line
+  line=$(grep -E '[0-9]+% tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1 || true)
+  if [ -n "$line" ]; then
+    local f t
+    f=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\1/' <<<"$line")
+    t=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\2/' <<<"$line")
+    passed=$((passed + t - f))
+    failed=$((failed + f))
+  elif [ "$rc" -ne 0 ]; then
+    failed=$((failed + 1))
+  fi
+  return 0
+}
+
+echo "== Windows cross-build (mingw-w64)"
+cmake --preset mingw >/dev/null
+cmake --build --preset mingw
+
+echo "== Developer build and tests, with the Wine comparisons"
+cmake --preset dev -DKLV_WINE_BUILD_DIR="$PWD/build/mingw" >/dev/null
+cmake --build --preset dev
+run_ctest --preset dev
+
+echo "== Sanitizer build and tests"
+cmake --preset asan >/dev/null
+cmake --build --preset asan
+run_ctest --preset asan
+
+echo "== Fuzzing, ${FUZZ_SECONDS} s a target"
+if ./scripts/fuzz.sh "$FUZZ_SECONDS"; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1))
+fi
+
+echo "all suites: ${passed} passed, ${failed} failed"
+[ "$failed" -eq 0 ]
