@@ -1,1 +1,687 @@
-// (to be written)
+// The platform seam on Linux: profile files over profile.h, files through POSIX calls,
+// packages written to a temporary file and renamed over the target only when complete,
+// code page 932 conversions with the C library's iconv, and run-time loading with dlopen.
+#include "lib/src/platform/platform.h"
+
+#include <dirent.h>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <iconv.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <new>
+#include <string_view>
+#include <utility>
+
+#include "lib/src/profile.h"
+
+namespace klv {
+namespace {
+
+// ---------------------------------------------------------------------------------------
+// Small POSIX helpers
+
+class UniqueFd {
+ public:
+  explicit UniqueFd(int fd = -1) : fd_(fd) {}
+  UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  UniqueFd& operator=(UniqueFd&& other) noexcept {
+    if (this != &other) {
+      Reset();
+      fd_ = std::exchange(other.fd_, -1);
+    }
+    return *this;
+  }
+  ~UniqueFd() { Reset(); }
+  int get() const { return fd_; }
+  // Closes the descriptor; false when close reported an error (a lost write).
+  bool Reset() {
+    if (fd_ < 0) return true;
+    const int rc = ::close(fd_);
+    fd_ = -1;
+    return rc == 0;
+  }
+
+ private:
+  int fd_;
+};
+
+bool WriteAll(int fd, const uint8_t* data, size_t size) {
+  while (size > 0) {
+    const ssize_t n = ::write(fd, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+size_t ReadFull(int fd, uint8_t* dst, size_t size) {
+  size_t total = 0;
+  while (total < size) {
+    const ssize_t n = ::read(fd, dst + total, size - total);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    total += static_cast<size_t>(n);
+  }
+  return total;
+}
+
+// Opens `path` for reading. Only regular files are opened: a folder or a pipe of that name
+// fails at once instead of failing later or blocking.
+UniqueFd OpenRegularForRead(const std::string& path) {
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (fd.get() < 0) return fd;
+  struct stat st;
+  if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    fd.Reset();
+    errno = EISDIR;
+    return fd;
+  }
+  const int flags = ::fcntl(fd.get(), F_GETFL);
+  if (flags >= 0) ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK);
+  return fd;
+}
+
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+// A file replaced by rename replaces a symbolic link, not the file it points to; so a
+// link is followed to its target first.
+std::string ResolveLink(const std::string& path) {
+  struct stat st;
+  if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+  char* resolved = ::realpath(path.c_str(), nullptr);
+  if (resolved == nullptr) return path;
+  std::string out(resolved);
+  std::free(resolved);
+  return out;
+}
+
+// Creates a new temporary file beside `target`, "<target>.<pid>.tmp" or, when that name
+// is taken, "<target>.<pid>.<n>.tmp". Never opens an existing file.
+UniqueFd CreateTemporaryBeside(const std::string& target, std::string* temp_path) {
+  const std::string stem = target + "." + std::to_string(::getpid());
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string candidate = stem;
+    if (attempt > 0) candidate += "." + std::to_string(attempt);
+    candidate += ".tmp";
+    UniqueFd fd(::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (fd.get() >= 0) {
+      *temp_path = candidate;
+      return fd;
+    }
+    if (errno != EEXIST) break;
+  }
+  return UniqueFd();
+}
+
+void SyncFolder(const std::string& folder) {
+  UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  // Some file systems refuse to sync a folder; the rename has happened all the same.
+  if (dir.get() >= 0) ::fsync(dir.get());
+}
+
+// Writes `bytes` into the open temporary file, optionally syncs it, closes it and renames
+// it over `target`. On any failure the temporary file is removed and `target` untouched.
+bool FinishReplace(UniqueFd& fd, const std::string& temp_path, const std::string& target,
+                   const uint8_t* data, size_t size, bool durable) {
+  bool ok = WriteAll(fd.get(), data, size);
+  if (ok && durable) ok = ::fsync(fd.get()) == 0;
+  ok = fd.Reset() && ok;
+  if (ok) ok = ::rename(temp_path.c_str(), target.c_str()) == 0;
+  if (!ok) {
+    ::unlink(temp_path.c_str());
+    return false;
+  }
+  if (durable) SyncFolder(FolderOf(target));
+  return true;
+}
+
+bool ReplaceFile(const std::string& path, const uint8_t* data, size_t size, bool durable) {
+  const std::string target = ResolveLink(path);
+  std::string temp_path;
+  UniqueFd fd = CreateTemporaryBeside(target, &temp_path);
+  if (fd.get() < 0) return false;
+  return FinishReplace(fd, temp_path, target, data, size, durable);
+}
+
+// ---------------------------------------------------------------------------------------
+// Text conversions
+
+class Iconv {
+ public:
+  Iconv(const char* to, const char* from) : cd_(::iconv_open(to, from)) {}
+  Iconv(const Iconv&) = delete;
+  Iconv& operator=(const Iconv&) = delete;
+  ~Iconv() {
+    if (ok()) ::iconv_close(cd_);
+  }
+  bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+
+  // The whole of `in` converted, or nothing when any part of it is invalid in the source
+  // encoding (EILSEQ), cut short (EINVAL) or without an equivalent in the target (EILSEQ).
+  std::optional<std::string> Convert(std::string_view in) {
+    if (!ok()) return std::nullopt;
+    ::iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+    std::string out;
+    char buffer[1024];
+    char* src = const_cast<char*>(in.data());
+    size_t src_left = in.size();
+    bool flushed = false;
+    while (!flushed) {
+      char* dst = buffer;
+      size_t dst_left = sizeof buffer;
+      // After the input, one call without input ends any pending shift state.
+      flushed = src_left == 0;
+      const size_t rc = flushed ? ::iconv(cd_, nullptr, nullptr, &dst, &dst_left)
+                                : ::iconv(cd_, &src, &src_left, &dst, &dst_left);
+      out.append(buffer, static_cast<size_t>(dst - buffer));
+      if (rc == static_cast<size_t>(-1)) {
+        if (errno != E2BIG) return std::nullopt;
+        flushed = false;  // the buffer was full: go on
+      }
+    }
+    return out;
+  }
+
+ private:
+  iconv_t cd_;
+};
+
+// ---------------------------------------------------------------------------------------
+// Profile files. A profile file is code page 932 text; a file that starts with a UTF-8 or
+// UTF-16 byte-order mark is read in that encoding, as the platform's profile reader does.
+
+enum class ProfileEncoding { kCp932, kUtf8, kUtf16Le, kUtf16Be };
+
+// Files larger than this are not profile files: they read as empty and are never edited.
+constexpr size_t kMaxProfileFileSize = 64u << 20;
+
+// A profile file as read: a missing file reads as an empty code page 932 one.
+struct ProfileFile {
+  ProfileEncoding encoding = ProfileEncoding::kCp932;
+  std::string body;  // the bytes after any byte-order mark
+};
+
+// Nothing when the file exists but cannot be read whole.
+std::optional<ProfileFile> ReadProfileFile(const std::string& path) {
+  ProfileFile file;
+  UniqueFd fd = OpenRegularForRead(path);
+  if (fd.get() < 0) {
+    if (errno == ENOENT) return file;
+    return std::nullopt;
+  }
+  struct stat st;
+  if (::fstat(fd.get(), &st) != 0 || static_cast<uint64_t>(st.st_size) > kMaxProfileFileSize) {
+    return std::nullopt;
+  }
+  std::string bytes(static_cast<size_t>(st.st_size), '\0');
+  const size_t got = ReadFull(fd.get(), reinterpret_cast<uint8_t*>(bytes.data()), bytes.size());
+  if (got != bytes.size()) return std::nullopt;
+  std::string_view view(bytes);
+  if (view.substr(0, 3) == "\xEF\xBB\xBF") {
+    file.encoding = ProfileEncoding::kUtf8;
+    view.remove_prefix(3);
+  } else if (view.substr(0, 2) == "\xFF\xFE") {
+    file.encoding = ProfileEncoding::kUtf16Le;
+    view.remove_prefix(2);
+  } else if (view.substr(0, 2) == "\xFE\xFF") {
+    file.encoding = ProfileEncoding::kUtf16Be;
+    view.remove_prefix(2);
+  }
+  file.body.assign(view);
+  return file;
+}
+
+const char* IconvName(ProfileEncoding encoding) {
+  switch (encoding) {
+    case ProfileEncoding::kUtf8: return "UTF-8";
+    case ProfileEncoding::kUtf16Le: return "UTF-16LE";
+    case ProfileEncoding::kUtf16Be: return "UTF-16BE";
+    case ProfileEncoding::kCp932: break;
+  }
+  return "CP932";
+}
+
+std::string_view ByteOrderMark(ProfileEncoding encoding) {
+  switch (encoding) {
+    case ProfileEncoding::kUtf8: return "\xEF\xBB\xBF";
+    case ProfileEncoding::kUtf16Le: return "\xFF\xFE";
+    case ProfileEncoding::kUtf16Be: return "\xFE\xFF";
+    case ProfileEncoding::kCp932: break;
+  }
+  return "";
+}
+
+// Decodes one character of UTF-8 or UTF-16 at the front of `in` and removes it; an invalid
+// sequence gives U+FFFD for its first unit.
+char32_t TakeCodePoint(std::string_view& in, ProfileEncoding encoding) {
+  const auto byte = [&](size_t i) { return static_cast<uint8_t>(in[i]); };
+  if (encoding == ProfileEncoding::kUtf8) {
+    const uint8_t b0 = byte(0);
+    size_t length = 1;
+    char32_t cp = b0;
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+      length = 2;
+      cp = b0 & 0x1F;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+      length = 3;
+      cp = b0 & 0x0F;
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+      length = 4;
+      cp = b0 & 0x07;
+    } else if (b0 >= 0x80) {
+      in.remove_prefix(1);
+      return U'\uFFFD';
+    }
+    if (in.size() < length) {
+      in.remove_prefix(1);
+      return U'\uFFFD';
+    }
+    for (size_t i = 1; i < length; ++i) {
+      if ((byte(i) & 0xC0) != 0x80) {
+        in.remove_prefix(1);
+        return U'\uFFFD';
+      }
+      cp = (cp << 6) | (byte(i) & 0x3F);
+    }
+    const bool overlong = (length == 3 && cp < 0x800) || (length == 4 && cp < 0x10000);
+    if (overlong || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+      in.remove_prefix(1);
+      return U'\uFFFD';
+    }
+    in.remove_prefix(length);
+    return cp;
+  }
+  const bool le = encoding == ProfileEncoding::kUtf16Le;
+  const auto unit = [&](size_t i) -> char32_t {
+    return le ? (byte(i) | (byte(i + 1) << 8)) : ((byte(i) << 8) | byte(i + 1));
+  };
+  if (in.size() < 2) {
+    in.remove_prefix(in.size());
+    return U'\uFFFD';
+  }
+  const char32_t u0 = unit(0);
+  if (u0 >= 0xD800 && u0 <= 0xDBFF && in.size() >= 4) {
+    const char32_t u1 = unit(2);
+    if (u1 >= 0xDC00 && u1 <= 0xDFFF) {
+      in.remove_prefix(4);
+      return 0x10000 + ((u0 - 0xD800) << 10) + (u1 - 0xDC00);
+    }
+  }
+  in.remove_prefix(2);
+  return (u0 >= 0xD800 && u0 <= 0xDFFF) ? U'\uFFFD' : u0;
+}
+
+std::string EncodeUtf8(char32_t cp) {
+  std::string out;
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+  return out;
+}
+
+// The profile text as code page 932 for reading: a character without an equivalent (or
+// an invalid sequence) becomes "?", as the platform's reader gives it.
+std::string ProfileTextForReading(const ProfileFile& file) {
+  if (file.encoding == ProfileEncoding::kCp932) return file.body;
+  Iconv to_cp932("CP932", "UTF-8");
+  std::string out;
+  std::string_view in(file.body);
+  while (!in.empty()) {
+    const char32_t cp = TakeCodePoint(in, file.encoding);
+    if (cp < 0x80) {
+      out += static_cast<char>(cp);
+      continue;
+    }
+    const std::optional<std::string> converted = to_cp932.Convert(EncodeUtf8(cp));
+    out += converted ? *converted : std::string("?");
+  }
+  return out;
+}
+
+// The profile text as code page 932 for editing: only when it converts back to exactly
+// the bytes of the file, so that an edit loses nothing in the other lines.
+std::optional<std::string> ProfileTextForEditing(const ProfileFile& file) {
+  if (file.encoding == ProfileEncoding::kCp932) return file.body;
+  std::optional<std::string> text = Iconv("CP932", IconvName(file.encoding)).Convert(file.body);
+  if (!text) return std::nullopt;
+  std::optional<std::string> back = Iconv(IconvName(file.encoding), "CP932").Convert(*text);
+  if (!back || *back != file.body) return std::nullopt;
+  return text;
+}
+
+std::string ReadProfileText(const std::string& path) {
+  const std::optional<ProfileFile> file = ReadProfileFile(path);
+  // A file that cannot be read gives every key its default, as a missing one does.
+  return file ? ProfileTextForReading(*file) : std::string();
+}
+
+// ---------------------------------------------------------------------------------------
+// Files
+
+class PosixInputFile : public InputFile {
+ public:
+  explicit PosixInputFile(UniqueFd fd) : fd_(std::move(fd)) {}
+
+  std::optional<uint64_t> Length() override {
+    struct stat st;
+    if (::fstat(fd_.get(), &st) != 0 || st.st_size < 0) return std::nullopt;
+    return static_cast<uint64_t>(st.st_size);
+  }
+
+  size_t Read(uint8_t* dst, size_t size) override { return ReadFull(fd_.get(), dst, size); }
+
+ private:
+  UniqueFd fd_;
+};
+
+class PosixRiffFile : public RiffFile {
+ public:
+  PosixRiffFile(std::string target, std::string temp_path, UniqueFd fd)
+      : target_(std::move(target)), temp_path_(std::move(temp_path)), fd_(std::move(fd)) {}
+
+  ~PosixRiffFile() override { Abandon(); }
+
+  bool CreateRiff(FourCC form) override {
+    // The form's size stays 0 until Ascend sets it.
+    if (!BeginChunk(FourCC{{'R', 'I', 'F', 'F'}}, 0)) return false;
+    return Append(reinterpret_cast<const uint8_t*>(form.bytes), 4);
+  }
+
+  bool CreateChunk(FourCC id, uint32_t size) override { return BeginChunk(id, size); }
+
+  bool Write(const uint8_t* data, size_t size) override {
+    if (size > 0 && data == nullptr) return Fail();
+    return Append(data, size);
+  }
+
+  bool Ascend() override {
+    if (!Usable() || open_chunks_.empty()) return Fail();
+    const size_t size_field = open_chunks_.back();
+    open_chunks_.pop_back();
+    const size_t data_size = bytes_.size() - (size_field + 4);
+    if (data_size > UINT32_MAX) return Fail();
+    uint8_t* p = bytes_.data() + size_field;
+    const auto size = static_cast<uint32_t>(data_size);
+    p[0] = static_cast<uint8_t>(size);
+    p[1] = static_cast<uint8_t>(size >> 8);
+    p[2] = static_cast<uint8_t>(size >> 16);
+    p[3] = static_cast<uint8_t>(size >> 24);
+    if (size % 2 != 0) {
+      static constexpr uint8_t kPad = 0;
+      return Append(&kPad, 1);
+    }
+    return true;
+  }
+
+  bool Commit() override {
+    // A chunk still open would leave a size field unpatched: such a file is not complete.
+    if (!Usable() || !open_chunks_.empty()) {
+      Abandon();
+      return false;
+    }
+    // FinishReplace closes the file and, on failure, removes it.
+    return FinishReplace(fd_, temp_path_, target_, bytes_.data(), bytes_.size(),
+                         /*durable=*/true);
+  }
+
+ private:
+  bool Usable() const { return fd_.get() >= 0 && !failed_; }
+
+  // Removes the temporary file unless it was committed (or already removed).
+  void Abandon() {
+    failed_ = true;
+    if (fd_.get() < 0) return;
+    fd_.Reset();
+    ::unlink(temp_path_.c_str());
+  }
+
+  // After any failure the writer refuses everything, so Commit cannot make a file with a
+  // gap in it.
+  bool Fail() {
+    failed_ = true;
+    return false;
+  }
+
+  bool Append(const uint8_t* data, size_t size) {
+    if (!Usable()) return false;
+    // A RIFF file cannot describe more than 4 GiB.
+    if (size > UINT32_MAX - bytes_.size()) return Fail();
+    try {
+      bytes_.insert(bytes_.end(), data, data + size);
+    } catch (const std::bad_alloc&) {
+      return Fail();
+    }
+    return true;
+  }
+
+  bool BeginChunk(FourCC id, uint32_t size) {
+    uint8_t header[8];
+    std::memcpy(header, id.bytes, 4);
+    header[4] = static_cast<uint8_t>(size);
+    header[5] = static_cast<uint8_t>(size >> 8);
+    header[6] = static_cast<uint8_t>(size >> 16);
+    header[7] = static_cast<uint8_t>(size >> 24);
+    if (!Append(header, sizeof header)) return false;
+    try {
+      open_chunks_.push_back(bytes_.size() - 4);
+    } catch (const std::bad_alloc&) {
+      return Fail();
+    }
+    return true;
+  }
+
+  std::string target_;
+  std::string temp_path_;
+  UniqueFd fd_;  // open until Commit or Abandon
+  bool failed_ = false;
+  std::vector<uint8_t> bytes_;
+  std::vector<size_t> open_chunks_;  // offsets of the size fields of the open chunks
+};
+
+class PosixSharedLibrary : public SharedLibrary {
+ public:
+  explicit PosixSharedLibrary(void* handle) : handle_(handle) {}
+  ~PosixSharedLibrary() override { ::dlclose(handle_); }
+  void* FindEntry(const char* name) override { return ::dlsym(handle_, name); }
+
+ private:
+  void* handle_;
+};
+
+// ---------------------------------------------------------------------------------------
+// Messages
+
+struct MessageRoute {
+  std::mutex mutex;
+  KLVMessageHandler handler = nullptr;
+  void* context = nullptr;
+};
+
+MessageRoute& Route() {
+  static MessageRoute* route = new MessageRoute;
+  return *route;
+}
+
+// ---------------------------------------------------------------------------------------
+
+class PosixEnv : public Env {
+ public:
+  std::string GetProfileString(const std::string& path, const std::string& section,
+                               const std::string& key, const std::string& default_value,
+                               size_t buffer_size) override {
+    return GetProfileStringFromText(ReadProfileText(path), section, key, default_value,
+                                    buffer_size);
+  }
+
+  int32_t GetProfileInt(const std::string& path, const std::string& section,
+                        const std::string& key, int32_t default_value) override {
+    return GetProfileIntFromText(ReadProfileText(path), section, key, default_value);
+  }
+
+  bool WriteProfileString(const std::string& path, const std::string& section,
+                          const std::string& key, const std::string& value) override {
+    // A file that cannot be read, or not converted without loss, is left as it is.
+    const std::optional<ProfileFile> file = ReadProfileFile(path);
+    if (!file) return false;
+    const std::optional<std::string> text = ProfileTextForEditing(*file);
+    if (!text) return false;
+    std::string edited = SetProfileValueInText(*text, section, key, value);
+    std::string bytes(ByteOrderMark(file->encoding));
+    if (file->encoding == ProfileEncoding::kCp932) {
+      bytes += edited;
+    } else {
+      const std::optional<std::string> encoded =
+          Iconv(IconvName(file->encoding), "CP932").Convert(edited);
+      if (!encoded) return false;
+      bytes += *encoded;
+    }
+    return ReplaceFile(path, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(),
+                       /*durable=*/true);
+  }
+
+  std::unique_ptr<InputFile> OpenForSharedRead(const std::string& path) override {
+    UniqueFd fd = OpenRegularForRead(path);
+    if (fd.get() < 0) return nullptr;
+    // Writers that lock the file exclusively keep it from being read, as a file opened
+    // for writing without read sharing does elsewhere. The lock is advisory.
+    if (::flock(fd.get(), LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK) return nullptr;
+    return std::make_unique<PosixInputFile>(std::move(fd));
+  }
+
+  std::unique_ptr<RiffFile> CreateRiffFile(const std::string& target) override {
+    const std::string resolved = ResolveLink(target);
+    std::string temp_path;
+    UniqueFd fd = CreateTemporaryBeside(resolved, &temp_path);
+    if (fd.get() < 0) return nullptr;
+    return std::make_unique<PosixRiffFile>(resolved, temp_path, std::move(fd));
+  }
+
+  bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) override {
+    // Work files are removed again after the make: no sync, but never half a file.
+    return ReplaceFile(path, bytes.data(), bytes.size(), /*durable=*/false);
+  }
+
+  bool RemoveFile(const std::string& path) override { return ::unlink(path.c_str()) == 0; }
+
+  std::vector<std::string> ListFiles(const std::string& folder) override {
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) return names;
+    while (const dirent* entry = ::readdir(dir)) {
+      const std::string_view name(entry->d_name);
+      if (name == "." || name == "..") continue;
+      struct stat st;
+      if (::fstatat(::dirfd(dir), entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode)) {
+        names.emplace_back(name);
+      }
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  void ShowMessage(const std::string& text) override {
+    MessageRoute& route = Route();
+    KLVMessageHandler handler;
+    void* context;
+    {
+      std::lock_guard<std::mutex> lock(route.mutex);
+      handler = route.handler;
+      context = route.context;
+    }
+    // The handler runs outside the lock, so that it may install another handler.
+    if (handler != nullptr) {
+      handler(text.c_str(), context);
+      return;
+    }
+    std::string line = text;
+    std::replace(line.begin(), line.end(), '\n', ' ');
+    std::replace(line.begin(), line.end(), '\r', ' ');
+    line += '\n';
+    std::fputs(line.c_str(), stderr);
+    std::fflush(stderr);
+  }
+
+  std::unique_ptr<SharedLibrary> LoadSharedLibrary(const std::string& bare_name) override {
+    const std::string file = "lib" + bare_name + ".so";
+    const std::string folder = ProgramFolder();
+    void* handle = nullptr;
+    if (!folder.empty()) {
+      const std::string own = folder == "/" ? "/" + file : folder + "/" + file;
+      handle = ::dlopen(own.c_str(), RTLD_NOW | RTLD_LOCAL);
+    }
+    // A name without a slash makes dlopen search the system's library path.
+    if (handle == nullptr) handle = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) return nullptr;
+    return std::make_unique<PosixSharedLibrary>(handle);
+  }
+};
+
+}  // namespace
+
+Env& Env::Default() {
+  static PosixEnv* env = new PosixEnv;
+  return *env;
+}
+
+std::optional<std::string> Cp932ToUtf8(const std::string& cp932) {
+  return Iconv("UTF-8", "CP932").Convert(cp932);
+}
+
+std::optional<std::string> Utf8ToCp932(const std::string& utf8) {
+  return Iconv("CP932", "UTF-8").Convert(utf8);
+}
+
+void SetMessageHandler(KLVMessageHandler handler, void* context) {
+  MessageRoute& route = Route();
+  std::lock_guard<std::mutex> lock(route.mutex);
+  route.handler = handler;
+  route.context = handler != nullptr ? context : nullptr;
+}
+
+std::string ProgramFolder() {
+  std::string path(256, '\0');
+  while (true) {
+    const ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size());
+    if (n < 0) return std::string();
+    if (static_cast<size_t>(n) < path.size()) {
+      path.resize(static_cast<size_t>(n));
+      break;
+    }
+    if (path.size() >= (1u << 16)) return std::string();
+    path.resize(path.size() * 2);
+  }
+  return FolderOf(path);
+}
+
+}  // namespace klv
