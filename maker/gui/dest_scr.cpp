@@ -1,0 +1,90 @@
+// The work canvas window. The tiles are laid out 14 to a row above the base surface and 9
+// to a row beside it; the arrangement is for watching only and affects no output.
+#include "maker/gui/dest_scr.h"
+
+#include <QLabel>
+#include <QPixmap>
+#include <cstring>
+
+#include "maker/core/grid.h"
+
+namespace klv::gui {
+namespace {
+
+constexpr int kMargin = 5;
+constexpr int kTilePitchOnScreen = kTileSize + 1;
+constexpr int kUpperColumns = 14;
+constexpr int kUpperRows = 5;
+constexpr int kLowerTop = kMargin + kUpperRows * kTilePitchOnScreen + 5;
+constexpr int kLowerLeft = 350;
+constexpr int kLowerColumns = 9;
+
+QPoint TilePosition(int index) {
+  const int upper_count = kUpperColumns * kUpperRows;
+  if (index < upper_count) {
+    return {kMargin + (index % kUpperColumns) * kTilePitchOnScreen,
+            kMargin + (index / kUpperColumns) * kTilePitchOnScreen};
+  }
+  const int lower = index - upper_count;
+  return {kLowerLeft + (lower % kLowerColumns) * kTilePitchOnScreen,
+          kLowerTop + (lower / kLowerColumns) * kTilePitchOnScreen};
+}
+
+QLabel* MakeSurface(QWidget* parent, const char* name, QRect geometry) {
+  auto* surface = new QLabel(parent);
+  surface->setObjectName(QString::fromLatin1(name));
+  surface->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  surface->setAutoFillBackground(true);
+  QPalette palette = surface->palette();
+  palette.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
+  surface->setPalette(palette);
+  surface->setGeometry(geometry);
+  return surface;
+}
+
+}  // namespace
+
+QImage RasterToImage(const Raster& raster) {
+  if (raster.width <= 0 || raster.height <= 0 ||
+      raster.pixels.size() != static_cast<size_t>(raster.width) * raster.height) {
+    return QImage();
+  }
+  QImage image(raster.width, raster.height, QImage::Format_RGB32);
+  for (int y = 0; y < raster.height; ++y) {
+    auto* line = reinterpret_cast<uint32_t*>(image.scanLine(y));
+    const uint32_t* row = raster.pixels.data() + static_cast<size_t>(y) * raster.width;
+    for (int x = 0; x < raster.width; ++x) line[x] = 0xFF000000u | (row[x] & 0xFFFFFFu);
+  }
+  return image;
+}
+
+DestScr::DestScr(QWidget* parent) : QWidget(parent, Qt::Window) {
+  setObjectName(QStringLiteral("DestScr"));
+  setWindowTitle(QStringLiteral("ピーステーブル"));
+  setFixedSize(kClientWidth, kClientHeight);
+  for (int i = 0; i < kTileSurfaceCount; ++i) {
+    QLabel* tile = MakeSurface(this, "DesPic", QRect(TilePosition(i), QSize(kTileSize, kTileSize)));
+    tile->setProperty("index", i);
+    des_pic_[static_cast<size_t>(i)] = tile;
+  }
+  base_pic_ = MakeSurface(this, "BasePic",
+                          QRect(kMargin, kLowerTop, kBaseDesignSide, kBaseDesignSide));
+}
+
+void DestScr::ShowTile(int index, const QImage& image) {
+  if (index < 0 || index >= kTileSurfaceCount) return;
+  DesPic(index)->setPixmap(QPixmap::fromImage(image.copy(0, 0, kTileSize, kTileSize)));
+}
+
+void DestScr::ShowBase(const QImage& image) {
+  base_pic_->resize(image.size());
+  base_pic_->setPixmap(QPixmap::fromImage(image));
+}
+
+void DestScr::ShowCanvas(const WorkCanvas& canvas) {
+  const int count = std::min<int>(static_cast<int>(canvas.tiles.size()), kTileSurfaceCount);
+  for (int i = 0; i < count; ++i) ShowTile(i, RasterToImage(canvas.tiles[static_cast<size_t>(i)]));
+  ShowBase(RasterToImage(canvas.base));
+}
+
+}  // namespace klv::gui

@@ -1,0 +1,37 @@
+// How the maker window shows its modal messages: the completion message, the library's
+// information messages and the failure reports. A seam, so that tests can record the
+// messages instead of waiting for a person to close the boxes.
+#ifndef KLV_MAKER_GUI_MESSAGE_PRESENTER_H_
+#define KLV_MAKER_GUI_MESSAGE_PRESENTER_H_
+
+#include <QString>
+
+class QWidget;
+
+namespace klv::gui {
+
+// The title of the maker's message boxes.
+inline constexpr char kProgramTitle[] = "KLVMaker";
+
+enum class MessageKind {
+  kCompletion,   // "コンバートが終了しました": OK button, no icon
+  kInformation,  // a message of the package library: information icon
+  kFailure,      // a failed step, naming the file and the cause: warning icon
+};
+
+class MessagePresenter {
+ public:
+  virtual ~MessagePresenter() = default;
+  // Shows `text` and returns when the user has closed it. `parent` may be null.
+  virtual void Show(QWidget* parent, MessageKind kind, const QString& text) = 0;
+};
+
+// Modal QMessageBox boxes with one OK button and the program's title.
+class MessageBoxPresenter : public MessagePresenter {
+ public:
+  void Show(QWidget* parent, MessageKind kind, const QString& text) override;
+};
+
+}  // namespace klv::gui
+
+#endif  // KLV_MAKER_GUI_MESSAGE_PRESENTER_H_
