@@ -84,7 +84,9 @@ using AfterConversion = std::function<void(const MakeResult& conversion)>;
 // existing one), calls FileConv, runs `after_conversion`, then removes every
 // "res????.bmp", base.bmp and Puzzle.ini of the folder unless request.keepWorkFiles.
 // A work file that cannot be written stops the make before the conversion; the files
-// written so far stay. Finding no tile file to remove is not an error.
+// written so far stay. When KLVUtils or its FileConv cannot be found, the make returns
+// kLibraryMissing at once: `after_conversion` is not run and the work files stay. Finding
+// no tile file to remove is not an error.
 MakeResult FinishMake(Env& env, const WorkCanvas& canvas, const MakeRequest& request,
                       PackageConverter& converter, const AfterConversion& after_conversion);
 

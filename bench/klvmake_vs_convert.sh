@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Compares a whole klvmake process on the 320 x 320 sample picture (81 tiles) with
+# ImageMagick merely splitting the same picture into the same 81 overlapping tiles.
+# Goal: klvmake takes at most a third of convert's wall time, with no more peak memory.
+# Usage: bench/klvmake_vs_convert.sh [BUILD_DIR]   (default build/release; a Release build)
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build/release}
+bin=$build/bin
+# Debian's ImageMagick itself, not a wrapper that may stand before it on the PATH.
+convert=${CONVERT:-/usr/bin/convert}
+for tool in hyperfine "$convert" /usr/bin/time; do
+  command -v "$tool" >/dev/null || { echo "missing: $tool" >&2; exit 2; }
+done
+[[ -x $bin/klvmake && -x $bin/klvsample ]] || { echo "build klvmake and klvsample in $build first" >&2; exit 2; }
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/klvmake" "$work/convert"
+"$bin/klvsample" "$work/pic.bmp"
+
+klvmake_cmd="$bin/klvmake $work/pic.bmp --out $work/klvmake --name Bench --seed 1"
+convert_cmd="$convert $work/pic.bmp -crop 9x9+32+32@ +repage $work/convert/tile_%02d.bmp"
+
+# -N: no shell between hyperfine and the program, so only the programs are measured.
+hyperfine -N --warmup 5 --min-runs 40 --export-json "$work/times.json" \
+  -n klvmake "$klvmake_cmd" -n convert "$convert_cmd"
+
+# Peak resident memory in KiB, the largest of five runs.
+peak() {
+  local most=0 kib
+  for _ in 1 2 3 4 5; do
+    # shellcheck disable=SC2086 # the command is split into its words on purpose
+    kib=$(/usr/bin/time -f '%M' $1 2>&1 >/dev/null | tail -1)
+    (( kib > most )) && most=$kib
+  done
+  echo "$most"
+}
+klvmake_kib=$(peak "$klvmake_cmd")
+convert_kib=$(peak "$convert_cmd")
+
+python3 - "$work/times.json" "$klvmake_kib" "$convert_kib" <<'PY'
+import json, sys
+runs = {r["command"]: r for r in json.load(open(sys.argv[1]))["results"]}
+k, c = runs["klvmake"]["mean"], runs["convert"]["mean"]
+km, cm = int(sys.argv[2]), int(sys.argv[3])
+print(f"wall time: klvmake {k*1000:.2f} ms, convert {c*1000:.2f} ms, ratio {k/c:.3f} (goal <= 0.333)")
+print(f"peak memory: klvmake {km} KiB, convert {cm} KiB (goal: klvmake <= convert)")
+ok = k <= c / 3 and km <= cm
+print("goal met" if ok else "goal NOT met")
+sys.exit(0 if ok else 1)
+PY

@@ -1,0 +1,102 @@
+// Benchmarks of the make: the tile effect alone on a full 9 x 9 grid, and the whole make in
+// one process (decode the picture, render, write the work files, FileConv through the
+// loaded KLVUtils, remove the work files).
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "lib/src/platform/platform.h"
+#include "maker/core/bitmap_codec.h"
+#include "maker/core/grid.h"
+#include "maker/core/make.h"
+#include "maker/core/make_values.h"
+#include "maker/core/tile_effect.h"
+#include "maker/core/work_canvas.h"
+
+namespace klv {
+namespace {
+
+constexpr int kSide = 320;  // 9 x 9 tiles
+
+Raster BenchPicture() {
+  Raster picture = Raster::Filled(kSide, kSide, 0);
+  uint32_t state = 12345;
+  for (uint32_t& pixel : picture.pixels) {
+    state = state * 1664525u + 1013904223u;
+    pixel = state >> 8;
+  }
+  return picture;
+}
+
+void BM_RenderTileEffect(benchmark::State& state) {
+  const Raster picture = BenchPicture();
+  const Grid grid = GridForPicture(kSide, kSide);
+  const WorkCanvas prepared = PrepareWorkCanvas(picture, grid, 13);
+  RandomSource random(1);
+  for (auto _ : state) {
+    state.PauseTiming();
+    WorkCanvas canvas = prepared;
+    state.ResumeTiming();
+    RenderTileEffect(picture, canvas, grid, 0.3, 0.15, random);
+    benchmark::DoNotOptimize(canvas.tiles.data());
+  }
+  state.SetItemsProcessed(state.iterations() * kSide * kSide);
+}
+BENCHMARK(BM_RenderTileEffect)->Unit(benchmark::kMillisecond);
+
+void BM_PrepareAndRender(benchmark::State& state) {
+  const Raster picture = BenchPicture();
+  const Grid grid = GridForPicture(kSide, kSide);
+  RandomSource random(1);
+  for (auto _ : state) {
+    WorkCanvas canvas = PrepareWorkCanvas(picture, grid, 13);
+    RenderTileEffect(picture, canvas, grid, 0.3, 0.15, random);
+    benchmark::DoNotOptimize(canvas.base.pixels.data());
+  }
+}
+BENCHMARK(BM_PrepareAndRender)->Unit(benchmark::kMillisecond);
+
+// The whole make as klvmake runs it, minus process start-up.
+void BM_WholeMake(benchmark::State& state) {
+  namespace fs = std::filesystem;
+  Env& env = Env::Default();
+  const fs::path folder =
+      fs::temp_directory_path() /
+      ("klv_bench_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+  fs::create_directories(folder);
+  const std::string picture_path = (folder / "picture.bmp").string();
+  env.WriteWholeFile(picture_path, EncodeBitmap24(BenchPicture()));
+  std::unique_ptr<PackageConverter> converter = MakeLibraryConverter(env);
+
+  for (auto _ : state) {
+    std::string cause;
+    std::optional<Raster> picture = LoadPicture(env, picture_path, &cause);
+    if (!picture) {
+      state.SkipWithError(cause.c_str());
+      break;
+    }
+    MakeRequest request;
+    request.grid = GridForPicture(picture->width, picture->height);
+    request.source = std::move(*picture);
+    request.workFolder = folder.string();
+    request.puzzleName = "Bench";
+    request.puzzleSetName = "Set";
+    request.comment = "Comment";
+    request.password = "1234567";
+    request.seed = 1;
+    const MakeResult result = MakePuzzle(env, request, *converter);
+    if (result.status != MakeStatus::kPackageWritten) {
+      state.SkipWithError(result.cause.c_str());
+      break;
+    }
+  }
+  fs::remove_all(folder);
+}
+BENCHMARK(BM_WholeMake)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace klv
