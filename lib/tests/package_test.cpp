@@ -1,1 +1,437 @@
-// (to be written)
+// Tests of the package bytes: the header record field by field, the text scramble, the
+// colour text, the rebuilt picture chunks (sizes, padding, refusals), the whole form and
+// the package's file name.
+#include "lib/src/package.h"
+
+#include <gtest/gtest.h>
+
+#include "lib/src/bytes.h"
+#include "lib/tests/test_support.h"
+
+namespace klv {
+namespace {
+
+using test::BmpFields;
+using test::Bytes;
+using test::Chunk;
+using test::FakeEnv;
+using test::MakeBmp;
+using test::ReadRiff;
+
+constexpr FourCC kTile{{'K', 'L', 'V', 'P'}};
+constexpr const char* kTarget = "/w/out.klv";
+
+PictureSlot SlotOf(const Bytes& file) {
+  PictureBlock block(file.begin() + 14, file.end());
+  block.resize(file.size(), 0);
+  return block;
+}
+
+// Writes one chunk as the only content of a file and reads it back.
+struct ChunkWrite {
+  SaveCause cause;
+  std::optional<Chunk> chunk;
+  Bytes file;
+};
+ChunkWrite WriteOneChunk(const PictureSlot& slot) {
+  FakeEnv env;
+  std::unique_ptr<RiffFile> out = env.CreateRiffFile(kTarget);
+  ChunkWrite result;
+  out->CreateRiff({{'D', 'A', 'T', 'A'}});
+  result.cause = WriteBitmapChunk(*out, kTile, slot);
+  out->Ascend();
+  out->Commit();
+  result.file = env.files[kTarget];
+  if (std::optional<test::RiffForm> form = ReadRiff(result.file); form && !form->chunks.empty()) {
+    result.chunk = form->chunks[0];
+  }
+  return result;
+}
+
+TEST(Package, ScrambleIsItsOwnInverse) {
+  std::array<uint8_t, 4> abc = {'a', 'b', 'c', 0};
+  ScrambleText(abc);
+  EXPECT_EQ(abc, (std::array<uint8_t, 4>{0xE9, 0xD9, 0xC9, 0}));
+  // Every byte but 0xFF (which becomes the terminator) comes back unchanged.
+  for (int b = 1; b < 255; ++b) {
+    std::array<uint8_t, 1> one = {static_cast<uint8_t>(b)};
+    ScrambleText(one);
+    EXPECT_NE(one[0], 0) << b;
+    ScrambleText(one);
+    EXPECT_EQ(one[0], b);
+  }
+}
+
+TEST(Package, TextFieldsAreScrambledUpToTheTerminator) {
+  struct Case {
+    Bytes field;
+    Bytes expected;
+  } cases[] = {
+      {{'a', 0, 'b', 'c'}, {0xE9, 0, 'b', 'c'}},  // bytes after the terminator stay
+      {{0, 'a'}, {0, 'a'}},
+      {{'a', 'b'}, {0xE9, 0xD9}},                  // no terminator: up to the field's end
+      {{0xFF, 'a'}, {0x00, 0xE9}},                 // 0xFF scrambles to 0, the rest goes on
+      {{}, {}},
+  };
+  for (Case& c : cases) {
+    ScrambleText(c.field);
+    EXPECT_EQ(c.field, c.expected);
+  }
+}
+
+TEST(Package, HeaderFieldsSitAtTheirOffsets) {
+  PackageHeader header = NewPackageHeader(4, 3);
+  header.fileVersion = -2;
+  header.Difficulty = 5;
+  header.backColor = {0x11, 0x22, 0x33};
+  const PackageHeaderBytes bytes = EncodePackageHeader(header);
+  struct Field {
+    size_t offset;
+    uint32_t size;
+    uint32_t value;
+  } fields[] = {
+      {0, 4, 0xFFFFFFFE}, {4, 2, 4},   {6, 2, 3},   {8, 2, 64},   {10, 2, 64},
+      {12, 2, 160},       {14, 2, 128}, {16, 2, 5}, {18, 2, 0},   {20, 4, 0x00332211},
+  };
+  for (const Field& f : fields) {
+    const uint32_t got = f.size == 4 ? GetLe32(&bytes[f.offset]) : GetLe16(&bytes[f.offset]);
+    EXPECT_EQ(got, f.value) << "offset " << f.offset;
+  }
+  // Empty texts: everything from byte 24 on is zero.
+  for (size_t i = 24; i < kPackageHeaderSize; ++i) EXPECT_EQ(bytes[i], 0) << i;
+}
+
+TEST(Package, GridValuesWrapTo16Bits) {
+  struct Case {
+    int32_t x_max, y_max;
+    uint16_t x_field, y_field, width, height;
+  } cases[] = {
+      {4, 3, 4, 3, 160, 128},
+      {-1, 8, 0xFFFF, 8, 0, 288},
+      {0, 0, 0, 0, 32, 32},
+      {1023, 2047, 1023, 2047, 0x8000, 0},
+      {0x12345, -2, 0x2345, 0xFFFE, static_cast<uint16_t>(0x12346 * 32), 0xFFE0},
+      {INT32_MAX, INT32_MIN, 0xFFFF, 0, 0, 32},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.x_max << " x " << c.y_max);
+    const PackageHeaderBytes bytes = EncodePackageHeader(NewPackageHeader(c.x_max, c.y_max));
+    EXPECT_EQ(GetLe16(&bytes[4]), c.x_field);
+    EXPECT_EQ(GetLe16(&bytes[6]), c.y_field);
+    EXPECT_EQ(GetLe16(&bytes[12]), c.width);
+    EXPECT_EQ(GetLe16(&bytes[14]), c.height);
+  }
+}
+
+TEST(Package, TextsFillTheirFieldsWithinTheLimit) {
+  const std::string fifteen = "ABCDEFGHIJKLMNO";
+  const std::string twenty = fifteen + "PQRST";
+  const std::string kana = std::string(14, 'x') + "\x82\xA0";  // 14 bytes, then "あ"
+  struct Case {
+    const char* name;
+    std::string PackageHeader::*field;
+    std::string value;
+    size_t offset;
+    size_t width;
+    size_t kept;  // bytes of the value that land in the field
+  } cases[] = {
+      {"empty PassWord", &PackageHeader::PassWord, "", kPassWordOffset, kPassWordWidth, 0},
+      {"PassWord of 10", &PackageHeader::PassWord, "0123456789", kPassWordOffset,
+       kPassWordWidth, 10},
+      {"PrevPassWord of 11", &PackageHeader::PrevPassWord, "0123456789A",
+       kPrevPassWordOffset, kPrevPassWordWidth, 10},
+      {"PuzzleSetName", &PackageHeader::PuzzleSetName, "Animals", kPuzzleSetNameOffset,
+       kPuzzleSetNameWidth, 7},
+      {"PuzzleName of 15", &PackageHeader::PuzzleName, fifteen, kPuzzleNameOffset,
+       kPuzzleNameWidth, 15},
+      {"PuzzleName of 20", &PackageHeader::PuzzleName, twenty, kPuzzleNameOffset,
+       kPuzzleNameWidth, 15},
+      {"double-byte character across the limit", &PackageHeader::PuzzleName, kana,
+       kPuzzleNameOffset, kPuzzleNameWidth, 14},
+      {"zero byte ends the text", &PackageHeader::PuzzleName, std::string("ab\0cd", 5),
+       kPuzzleNameOffset, kPuzzleNameWidth, 2},
+      {"LongPuzzleName of 300", &PackageHeader::LongPuzzleName, std::string(300, 'L'),
+       kLongPuzzleNameOffset, kLongPuzzleNameWidth, 255},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    PackageHeader header;
+    header.*(c.field) = c.value;
+    PackageHeaderBytes bytes = EncodePackageHeader(header);
+    // Unscrambling the field gives the value's first `kept` bytes, then zeros.
+    std::span<uint8_t> field(bytes.data() + c.offset, c.width);
+    ScrambleText(field);
+    std::string expected = c.value.substr(0, c.kept);
+    expected.resize(c.width, '\0');
+    EXPECT_EQ(std::string(field.begin(), field.end()), expected);
+    // Nothing outside the field was touched.
+    for (size_t i = 0; i < kPackageHeaderSize; ++i) {
+      if (i < c.offset || i >= c.offset + c.width) {
+        ASSERT_EQ(bytes[i], 0) << i;
+      }
+    }
+  }
+}
+
+TEST(Package, BackColorTextReadsAsHexadecimalGroups) {
+  struct Case {
+    const char* text;
+    std::array<uint8_t, 3> bytes;
+  } cases[] = {
+      {"FF00FF", {0xFF, 0x00, 0xFF}}, {"FFFFFF", {0xFF, 0xFF, 0xFF}},
+      {"FFFF00", {0xFF, 0xFF, 0x00}}, {"0", {0, 0, 0}},
+      {"FF00", {0xFF, 0x00, 0}},      {"FF", {0xFF, 0, 0}},
+      {"FFFF", {0xFF, 0xFF, 0}},      {"abc", {0xAB, 0x0C, 0}},
+      {"", {0, 0, 0}},                {"GG", {0, 0, 0}},
+      {"12G456", {0x12, 0, 0}},       {"1 2\t3", {0x01, 0x02, 0x03}},
+      {"FF00FF00", {0xFF, 0x00, 0xFF}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ParseBackColor(c.text), c.bytes) << c.text;
+}
+
+TEST(Package, PictureChunkSizes) {
+  struct Case {
+    const char* name;
+    BmpFields fields;
+    uint32_t chunk_size;
+    uint32_t pixel_offset;
+    uint32_t image_size;
+  } cases[] = {
+      {"64x64 at 8 bits", {.width = 64, .height = 64, .bit_count = 8}, 5174, 1078, 4096},
+      {"1x1 at 24 bits", {.width = 1, .height = 1}, 58, 54, 4},
+      {"63 wide at 24 bits", {.width = 63, .height = 2}, 54 + 2 * 192, 54, 2 * 192},
+      {"used colours set", {.width = 8, .height = 1, .bit_count = 8, .used_colors = 3},
+       54 + 12 + 8, 66, 8},
+      {"1 bit", {.width = 33, .height = 3, .bit_count = 1}, 54 + 8 + 24, 62, 24},
+      {"4 bits", {.width = 9, .height = 1, .bit_count = 4}, 54 + 64 + 8, 118, 8},
+      {"stored size replaced",
+       {.width = 2, .height = 2, .image_size = 999, .pixels = test::PatternBytes(1100, 3)},
+       54 + 16, 54, 16},
+      {"zero sides", {.width = 0, .height = 0, .pixels = Bytes{}}, 54, 54, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Bytes file = MakeBmp(c.fields);
+    const ChunkWrite w = WriteOneChunk(SlotOf(file));
+    ASSERT_EQ(w.cause, SaveCause::kNone);
+    ASSERT_TRUE(w.chunk);
+    const Bytes& data = w.chunk->data;
+    EXPECT_EQ(w.chunk->id, "KLVP");
+    EXPECT_EQ(w.chunk->size, c.chunk_size);
+    ASSERT_EQ(data.size(), c.chunk_size);
+    EXPECT_EQ(data[0], 'B');
+    EXPECT_EQ(data[1], 'M');
+    EXPECT_EQ(GetLe32(&data[2]), c.chunk_size);
+    EXPECT_EQ(GetLe32(&data[6]), 0u);
+    EXPECT_EQ(GetLe32(&data[10]), c.pixel_offset);
+    EXPECT_EQ(GetLe32(&data[14 + 20]), c.image_size);
+    // Apart from the image-size field, the rest is the file's own bytes from offset 14.
+    Bytes expected(file.begin() + 14, file.begin() + std::min<size_t>(file.size(), c.chunk_size));
+    expected.resize(c.chunk_size - 14, 0);
+    PutLe32(&expected[20], c.image_size);
+    EXPECT_EQ(Bytes(data.begin() + 14, data.end()), expected);
+  }
+}
+
+TEST(Package, RunLengthPicturesKeepTheirStoredSizeAndPadOddChunks) {
+  struct Case {
+    uint32_t compression;
+    uint16_t bits;
+    uint32_t stored;
+    bool padded;
+  } cases[] = {{1, 8, 7, true}, {2, 4, 10, false}, {1, 8, 0, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.stored);
+    const Bytes file = MakeBmp({.width = 64, .height = 64, .bit_count = c.bits,
+                                .compression = c.compression, .image_size = c.stored,
+                                .pixels = test::PatternBytes(c.stored, 9)});
+    const ChunkWrite w = WriteOneChunk(SlotOf(file));
+    ASSERT_EQ(w.cause, SaveCause::kNone);
+    ASSERT_TRUE(w.chunk) << "the file is not a well-formed RIFF form";
+    const uint32_t table = c.bits == 8 ? 1024 : 64;
+    EXPECT_EQ(w.chunk->size, 54 + table + c.stored);
+    EXPECT_EQ(w.chunk->padded, c.padded);
+    EXPECT_EQ(GetLe32(&w.chunk->data[14 + 20]), c.stored);
+    EXPECT_EQ(Bytes(w.chunk->data.begin() + 14, w.chunk->data.end()),
+              Bytes(file.begin() + 14, file.end()));
+  }
+}
+
+TEST(Package, UnwritablePicturesFailWithoutWriting) {
+  const Bytes ok = MakeBmp({.width = 4, .height = 4});
+  // A picture (4 x 4 at 24 bits: 48 pixel bytes) may use the 14 zero bytes at the end
+  // of its block, but nothing beyond.
+  const Bytes short_by_14 = MakeBmp({.width = 4, .height = 4,
+                                     .pixels = test::PatternBytes(48 - 14, 2)});
+  const Bytes short_by_15 = MakeBmp({.width = 4, .height = 4,
+                                     .pixels = test::PatternBytes(48 - 15, 2)});
+  struct Case {
+    const char* name;
+    PictureSlot slot;
+    SaveCause cause;
+  } cases[] = {
+      {"empty slot", std::nullopt, SaveCause::kPictureMissing},
+      {"14 zero bytes", PictureBlock(14, 0), SaveCause::kHeaderNot40},
+      {"core header", SlotOf(MakeBmp({.header_size = 12, .width = 4, .height = 4})),
+       SaveCause::kHeaderNot40},
+      {"124-byte header", SlotOf(MakeBmp({.header_size = 124, .width = 4, .height = 4})),
+       SaveCause::kHeaderNot40},
+      {"info header cut short", SlotOf(Bytes(ok.begin(), ok.begin() + 14 + 20)),
+       SaveCause::kPictureTruncated},
+      {"pixels short by 15", SlotOf(short_by_15), SaveCause::kPictureTruncated},
+      {"huge sides", SlotOf(MakeBmp({.width = INT32_MAX, .height = INT32_MAX,
+                                     .bit_count = 0xFFFF, .pixels = Bytes{}})),
+       SaveCause::kPictureTruncated},
+      {"negative height", SlotOf(MakeBmp({.width = 4, .height = -4})),
+       SaveCause::kPictureTruncated},
+      {"huge colour table", SlotOf(MakeBmp({.used_colors = 0xFFFFFFFF, .table_entries = 1})),
+       SaveCause::kPictureTruncated},
+      {"16384 colours (not cut to 16 bits)",
+       SlotOf(MakeBmp({.used_colors = 16384, .table_entries = 1})),
+       SaveCause::kPictureTruncated},
+      {"run-length size past the block",
+       SlotOf(MakeBmp({.width = 8, .height = 8, .bit_count = 8, .compression = 1,
+                       .image_size = 100, .pixels = test::PatternBytes(50, 1)})),
+       SaveCause::kPictureTruncated},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const ChunkWrite w = WriteOneChunk(c.slot);
+    EXPECT_EQ(w.cause, c.cause);
+    // Only the RIFF form header was written.
+    EXPECT_EQ(w.file.size(), 12u);
+  }
+  const ChunkWrite w = WriteOneChunk(SlotOf(short_by_14));
+  EXPECT_EQ(w.cause, SaveCause::kNone);
+  ASSERT_TRUE(w.chunk);
+  EXPECT_EQ(w.chunk->size, 54u + 48u);
+  EXPECT_EQ(Bytes(w.chunk->data.end() - 14, w.chunk->data.end()), Bytes(14, 0));
+}
+
+// The package of an empty grid with a 1 x 1 base picture at 24 bits, byte for byte.
+TEST(Package, DefaultPackageWithOnePixelBaseIs678Bytes) {
+  PackageHeader header = NewPackageHeader(-1, 8);
+  header.fileVersion = 2;
+  header.Difficulty = 1;
+  header.backColor = {0xFF, 0x00, 0xFF};
+  header.PuzzleName = header.PuzzleSetName = header.LongPuzzleName = "the Puzzle";
+  const Bytes pixel = {0x10, 0x20, 0x30, 0x00};
+  const Bytes base_file = MakeBmp({.width = 1, .height = 1, .pixels = pixel});
+
+  FakeEnv env;
+  std::unique_ptr<RiffFile> out = env.CreateRiffFile(kTarget);
+  ASSERT_TRUE(WritePackage(*out, header, SlotOf(base_file), {}).ok());
+  ASSERT_TRUE(out->Commit());
+  const Bytes& file = env.files[kTarget];
+
+  Bytes expected(678, 0);
+  auto put = [&expected](size_t at, std::initializer_list<uint8_t> bytes) {
+    std::copy(bytes.begin(), bytes.end(), expected.begin() + at);
+  };
+  const uint8_t scrambled[] = {0xB8, 0x79, 0xA9, 0xFD, 0xFA, 0xA8, 0x58, 0x58, 0x39, 0xA9};
+  put(0, {'R', 'I', 'F', 'F', 0x9E, 0x02, 0, 0, 'D', 'A', 'T', 'A'});  // 670
+  put(12, {'K', 'L', 'V', 'Z', 0x50, 0x02, 0, 0});                      // 592
+  put(20, {2, 0, 0, 0, 0xFF, 0xFF, 8, 0, 64, 0, 64, 0, 0, 0, 0x20, 0x01, 1, 0, 0, 0,
+           0xFF, 0x00, 0xFF, 0});
+  for (size_t at : {20 + 46, 20 + 57, 20 + 73}) {
+    std::copy(std::begin(scrambled), std::end(scrambled), expected.begin() + at);
+  }
+  put(612, {'K', 'L', 'V', 'B', 58, 0, 0, 0});
+  put(620, {'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0});
+  put(634, {40, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 24, 0, 0, 0, 0, 0, 4, 0, 0, 0,
+            0x13, 0x0B, 0, 0, 0x13, 0x0B, 0, 0});
+  put(674, {0x10, 0x20, 0x30, 0x00});
+  ASSERT_EQ(file.size(), expected.size());
+  for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(file[i], expected[i]) << "byte " << i;
+}
+
+TEST(Package, TilesFollowTheBaseInSlotOrder) {
+  std::vector<PictureSlot> tiles;
+  for (uint8_t seed = 1; seed <= 3; ++seed) {
+    tiles.push_back(SlotOf(MakeBmp({.width = 2, .height = 1, .image_size = 8, .seed = seed})));
+  }
+  const PictureSlot base =
+      SlotOf(MakeBmp({.width = 3, .height = 3, .bit_count = 8, .image_size = 12}));
+  FakeEnv env;
+  std::unique_ptr<RiffFile> out = env.CreateRiffFile(kTarget);
+  ASSERT_TRUE(WritePackage(*out, NewPackageHeader(3, 1), base, tiles).ok());
+  ASSERT_TRUE(out->Commit());
+  std::optional<test::RiffForm> form = ReadRiff(env.files[kTarget]);
+  ASSERT_TRUE(form);
+  EXPECT_EQ(form->form, "DATA");
+  ASSERT_EQ(form->chunks.size(), 5u);
+  EXPECT_EQ(form->chunks[0].id, "KLVZ");
+  EXPECT_EQ(form->chunks[0].size, 592u);
+  EXPECT_EQ(form->chunks[1].id, "KLVB");
+  EXPECT_EQ(Bytes(form->chunks[1].data.begin() + 14, form->chunks[1].data.end()),
+            Bytes(base->begin(), base->begin() + form->chunks[1].size - 14));
+  for (size_t i = 0; i < 3; ++i) {
+    const Chunk& chunk = form->chunks[2 + i];
+    EXPECT_EQ(chunk.id, "KLVP");
+    EXPECT_EQ(Bytes(chunk.data.begin() + 14, chunk.data.end()),
+              Bytes(tiles[i]->begin(), tiles[i]->begin() + chunk.size - 14))
+        << "tile " << i;
+  }
+}
+
+TEST(Package, WritingStopsAtTheFirstFailure) {
+  const PictureSlot good = SlotOf(MakeBmp({}));
+  const std::vector<PictureSlot> tiles = {good, std::nullopt, good};
+  FakeEnv env;
+  std::unique_ptr<RiffFile> out = env.CreateRiffFile(kTarget);
+  PackageWriteResult result = WritePackage(*out, NewPackageHeader(3, 1), good, tiles);
+  EXPECT_EQ(result.cause, SaveCause::kPictureMissing);
+  EXPECT_EQ(result.picture, 1);
+  const int calls_after_tile_0 = env.riff_calls;
+
+  out = env.CreateRiffFile(kTarget);
+  env.riff_calls = 0;
+  result = WritePackage(*out, NewPackageHeader(0, 0), std::nullopt, {});
+  EXPECT_EQ(result.cause, SaveCause::kPictureMissing);
+  EXPECT_EQ(result.picture, PackageWriteResult::kBasePicture);
+  EXPECT_LT(env.riff_calls, calls_after_tile_0);
+
+  // Every single write step that fails makes the whole write fail.
+  const std::vector<PictureSlot> two = {good, good};
+  for (int n = 1;; ++n) {
+    FakeEnv faulty;
+    faulty.fail_riff_call = n;
+    std::unique_ptr<RiffFile> writer = faulty.CreateRiffFile(kTarget);
+    result = WritePackage(*writer, NewPackageHeader(2, 1), good, two);
+    if (faulty.riff_calls < n) break;  // every step has been made to fail once
+    EXPECT_EQ(result.cause, SaveCause::kWriteFailed) << "step " << n;
+    EXPECT_EQ(faulty.riff_calls, n) << "writing went on after step " << n;
+  }
+}
+
+TEST(Package, FileNameStaysInTheWorkFolder) {
+  struct Case {
+    std::string puzzle_name;
+    std::string file_name;
+  } cases[] = {
+      {"Cat", "Cat.klv"},
+      {"the Puzzle", "the Puzzle.klv"},
+      {"", ".klv"},
+      {"a/b", "a_b.klv"},
+      {"../up", ".._up.klv"},
+      {"..\\up", ".._up.klv"},
+      {"/", "_.klv"},
+      {".", "..klv"},
+      {"..", "...klv"},
+      {std::string("ab\0/x", 5), "ab.klv"},
+#if !defined(_WIN32)
+      {"\x94\x4C", "\xE7\x8C\xAB.klv"},                  // 猫
+      {"\x83\x5C", "\xE3\x82\xBD.klv"},                  // ソ: its 0x5C is no separator
+      {"\x83\x70\x83\x59\x83\x8B/", "\xE3\x83\x91\xE3\x82\xBA\xE3\x83\xAB_.klv"},  // パズル/
+      {"A\x82", "A%82.klv"},                             // a lead byte without its pair
+      {"\xFF" "b", "%FFb.klv"},
+      {"\x94\x4C\xFF/", "\xE7\x8C\xAB%FF_.klv"},
+#else
+      {"\x83\x5C", "\x83\x5C.klv"},
+#endif
+  };
+  for (const Case& c : cases) EXPECT_EQ(PackageFileName(c.puzzle_name), c.file_name);
+}
+
+}  // namespace
+}  // namespace klv

@@ -1,0 +1,235 @@
+// End-to-end tests of libKLVUtils and klvconv on real folders: the exit statuses, the
+// help text, the messages on standard error (one line each), and the package written
+// through the real platform layer, compared with the in-memory conversion.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "lib/client/klvutils_client.h"
+#include "lib/src/bytes.h"
+#include "lib/src/file_conv.h"
+#include "lib/src/messages.h"
+#include "lib/src/platform/platform.h"
+#include "lib/tests/test_support.h"
+
+namespace klv {
+namespace {
+
+using test::Bytes;
+using test::MakeBmp;
+using test::PuzzleIni;
+using test::TempFolder;
+
+std::string Quote(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::stringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+struct RunResult {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+// Runs klvconv with `args`, its output captured in files of `scratch`.
+RunResult RunKlvconv(const std::vector<std::string>& args, const TempFolder& scratch) {
+  std::string command = Quote(std::string(KLV_BINARY_DIR) + "/klvconv");
+  for (const std::string& arg : args) command += " " + Quote(arg);
+  const std::string out = scratch.File("stdout"), err = scratch.File("stderr");
+  command += " >" + Quote(out) + " 2>" + Quote(err);
+  const int raw = std::system(command.c_str());
+  RunResult run;
+  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  run.out = ReadText(out);
+  run.err = ReadText(err);
+  return run;
+}
+
+// The package the in-memory conversion writes for the same files, for comparison.
+Bytes ExpectedPackage(const std::string& folder, const std::string& name) {
+  test::FakeEnv env;
+  for (const std::string& file : test::DiskFolderNames(folder)) {
+    if (std::optional<Bytes> bytes = test::ReadDiskFile(folder + "/" + file)) {
+      env.AddFile("/fake/" + file, *bytes);
+    }
+  }
+  ConversionState state;
+  ConvertWorkFolder(env, state, "/fake");
+  return env.files["/fake/" + name];
+}
+
+void AddTiles(const TempFolder& folder, int x_max, int y_max) {
+  for (int r = 0; r < y_max; ++r) {
+    for (int c = 0; c < x_max; ++c) {
+      char name[32];
+      std::snprintf(name, sizeof name, "res%02d%02d.bmp", r, c);
+      test::WriteDiskFile(folder.File(name),
+                          MakeBmp({.width = 64, .height = 64, .bit_count = 8,
+                                   .seed = static_cast<uint8_t>(r * 9 + c)}));
+    }
+  }
+}
+
+TEST(Klvconv, CommandLineUsage) {
+  TempFolder scratch;
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    const char* out_has;
+    const char* err_has;
+  } cases[] = {
+      {{"--help"}, 0, "Exit status: 0 when the package was written, 1 when it was not, 2",
+       ""},
+      {{"-h"}, 0, "Usage: klvconv", ""},
+      {{}, 2, "", "missing FOLDER"},
+      {{"a", "b"}, 2, "", "one FOLDER only"},
+      {{"--bogus", "a"}, 2, "", "unknown option '--bogus'"},
+      {{""}, 2, "", "empty"},
+      {{"--", "--help"}, 1, "", "--help: no such folder"},
+      {{scratch.File("absent")}, 1, "", "absent: no such folder"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    const RunResult run = RunKlvconv(c.args, scratch);
+    EXPECT_EQ(run.status, c.status);
+    EXPECT_NE(run.out.find(c.out_has), std::string::npos) << run.out;
+    EXPECT_NE(run.err.find(c.err_has), std::string::npos) << run.err;
+    if (c.status == 0) {
+      EXPECT_EQ(run.err, "");
+    }
+  }
+}
+
+TEST(Klvconv, WritesThePackageOfAFolder) {
+  TempFolder scratch, work;
+  test::WriteDiskFile(work.File("base.bmp"), MakeBmp({.width = 1, .height = 1}));
+  const RunResult run = RunKlvconv({work.path()}, scratch);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, "");
+  std::optional<Bytes> package = test::ReadDiskFile(work.File("the Puzzle.klv"));
+  ASSERT_TRUE(package);
+  ASSERT_EQ(package->size(), 678u);
+  EXPECT_EQ(GetLe32(package->data() + 4), 670u);
+  EXPECT_EQ(*package, ExpectedPackage(work.path(), "the Puzzle.klv"));
+  EXPECT_EQ(test::DiskFolderNames(work.path()),
+            (std::vector<std::string>{"base.bmp", "the Puzzle.klv"}));
+}
+
+TEST(Klvconv, TrailingSeparatorAndJapaneseNames) {
+  TempFolder scratch, work;
+  AddTiles(work, 2, 1);
+  test::WriteDiskFile(work.File("base.bmp"), MakeBmp({.width = 96, .height = 64}));
+  // PuzzleName "パズル/1" in code page 932, as the maker writes it.
+  test::WriteDiskText(work.File("Puzzle.ini"),
+                      PuzzleIni({{"xMax", "2"}, {"yMax", "1"},
+                                 {"PuzzleName", "\x83\x70\x83\x59\x83\x8B/1"}}));
+  const RunResult run = RunKlvconv({work.path() + "/"}, scratch);
+  EXPECT_EQ(run.status, 0) << run.err;
+  const std::string name = "\xE3\x83\x91\xE3\x82\xBA\xE3\x83\xAB_1.klv";
+  std::optional<Bytes> package = test::ReadDiskFile(work.File(name));
+  ASSERT_TRUE(package);
+  EXPECT_EQ(*package, ExpectedPackage(work.path(), name));
+}
+
+TEST(Klvconv, MissingTileKeepsTheEarlierPackage) {
+  TempFolder scratch, work;
+  AddTiles(work, 3, 2);
+  std::filesystem::remove(work.File("res0102.bmp"));
+  test::WriteDiskFile(work.File("base.bmp"), MakeBmp({.width = 128, .height = 96}));
+  test::WriteDiskText(work.File("Puzzle.ini"),
+                      PuzzleIni({{"xMax", "3"}, {"yMax", "2"}, {"PuzzleName", "Cat"}}));
+  const Bytes earlier = {'o', 'l', 'd', ' ', 'p', 'a', 'c', 'k'};
+  test::WriteDiskFile(work.File("Cat.klv"), earlier);
+  const std::vector<std::string> before = test::DiskFolderNames(work.path());
+
+  const RunResult run = RunKlvconv({work.path()}, scratch);
+  EXPECT_EQ(run.status, 1);
+  const std::vector<std::string> expected = {
+      MessageText(Message::kLoadFailed, work.File("res0102.bmp")),
+      MessageText(Message::kSaveFailed, work.File("Cat.klv"), SaveCause::kPictureMissing,
+                  work.File("res0102.bmp"))};
+  EXPECT_EQ(Lines(run.err), expected);
+  EXPECT_EQ(test::ReadDiskFile(work.File("Cat.klv")), earlier);
+  EXPECT_EQ(test::DiskFolderNames(work.path()), before) << "a temporary file was left";
+}
+
+TEST(Klvconv, EachMessageIsOneLine) {
+  TempFolder scratch, parent;
+  const std::string work = parent.File("two\nlines");
+  std::filesystem::create_directory(work);
+  const RunResult run = RunKlvconv({work}, scratch);
+  EXPECT_EQ(run.status, 1);
+  // No base picture, so message 5, then the save failure.
+  const std::vector<std::string> lines = Lines(run.err);
+  ASSERT_EQ(lines.size(), 2u) << run.err;
+  EXPECT_EQ(lines[0], MessageText(Message::kLoadFailed, parent.File("two lines/base.bmp")));
+}
+
+TEST(Klvconv, GridBeyondTheTableIsRefused) {
+  TempFolder scratch, work;
+  test::WriteDiskText(work.File("Puzzle.ini"),
+                      PuzzleIni({{"xMax", "2000000000"}, {"yMax", "2000000000"}}));
+  test::WriteDiskFile(work.File("base.bmp"), MakeBmp({}));
+  const RunResult run = RunKlvconv({work.path()}, scratch);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(Lines(run.err), std::vector<std::string>{MessageText(
+                                Message::kGridRefused, work.File("Puzzle.ini"))});
+  EXPECT_EQ(test::DiskFolderNames(work.path()),
+            (std::vector<std::string>{"Puzzle.ini", "base.bmp"}));
+}
+
+// The exports called directly, as a host program binds them.
+TEST(KLVUtilsLibrary, ExportsReportThroughTheInstalledHandler) {
+  std::unique_ptr<SharedLibrary> library = Env::Default().LoadSharedLibrary("KLVUtils");
+  ASSERT_TRUE(library);
+  auto file_conv = reinterpret_cast<FileConvFunction>(library->FindEntry("FileConv"));
+  auto set_handler =
+      reinterpret_cast<KLVSetMessageHandlerFunction>(library->FindEntry("KLVSetMessageHandler"));
+  ASSERT_TRUE(file_conv);
+  ASSERT_TRUE(set_handler);
+  EXPECT_EQ(file_conv(nullptr), 0);
+
+  std::vector<std::string> messages;
+  // The handler must not outlive `messages`, whatever the assertions do.
+  struct Restore {
+    KLVSetMessageHandlerFunction set;
+    ~Restore() { set(nullptr, nullptr); }
+  } restore{set_handler};
+  set_handler(
+      [](const char* text, void* context) {
+        static_cast<std::vector<std::string>*>(context)->push_back(text);
+      },
+      &messages);
+  TempFolder work;
+  EXPECT_EQ(file_conv(work.path().c_str()), 0);
+  ASSERT_EQ(messages.size(), 2u);
+  EXPECT_EQ(messages[0], MessageText(Message::kLoadFailed, work.File("base.bmp")));
+
+  test::WriteDiskFile(work.File("base.bmp"), MakeBmp({}));
+  messages.clear();
+  EXPECT_EQ(file_conv(work.path().c_str()), 1);
+  EXPECT_TRUE(messages.empty());
+}
+
+}  // namespace
+}  // namespace klv
