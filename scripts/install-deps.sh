@@ -13,5 +13,5 @@ $SUDO apt-get install -y -q --no-install-recommends \
   googletest libgtest-dev libgmock-dev libbenchmark-dev \
   qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev \
   fonts-noto-cjk xvfb xauth x11-apps imagemagick \
-  mingw-w64 wine wine64 \
+  mingw-w64 wine wine64 locales \
   hyperfine time valgrind

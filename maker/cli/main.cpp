@@ -7,7 +7,6 @@
 #include <iostream>
 #include <optional>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "lib/src/codepage.h"
@@ -20,8 +19,6 @@
 
 #if defined(_WIN32)
 #include <windows.h>
-// shellapi.h needs windows.h first.
-#include <shellapi.h>
 #endif
 
 namespace klv {
@@ -71,7 +68,16 @@ constexpr ColorOption kColors[] = {
 struct Argument {
   std::string utf8;
   std::string path;
+  bool has_path = true;  // false: the system's code page cannot spell it (Windows)
 };
+
+// The error for a path argument that this platform cannot name.
+bool PathUnavailable(const Argument& argument, const std::string& what) {
+  if (argument.has_path) return false;
+  std::cerr << "klvmake: " << what << " \"" << argument.utf8
+            << "\" has characters that the system's code page cannot hold\n";
+  return true;
+}
 
 struct Options {
   Argument picture;
@@ -187,6 +193,7 @@ std::optional<Options> ParseOptions(const std::vector<Argument>& args) {
         PrintError("more than one picture given: \"" + args[i].path + "\" (see klvmake --help)");
         return std::nullopt;
       }
+      if (PathUnavailable(args[i], "the picture")) return std::nullopt;
       options.picture = args[i];
       have_picture = true;
       continue;
@@ -203,7 +210,8 @@ std::optional<Options> ParseOptions(const std::vector<Argument>& args) {
     if (equals != std::string::npos) {
       option = arg.substr(0, equals);
       const size_t path_equals = args[i].path.find('=');
-      inline_value = Argument{arg.substr(equals + 1), args[i].path.substr(path_equals + 1)};
+      inline_value = Argument{arg.substr(equals + 1), args[i].path.substr(path_equals + 1),
+                              args[i].has_path};
     }
     if (option == "--help" || option == "--keep-work-files") {
       if (inline_value) {
@@ -233,6 +241,7 @@ std::optional<Options> ParseOptions(const std::vector<Argument>& args) {
     }
 
     if (option == "--out") {
+      if (PathUnavailable(value, "--out: the folder")) return std::nullopt;
       if (value.path.empty()) {
         PrintError("--out: the folder name is empty");
         return std::nullopt;
@@ -287,6 +296,61 @@ std::string FileNameUtf8(const Argument& picture) {
   }
 #endif
   return start == std::string::npos ? utf8 : utf8.substr(start + 1);
+}
+
+// True when the paths `a` and `b` (in the platform's narrow encoding) name one existing
+// file, through whatever names or links.
+bool SameFile(const std::string& a, const std::string& b) {
+#if defined(_WIN32)
+  const auto identify = [](const std::string& path, BY_HANDLE_FILE_INFORMATION* info) {
+    const HANDLE file = CreateFileA(path.c_str(), 0,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const bool known = GetFileInformationByHandle(file, info) != 0;
+    CloseHandle(file);
+    return known;
+  };
+  BY_HANDLE_FILE_INFORMATION x, y;
+  return identify(a, &x) && identify(b, &y) &&
+         x.dwVolumeSerialNumber == y.dwVolumeSerialNumber &&
+         x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
+#else
+  std::error_code error;
+  return std::filesystem::equivalent(a, b, error);
+#endif
+}
+
+// The last component of the path `path` (in the platform's narrow encoding).
+std::string NarrowFileName(const std::string& path) {
+  size_t start = 0;
+  for (size_t i = 0; i < path.size(); ++i) {
+#if defined(_WIN32)
+    if (IsCp932LeadByte(static_cast<uint8_t>(path[i]))) {
+      ++i;  // a trail byte 0x5C is no separator
+      continue;
+    }
+    if (path[i] == '\\' || path[i] == '/' || path[i] == ':') start = i + 1;
+#else
+    if (path[i] == '/') start = i + 1;
+#endif
+  }
+  return path.substr(start);
+}
+
+// The make writes base.bmp, Puzzle.ini and its tile files into the work folder and then
+// removes them with every other "res????.bmp" there: a picture that is one of those files
+// would be overwritten and deleted. The name of that work file, or nothing.
+std::optional<std::string> WorkFileOfPicture(const std::string& picture,
+                                             const std::string& work_folder) {
+  std::vector<std::string> names = {"base.bmp", "Puzzle.ini"};
+  const std::string own_name = NarrowFileName(picture);
+  if (IsTileFileName(own_name)) names.push_back(own_name);
+  const std::string prefix = DeriveWorkPaths(work_folder).filePrefix;
+  for (const std::string& name : names) {
+    if (SameFile(picture, prefix + name)) return name;
+  }
+  return std::nullopt;
 }
 
 std::string Cp932ForDisplay(const std::string& cp932) { return Cp932ToUtf8(cp932).value_or(cp932); }
@@ -363,16 +427,22 @@ int Run(const std::vector<Argument>& args) {
   Env& env = Env::Default();
   std::string work_folder = options.out;
   if (work_folder.empty()) {
-    std::error_code ec;
-    work_folder = std::filesystem::current_path(ec).string();
-    if (ec) {
-      PrintError("cannot find the current folder: " + ec.message());
+    const std::optional<std::string> current = CurrentFolder();
+    if (!current) {
+      PrintError("cannot find the current folder");
       return kExitMakeFailed;
     }
+    work_folder = *current;
   }
-  std::error_code ec;
-  if (!std::filesystem::is_directory(work_folder, ec)) {
+  if (!IsFolder(work_folder)) {
     PrintError(work_folder + ": the destination folder does not exist");
+    return kExitMakeFailed;
+  }
+  if (const std::optional<std::string> work_file =
+          WorkFileOfPicture(options.picture.path, work_folder)) {
+    PrintError(options.picture.utf8 + ": the picture is the work file " + *work_file +
+               " of the destination folder, which the make overwrites and removes; "
+               "choose another destination folder or rename the picture");
     return kExitMakeFailed;
   }
 
@@ -439,31 +509,16 @@ int Run(const std::vector<Argument>& args) {
 }  // namespace
 }  // namespace klv
 
-#if defined(_WIN32)
-// Windows passes the command line in UTF-16: texts go to UTF-8, paths to the system's
-// narrow code page, which the file functions take.
-int main() {
-  SetConsoleOutputCP(CP_UTF8);
-  int count = 0;
-  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
-  std::vector<klv::Argument> args;
-  for (int i = 1; wide != nullptr && i < count; ++i) {
-    auto convert = [&](UINT code_page) {
-      const int size = WideCharToMultiByte(code_page, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
-      std::string text(size > 0 ? static_cast<size_t>(size) : 1, '\0');
-      WideCharToMultiByte(code_page, 0, wide[i], -1, text.data(), size, nullptr, nullptr);
-      text.resize(text.size() - 1);
-      return text;
-    };
-    args.push_back(klv::Argument{convert(CP_UTF8), convert(CP_ACP)});
-  }
-  if (wide != nullptr) LocalFree(wide);
-  return klv::Run(args);
-}
-#else
+// The arguments come from the platform seam: on Windows from the wide command line,
+// texts as UTF-8 and paths in the system's code page, converted without look-alikes.
 int main(int argc, char** argv) {
+#if defined(_WIN32)
+  SetConsoleOutputCP(CP_UTF8);
+#endif
   std::vector<klv::Argument> args;
-  for (int i = 1; i < argc; ++i) args.push_back(klv::Argument{argv[i], argv[i]});
+  for (const klv::ProgramArgument& argument : klv::ProgramArguments(argc, argv)) {
+    args.push_back(klv::Argument{argument.utf8, argument.path.value_or(std::string()),
+                                 argument.path.has_value()});
+  }
   return klv::Run(args);
 }
-#endif

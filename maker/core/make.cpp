@@ -23,14 +23,6 @@ constexpr char kPuzzleSection[] = "PuzzleData";
 constexpr char kBaseFileName[] = "base.bmp";
 constexpr char kDescriptionFileName[] = "Puzzle.ini";
 
-bool IsSeparator(char c) {
-#if defined(_WIN32)
-  return c == '\\' || c == '/';
-#else
-  return c == kPathSeparator;
-#endif
-}
-
 // The number of characters in `text` in the platform's file-name encoding: UTF-8 on
 // Linux, the system code page (932) on Windows.
 size_t CharacterCount(const std::string& text) {
@@ -63,24 +55,6 @@ bool EqualsAsciiIgnoringCase(const std::string& a, const std::string& b) {
   return true;
 }
 #endif
-
-// True for the names that the pattern "res????.bmp" matches: "res", four characters and
-// ".bmp". Windows matches file names without regard to case; Linux with it.
-bool IsTileFileName(const std::string& name) {
-  constexpr size_t kAffixLength = 7;  // "res" and ".bmp"
-  if (name.size() < kAffixLength + 4) return false;
-  const std::string head = name.substr(0, 3);
-  const std::string tail = name.substr(name.size() - 4);
-  const std::string middle = name.substr(3, name.size() - kAffixLength);
-#if defined(_WIN32)
-  if (!EqualsAsciiIgnoringCase(head, "res") || !EqualsAsciiIgnoringCase(tail, ".bmp")) {
-    return false;
-  }
-#else
-  if (head != "res" || tail != ".bmp") return false;
-#endif
-  return CharacterCount(middle) == 4;
-}
 
 MakeResult Failure(MakeStatus status, std::string cause) {
   return MakeResult{status, std::move(cause)};
@@ -124,8 +98,26 @@ void RemoveWorkFiles(Env& env, const WorkPaths& paths) {
 
 }  // namespace
 
+// Windows matches file names without regard to case; Linux with it.
+bool IsTileFileName(const std::string& name) {
+  constexpr size_t kAffixLength = 7;  // "res" and ".bmp"
+  if (name.size() < kAffixLength + 4) return false;
+  const std::string head = name.substr(0, 3);
+  const std::string tail = name.substr(name.size() - 4);
+  const std::string middle = name.substr(3, name.size() - kAffixLength);
+#if defined(_WIN32)
+  if (!EqualsAsciiIgnoringCase(head, "res") || !EqualsAsciiIgnoringCase(tail, ".bmp")) {
+    return false;
+  }
+#else
+  if (head != "res" || tail != ".bmp") return false;
+#endif
+  return CharacterCount(middle) == 4;
+}
+
 WorkPaths DeriveWorkPaths(const std::string& folder) {
-  if (!folder.empty() && IsSeparator(folder.back())) {
+  // On Windows a final byte 0x5C may be the trail of a double-byte character (表).
+  if (EndsWithSeparator(folder)) {
     return WorkPaths{folder, folder.substr(0, folder.size() - 1)};
   }
   return WorkPaths{folder + kPathSeparator, folder};

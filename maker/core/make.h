@@ -48,6 +48,10 @@ WorkPaths DeriveWorkPaths(const std::string& folder);
 // "res" + row and column in decimal with at least two digits + ".bmp": res0110.bmp.
 std::string TileFileName(int row, int column);
 
+// True for the names that the pattern "res????.bmp" matches ("res", four characters,
+// ".bmp"): the tile files that FinishMake removes from the work folder.
+bool IsTileFileName(const std::string& name);
+
 // How a make reaches FileConv. The default loads KLVUtils at the first call.
 class PackageConverter {
  public:

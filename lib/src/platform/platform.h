@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -123,6 +124,52 @@ void SetMessageHandler(KLVMessageHandler handler, void* context);
 
 // The folder that holds the running program, without a trailing separator.
 std::string ProgramFolder();
+
+// One command-line argument in the two forms a program needs.
+struct ProgramArgument {
+  std::string utf8;                 // for texts, which go on to code page 932
+  std::optional<std::string> path;  // for paths; nothing when this platform cannot name it
+};
+
+// EndsWithSeparator: true when the last character of `path` is a folder separator: "/"
+// on Linux; "\" or "/" on Windows, where the trail byte 0x5C of a double-byte character
+// (such as the one of 表) is not one.
+// IsFolder: true when `path` names an existing folder.
+// CurrentFolder: the process's current folder, or nothing when it cannot be found.
+// ProgramArguments: the program's arguments after its own name. Linux: argv as given, in
+// both forms. Windows: the wide command line converted explicitly, whatever the system's
+// code page: to UTF-8, and to the system's code page (without look-alike replacements)
+// for paths.
+// On Windows these go through the system's narrow code page, which std::filesystem and
+// the C runtime's argv do not keep to; on Linux they are the standard library's.
+#if defined(_WIN32)
+bool EndsWithSeparator(const std::string& path);
+bool IsFolder(const std::string& path);
+std::optional<std::string> CurrentFolder();
+std::vector<ProgramArgument> ProgramArguments(int argc, char** argv);
+#else
+inline bool EndsWithSeparator(const std::string& path) {
+  return !path.empty() && path.back() == '/';
+}
+
+inline bool IsFolder(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::is_directory(path, error);
+}
+
+inline std::optional<std::string> CurrentFolder() {
+  std::error_code error;
+  std::string folder = std::filesystem::current_path(error).string();
+  if (error) return std::nullopt;
+  return folder;
+}
+
+inline std::vector<ProgramArgument> ProgramArguments(int argc, char** argv) {
+  std::vector<ProgramArgument> arguments;
+  for (int i = 1; i < argc; ++i) arguments.push_back(ProgramArgument{argv[i], argv[i]});
+  return arguments;
+}
+#endif
 
 }  // namespace klv
 

@@ -1,0 +1,348 @@
+// Unit tests of the Windows side of the platform seam (platform_win.cpp), built by the
+// mingw-w64 build and run under Wine by the Linux build's CTest (with code page 932 as
+// the system's code page): the RIFF writer's sizes, pad bytes and temporary file, shared
+// reading, profile cuts, code page 932 conversions without look-alikes, and the path
+// rules that must step over double-byte characters.
+#include "lib/src/platform/platform.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+// windows.h names its own profile functions so; the seam's members keep theirs.
+#undef GetProfileString
+#undef GetProfileInt
+#undef WriteProfileString
+
+namespace klv {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// "日本語のパズル名前" and "図表" in code page 932; 表 ends in the trail byte 0x5C.
+const std::string kJapanese =
+    "\x93\xfa\x96\x7b\x8c\xea\x82\xcc\x83\x70\x83\x59\x83\x8b\x96\xbc\x91\x4f";
+const std::string kZuhyo = "\x90\x7d\x95\x5c";
+
+void RemoveTree(const std::string& path) {
+  WIN32_FIND_DATAA found;
+  const HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      const std::string child = path + "\\" + name;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(child);
+      } else {
+        DeleteFileA(child.c_str());
+      }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryA(path.c_str());
+}
+
+// A fresh folder in the system's temporary folder, removed with its contents.
+class TempDir {
+ public:
+  TempDir() {
+    char base[MAX_PATH];
+    char name[MAX_PATH];
+    GetTempPathA(MAX_PATH, base);
+    GetTempFileNameA(base, "kwt", 0, name);
+    DeleteFileA(name);
+    CreateDirectoryA(name, nullptr);
+    path_ = name;
+  }
+  ~TempDir() { RemoveTree(path_); }
+  const std::string& path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "\\" + name; }
+
+ private:
+  std::string path_;
+};
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+  const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+  DWORD written = 0;
+  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+  ASSERT_EQ(written, bytes.size());
+}
+
+std::string ReadBytes(const std::string& path) {
+  const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "<missing>";
+  std::string bytes;
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+  CloseHandle(file);
+  return bytes;
+}
+
+FourCC Id(const char* text) { return FourCC{{text[0], text[1], text[2], text[3]}}; }
+
+std::string Le32(uint32_t v) {
+  return std::string{static_cast<char>(v), static_cast<char>(v >> 8), static_cast<char>(v >> 16),
+                     static_cast<char>(v >> 24)};
+}
+
+TEST(PlatformWin, TheSystemCodePageIsCodePage932) {
+  // Every test below that names a file in Japanese relies on this setting of the runner.
+  EXPECT_EQ(GetACP(), 932u);
+}
+
+TEST(PlatformWin, CodePage932ConversionsAreExactOrFail) {
+  struct Case {
+    std::string utf8;
+    std::optional<std::string> cp932;  // nothing: no exact code page 932 form
+  };
+  const Case cases[] = {
+      {"", std::string()},
+      {"abc", std::string("abc")},
+      {std::string("a\0b", 3), std::string("a\0b", 3)},
+      {"日本語のパズル名前", kJapanese},
+      {"ｶ", std::string("\xb6")},
+      {"～", std::string("\x81\x60")},     // U+FF5E, Windows' form of 0x8160
+      {"é", std::nullopt},                 // best fit would give "e"
+      {"\xc3", std::nullopt},              // not UTF-8
+      {"\xc2\x80", std::nullopt},          // U+0080: Windows' stand-in for the byte 0x80
+      {"\xef\xa3\xb0", std::nullopt},      // U+F8F0: Windows' stand-in for 0xA0
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.utf8);
+    EXPECT_EQ(Utf8ToCp932(c.utf8), c.cp932);
+    if (c.cp932) {
+      EXPECT_EQ(Cp932ToUtf8(*c.cp932), c.utf8);
+    }
+  }
+  // The second Unicode forms of JIS characters give the same bytes (and come back in
+  // Windows' form).
+  const std::pair<std::string, std::string> equivalents[] = {
+      {"\xe3\x80\x9c", "\x81\x60"},  // U+301C wave dash
+      {"−", "\x81\x7c"},           // U+2212 minus sign
+      {"¥", "\x5c"},
+      {"‾", "\x7e"},
+      {"¢", "\x81\x91"},
+      {"—", "\x81\x5c"},           // U+2014 em dash
+  };
+  for (const auto& [utf8, cp932] : equivalents) {
+    EXPECT_EQ(Utf8ToCp932(utf8), std::optional<std::string>(cp932)) << utf8;
+  }
+  for (const char* bytes : {"\x82", "\x80", "\xa0", "\xfd", "\xff"}) {
+    EXPECT_EQ(Cp932ToUtf8(bytes), std::nullopt) << "byte " << +static_cast<uint8_t>(bytes[0]);
+  }
+}
+
+TEST(PlatformWin, EndsWithSeparatorStepsOverTrailBytes) {
+  ASSERT_EQ(GetACP(), 932u);
+  struct Case {
+    std::string path;
+    bool ends_with_separator;
+  };
+  const Case cases[] = {
+      {"", false},
+      {"C:\\", true},
+      {"C:", false},
+      {"C:\\work", false},
+      {"C:\\work/", true},
+      {"C:\\" + kZuhyo, false},
+      {"C:\\" + kZuhyo + "\\", true},
+      {"\\", true},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(EndsWithSeparator(c.path), c.ends_with_separator) << c.path;
+  }
+}
+
+TEST(PlatformWin, RiffWriterPatchesSizesAndPadsOddChunks) {
+  TempDir dir;
+  const std::string target = dir.File("out.riff");
+  {
+    std::unique_ptr<RiffFile> riff = Env::Default().CreateRiffFile(target);
+    ASSERT_NE(riff, nullptr);
+    const uint8_t data[5] = {1, 2, 3, 4, 5};
+    ASSERT_TRUE(riff->CreateRiff(Id("DATA")));
+    // Declared exactly, odd: the pad byte must still follow.
+    ASSERT_TRUE(riff->CreateChunk(Id("ABCD"), 5));
+    ASSERT_TRUE(riff->Write(data, 5));
+    ASSERT_TRUE(riff->Ascend());
+    // Declared wrong: the size is patched to what was written.
+    ASSERT_TRUE(riff->CreateChunk(Id("EFGH"), 2));
+    ASSERT_TRUE(riff->Write(data, 3));
+    ASSERT_TRUE(riff->Ascend());
+    // The last chunk, exact and odd.
+    ASSERT_TRUE(riff->CreateChunk(Id("IJKL"), 3));
+    ASSERT_TRUE(riff->Write(data, 3));
+    ASSERT_TRUE(riff->Ascend());
+    ASSERT_TRUE(riff->Ascend());
+    ASSERT_TRUE(riff->Commit());
+  }
+  const std::string chunks = std::string("ABCD") + Le32(5) + "\x01\x02\x03\x04\x05" + '\0' +
+                             "EFGH" + Le32(3) + "\x01\x02\x03" + '\0' + "IJKL" + Le32(3) +
+                             "\x01\x02\x03" + '\0';
+  const std::string expected = "RIFF" + Le32(static_cast<uint32_t>(4 + chunks.size())) + "DATA" +
+                               chunks;
+  EXPECT_EQ(ReadBytes(target), expected);
+  // Only the target is left: the temporary file was renamed.
+  EXPECT_EQ(Env::Default().ListFiles(dir.path()), std::vector<std::string>{"out.riff"});
+}
+
+TEST(PlatformWin, RiffWriterWithoutCommitLeavesTheEarlierFile) {
+  TempDir dir;
+  const std::string target = dir.File("Cat.klv");
+  WriteBytes(target, "earlier");
+  {
+    std::unique_ptr<RiffFile> riff = Env::Default().CreateRiffFile(target);
+    ASSERT_NE(riff, nullptr);
+    ASSERT_TRUE(riff->CreateRiff(Id("DATA")));
+    ASSERT_TRUE(riff->CreateChunk(Id("KLVZ"), 592));
+    // Destroyed here, half written.
+  }
+  EXPECT_EQ(ReadBytes(target), "earlier");
+  EXPECT_EQ(Env::Default().ListFiles(dir.path()), std::vector<std::string>{"Cat.klv"});
+}
+
+TEST(PlatformWin, RiffWriterTakesNamesThatTheMultimediaOpenWouldNot) {
+  TempDir dir;
+  // Longer than the 128 bytes mmioOpenA takes by name, a "+" that it would read as a
+  // compound-file element, and a Japanese folder whose last trail byte is 0x5C.
+  const std::vector<std::string> folders = {std::string(150, 'f'), "pics.v2+old", kZuhyo};
+  for (const std::string& folder : folders) {
+    SCOPED_TRACE(folder);
+    ASSERT_TRUE(CreateDirectoryA(dir.File(folder).c_str(), nullptr));
+    const std::string target = dir.File(folder) + "\\" + kJapanese + ".klv";
+    std::unique_ptr<RiffFile> riff = Env::Default().CreateRiffFile(target);
+    ASSERT_NE(riff, nullptr);
+    ASSERT_TRUE(riff->CreateRiff(Id("DATA")));
+    ASSERT_TRUE(riff->Ascend());
+    ASSERT_TRUE(riff->Commit());
+    EXPECT_EQ(ReadBytes(target), "RIFF" + Le32(4) + "DATA");
+  }
+}
+
+TEST(PlatformWin, RiffWriterCannotStartInAMissingFolder) {
+  TempDir dir;
+  EXPECT_EQ(Env::Default().CreateRiffFile(dir.File("missing") + "\\Cat.klv"), nullptr);
+}
+
+TEST(PlatformWin, SharedReadLetsOthersReadButNotWrite) {
+  TempDir dir;
+  const std::string path = dir.File("base.bmp");
+  WriteBytes(path, "BM0123456789");
+  std::unique_ptr<InputFile> file = Env::Default().OpenForSharedRead(path);
+  ASSERT_NE(file, nullptr);
+  const HANDLE reader = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+  EXPECT_NE(reader, INVALID_HANDLE_VALUE);
+  if (reader != INVALID_HANDLE_VALUE) CloseHandle(reader);
+  const HANDLE writer = CreateFileA(path.c_str(), GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                    0, nullptr);
+  EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
+  if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
+
+  EXPECT_EQ(file->Length(), std::optional<uint64_t>(12));
+  uint8_t buffer[32] = {};
+  EXPECT_EQ(file->Read(buffer, 2), 2u);
+  EXPECT_EQ(file->Read(buffer + 2, 32), 10u);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), 12), "BM0123456789");
+  EXPECT_EQ(file->Read(buffer, 1), 0u);
+  EXPECT_EQ(Env::Default().OpenForSharedRead(dir.File("none.bmp")), nullptr);
+  EXPECT_EQ(Env::Default().OpenForSharedRead(dir.path()), nullptr);
+}
+
+TEST(PlatformWin, ProfileTextsAreCutBeforeADoubleByteCharacter) {
+  TempDir dir;
+  Env& env = Env::Default();
+  const std::string ini = dir.File("Puzzle.ini");
+  WriteBytes(ini, "[PuzzleData]\r\nPuzzleName=" + kJapanese + "\r\nxMax=-3\r\n");
+  // 15 bytes would end inside 名 (bytes 14 and 15): the text keeps 14, with no zero byte.
+  EXPECT_EQ(env.GetProfileString(ini, "PuzzleData", "PuzzleName", "the Puzzle", 16),
+            kJapanese.substr(0, 14));
+  EXPECT_EQ(env.GetProfileString(ini, "PuzzleData", "PuzzleName", "x", 1), "");
+  EXPECT_EQ(env.GetProfileString(ini, "PuzzleData", "Missing", "the Puzzle", 11), "the Puzzle");
+  EXPECT_EQ(env.GetProfileInt(ini, "puzzledata", "XMAX", 0), -3);
+  EXPECT_EQ(env.GetProfileInt(dir.File("none.ini"), "PuzzleData", "xMax", -1), -1);
+}
+
+TEST(PlatformWin, ProfilePathsWithoutAFolderStayInTheCurrentFolder) {
+  TempDir dir;
+  Env& env = Env::Default();
+  char previous[MAX_PATH];
+  GetCurrentDirectoryA(MAX_PATH, previous);
+  ASSERT_TRUE(SetCurrentDirectoryA(dir.path().c_str()));
+  // The system would look a bare name up in the Windows folder.
+  EXPECT_TRUE(env.WriteProfileString("Bare.ini", "PuzzleData", "xMax", "4"));
+  EXPECT_EQ(env.GetProfileInt("Bare.ini", "PuzzleData", "xMax", -1), 4);
+  EXPECT_EQ(CurrentFolder(), std::optional<std::string>(dir.path()));
+  SetCurrentDirectoryA(previous);
+  EXPECT_NE(ReadBytes(dir.File("Bare.ini")), "<missing>");
+}
+
+TEST(PlatformWin, WholeFilesListsAndRemoval) {
+  TempDir dir;
+  Env& env = Env::Default();
+  const std::string name = kZuhyo + ".bmp";
+  EXPECT_TRUE(env.WriteWholeFile(dir.File(name), Bytes{'B', 'M'}));
+  EXPECT_TRUE(env.WriteWholeFile(dir.File("res0000.bmp"), Bytes{}));
+  EXPECT_TRUE(env.WriteWholeFile(dir.File(name), Bytes{'B', 'M', '!'}));
+  EXPECT_EQ(ReadBytes(dir.File(name)), "BM!");
+  EXPECT_FALSE(env.WriteWholeFile(dir.File("missing") + "\\x.bmp", Bytes{1}));
+  ASSERT_TRUE(CreateDirectoryA(dir.File("sub").c_str(), nullptr));
+
+  std::vector<std::string> names = env.ListFiles(dir.path());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"res0000.bmp", name}));
+  EXPECT_TRUE(IsFolder(dir.File("sub")));
+  EXPECT_FALSE(IsFolder(dir.File(name)));
+  EXPECT_FALSE(IsFolder(dir.File("missing")));
+
+  EXPECT_TRUE(env.RemoveFile(dir.File(name)));
+  EXPECT_FALSE(env.RemoveFile(dir.File(name)));
+  EXPECT_EQ(env.ListFiles(dir.path()), std::vector<std::string>{"res0000.bmp"});
+  EXPECT_TRUE(env.ListFiles(dir.File("missing")).empty());
+}
+
+std::vector<std::pair<std::string, void*>>* g_received = nullptr;
+
+void KLV_CALL Receive(const char* text, void* context) {
+  g_received->emplace_back(text, context);
+}
+
+TEST(PlatformWin, MessagesGoToTheInstalledHandler) {
+  std::vector<std::pair<std::string, void*>> received;
+  g_received = &received;
+  int context = 0;
+  SetMessageHandler(Receive, &context);
+  Env::Default().ShowMessage(kJapanese);
+  SetMessageHandler(nullptr, nullptr);
+  ASSERT_EQ(received.size(), 1u);
+  EXPECT_EQ(received[0].first, kJapanese);
+  EXPECT_EQ(received[0].second, &context);
+}
+
+TEST(PlatformWin, TheLibraryLoadsByItsBareNameFromTheProgramsFolder) {
+  const std::string folder = ProgramFolder();
+  EXPECT_FALSE(EndsWithSeparator(folder));
+  EXPECT_NE(ReadBytes(folder + "\\KLVUtils.dll"), "<missing>");
+  std::unique_ptr<SharedLibrary> library = Env::Default().LoadSharedLibrary("KLVUtils");
+  ASSERT_NE(library, nullptr);
+  EXPECT_NE(library->FindEntry("FileConv"), nullptr);
+  EXPECT_NE(library->FindEntry("KLVSetMessageHandler"), nullptr);
+  // Undecorated: no "_FileConv@4" or "FileConv@4".
+  EXPECT_EQ(library->FindEntry("FileConv@4"), nullptr);
+  EXPECT_EQ(Env::Default().LoadSharedLibrary("NoSuchLibrary"), nullptr);
+}
+
+}  // namespace
+}  // namespace klv
