@@ -6,10 +6,12 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -470,6 +472,111 @@ TEST(KLVUtilsClient, RoutesTheLibrarysMessagesUntilItIsDestroyed) {
   EXPECT_EQ(second->FileConv(empty.path()), 0);
   EXPECT_FALSE(testing::internal::GetCapturedStderr().empty());
   EXPECT_EQ(messages.size(), seen);
+}
+
+// Chunks larger than the writer's buffer reach the disk before their size is known: the
+// size fields are patched in the file, in the buffer, or across both.
+TEST(PosixRiffFile, SizesArePatchedWhereverTheBytesAre) {
+  struct Case {
+    size_t first;   // data bytes of the first chunk
+    size_t second;  // data bytes of the second chunk, nested in a LIST chunk
+  };
+  const Case cases[] = {{0, 0},         {1, 65535},     {65536, 1},      {65527, 8},
+                        {65528, 65529}, {200001, 3},    {7, 300000}};
+  for (const Case& c : cases) {
+    TempFolder folder;
+    const std::string target = folder.File("pkg.klv");
+    Bytes first(c.first), second(c.second);
+    for (size_t i = 0; i < first.size(); ++i) first[i] = static_cast<uint8_t>(i * 7 + 1);
+    for (size_t i = 0; i < second.size(); ++i) second[i] = static_cast<uint8_t>(i * 13 + 5);
+    std::unique_ptr<RiffFile> riff = Env::Default().CreateRiffFile(target);
+    ASSERT_TRUE(riff);
+    ASSERT_TRUE(riff->CreateRiff(Id("DATA")));
+    ASSERT_TRUE(riff->CreateChunk(Id("one "), 0));
+    // Written in two parts, so that a part may be flushed while the other is buffered.
+    ASSERT_TRUE(riff->Write(first.data(), first.size() / 2));
+    ASSERT_TRUE(riff->Write(first.data() + first.size() / 2, first.size() - first.size() / 2));
+    ASSERT_TRUE(riff->Ascend());
+    ASSERT_TRUE(riff->CreateChunk(Id("LIST"), 0));
+    ASSERT_TRUE(riff->CreateChunk(Id("two "), 0));
+    ASSERT_TRUE(riff->Write(second.data(), second.size()));
+    ASSERT_TRUE(riff->Ascend());
+    ASSERT_TRUE(riff->Ascend());
+    ASSERT_TRUE(riff->Ascend());
+    ASSERT_TRUE(riff->Commit());
+
+    const auto padded = [](size_t n) { return static_cast<uint32_t>(n + n % 2); };
+    const uint32_t list_size = 8 + padded(c.second);
+    ByteBuilder expected;
+    expected.Text("RIFF").Le32(4 + 8 + padded(c.first) + 8 + list_size).Text("DATA");
+    expected.Text("one ").Le32(static_cast<uint32_t>(c.first));
+    expected.bytes.insert(expected.bytes.end(), first.begin(), first.end());
+    if (c.first % 2 != 0) expected.bytes.push_back(0);
+    expected.Text("LIST").Le32(list_size).Text("two ").Le32(static_cast<uint32_t>(c.second));
+    expected.bytes.insert(expected.bytes.end(), second.begin(), second.end());
+    if (c.second % 2 != 0) expected.bytes.push_back(0);
+    EXPECT_EQ(ReadDiskFile(target), expected.bytes) << c.first << " + " << c.second;
+    EXPECT_EQ(DiskFolderNames(folder.path()), std::vector<std::string>{"pkg.klv"});
+  }
+}
+
+// Makes every write past `bytes` bytes of a file fail (EFBIG) while it lives.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &saved_);
+    saved_handler_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = saved_;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &saved_);
+    std::signal(SIGXFSZ, saved_handler_);
+  }
+
+ private:
+  rlimit saved_{};
+  void (*saved_handler_)(int) = nullptr;
+};
+
+TEST(PosixEnv, AWholeFileThatFailsHalfWayIsRemoved) {
+  TempFolder folder;
+  Env& env = Env::Default();
+  const std::string path = folder.File("res0000.bmp");
+  {
+    FileSizeLimit limit(100);
+    EXPECT_FALSE(env.WriteWholeFile(path, Bytes(5000, 0x42)));
+  }
+  EXPECT_EQ(DiskFolderNames(folder.path()), std::vector<std::string>{});
+
+  // An existing file is replaced whole or kept as it was.
+  ASSERT_TRUE(env.WriteWholeFile(path, BytesOf("kept")));
+  {
+    FileSizeLimit limit(100);
+    EXPECT_FALSE(env.WriteWholeFile(path, Bytes(5000, 0x42)));
+  }
+  EXPECT_EQ(TextOf(ReadDiskFile(path)), "kept");
+  EXPECT_EQ(DiskFolderNames(folder.path()), std::vector<std::string>{"res0000.bmp"});
+}
+
+TEST(PosixRiffFile, AWriteThatFailsHalfWayLeavesNoTemporaryFile) {
+  TempFolder folder;
+  const std::string target = folder.File("pkg.klv");
+  WriteDiskText(target, "earlier");
+  const Bytes data(300000, 0x17);  // more than the writer buffers
+  {
+    FileSizeLimit limit(1000);
+    std::unique_ptr<RiffFile> riff = Env::Default().CreateRiffFile(target);
+    ASSERT_TRUE(riff);
+    ASSERT_TRUE(riff->CreateRiff(Id("DATA")));
+    ASSERT_TRUE(riff->CreateChunk(Id("big "), 0));
+    EXPECT_FALSE(riff->Write(data.data(), data.size()));
+    EXPECT_FALSE(riff->Ascend()) << "a failed writer refuses everything";
+    EXPECT_FALSE(riff->Commit());
+  }
+  EXPECT_EQ(DiskFolderNames(folder.path()), std::vector<std::string>{"pkg.klv"});
+  EXPECT_EQ(TextOf(ReadDiskFile(target)), "earlier");
 }
 
 }  // namespace

@@ -94,11 +94,18 @@ std::optional<int> ParseSide(const std::string& text) {
 
 }  // namespace
 
+constexpr char kUsage[] =
+    "usage: klvsample OUT.bmp [WIDTH HEIGHT]\n"
+    "Draws the sample picture (320 x 320 pixels unless given) as a 24-bit bitmap.\n";
+
 int main(int argc, char** argv) {
-  if (argc != 2 && argc != 4) {
-    std::cerr << "usage: klvsample OUT.bmp [WIDTH HEIGHT]\n"
-                 "Draws the sample picture (320 x 320 pixels unless given) as a 24-bit "
-                 "bitmap.\n";
+  if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+    std::cout << kUsage;
+    return 0;
+  }
+  // A first argument that looks like an option is a mistake, never a file name to write.
+  if ((argc != 2 && argc != 4) || argv[1][0] == '-') {
+    std::cerr << kUsage;
     return 2;
   }
   int width = kDefaultSide;

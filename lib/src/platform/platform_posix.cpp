@@ -404,6 +404,9 @@ class PosixInputFile : public InputFile {
   UniqueFd fd_;
 };
 
+// The package goes to the temporary file through a buffer as it is written, rather than
+// being gathered whole in memory: a chunk's size field still in the buffer is patched
+// there, one already on disk with pwrite.
 class PosixRiffFile : public RiffFile {
  public:
   PosixRiffFile(std::string target, std::string temp_path, UniqueFd fd)
@@ -426,16 +429,15 @@ class PosixRiffFile : public RiffFile {
 
   bool Ascend() override {
     if (!Usable() || open_chunks_.empty()) return Fail();
-    const size_t size_field = open_chunks_.back();
+    const uint64_t size_field = open_chunks_.back();
     open_chunks_.pop_back();
-    const size_t data_size = bytes_.size() - (size_field + 4);
+    const uint64_t data_size = Length() - (size_field + 4);
     if (data_size > UINT32_MAX) return Fail();
-    uint8_t* p = bytes_.data() + size_field;
     const auto size = static_cast<uint32_t>(data_size);
-    p[0] = static_cast<uint8_t>(size);
-    p[1] = static_cast<uint8_t>(size >> 8);
-    p[2] = static_cast<uint8_t>(size >> 16);
-    p[3] = static_cast<uint8_t>(size >> 24);
+    const uint8_t field[4] = {static_cast<uint8_t>(size), static_cast<uint8_t>(size >> 8),
+                              static_cast<uint8_t>(size >> 16),
+                              static_cast<uint8_t>(size >> 24)};
+    if (!Patch(size_field, field, sizeof field)) return Fail();
     if (size % 2 != 0) {
       static constexpr uint8_t kPad = 0;
       return Append(&kPad, 1);
@@ -449,13 +451,18 @@ class PosixRiffFile : public RiffFile {
       Abandon();
       return false;
     }
-    // FinishReplace closes the file and, on failure, removes it.
-    return FinishReplace(fd_, temp_path_, target_, bytes_.data(), bytes_.size(),
+    // FinishReplace writes the rest, closes the file and, on failure, removes it.
+    return FinishReplace(fd_, temp_path_, target_, buffer_.data(), buffer_.size(),
                          /*durable=*/true);
   }
 
  private:
+  static constexpr size_t kBufferSize = size_t{64} << 10;
+
   bool Usable() const { return fd_.get() >= 0 && !failed_; }
+
+  // Bytes written so far, on disk and in the buffer.
+  uint64_t Length() const { return flushed_ + buffer_.size(); }
 
   // Removes the temporary file unless it was committed (or already removed).
   void Abandon() {
@@ -472,14 +479,51 @@ class PosixRiffFile : public RiffFile {
     return false;
   }
 
+  bool Flush() {
+    if (!WriteAll(fd_.get(), buffer_.data(), buffer_.size())) return Fail();
+    flushed_ += buffer_.size();
+    buffer_.clear();
+    return true;
+  }
+
   bool Append(const uint8_t* data, size_t size) {
     if (!Usable()) return false;
     // A RIFF file cannot describe more than 4 GiB.
-    if (size > UINT32_MAX - bytes_.size()) return Fail();
+    if (size > UINT32_MAX - Length()) return Fail();
+    if (buffer_.size() + size > kBufferSize && !Flush()) return false;
+    if (size >= kBufferSize) {
+      // A large block goes straight to the file.
+      if (!WriteAll(fd_.get(), data, size)) return Fail();
+      flushed_ += size;
+      return true;
+    }
     try {
-      bytes_.insert(bytes_.end(), data, data + size);
+      if (buffer_.capacity() < kBufferSize) buffer_.reserve(kBufferSize);
+      buffer_.insert(buffer_.end(), data, data + size);
     } catch (const std::bad_alloc&) {
       return Fail();
+    }
+    return true;
+  }
+
+  // Overwrites `size` bytes at file offset `offset` (< Length() - size + 1): in the
+  // buffer, on disk, or partly in each.
+  bool Patch(uint64_t offset, const uint8_t* data, size_t size) {
+    size_t on_disk = 0;
+    if (offset < flushed_) {
+      on_disk = static_cast<size_t>(std::min<uint64_t>(size, flushed_ - offset));
+      size_t done = 0;
+      while (done < on_disk) {
+        const ssize_t n = ::pwrite(fd_.get(), data + done, on_disk - done,
+                                   static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<size_t>(n);
+      }
+    }
+    if (on_disk < size) {
+      std::memcpy(buffer_.data() + (offset + on_disk - flushed_), data + on_disk,
+                  size - on_disk);
     }
     return true;
   }
@@ -493,7 +537,7 @@ class PosixRiffFile : public RiffFile {
     header[7] = static_cast<uint8_t>(size >> 24);
     if (!Append(header, sizeof header)) return false;
     try {
-      open_chunks_.push_back(bytes_.size() - 4);
+      open_chunks_.push_back(Length() - 4);
     } catch (const std::bad_alloc&) {
       return Fail();
     }
@@ -504,8 +548,9 @@ class PosixRiffFile : public RiffFile {
   std::string temp_path_;
   UniqueFd fd_;  // open until Commit or Abandon
   bool failed_ = false;
-  std::vector<uint8_t> bytes_;
-  std::vector<size_t> open_chunks_;  // offsets of the size fields of the open chunks
+  uint64_t flushed_ = 0;          // bytes already written to the file
+  std::vector<uint8_t> buffer_;   // the bytes after them, at most kBufferSize
+  std::vector<uint64_t> open_chunks_;  // offsets of the size fields of the open chunks
 };
 
 class PosixSharedLibrary : public SharedLibrary {
@@ -587,8 +632,18 @@ class PosixEnv : public Env {
   }
 
   bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) override {
-    // Work files are removed again after the make: no sync, but never half a file.
-    return ReplaceFile(path, bytes.data(), bytes.size(), /*durable=*/false);
+    // Work files are removed again after the make and are not synced. A new file (the
+    // usual case) is written in place; one that fails half-way is removed again. An
+    // existing name (a file, a link, a pipe) is replaced whole through a temporary file.
+    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (fd.get() < 0) {
+      if (errno != EEXIST) return false;
+      return ReplaceFile(path, bytes.data(), bytes.size(), /*durable=*/false);
+    }
+    const bool written = WriteAll(fd.get(), bytes.data(), bytes.size());
+    if (fd.Reset() && written) return true;
+    ::unlink(path.c_str());
+    return false;
   }
 
   bool RemoveFile(const std::string& path) override { return ::unlink(path.c_str()) == 0; }
