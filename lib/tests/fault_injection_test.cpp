@@ -1,0 +1,417 @@
+// Fault injection through the platform seam: writes that fail at every step of a whole
+// package write, reads that come up short or find their file gone, a disk that fills
+// up, a folder that cannot be written. Each must end with result 0, the right message,
+// the earlier package of that name untouched and no temporary file left behind.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "lib/src/file_conv.h"
+#include "lib/src/messages.h"
+#include "lib/src/platform/platform.h"
+#include "lib/tests/test_support.h"
+
+namespace klv {
+namespace {
+
+using test::BmpFields;
+using test::Bytes;
+using test::FakeEnv;
+using test::MakeBmp;
+using test::ReadFault;
+using test::TempFolder;
+
+constexpr int kColumns = 3;
+constexpr int kRows = 2;
+const std::string kFakeFolder = std::string("/w") + kPathSeparator + "work";
+
+// A 3 x 2 grid: 8-bit tiles with a colour table, a run-length tile of odd size (so that
+// a pad byte is written), 24-bit tiles and a 24-bit base.
+std::vector<std::pair<std::string, Bytes>> WorkFiles() {
+  std::vector<std::pair<std::string, Bytes>> files;
+  files.emplace_back("Puzzle.ini", [] {
+    const std::string ini = test::PuzzleIni({{"xMax", std::to_string(kColumns)},
+                                             {"yMax", std::to_string(kRows)},
+                                             {"PuzzleName", "Cat"},
+                                             {"PassWord", "1234567"}});
+    return Bytes(ini.begin(), ini.end());
+  }());
+  for (int r = 0; r < kRows; ++r) {
+    for (int c = 0; c < kColumns; ++c) {
+      BmpFields tile;
+      tile.width = 64;
+      tile.height = 64;
+      tile.bit_count = (r + c) % 2 == 0 ? 8 : 24;
+      tile.seed = static_cast<uint8_t>(r * 10 + c);
+      if (r == 1 && c == 1) {
+        tile.compression = 1;
+        tile.pixels = test::PatternBytes(301, 7);
+        tile.image_size = 301;
+      }
+      char name[16];
+      std::snprintf(name, sizeof name, "res%02d%02d.bmp", r, c);
+      files.emplace_back(name, MakeBmp(tile));
+    }
+  }
+  BmpFields base;
+  base.width = (kColumns + 1) * 32;
+  base.height = (kRows + 1) * 32;
+  files.emplace_back("base.bmp", MakeBmp(base));
+  return files;
+}
+
+const Bytes kOldPackage = test::PatternBytes(777, 42);
+
+FakeEnv FakeFolderWithOldPackage() {
+  FakeEnv env;
+  for (const auto& [name, bytes] : WorkFiles()) env.AddFile(JoinPath(kFakeFolder, name), bytes);
+  env.AddFile(JoinPath(kFakeFolder, "Cat.klv"), kOldPackage);
+  return env;
+}
+
+std::string SaveFailed(const std::string& folder, SaveCause cause,
+                       const std::string& picture = "") {
+  return MessageText(Message::kSaveFailed, JoinPath(folder, "Cat.klv"), cause, picture);
+}
+
+TEST(FaultInjection, AWriteFailingAtAnyStepKeepsTheEarlierPackage) {
+  FakeEnv clean = FakeFolderWithOldPackage();
+  ConversionState clean_state;
+  ASSERT_EQ(ConvertWorkFolder(clean, clean_state, kFakeFolder), 1);
+  const int steps = clean.riff_calls;
+  // The form, the header and seven pictures take at least three steps each.
+  ASSERT_GE(steps, 1 + 3 * 8);
+
+  for (int n = 1; n <= steps; ++n) {
+    FakeEnv env = FakeFolderWithOldPackage();
+    const auto before = env.files;
+    env.fail_riff_call = n;
+    ConversionState state;
+    EXPECT_EQ(ConvertWorkFolder(env, state, kFakeFolder), 0) << "step " << n;
+    EXPECT_EQ(env.riff_calls, n) << "writing went on after step " << n << " failed";
+    EXPECT_EQ(env.files, before) << "step " << n;
+    EXPECT_EQ(env.open_writers, 0) << "step " << n;
+    EXPECT_EQ(env.commits, 0) << "step " << n;
+    EXPECT_EQ(env.messages,
+              std::vector<std::string>{SaveFailed(kFakeFolder, SaveCause::kWriteFailed)})
+        << "step " << n;
+  }
+}
+
+TEST(FaultInjection, ACreateOrCommitThatFailsKeepsTheEarlierPackage) {
+  struct Case {
+    const char* name;
+    std::function<void(FakeEnv&)> inject;
+    SaveCause cause;
+  } cases[] = {
+      {"create", [](FakeEnv& env) { env.fail_create = true; }, SaveCause::kCannotCreate},
+      {"commit", [](FakeEnv& env) { env.fail_commit = true; }, SaveCause::kWriteFailed},
+  };
+  for (const Case& c : cases) {
+    FakeEnv env = FakeFolderWithOldPackage();
+    const auto before = env.files;
+    c.inject(env);
+    ConversionState state;
+    EXPECT_EQ(ConvertWorkFolder(env, state, kFakeFolder), 0) << c.name;
+    EXPECT_EQ(env.files, before) << c.name;
+    EXPECT_EQ(env.open_writers, 0) << c.name;
+    EXPECT_EQ(env.messages, std::vector<std::string>{SaveFailed(kFakeFolder, c.cause)})
+        << c.name;
+  }
+}
+
+TEST(FaultInjection, AReadThatFailsReportsThePictureAndKeepsTheEarlierPackage) {
+  struct Case {
+    const char* file;
+    ReadFault fault;
+    size_t short_read_limit;
+  } cases[] = {
+      {"res0000.bmp", ReadFault::kOpenFails, 0},
+      {"res0102.bmp", ReadFault::kLengthFails, 0},
+      {"res0001.bmp", ReadFault::kVanishes, 0},
+      {"base.bmp", ReadFault::kVanishes, 0},
+      {"res0100.bmp", ReadFault::kShortRead, 0},     // nothing arrives
+      {"res0100.bmp", ReadFault::kShortRead, 13},    // the file header comes up short
+      {"res0002.bmp", ReadFault::kShortRead, 14},    // the second read brings nothing
+      {"base.bmp", ReadFault::kShortRead, 100},      // the second read comes up short
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.file) + " limit " + std::to_string(c.short_read_limit));
+    FakeEnv env = FakeFolderWithOldPackage();
+    const auto before = env.files;
+    const std::string path = JoinPath(kFakeFolder, c.file);
+    env.read_faults[path] = c.fault;
+    env.short_read_limit = c.short_read_limit;
+    ConversionState state;
+    EXPECT_EQ(ConvertWorkFolder(env, state, kFakeFolder), 0);
+    EXPECT_EQ(env.files, before);
+    EXPECT_EQ(env.open_writers, 0);
+    // Loading goes on past the bad picture: every picture was opened.
+    EXPECT_EQ(env.opened.size(), static_cast<size_t>(kColumns * kRows + 1));
+    EXPECT_EQ(env.messages,
+              (std::vector<std::string>{
+                  MessageText(Message::kLoadFailed, path),
+                  SaveFailed(kFakeFolder, SaveCause::kPictureMissing, path)}));
+  }
+}
+
+// The real platform, with its RIFF writer made to fail at the n-th step: the real
+// temporary file must go when the writer is dropped without a commit.
+class FailingRiffFile : public RiffFile {
+ public:
+  FailingRiffFile(std::unique_ptr<RiffFile> real, int fail_at, int* calls)
+      : real_(std::move(real)), fail_at_(fail_at), calls_(calls) {}
+  bool CreateRiff(FourCC form) override { return Step() && real_->CreateRiff(form); }
+  bool CreateChunk(FourCC id, uint32_t size) override {
+    return Step() && real_->CreateChunk(id, size);
+  }
+  bool Write(const uint8_t* data, size_t size) override {
+    return Step() && real_->Write(data, size);
+  }
+  bool Ascend() override { return Step() && real_->Ascend(); }
+  bool Commit() override { return Step() && real_->Commit(); }
+
+ private:
+  bool Step() { return ++*calls_ != fail_at_; }
+  std::unique_ptr<RiffFile> real_;
+  int fail_at_;
+  int* calls_;
+};
+
+// The platform's own Env, with messages recorded and RIFF writing made to fail at the
+// `fail_at`-th step (0: never).
+class DiskEnv : public Env {
+ public:
+  explicit DiskEnv(int fail_at = 0) : real_(Env::Default()), fail_at_(fail_at) {}
+  std::vector<std::string> messages;
+  int riff_calls = 0;
+
+  std::string GetProfileString(const std::string& path, const std::string& section,
+                               const std::string& key, const std::string& default_value,
+                               size_t buffer_size) override {
+    return real_.GetProfileString(path, section, key, default_value, buffer_size);
+  }
+  int32_t GetProfileInt(const std::string& path, const std::string& section,
+                        const std::string& key, int32_t default_value) override {
+    return real_.GetProfileInt(path, section, key, default_value);
+  }
+  bool WriteProfileString(const std::string& path, const std::string& section,
+                          const std::string& key, const std::string& value) override {
+    return real_.WriteProfileString(path, section, key, value);
+  }
+  std::unique_ptr<InputFile> OpenForSharedRead(const std::string& path) override {
+    return real_.OpenForSharedRead(path);
+  }
+  std::unique_ptr<RiffFile> CreateRiffFile(const std::string& target) override {
+    std::unique_ptr<RiffFile> real = real_.CreateRiffFile(target);
+    if (!real) return nullptr;
+    return std::make_unique<FailingRiffFile>(std::move(real), fail_at_, &riff_calls);
+  }
+  bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) override {
+    return real_.WriteWholeFile(path, bytes);
+  }
+  bool RemoveFile(const std::string& path) override { return real_.RemoveFile(path); }
+  std::vector<std::string> ListFiles(const std::string& folder) override {
+    return real_.ListFiles(folder);
+  }
+  void ShowMessage(const std::string& text) override { messages.push_back(text); }
+  std::unique_ptr<SharedLibrary> LoadSharedLibrary(const std::string& name) override {
+    return real_.LoadSharedLibrary(name);
+  }
+
+ private:
+  Env& real_;
+  int fail_at_;
+};
+
+void WriteWorkFolder(const TempFolder& folder) {
+  for (const auto& [name, bytes] : WorkFiles()) test::WriteDiskFile(folder.File(name), bytes);
+  test::WriteDiskFile(folder.File("Cat.klv"), kOldPackage);
+}
+
+TEST(FaultInjection, AFailedDiskWriteLeavesNoTemporaryFile) {
+  TempFolder folder;
+  WriteWorkFolder(folder);
+  const std::vector<std::string> names = test::DiskFolderNames(folder.path());
+
+  // A clean run counts the steps and writes the new package.
+  DiskEnv clean;
+  ConversionState clean_state;
+  ASSERT_EQ(ConvertWorkFolder(clean, clean_state, folder.path()), 1);
+  const int steps = clean.riff_calls;  // the commit included
+  const std::optional<Bytes> fresh = test::ReadDiskFile(folder.File("Cat.klv"));
+  ASSERT_TRUE(fresh.has_value());
+  ASSERT_NE(*fresh, kOldPackage);
+  EXPECT_EQ(test::DiskFolderNames(folder.path()), names);
+
+  for (int n = 1; n <= steps; ++n) {
+    test::WriteDiskFile(folder.File("Cat.klv"), kOldPackage);
+    DiskEnv env(n);
+    ConversionState state;
+    EXPECT_EQ(ConvertWorkFolder(env, state, folder.path()), 0) << "step " << n;
+    EXPECT_EQ(test::DiskFolderNames(folder.path()), names) << "step " << n;
+    EXPECT_EQ(test::ReadDiskFile(folder.File("Cat.klv")), kOldPackage) << "step " << n;
+    ASSERT_EQ(env.messages.size(), 1u) << "step " << n;
+    EXPECT_EQ(env.messages[0], SaveFailed(folder.path(), SaveCause::kWriteFailed))
+        << "step " << n;
+  }
+}
+
+// Lowers the file-size limit of this process for its lifetime, so that writes past
+// `bytes` fail as on a full disk (EFBIG instead of ENOSPC; SIGXFSZ is ignored).
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &saved_);
+    old_handler_ = signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = saved_;
+    limit.rlim_cur = bytes;
+    ok_ = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &saved_);
+    signal(SIGXFSZ, old_handler_);
+  }
+  bool ok() const { return ok_; }
+
+ private:
+  rlimit saved_{};
+  sighandler_t old_handler_;
+  bool ok_ = false;
+};
+
+TEST(FaultInjection, AFullDiskKeepsTheEarlierPackage) {
+  TempFolder folder;
+  WriteWorkFolder(folder);
+  const std::vector<std::string> names = test::DiskFolderNames(folder.path());
+  DiskEnv clean;
+  ConversionState clean_state;
+  ASSERT_EQ(ConvertWorkFolder(clean, clean_state, folder.path()), 1);
+  const size_t package_size = test::ReadDiskFile(folder.File("Cat.klv"))->size();
+
+  // The disk fills up before the first byte, inside the header, inside a picture, and
+  // one byte before the end.
+  for (rlim_t limit : {rlim_t{0}, rlim_t{11}, rlim_t{700}, rlim_t{9000},
+                       static_cast<rlim_t>(package_size - 1)}) {
+    test::WriteDiskFile(folder.File("Cat.klv"), kOldPackage);
+    DiskEnv env;
+    ConversionState state;
+    int16_t result;
+    {
+      FileSizeLimit full(limit);
+      ASSERT_TRUE(full.ok());
+      result = ConvertWorkFolder(env, state, folder.path());
+    }
+    EXPECT_EQ(result, 0) << "limit " << limit;
+    EXPECT_EQ(test::DiskFolderNames(folder.path()), names) << "limit " << limit;
+    EXPECT_EQ(test::ReadDiskFile(folder.File("Cat.klv")), kOldPackage) << "limit " << limit;
+    ASSERT_EQ(env.messages.size(), 1u) << "limit " << limit;
+    EXPECT_EQ(env.messages[0], SaveFailed(folder.path(), SaveCause::kWriteFailed))
+        << "limit " << limit;
+  }
+}
+
+// Runs `body` in a child process (dropping root's privileges first, so that permission
+// bits apply) and returns what it wrote to its pipe; the child is killed after 10 s.
+std::string RunInChild(const std::function<std::string()>& body, bool drop_root) {
+  int fds[2];
+  if (pipe(fds) != 0) return "pipe failed";
+  const pid_t pid = fork();
+  if (pid == 0) {
+    close(fds[0]);
+    alarm(10);
+    std::string out;
+    if (drop_root && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) {
+      out = "cannot drop root";
+    } else {
+      out = body();
+    }
+    (void)!write(fds[1], out.data(), out.size());
+    _exit(0);
+  }
+  close(fds[1]);
+  std::string out;
+  char buffer[4096];
+  ssize_t n;
+  while ((n = read(fds[0], buffer, sizeof buffer)) > 0) out.append(buffer, n);
+  close(fds[0]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  if (!WIFEXITED(status)) out += "[child ended by signal " + std::to_string(WTERMSIG(status)) + "]";
+  return out;
+}
+
+TEST(FaultInjection, AReadOnlyWorkFolderKeepsTheEarlierPackage) {
+  TempFolder folder;
+  WriteWorkFolder(folder);
+  const std::vector<std::string> names = test::DiskFolderNames(folder.path());
+  ASSERT_EQ(chmod(folder.path().c_str(), 0555), 0);
+
+  const std::string out = RunInChild(
+      [&] {
+        DiskEnv env;
+        ConversionState state;
+        const int16_t result = ConvertWorkFolder(env, state, folder.path());
+        std::string text = std::to_string(result);
+        for (const std::string& m : env.messages) text += "\n" + m;
+        return text;
+      },
+      /*drop_root=*/true);
+  chmod(folder.path().c_str(), 0755);
+  if (out == "cannot drop root") {
+    GTEST_SKIP() << "running as root without the right to change user, so permission bits "
+                    "do not apply";
+  }
+
+  EXPECT_EQ(out, "0\n" + SaveFailed(folder.path(), SaveCause::kCannotCreate));
+  EXPECT_EQ(test::DiskFolderNames(folder.path()), names);
+  EXPECT_EQ(test::ReadDiskFile(folder.File("Cat.klv")), kOldPackage);
+}
+
+TEST(FaultInjection, PicturesThatAreNotFilesAreReportedWithoutHanging) {
+  struct Case {
+    const char* name;
+    std::function<void(const std::string& path)> make;
+  } cases[] = {
+      {"dangling link", [](const std::string& p) { (void)!symlink("/nonexistent/x.bmp", p.c_str()); }},
+      {"folder", [](const std::string& p) { mkdir(p.c_str(), 0755); }},
+      {"pipe without writer", [](const std::string& p) { mkfifo(p.c_str(), 0644); }},
+      {"device", [](const std::string& p) { (void)!symlink("/dev/zero", p.c_str()); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder folder;
+    WriteWorkFolder(folder);
+    const std::string tile = folder.File("res0101.bmp");
+    std::filesystem::remove(tile);
+    c.make(tile);
+    const std::string out = RunInChild(
+        [&] {
+          DiskEnv env;
+          ConversionState state;
+          const int16_t result = ConvertWorkFolder(env, state, folder.path());
+          std::string text = std::to_string(result);
+          for (const std::string& m : env.messages) text += "\n" + m;
+          return text;
+        },
+        /*drop_root=*/false);
+    EXPECT_EQ(out, "0\n" + MessageText(Message::kLoadFailed, tile) + "\n" +
+                       SaveFailed(folder.path(), SaveCause::kPictureMissing, tile));
+    EXPECT_EQ(test::ReadDiskFile(folder.File("Cat.klv")), kOldPackage);
+  }
+}
+
+}  // namespace
+}  // namespace klv
