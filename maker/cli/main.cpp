@@ -3,7 +3,6 @@
 // Texts arrive in UTF-8 and go to the package in code page 932; messages go to stderr.
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -296,61 +295,6 @@ std::string FileNameUtf8(const Argument& picture) {
   }
 #endif
   return start == std::string::npos ? utf8 : utf8.substr(start + 1);
-}
-
-// True when the paths `a` and `b` (in the platform's narrow encoding) name one existing
-// file, through whatever names or links.
-bool SameFile(const std::string& a, const std::string& b) {
-#if defined(_WIN32)
-  const auto identify = [](const std::string& path, BY_HANDLE_FILE_INFORMATION* info) {
-    const HANDLE file = CreateFileA(path.c_str(), 0,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    const bool known = GetFileInformationByHandle(file, info) != 0;
-    CloseHandle(file);
-    return known;
-  };
-  BY_HANDLE_FILE_INFORMATION x, y;
-  return identify(a, &x) && identify(b, &y) &&
-         x.dwVolumeSerialNumber == y.dwVolumeSerialNumber &&
-         x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
-#else
-  std::error_code error;
-  return std::filesystem::equivalent(a, b, error);
-#endif
-}
-
-// The last component of the path `path` (in the platform's narrow encoding).
-std::string NarrowFileName(const std::string& path) {
-  size_t start = 0;
-  for (size_t i = 0; i < path.size(); ++i) {
-#if defined(_WIN32)
-    if (IsCp932LeadByte(static_cast<uint8_t>(path[i]))) {
-      ++i;  // a trail byte 0x5C is no separator
-      continue;
-    }
-    if (path[i] == '\\' || path[i] == '/' || path[i] == ':') start = i + 1;
-#else
-    if (path[i] == '/') start = i + 1;
-#endif
-  }
-  return path.substr(start);
-}
-
-// The make writes base.bmp, Puzzle.ini and its tile files into the work folder and then
-// removes them with every other "res????.bmp" there: a picture that is one of those files
-// would be overwritten and deleted. The name of that work file, or nothing.
-std::optional<std::string> WorkFileOfPicture(const std::string& picture,
-                                             const std::string& work_folder) {
-  std::vector<std::string> names = {"base.bmp", "Puzzle.ini"};
-  const std::string own_name = NarrowFileName(picture);
-  if (IsTileFileName(own_name)) names.push_back(own_name);
-  const std::string prefix = DeriveWorkPaths(work_folder).filePrefix;
-  for (const std::string& name : names) {
-    if (SameFile(picture, prefix + name)) return name;
-  }
-  return std::nullopt;
 }
 
 std::string Cp932ForDisplay(const std::string& cp932) { return Cp932ToUtf8(cp932).value_or(cp932); }

@@ -42,6 +42,23 @@ size_t CharacterCount(const std::string& text) {
   return count;
 }
 
+// The last component of `path` (in the platform's narrow encoding).
+std::string FileNameOf(const std::string& path) {
+  size_t start = 0;
+  for (size_t i = 0; i < path.size(); ++i) {
+#if defined(_WIN32)
+    if (IsCp932LeadByte(static_cast<uint8_t>(path[i]))) {
+      ++i;  // a trail byte 0x5C is no separator
+      continue;
+    }
+    if (path[i] == '\\' || path[i] == '/' || path[i] == ':') start = i + 1;
+#else
+    if (path[i] == '/') start = i + 1;
+#endif
+  }
+  return path.substr(start);
+}
+
 #if defined(_WIN32)
 bool EqualsAsciiIgnoringCase(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return false;
@@ -121,6 +138,18 @@ WorkPaths DeriveWorkPaths(const std::string& folder) {
     return WorkPaths{folder, folder.substr(0, folder.size() - 1)};
   }
   return WorkPaths{folder + kPathSeparator, folder};
+}
+
+std::optional<std::string> WorkFileOfPicture(const std::string& picture,
+                                             const std::string& work_folder) {
+  std::vector<std::string> names = {kBaseFileName, kDescriptionFileName};
+  const std::string own_name = FileNameOf(picture);
+  if (IsTileFileName(own_name)) names.push_back(own_name);
+  const std::string prefix = DeriveWorkPaths(work_folder).filePrefix;
+  for (const std::string& name : names) {
+    if (SameFile(picture, prefix + name)) return name;
+  }
+  return std::nullopt;
 }
 
 std::string TileFileName(int row, int column) {

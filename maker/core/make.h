@@ -52,6 +52,13 @@ std::string TileFileName(int row, int column);
 // ".bmp"): the tile files that FinishMake removes from the work folder.
 bool IsTileFileName(const std::string& name);
 
+// The make writes base.bmp, Puzzle.ini and its tile files into the work folder and then
+// removes them with every other "res????.bmp" there, so a picture that is one of those
+// files would be overwritten and deleted. The name of the work file that `picture` (a
+// path in the platform's narrow encoding) is in `work_folder`, or nothing.
+std::optional<std::string> WorkFileOfPicture(const std::string& picture,
+                                             const std::string& work_folder);
+
 // How a make reaches FileConv. The default loads KLVUtils at the first call.
 class PackageConverter {
  public:

@@ -310,6 +310,7 @@ void SourceScr::PictureClick(const QString& file_name) {
     return;
   }
   source_ = std::move(picture);
+  sourcePath_ = path.toStdString();
   SrcPic_->setPixmap(QPixmap::fromImage(RasterToImage(*source_)));
   SrcPic_->resize(source_->width, source_->height);
 
@@ -340,8 +341,19 @@ MakeRequest SourceScr::ReadMakeRequest() const {
 
 void SourceScr::Make() {
   if (making_ || ending_ || !source_ || !MakeIt_->isEnabled()) return;
-  making_ = true;
   const MakeRequest request = ReadMakeRequest();
+  // A picture that is one of the make's own work files would be overwritten and removed:
+  // refuse before anything is written, and leave the window as it is.
+  if (const std::optional<std::string> work_file =
+          WorkFileOfPicture(sourcePath_, request.workFolder)) {
+    presenter_.Show(this, MessageKind::kFailure,
+                    Text(u"この画像は保存先の作業ファイルと同じため、分解できません") +
+                        QLatin1Char('\n') + QString::fromStdString(sourcePath_) +
+                        QStringLiteral(" (") + QString::fromStdString(*work_file) +
+                        QLatin1Char(')'));
+    return;
+  }
+  making_ = true;
 
   // The work canvas opens beside the window, not modal; it shows the surfaces once they
   // are saved.

@@ -119,6 +119,7 @@ class SourceScr : public QWidget {
   int16_t backColorIndex_ = 0;
   std::string puzzlePassWord_;
   std::optional<Raster> source_;  // the picture in SrcPic, as the make takes it
+  std::string sourcePath_;        // where source_ was read from
 
   bool loading_ = false;  // start-up: a stored place that fails is passed over silently
   bool making_ = false;

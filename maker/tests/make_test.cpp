@@ -185,6 +185,40 @@ TEST(Make, WorkPathForms) {
   }
 }
 
+// A picture that is base.bmp, Puzzle.ini or a "res????.bmp" of the work folder would be
+// overwritten and removed by the make; the same names elsewhere are harmless.
+TEST(Make, WorkFileOfPictureFindsThePicturesTheMakeWouldDestroy) {
+  const std::string root = testing::TempDir() + "klv-work-file-of-picture";
+  const std::string work = root + "/work";
+  const std::string other = root + "/other";
+  std::filesystem::remove_all(root);
+  std::filesystem::create_directories(work);
+  std::filesystem::create_directories(other);
+  for (const std::string& path : {work + "/base.bmp", work + "/res0102.bmp", work + "/cat.bmp",
+                                  other + "/base.bmp", other + "/res0000.bmp"}) {
+    std::ofstream(path) << "BM";
+  }
+  struct Case {
+    std::string picture;
+    std::string folder;
+    std::optional<std::string> expected;
+  };
+  const Case cases[] = {
+      {work + "/base.bmp", work, "base.bmp"},
+      {work + "/res0102.bmp", work, "res0102.bmp"},
+      {work + "/res0102.bmp", work + "/", "res0102.bmp"},
+      {work + "/../work/base.bmp", work, "base.bmp"},
+      {work + "/cat.bmp", work, std::nullopt},
+      {other + "/base.bmp", work, std::nullopt},
+      {other + "/res0000.bmp", work, std::nullopt},
+      {work + "/missing.bmp", work, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(WorkFileOfPicture(c.picture, c.folder), c.expected) << c.picture << " in " << c.folder;
+  }
+  std::filesystem::remove_all(root);
+}
+
 TEST(Make, TileFileNames) {
   struct Case {
     int row, column;

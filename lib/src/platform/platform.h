@@ -135,6 +135,7 @@ struct ProgramArgument {
 // on Linux; "\" or "/" on Windows, where the trail byte 0x5C of a double-byte character
 // (such as the one of 表) is not one.
 // IsFolder: true when `path` names an existing folder.
+// SameFile: true when `a` and `b` name one existing file, through whatever names or links.
 // CurrentFolder: the process's current folder, or nothing when it cannot be found.
 // ProgramArguments: the program's arguments after its own name. Linux: argv as given, in
 // both forms. Windows: the wide command line converted explicitly, whatever the system's
@@ -145,6 +146,7 @@ struct ProgramArgument {
 #if defined(_WIN32)
 bool EndsWithSeparator(const std::string& path);
 bool IsFolder(const std::string& path);
+bool SameFile(const std::string& a, const std::string& b);
 std::optional<std::string> CurrentFolder();
 std::vector<ProgramArgument> ProgramArguments(int argc, char** argv);
 #else
@@ -155,6 +157,11 @@ inline bool EndsWithSeparator(const std::string& path) {
 inline bool IsFolder(const std::string& path) {
   std::error_code error;
   return std::filesystem::is_directory(path, error);
+}
+
+inline bool SameFile(const std::string& a, const std::string& b) {
+  std::error_code error;
+  return std::filesystem::equivalent(a, b, error);
 }
 
 inline std::optional<std::string> CurrentFolder() {

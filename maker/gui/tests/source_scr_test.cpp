@@ -118,6 +118,8 @@ class SourceScrTest : public QObject {
   void MakeWritesThePackageAndEnds();
   void FailedMakeIsReportedAndEnds_data();
   void FailedMakeIsReportedAndEnds();
+  void PictureThatIsAWorkFileIsRefusedAndKept_data();
+  void PictureThatIsAWorkFileIsRefusedAndKept();
 
  private:
   std::unique_ptr<SourceScr> Open(std::unique_ptr<klv::PackageConverter> converter = nullptr);
@@ -588,6 +590,43 @@ void SourceScrTest::FailedMakeIsReportedAndEnds() {
   QCOMPARE(Stored("PuzzleName"), std::string("cat"));
   QCOMPARE(ended.count(), 1);
   QVERIFY(!window->isVisible());
+}
+
+void SourceScrTest::PictureThatIsAWorkFileIsRefusedAndKept_data() {
+  QTest::addColumn<QString>("picture");
+  QTest::newRow("base.bmp") << "base.bmp";
+  QTest::newRow("a tile file") << "res0001.bmp";
+}
+
+// Source and destination are one folder and the picture bears a work file's name: the
+// make would overwrite and then delete it. It is refused; the window stays open.
+void SourceScrTest::PictureThatIsAWorkFileIsRefusedAndKept() {
+  QFETCH(QString, picture);
+  const QString path = Dir("src") + "/" + picture;
+  SavePicture(path, 64, 64);
+  QFile original(path);
+  QVERIFY(original.open(QIODevice::ReadOnly));
+  const QByteArray bytes = original.readAll();
+  Store("SrcDir", Cp932(Dir("src")));
+  Store("DestDir", Cp932(Dir("src")));
+
+  std::vector<std::string> calls;
+  auto window = Open(std::make_unique<FakeConverter>(std::optional<int16_t>(1), &calls));
+  QVERIFY(ClickFile(*window, picture));
+  QSignalSpy ended(window.get(), &SourceScr::Ended);
+
+  QTest::mouseClick(window->MakeIt(), Qt::LeftButton);
+
+  QCOMPARE(presenter_.messages.size(), size_t{1});
+  QCOMPARE(presenter_.messages[0].kind, MessageKind::kFailure);
+  QVERIFY2(presenter_.messages[0].text.contains(picture), qPrintable(presenter_.messages[0].text));
+  QVERIFY(calls.empty());
+  QCOMPARE(QDir(Dir("src")).entryList(QDir::Files, QDir::Name), QStringList{picture});
+  QFile kept(path);
+  QVERIFY(kept.open(QIODevice::ReadOnly));
+  QCOMPARE(kept.readAll(), bytes);
+  QCOMPARE(ended.count(), 0);
+  QVERIFY(window->MakeIt()->isEnabled());
 }
 
 QTEST_MAIN(SourceScrTest)
