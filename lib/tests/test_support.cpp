@@ -29,8 +29,8 @@ void Append32(Bytes& out, uint32_t v) {
 
 class FakeInputFile : public InputFile {
  public:
-  FakeInputFile(const Bytes& bytes, ReadFault fault, size_t limit)
-      : bytes_(bytes), fault_(fault), limit_(limit) {}
+  FakeInputFile(const Bytes& bytes, ReadFault fault, size_t limit, size_t chunk)
+      : bytes_(bytes), fault_(fault), limit_(limit), chunk_(chunk) {}
 
   std::optional<uint64_t> Length() override {
     if (fault_ == ReadFault::kLengthFails) return std::nullopt;
@@ -39,7 +39,7 @@ class FakeInputFile : public InputFile {
 
   size_t Read(uint8_t* dst, size_t size) override {
     if (fault_ == ReadFault::kVanishes) return 0;
-    size_t n = std::min(size, bytes_.size() - position_);
+    size_t n = std::min({size, chunk_, bytes_.size() - position_});
     if (fault_ == ReadFault::kShortRead) n = std::min(n, limit_ - std::min(limit_, delivered_));
     std::memcpy(dst, bytes_.data() + position_, n);
     position_ += n;
@@ -51,6 +51,7 @@ class FakeInputFile : public InputFile {
   Bytes bytes_;
   ReadFault fault_;
   size_t limit_;
+  size_t chunk_;
   size_t position_ = 0;
   size_t delivered_ = 0;
 };
@@ -229,6 +230,8 @@ int32_t FakeEnv::GetProfileInt(const std::string& path, const std::string& secti
 
 bool FakeEnv::WriteProfileString(const std::string& path, const std::string& section,
                                  const std::string& key, const std::string& value) {
+  if (unwritable.count(path + ":" + key) != 0) return false;
+  RecordWrite(path);
   AddText(path, SetProfileValueInText(TextOf(files, path), section, key, value));
   return true;
 }
@@ -239,7 +242,7 @@ std::unique_ptr<InputFile> FakeEnv::OpenForSharedRead(const std::string& path) {
   auto fault = read_faults.find(path);
   const ReadFault kind = fault == read_faults.end() ? ReadFault::kNone : fault->second;
   if (it == files.end() || kind == ReadFault::kOpenFails) return nullptr;
-  return std::make_unique<FakeInputFile>(it->second, kind, short_read_limit);
+  return std::make_unique<FakeInputFile>(it->second, kind, short_read_limit, read_chunk);
 }
 
 std::unique_ptr<RiffFile> FakeEnv::CreateRiffFile(const std::string& target) {
@@ -248,15 +251,23 @@ std::unique_ptr<RiffFile> FakeEnv::CreateRiffFile(const std::string& target) {
 }
 
 bool FakeEnv::WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+  if (unwritable.count(path) != 0) return false;
+  RecordWrite(path);
   files[path] = bytes;
   return true;
+}
+
+void FakeEnv::RecordWrite(const std::string& path) {
+  if (std::find(writes.begin(), writes.end(), path) == writes.end()) writes.push_back(path);
 }
 
 bool FakeEnv::RemoveFile(const std::string& path) { return files.erase(path) == 1; }
 
 std::vector<std::string> FakeEnv::ListFiles(const std::string& folder) {
   std::vector<std::string> names;
-  const std::string prefix = folder + kPathSeparator;
+  // A folder given with its trailing separator ("/w/", "/") is the same folder.
+  std::string prefix = folder;
+  if (prefix.empty() || prefix.back() != kPathSeparator) prefix += kPathSeparator;
   for (const auto& [path, bytes] : files) {
     if (path.compare(0, prefix.size(), prefix) == 0 &&
         path.find(kPathSeparator, prefix.size()) == std::string::npos) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -89,6 +90,8 @@ class FakeEnv : public Env {
   // Read faults by path.
   std::map<std::string, ReadFault> read_faults;
   size_t short_read_limit = 0;
+  // The most bytes one Read call delivers (callers must loop until they have all).
+  size_t read_chunk = SIZE_MAX;
   // The n-th call (1-based, counted over CreateRiff, CreateChunk, Write and Ascend of
   // every RiffFile) fails; 0 for none.
   int fail_riff_call = 0;
@@ -99,6 +102,10 @@ class FakeEnv : public Env {
   int riff_calls = 0;
   int open_writers = 0;
   int commits = 0;
+  // Paths in the order of their first successful WriteWholeFile or WriteProfileString.
+  std::vector<std::string> writes;
+  // Writes that fail: a path for WriteWholeFile, "path:key" for WriteProfileString.
+  std::set<std::string> unwritable;
 
   void AddFile(const std::string& path, Bytes bytes) { files[path] = std::move(bytes); }
   void AddText(const std::string& path, const std::string& text) {
@@ -121,6 +128,9 @@ class FakeEnv : public Env {
   std::unique_ptr<SharedLibrary> LoadSharedLibrary(const std::string&) override {
     return nullptr;
   }
+
+ private:
+  void RecordWrite(const std::string& path);
 };
 
 // A fresh folder under the system's temporary folder, removed with its contents when

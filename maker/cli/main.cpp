@@ -27,11 +27,6 @@ constexpr int kExitWritten = 0;
 constexpr int kExitMakeFailed = 1;
 constexpr int kExitUsage = 2;
 
-// The package fields the texts end up in, in bytes of code page 932.
-constexpr size_t kPuzzleNameLimit = 15;
-constexpr size_t kPuzzleSetNameLimit = 10;
-constexpr size_t kCommentLimit = 255;
-
 constexpr char kUsage[] =
     "usage: klvmake PICTURE [options]\n"
     "Makes one puzzle package (.klv) from one bitmap picture of at most 335 x 335 pixels.\n"
@@ -170,8 +165,10 @@ void WarnAboutText(const std::string& what, const std::string& cp932, size_t lim
     PrintWarning(what + " holds a line break; the package keeps its first line only");
   }
   if (cp932.size() > limit) {
+    // The cut never splits a double-byte character, so it may keep one byte less.
+    const size_t kept = CutToByteLimit(cp932, limit).size();
     PrintWarning(what + " is " + std::to_string(cp932.size()) +
-                 " bytes in code page 932; the package keeps its first " + std::to_string(limit) +
+                 " bytes in code page 932; the package keeps its first " + std::to_string(kept) +
                  " bytes");
   }
 }
@@ -404,9 +401,9 @@ int Run(const std::vector<Argument>& args) {
     return kExitMakeFailed;
   }
   if (puzzle_name.empty()) PrintWarning("the puzzle name is empty; the package is named \".klv\"");
-  WarnAboutText("the puzzle name", puzzle_name, kPuzzleNameLimit);
-  WarnAboutText("the puzzle-set name", set_name, kPuzzleSetNameLimit);
-  WarnAboutText("the comment", comment, kCommentLimit);
+  WarnAboutText("the puzzle name", puzzle_name, kPuzzleNameBytes);
+  WarnAboutText("the puzzle-set name", set_name, kPuzzleSetNameBytes);
+  WarnAboutText("the comment", comment, kCommentBytes);
   std::cout << Cp932ForDisplay(GridStatusText(grid)) << '\n';
 
   // Without --seed both seedings come from the clock, as in the window.
@@ -445,7 +442,7 @@ int Run(const std::vector<Argument>& args) {
   }
   const WorkPaths paths = DeriveWorkPaths(work_folder);
   std::cout << paths.filePrefix
-            << Cp932ForDisplay(std::string(CutToByteLimit(puzzle_name, kPuzzleNameLimit)))
+            << Cp932ForDisplay(std::string(CutToByteLimit(puzzle_name, kPuzzleNameBytes)))
             << ".klv\n";
   return kExitWritten;
 }

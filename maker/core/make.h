@@ -4,6 +4,7 @@
 #ifndef KLV_MAKER_MAKE_H_
 #define KLV_MAKER_MAKE_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -18,6 +19,12 @@ namespace klv {
 
 class Env;
 class KLVUtilsClient;
+
+// The most code page 932 bytes the package keeps of each text: the widths of the package
+// header's text fields (16, 11 and 256 bytes) less the zero terminator.
+inline constexpr size_t kPuzzleNameBytes = 15;
+inline constexpr size_t kPuzzleSetNameBytes = 10;
+inline constexpr size_t kCommentBytes = 255;
 
 // Everything one make reads, as the window (or the command line) holds it.
 struct MakeRequest {

@@ -18,6 +18,7 @@
 #include "lib/src/platform/platform.h"
 #include "maker/core/bitmap_codec.h"
 #include "maker/core/grid.h"
+#include "maker/core/make.h"
 #include "maker/core/make_values.h"
 #include "maker/core/settings.h"
 #include "maker/gui/cp932_edit.h"
@@ -28,9 +29,6 @@
 namespace klv::gui {
 namespace {
 
-constexpr int kPuzzleSetNameLimit = 10;
-constexpr int kPuzzleNameLimit = 15;
-constexpr int kCommentLimit = 255;
 constexpr int kFontPixels = 12;
 constexpr int kSmallestLabelPixels = 10;
 
@@ -181,13 +179,13 @@ void SourceScr::CreateControls() {
   place(Drive3_, "Drive3", {505, 134, 169, 20});
 
   label("Label7", u"ﾊﾟｽﾞﾙｾｯﾄの名前（10ﾊﾞｲﾄまで）", {503, 192, 169, 17});
-  PuzzleSetName_ = new Cp932LineEdit(kPuzzleSetNameLimit, this);
+  PuzzleSetName_ = new Cp932LineEdit(static_cast<int>(kPuzzleSetNameBytes), this);
   place(PuzzleSetName_, "PuzzleSetName", {503, 208, 169, 18});
   label("Label6", u"パズルの名前（15文字まで）", {503, 240, 145, 17});
-  PuzzleName_ = new Cp932LineEdit(kPuzzleNameLimit, this);
+  PuzzleName_ = new Cp932LineEdit(static_cast<int>(kPuzzleNameBytes), this);
   place(PuzzleName_, "PuzzleName", {503, 256, 169, 18});
   label("Label5", u"画像の説明　（255文字まで）", {503, 288, 153, 17});
-  Comment_ = new Cp932TextEdit(kCommentLimit, this);
+  Comment_ = new Cp932TextEdit(static_cast<int>(kCommentBytes), this);
   place(Comment_, "Comment", {503, 304, 169, 40});
 
   label("Label4", u"ピースの濃度", {503, 371, 153, 17});

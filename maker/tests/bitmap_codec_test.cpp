@@ -18,6 +18,7 @@
 
 #include "lib/src/bytes.h"
 #include "lib/src/platform/platform.h"
+#include "lib/tests/test_support.h"
 
 namespace klv {
 namespace {
@@ -503,64 +504,11 @@ TEST(BitmapCodec, CorruptFilesAreRefusedWithTheirCause) {
   EXPECT_FALSE(DecodeBitmap(Bytes{}, nullptr));  // no cause wanted: still no crash
 }
 
-// An Env whose only working service is reading the files it was given.
-class FileEnv : public Env {
- public:
-  std::map<std::string, Bytes> files;
-  bool lengthFails = false;
-  size_t chunk = 3;  // Read hands out at most this many bytes per call
-  size_t readLimit = SIZE_MAX;
-
-  std::unique_ptr<InputFile> OpenForSharedRead(const std::string& path) override {
-    auto it = files.find(path);
-    if (it == files.end()) return nullptr;
-    return std::make_unique<File>(this, it->second);
-  }
-  std::string GetProfileString(const std::string&, const std::string&, const std::string&,
-                               const std::string& d, size_t) override {
-    return d;
-  }
-  int32_t GetProfileInt(const std::string&, const std::string&, const std::string&,
-                        int32_t d) override {
-    return d;
-  }
-  bool WriteProfileString(const std::string&, const std::string&, const std::string&,
-                          const std::string&) override {
-    return false;
-  }
-  std::unique_ptr<RiffFile> CreateRiffFile(const std::string&) override { return nullptr; }
-  bool WriteWholeFile(const std::string&, const Bytes&) override { return false; }
-  bool RemoveFile(const std::string&) override { return false; }
-  std::vector<std::string> ListFiles(const std::string&) override { return {}; }
-  void ShowMessage(const std::string&) override {}
-  std::unique_ptr<SharedLibrary> LoadSharedLibrary(const std::string&) override { return nullptr; }
-
- private:
-  class File : public InputFile {
-   public:
-    File(FileEnv* env, const Bytes& bytes) : env_(env), bytes_(bytes) {}
-    std::optional<uint64_t> Length() override {
-      if (env_->lengthFails) return std::nullopt;
-      return bytes_.size();
-    }
-    size_t Read(uint8_t* dst, size_t size) override {
-      size_t n = std::min({size, env_->chunk, bytes_.size() - pos_, env_->readLimit - pos_});
-      std::copy_n(bytes_.begin() + static_cast<ptrdiff_t>(pos_), n, dst);
-      pos_ += n;
-      return n;
-    }
-
-   private:
-    FileEnv* env_;
-    const Bytes& bytes_;
-    size_t pos_ = 0;
-  };
-};
-
 TEST(BitmapCodec, LoadPictureReadsWholeFilesAndNamesFailures) {
   Raster picture = Raster::Filled(3, 2, kC);
   picture.Set(2, 1, kD);
-  FileEnv env;
+  test::FakeEnv env;
+  env.read_chunk = 3;
   env.files["pic.bmp"] = EncodeBitmap24(picture);
   env.files["bad.bmp"] = Bytes{'B', 'M', 0, 0};
 
@@ -572,12 +520,16 @@ TEST(BitmapCodec, LoadPictureReadsWholeFilesAndNamesFailures) {
   const std::vector<std::tuple<std::string, std::function<void()>, std::string>> failures = {
       {"missing.bmp", [] {}, "cannot be opened"},
       {"bad.bmp", [] {}, "truncated"},
-      {"pic.bmp", [&] { env.lengthFails = true; }, "length"},
-      {"pic.bmp", [&] { env.readLimit = 20; }, "20 of"},
+      {"pic.bmp", [&] { env.read_faults["pic.bmp"] = test::ReadFault::kLengthFails; }, "length"},
+      {"pic.bmp",
+       [&] {
+         env.read_faults["pic.bmp"] = test::ReadFault::kShortRead;
+         env.short_read_limit = 20;
+       },
+       "20 of"},
   };
   for (const auto& [path, arrange, expected] : failures) {
-    env.lengthFails = false;
-    env.readLimit = SIZE_MAX;
+    env.read_faults.clear();
     arrange();
     cause.clear();
     EXPECT_FALSE(LoadPicture(env, path, &cause)) << path << " " << expected;

@@ -223,6 +223,39 @@ TEST_F(KlvmakeTest, LongTextsAreWarnedAboutAndCutByTheLibrary) {
   EXPECT_EQ(FilesIn(root_ / "out"), std::vector<std::string>{"abcdefghijklmno.klv"});
 }
 
+// The warning names the bytes the package really keeps: the cut never splits a
+// double-byte character, so a text may keep one byte less than its field's limit.
+TEST_F(KlvmakeTest, LongTextWarningsSayHowManyBytesAreKept) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> options;
+    std::string warning;
+  };
+  const std::string kept = " bytes in code page 932; the package keeps its first ";
+  std::string cats;  // 128 x 猫, two bytes each in code page 932
+  for (int i = 0; i < 128; ++i) cats += "猫";
+  const std::vector<Case> cases = {
+      {"single-byte name", {"--name", "abcdefghijklmnopqrst"},
+       "the puzzle name is 20" + kept + "15 bytes"},
+      {"name cut before a double-byte character", {"--name", "日本語のパズル名前"},
+       "the puzzle name is 18" + kept + "14 bytes"},
+      {"set name cut after a double-byte character", {"--set-name", "ﾊﾟｽﾞﾙｾｯﾄ名前"},
+       "the puzzle-set name is 12" + kept + "10 bytes"},
+      {"set name cut before a double-byte character", {"--set-name", "aﾊﾟｽﾞﾙｾｯﾄ名"},
+       "the puzzle-set name is 11" + kept + "9 bytes"},
+      {"comment cut before a double-byte character", {"--comment", cats},
+       "the comment is 256" + kept + "254 bytes"},
+  };
+  const std::string picture = WritePicture("p.bmp", 64, 64);
+  for (const Case& c : cases) {
+    std::vector<std::string> args{picture, "--out", Out()};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    const Outcome outcome = Run(args);
+    EXPECT_EQ(outcome.status, 0) << c.name << ": " << outcome.err;
+    EXPECT_NE(outcome.err.find(c.warning), std::string::npos) << c.name << ": " << outcome.err;
+  }
+}
+
 TEST_F(KlvmakeTest, MissingLibraryFailsAndLeavesTheWorkFiles) {
   // A copy of klvmake in a folder of its own finds no KLVUtils beside it.
   const fs::path lonely = root_ / "bin" / "klvmake";

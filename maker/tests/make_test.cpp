@@ -20,6 +20,7 @@
 #include "lib/src/bytes.h"
 #include "lib/src/platform/platform.h"
 #include "lib/src/profile.h"
+#include "lib/tests/test_support.h"
 #include "maker/core/bitmap_codec.h"
 #include "maker/core/grid.h"
 #include "maker/core/make_values.h"
@@ -33,88 +34,15 @@
 namespace klv {
 namespace {
 
-class MemoryInputFile : public InputFile {
- public:
-  explicit MemoryInputFile(std::string bytes) : bytes_(std::move(bytes)) {}
-  std::optional<uint64_t> Length() override { return bytes_.size(); }
-  size_t Read(uint8_t* dst, size_t size) override {
-    const size_t n = std::min(size, bytes_.size() - pos_);
-    std::memcpy(dst, bytes_.data() + pos_, n);
-    pos_ += n;
-    return n;
-  }
+using test::Bytes;
+using test::FakeEnv;
 
- private:
-  std::string bytes_;
-  size_t pos_ = 0;
-};
-
-// A file system in memory: whole files by full path, profile files edited with the same
-// rules as the platform's, and chosen paths that cannot be written.
-class MemoryEnv : public Env {
- public:
-  std::map<std::string, std::string> files;
-  std::vector<std::string> writes;  // paths in the order of their first write
-  std::set<std::string> unwritable;
-
-  std::string GetProfileString(const std::string& path, const std::string& section,
-                               const std::string& key, const std::string& default_value,
-                               size_t buffer_size) override {
-    return GetProfileStringFromText(Text(path), section, key, default_value, buffer_size);
-  }
-  int32_t GetProfileInt(const std::string& path, const std::string& section, const std::string& key,
-                        int32_t default_value) override {
-    return GetProfileIntFromText(Text(path), section, key, default_value);
-  }
-  bool WriteProfileString(const std::string& path, const std::string& section,
-                          const std::string& key, const std::string& value) override {
-    if (unwritable.count(path + ":" + key)) return false;
-    Record(path);
-    files[path] = SetProfileValueInText(Text(path), section, key, value);
-    return true;
-  }
-  std::unique_ptr<InputFile> OpenForSharedRead(const std::string& path) override {
-    const auto found = files.find(path);
-    if (found == files.end()) return nullptr;
-    return std::make_unique<MemoryInputFile>(found->second);
-  }
-  std::unique_ptr<RiffFile> CreateRiffFile(const std::string&) override { return nullptr; }
-  bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) override {
-    if (unwritable.count(path)) return false;
-    Record(path);
-    files[path] = std::string(bytes.begin(), bytes.end());
-    return true;
-  }
-  bool RemoveFile(const std::string& path) override { return files.erase(path) == 1; }
-  std::vector<std::string> ListFiles(const std::string& folder) override {
-    std::string prefix = folder;
-    if (prefix.empty() || prefix.back() != '/') prefix += '/';
-    std::vector<std::string> names;
-    for (const auto& [path, bytes] : files) {
-      if (path.compare(0, prefix.size(), prefix) != 0) continue;
-      const std::string name = path.substr(prefix.size());
-      if (name.find('/') == std::string::npos) names.push_back(name);
-    }
-    return names;
-  }
-  void ShowMessage(const std::string&) override {}
-  std::unique_ptr<SharedLibrary> LoadSharedLibrary(const std::string&) override { return nullptr; }
-
-  std::string Text(const std::string& path) const {
-    const auto found = files.find(path);
-    return found == files.end() ? std::string() : found->second;
-  }
-
- private:
-  void Record(const std::string& path) {
-    if (std::find(writes.begin(), writes.end(), path) == writes.end()) writes.push_back(path);
-  }
-};
+std::string Text(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
 // A FileConv stand-in: records its argument and the work folder as it found it.
 class FakeConverter : public PackageConverter {
  public:
-  explicit FakeConverter(MemoryEnv& env, std::optional<int16_t> result = 1)
+  explicit FakeConverter(FakeEnv& env, std::optional<int16_t> result = 1)
       : env_(env), result_(result) {}
   std::optional<int16_t> Convert(const std::string& folder_argument, std::string* cause) override {
     arguments.push_back(folder_argument);
@@ -123,10 +51,10 @@ class FakeConverter : public PackageConverter {
     return result_;
   }
   std::vector<std::string> arguments;
-  std::map<std::string, std::string> files_at_call;
+  std::map<std::string, Bytes> files_at_call;
 
  private:
-  MemoryEnv& env_;
+  FakeEnv& env_;
   std::optional<int16_t> result_;
 };
 
@@ -230,17 +158,17 @@ TEST(Make, TileFileNames) {
 }
 
 TEST(Make, WorkFilesAreWrittenInOrderThenConvertedThenRemoved) {
-  MemoryEnv env;
-  env.files["/work/other.txt"] = "x";
-  env.files["/work/res0808.bmp"] = "an earlier, larger grid";
-  env.files["/work/res1.bmp"] = "kept";
-  env.files["/work/res00000.bmp"] = "kept";
-  env.files["/work/res0000.bmp.bak"] = "kept";
-  env.files["/work/RES0000.BMP"] = "kept";
-  env.files["/work/sub/res0000.bmp"] = "kept";
-  env.files["/workx/res0000.bmp"] = "kept";
-  env.files["/work/Cat.klv"] = "an earlier package";
-  const std::map<std::string, std::string> before = env.files;
+  FakeEnv env;
+  env.AddText("/work/other.txt", "x");
+  env.AddText("/work/res0808.bmp", "an earlier, larger grid");
+  env.AddText("/work/res1.bmp", "kept");
+  env.AddText("/work/res00000.bmp", "kept");
+  env.AddText("/work/res0000.bmp.bak", "kept");
+  env.AddText("/work/RES0000.BMP", "kept");
+  env.AddText("/work/sub/res0000.bmp", "kept");
+  env.AddText("/workx/res0000.bmp", "kept");
+  env.AddText("/work/Cat.klv", "an earlier package");
+  const std::map<std::string, Bytes> before = env.files;
 
   FakeConverter converter(env);
   std::vector<MakeStatus> seen_after;
@@ -271,7 +199,7 @@ TEST(Make, WorkFilesAreWrittenInOrderThenConvertedThenRemoved) {
   EXPECT_EQ(base->height, 96);
 
   // Only the earlier files that match none of the work-file patterns stay.
-  std::map<std::string, std::string> expected_after = before;
+  std::map<std::string, Bytes> expected_after = before;
   expected_after.erase("/work/res0808.bmp");
   EXPECT_EQ(env.files, expected_after);
 }
@@ -284,7 +212,7 @@ TEST(Make, PuzzleIniHoldsTheNineKeysInOrder) {
   const Case cases[] = {{13, "FF00FF"}, {0, "0"}, {15, "FFFFFF"}, {12, "FF"}, {10, "FF00"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.back_color);
-    MemoryEnv env;
+    FakeEnv env;
     FakeConverter converter(env);
     MakeRequest request = Request(288, 288, "/w");
     request.backColorIndex = c.back_color_index;
@@ -299,17 +227,17 @@ TEST(Make, PuzzleIniHoldsTheNineKeysInOrder) {
                                                "LongPuzzleName=A cat",
                                                "Difficulty=5",
                                                "FileVersion=2"};
-    EXPECT_EQ(Lines(converter.files_at_call["/w/Puzzle.ini"]), expected);
+    EXPECT_EQ(Lines(Text(converter.files_at_call["/w/Puzzle.ini"])), expected);
   }
 }
 
 TEST(Make, ExistingPuzzleIniIsUpdatedNotReplaced) {
-  MemoryEnv env;
-  env.files["/w/Puzzle.ini"] =
-      "[PuzzleData]\r\nPrevPassWord=old\r\nxMax=7\r\nfileVersion=9\r\n[Other]\r\nA=1\r\n";
+  FakeEnv env;
+  env.AddText("/w/Puzzle.ini",
+              "[PuzzleData]\r\nPrevPassWord=old\r\nxMax=7\r\nfileVersion=9\r\n[Other]\r\nA=1\r\n");
   FakeConverter converter(env);
   ASSERT_EQ(MakePuzzle(env, Request(96, 64, "/w"), converter).status, MakeStatus::kPackageWritten);
-  const std::string text = converter.files_at_call["/w/Puzzle.ini"];
+  const std::string text = Text(converter.files_at_call["/w/Puzzle.ini"]);
   EXPECT_EQ(GetProfileStringFromText(text, "PuzzleData", "PrevPassWord", "", 11), "old");
   EXPECT_EQ(GetProfileIntFromText(text, "PuzzleData", "xMax", -1), 2);
   EXPECT_EQ(GetProfileIntFromText(text, "PuzzleData", "fileVersion", 0), 2);
@@ -326,7 +254,7 @@ TEST(Make, NewPuzzleIniHasTheBytesOfNineProfileWrites) {
   MakeRequest request = Request(96, 64, (folder / "work").string());
   request.keepWorkFiles = true;
   request.comment = "\x83\x52\x83\x81\x83\x93\x83\x67";  // a code page 932 text
-  MemoryEnv unused;
+  FakeEnv unused;
   FakeConverter converter(unused);
   ASSERT_EQ(MakePuzzle(env, request, converter).status, MakeStatus::kPackageWritten);
 
@@ -351,7 +279,7 @@ TEST(Make, NewPuzzleIniHasTheBytesOfNineProfileWrites) {
 }
 
 TEST(Make, RootFolderGetsNoDoubledSeparatorAndAnEmptyFolderArgument) {
-  MemoryEnv env;
+  FakeEnv env;
   FakeConverter converter(env);
   ASSERT_EQ(MakePuzzle(env, Request(96, 64, "/"), converter).status, MakeStatus::kPackageWritten);
   const std::vector<std::string> expected_writes = {"/res0000.bmp", "/res0001.bmp", "/base.bmp",
@@ -375,7 +303,7 @@ TEST(Make, OutcomesOfTheConversion) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.status));
-    MemoryEnv env;
+    FakeEnv env;
     FakeConverter converter(env, c.file_conv);
     std::optional<MakeStatus> after;
     const MakeResult result = MakePuzzle(env, Request(96, 96, "/w"), converter,
@@ -411,9 +339,9 @@ TEST(Make, UnwritableWorkFileStopsBeforeTheConversion) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.unwritable);
-    MemoryEnv env;
+    FakeEnv env;
     env.unwritable.insert(c.unwritable);
-    if (c.unwritable.find(':') != std::string::npos) env.files["/w/Puzzle.ini"] = "";
+    if (c.unwritable.find(':') != std::string::npos) env.AddText("/w/Puzzle.ini", "");
     FakeConverter converter(env);
     bool after_ran = false;
     const MakeResult result = MakePuzzle(env, Request(96, 96, "/w"), converter,
@@ -435,7 +363,7 @@ TEST(Make, GridsWithoutTilesFindNothingToRemoveAndSucceed) {
   };
   for (const Case& c : {Case{40, 100}, Case{100, 40}, Case{15, 15}}) {
     SCOPED_TRACE(testing::Message() << c.width << " x " << c.height);
-    MemoryEnv env;
+    FakeEnv env;
     FakeConverter converter(env);
     const MakeResult result = MakePuzzle(env, Request(c.width, c.height, "/w"), converter);
     EXPECT_EQ(result.status, MakeStatus::kPackageWritten) << result.cause;
@@ -446,7 +374,7 @@ TEST(Make, GridsWithoutTilesFindNothingToRemoveAndSucceed) {
 }
 
 TEST(Make, KeepWorkFilesLeavesThemInPlace) {
-  MemoryEnv env;
+  FakeEnv env;
   FakeConverter converter(env);
   MakeRequest request = Request(96, 64, "/w");
   request.keepWorkFiles = true;
@@ -456,7 +384,7 @@ TEST(Make, KeepWorkFilesLeavesThemInPlace) {
 }
 
 TEST(Make, TooLargeGridWritesNothing) {
-  MemoryEnv env;
+  FakeEnv env;
   FakeConverter converter(env);
   MakeRequest request = Request(336, 100, "/w");
   const MakeResult result = MakePuzzle(env, request, converter);
@@ -467,12 +395,12 @@ TEST(Make, TooLargeGridWritesNothing) {
 
 TEST(Make, DensitiesAreReadFromTheBoxTextsAndTheSeedFixesTheTiles) {
   auto tiles_of = [](const MakeRequest& request) {
-    MemoryEnv env;
+    FakeEnv env;
     FakeConverter converter(env);
     EXPECT_EQ(MakePuzzle(env, request, converter).status, MakeStatus::kPackageWritten);
     return converter.files_at_call;
   };
-  auto decode = [](const std::string& bytes) {
+  auto decode = [](const Bytes& bytes) {
     std::string cause;
     std::optional<Raster> raster =
         DecodeBitmap(std::vector<uint8_t>(bytes.begin(), bytes.end()), &cause);
@@ -483,7 +411,7 @@ TEST(Make, DensitiesAreReadFromTheBoxTextsAndTheSeedFixesTheTiles) {
   MakeRequest request = Request(96, 96, "/w");
   request.pieceDensityText = "1 5 0";     // 1.5: every shared pixel in all its tiles
   request.backgroundDensityText = "abc";  // 0: the base stays white
-  std::map<std::string, std::string> files = tiles_of(request);
+  std::map<std::string, Bytes> files = tiles_of(request);
   for (int r = 0; r < 2; ++r) {
     for (int c = 0; c < 2; ++c) {
       const Raster tile = decode(files["/w/" + TileFileName(r, c)]);
@@ -498,7 +426,7 @@ TEST(Make, DensitiesAreReadFromTheBoxTextsAndTheSeedFixesTheTiles) {
 
   request.pieceDensityText = "30";
   request.backgroundDensityText = "15";
-  const std::map<std::string, std::string> first = tiles_of(request);
+  const std::map<std::string, Bytes> first = tiles_of(request);
   EXPECT_EQ(tiles_of(request), first);
   request.seed = 43;
   EXPECT_NE(tiles_of(request), first);

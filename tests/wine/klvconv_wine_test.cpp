@@ -28,21 +28,18 @@ struct ConvCase {
 
 Bytes Text(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
-std::string PuzzleIni(const std::vector<std::pair<std::string, std::string>>& keys) {
-  std::string text = "[PuzzleData]\r\n";
-  for (const auto& [key, value] : keys) text += key + "=" + value + "\r\n";
-  return text;
-}
-
-BitmapFields Tile(uint16_t bits) {
-  BitmapFields fields;
+// A 64 x 64 tile of `bits` bits per pixel.
+BmpFields Tile(uint16_t bits) {
+  BmpFields fields;
+  fields.width = 64;
+  fields.height = 64;
   fields.bit_count = bits;
   return fields;
 }
 
 // A work folder of `columns` x `rows` tiles made from `tile` (each its own pattern)
 // and a base picture, with Puzzle.ini naming the puzzle `name`.
-Files Folder(int columns, int rows, BitmapFields tile, const std::string& name = "Cat") {
+Files Folder(int columns, int rows, BmpFields tile, const std::string& name = "Cat") {
   Files files;
   files["Puzzle.ini"] = Text(PuzzleIni({{"xMax", std::to_string(columns)},
                                         {"yMax", std::to_string(rows)},
@@ -58,15 +55,15 @@ Files Folder(int columns, int rows, BitmapFields tile, const std::string& name =
       char file[32];
       std::snprintf(file, sizeof file, "res%02d%02d.bmp", r, c);
       tile.seed = static_cast<uint8_t>(r * 16 + c + 1);
-      files[file] = MakeBitmap(tile);
+      files[file] = MakeBmp(tile);
     }
   }
-  BitmapFields base;
+  BmpFields base;
   base.width = (columns + 1) * 32;
   base.height = (rows + 1) * 32;
   if (base.width <= 0 || base.height <= 0) base.width = base.height = 32;
   base.seed = 200;
-  files["base.bmp"] = MakeBitmap(base);
+  files["base.bmp"] = MakeBmp(base);
   return files;
 }
 
@@ -84,33 +81,33 @@ const std::string kJapanese = "日本語のパズル名前";  // 18 bytes in cod
 const Bytes kEarlierPackage = Text("the earlier package");
 
 std::vector<ConvCase> Cases() {
-  BitmapFields used3 = Tile(8);
+  BmpFields used3 = Tile(8);
   used3.used_colors = 3;
-  BitmapFields bitfields = Tile(16);
+  BmpFields bitfields = Tile(16);
   bitfields.compression = 3;
   bitfields.table_entries = 3;  // the three colour masks
-  BitmapFields narrow24 = Tile(24);
+  BmpFields narrow24 = Tile(24);
   narrow24.width = 63;
-  BitmapFields rle8 = Tile(8);
+  BmpFields rle8 = Tile(8);
   rle8.compression = 1;
   rle8.image_size = 4095;  // odd: the chunk is followed by a pad byte
-  rle8.pixel_bytes = 4095;
   rle8.seed = 9;
-  BitmapFields rle4 = Tile(4);
+  rle8.pixels = PatternBytes(4095, rle8.seed);
+  BmpFields rle4 = Tile(4);
   rle4.compression = 2;
   rle4.image_size = 513;
-  rle4.pixel_bytes = 513;
   rle4.seed = 10;
-  BitmapFields top_down = Tile(24);
+  rle4.pixels = PatternBytes(513, rle4.seed);
+  BmpFields top_down = Tile(24);
   top_down.height = -64;
-  BitmapFields core = Tile(24);
+  BmpFields core = Tile(24);
   core.header_size = 12;
-  BitmapFields v5 = Tile(24);
+  BmpFields v5 = Tile(24);
   v5.header_size = 124;
-  BitmapFields truncated = Tile(24);
-  truncated.pixel_bytes = 1000;
+  BmpFields truncated = Tile(24);
   truncated.seed = 11;
-  BitmapFields tiny;
+  truncated.pixels = PatternBytes(1000, truncated.seed);
+  BmpFields tiny;
   tiny.width = 1;
   tiny.height = 1;
 
@@ -120,7 +117,7 @@ std::vector<ConvCase> Cases() {
   Files base_only;
   base_only["Puzzle.ini"] =
       Text(PuzzleIni({{"xMax", "0"}, {"yMax", "0"}, {"PuzzleName", "Tiny"}}));
-  base_only["base.bmp"] = MakeBitmap(tiny);
+  base_only["base.bmp"] = MakeBmp(tiny);
 
   Files header_only = Folder(1, 1, Tile(24));
   header_only["base.bmp"].resize(14);
@@ -130,8 +127,8 @@ std::vector<ConvCase> Cases() {
       "[PuzzleData]\r\nxMax=1\r\nyMax=1\r\nbackColor=ff\r\nPuzzleName=Keys\r\n"
       "PassWord=0123456789ABC\r\nPrevPassWord=prev\r\nPuzzleSetName=Set name too long\r\n"
       "LongPuzzleName=\"quoted comment\"\r\nDifficulty=70000\r\nfileVersion=-3\r\n");
-  all_keys["res0000.bmp"] = MakeBitmap(Tile(8));
-  all_keys["base.bmp"] = MakeBitmap(tiny);
+  all_keys["res0000.bmp"] = MakeBmp(Tile(8));
+  all_keys["base.bmp"] = MakeBmp(tiny);
 
   Files no_ini = Without(Folder(0, 0, Tile(24)), "Puzzle.ini");
 
@@ -155,13 +152,13 @@ std::vector<ConvCase> Cases() {
        true},
       {"missing tile, earlier package kept",
        With(Without(Folder(3, 2, Tile(24)), "res0102.bmp"), "Cat.klv", kEarlierPackage), false},
-      {"top-down tile", With(Folder(2, 1, Tile(24)), "res0001.bmp", MakeBitmap(top_down)), false},
-      {"core header tile", With(Folder(2, 1, Tile(24)), "res0000.bmp", MakeBitmap(core)), false},
-      {"124-byte header tile", With(Folder(1, 1, Tile(24)), "res0000.bmp", MakeBitmap(v5)), false},
+      {"top-down tile", With(Folder(2, 1, Tile(24)), "res0001.bmp", MakeBmp(top_down)), false},
+      {"core header tile", With(Folder(2, 1, Tile(24)), "res0000.bmp", MakeBmp(core)), false},
+      {"124-byte header tile", With(Folder(1, 1, Tile(24)), "res0000.bmp", MakeBmp(v5)), false},
       {"tile without BM", not_bm, false},
       {"base of its 14-byte header only", header_only, false},
       {"tile shorter than its header says", With(Folder(1, 1, Tile(24)), "res0000.bmp",
-                                                  MakeBitmap(truncated)),
+                                                  MakeBmp(truncated)),
        false},
       {"more than 144 tiles", Folder(13, 12, Tile(1)), false},
       {"name of 20 bytes", Folder(1, 1, Tile(24), "ABCDEFGHIJKLMNOPQRST"), true},
@@ -190,7 +187,7 @@ void Lay(const std::string& folder, const Files& files) {
       ASSERT_TRUE(cp932.has_value()) << utf8;
       content.assign(cp932->begin(), cp932->end());
     }
-    WriteFile(folder + "/" + name, content);
+    WriteDiskFile(folder + "/" + name, content);
   }
 }
 
@@ -250,7 +247,7 @@ TEST(KlvconvOnWine, SameFoldersGiveTheSamePackages) {
         EXPECT_EQ(bytes, kEarlierPackage) << name;
       } else {
         ++packages;
-        EXPECT_TRUE(IsWellFormedRiff(bytes)) << name << " is not a RIFF form";
+        EXPECT_TRUE(ReadRiff(bytes).has_value()) << name << " is not a RIFF form";
       }
     }
     EXPECT_EQ(packages, conv.written ? 1 : 0);

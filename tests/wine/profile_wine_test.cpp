@@ -204,7 +204,7 @@ TEST(ProfileOnWine, PortableReaderAgreesWithTheSystemProfileFunctions) {
     const ProfileCase& profile = corpus[i];
     const std::string file = "case" + std::to_string(i) + ".ini";
     if (std::string(profile.name) != "missing") {
-      WriteText(folder.File(file), profile.text);
+      WriteDiskText(folder.File(file), profile.text);
     }
     for (const Query& query : profile.queries) {
       linux_queries += QueryLine(query, folder.File(file));
@@ -215,8 +215,8 @@ TEST(ProfileOnWine, PortableReaderAgreesWithTheSystemProfileFunctions) {
                        kind);
     }
   }
-  WriteText(folder.File("linux.queries"), linux_queries);
-  WriteText(folder.File("windows.queries"), windows_queries);
+  WriteDiskText(folder.File("linux.queries"), linux_queries);
+  WriteDiskText(folder.File("windows.queries"), windows_queries);
 
   const RunResult linux_run = RunLinux("profile_probe", {folder.File("linux.queries")});
   ASSERT_EQ(linux_run.exit_code, 0) << Describe(linux_run);

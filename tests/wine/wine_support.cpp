@@ -3,8 +3,6 @@
 #include "tests/wine/wine_support.h"
 
 #include <fcntl.h>
-#include <gtest/gtest.h>
-#include <stdlib.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,8 +12,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <thread>
 
@@ -27,31 +25,6 @@ namespace {
 // A hung program (a message box nobody can see, say) fails its test instead of holding
 // up the run.
 constexpr auto kTimeLimit = std::chrono::seconds(120);
-
-void Append16(Bytes& out, uint16_t v) {
-  out.push_back(static_cast<uint8_t>(v));
-  out.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-void Append32(Bytes& out, uint32_t v) {
-  Append16(out, static_cast<uint16_t>(v));
-  Append16(out, static_cast<uint16_t>(v >> 16));
-}
-
-uint32_t Le32(const Bytes& bytes, size_t at) {
-  return static_cast<uint32_t>(bytes[at]) | static_cast<uint32_t>(bytes[at + 1]) << 8 |
-         static_cast<uint32_t>(bytes[at + 2]) << 16 | static_cast<uint32_t>(bytes[at + 3]) << 24;
-}
-
-Bytes Pattern(size_t count, uint8_t seed) {
-  Bytes bytes(count);
-  uint32_t state = 0x9E3779B9u * (seed + 1u);
-  for (uint8_t& b : bytes) {
-    state = state * 1664525u + 1013904223u;
-    b = static_cast<uint8_t>(state >> 24);
-  }
-  return bytes;
-}
 
 std::string ReadWhole(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -130,89 +103,6 @@ std::string DriveLink(char letter) {
 
 }  // namespace
 
-Bytes MakeBitmap(const BitmapFields& fields) {
-  uint32_t entries = fields.used_colors;
-  if (fields.table_entries) {
-    entries = *fields.table_entries;
-  } else if (entries == 0 && (fields.bit_count == 1 || fields.bit_count == 4 ||
-                              fields.bit_count == 8)) {
-    entries = 1u << fields.bit_count;
-  }
-  const uint64_t row = (uint64_t{fields.bit_count} * static_cast<uint32_t>(fields.width) + 31) /
-                       32 * 4;
-  const uint64_t rows = fields.height < 0 ? -int64_t{fields.height} : fields.height;
-  const Bytes pixels = Pattern(fields.pixel_bytes.value_or(row * rows), fields.seed);
-
-  Bytes info;
-  if (fields.header_size == 12) {
-    Append32(info, 12);
-    Append16(info, static_cast<uint16_t>(fields.width));
-    Append16(info, static_cast<uint16_t>(fields.height));
-    Append16(info, 1);
-    Append16(info, fields.bit_count);
-  } else {
-    Append32(info, fields.header_size);
-    Append32(info, static_cast<uint32_t>(fields.width));
-    Append32(info, static_cast<uint32_t>(fields.height));
-    Append16(info, 1);
-    Append16(info, fields.bit_count);
-    Append32(info, fields.compression);
-    Append32(info, fields.image_size);
-    Append32(info, 2835);
-    Append32(info, 2835);
-    Append32(info, fields.used_colors);
-    Append32(info, 0);
-    if (fields.header_size > 40) info.resize(fields.header_size, 0);
-  }
-  const Bytes table = Pattern(size_t{entries} * 4, static_cast<uint8_t>(fields.seed + 101));
-  Bytes file = {'B', 'M'};
-  Append32(file, static_cast<uint32_t>(14 + info.size() + table.size() + pixels.size()));
-  Append32(file, 0);
-  Append32(file, static_cast<uint32_t>(14 + info.size() + table.size()));
-  file.insert(file.end(), info.begin(), info.end());
-  file.insert(file.end(), table.begin(), table.end());
-  file.insert(file.end(), pixels.begin(), pixels.end());
-  return file;
-}
-
-bool IsWellFormedRiff(const Bytes& file) {
-  if (file.size() < 12 || std::memcmp(file.data(), "RIFF", 4) != 0) return false;
-  if (uint64_t{Le32(file, 4)} + 8 != file.size()) return false;
-  size_t at = 12;
-  while (at < file.size()) {
-    if (file.size() - at < 8) return false;
-    const uint64_t size = Le32(file, at + 4);
-    const uint64_t end = at + 8 + size;
-    if (end > file.size()) return false;
-    if (size % 2 != 0 && (end >= file.size() || file[end] != 0)) return false;
-    at = static_cast<size_t>(end + size % 2);
-  }
-  return at == file.size();
-}
-
-TempFolder::TempFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "klv-wine-XXXXXX").string();
-  if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-  EXPECT_FALSE(path_.empty()) << "cannot make a temporary folder";
-}
-
-TempFolder::~TempFolder() {
-  std::error_code ignored;
-  if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-}
-
-void WriteFile(const std::string& path, const Bytes& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  EXPECT_TRUE(out.good()) << "cannot write " << path;
-}
-
-void WriteText(const std::string& path, const std::string& text) {
-  WriteFile(path, Bytes(text.begin(), text.end()));
-}
-
 RunResult RunLinux(const std::string& program, const std::vector<std::string>& args) {
   std::vector<std::string> argv{std::string(KLV_LINUX_BIN) + "/" + program};
   argv.insert(argv.end(), args.begin(), args.end());
@@ -261,9 +151,8 @@ std::map<std::string, Bytes> FolderFiles(const std::string& folder) {
   std::error_code error;
   for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
     if (!entry.is_regular_file()) continue;
-    std::ifstream in(entry.path(), std::ios::binary);
-    files[entry.path().filename().string()] =
-        Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::optional<Bytes> bytes = ReadDiskFile(entry.path().string());
+    files[entry.path().filename().string()] = bytes ? std::move(*bytes) : Bytes();
   }
   return files;
 }

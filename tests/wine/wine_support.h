@@ -1,59 +1,29 @@
 // Helpers of the Wine tests: running a Linux program and a Windows program of the
 // mingw-w64 build under Wine (with the tests' own prefix, in the Japanese code page 932
-// setting), Windows names for Linux paths, side-by-side comparison of two folders, and
-// the bitmaps and temporary folders the tests are made of.
+// setting), Windows names for Linux paths and side-by-side comparison of two folders.
 #ifndef KLV_TESTS_WINE_WINE_SUPPORT_H_
 #define KLV_TESTS_WINE_WINE_SUPPORT_H_
 
-#include <cstdint>
 #include <map>
-#include <optional>
 #include <string>
 #include <vector>
 
+#include "lib/tests/test_support.h"
+
 namespace klv::winetest {
 
-using Bytes = std::vector<uint8_t>;
-
-// A BMP file given field by field; the file header's size and offset fields follow from
-// what is written. The colour table and the pixels are patterns that differ with `seed`.
-struct BitmapFields {
-  uint32_t header_size = 40;  // 12 writes the short core header; above 40 pads with 0
-  int32_t width = 64;
-  int32_t height = 64;
-  uint16_t bit_count = 24;
-  uint32_t compression = 0;
-  uint32_t image_size = 0;
-  uint32_t used_colors = 0;
-  // Colour-table entries; nothing: used_colors, else 2, 16 or 256 for 1, 4 or 8 bits.
-  std::optional<uint32_t> table_entries = std::nullopt;
-  // Pixel bytes; nothing: the padded rows of width x |height|.
-  std::optional<size_t> pixel_bytes = std::nullopt;
-  uint8_t seed = 1;
-};
-Bytes MakeBitmap(const BitmapFields& fields);
-
-// True when `file` is a well-formed RIFF form: its size field is the file's length less
-// 8, and its chunks fill it exactly, each odd-sized one followed by a zero pad byte.
-bool IsWellFormedRiff(const Bytes& file);
-
-// A fresh folder under the system's temporary folder, removed with its contents.
-class TempFolder {
- public:
-  TempFolder();
-  ~TempFolder();
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  const std::string& path() const { return path_; }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
-
-// Creates or replaces a file; a failure fails the test that asked.
-void WriteFile(const std::string& path, const Bytes& bytes);
-void WriteText(const std::string& path, const std::string& text);
+// The bitmaps, the RIFF reader, the temporary folders and the whole-file helpers are
+// the library tests' own.
+using test::BmpFields;
+using test::Bytes;
+using test::MakeBmp;
+using test::PatternBytes;
+using test::PuzzleIni;
+using test::ReadDiskFile;
+using test::ReadRiff;
+using test::TempFolder;
+using test::WriteDiskFile;
+using test::WriteDiskText;
 
 struct RunResult {
   int exit_code = -1;  // the program's exit status; -1 when it did not end normally
