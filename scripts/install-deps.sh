@@ -7,7 +7,7 @@ SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -q
-$SUDO apt-get install -y -q --no-install-recommends \
+$SUDO apt-get install -y -q \
   build-essential cmake ninja-build pkg-config ca-certificates \
   clang libclang-rt-14-dev \
   googletest libgtest-dev libgmock-dev libbenchmark-dev \
