@@ -246,7 +246,8 @@ MakeResult FinishMake(Env& env, const WorkCanvas& canvas, const MakeRequest& req
 }
 
 MakeResult MakePuzzle(Env& env, const MakeRequest& request, PackageConverter& converter,
-                      const AfterConversion& after_conversion) {
+                      const AfterConversion& after_conversion,
+                      const CanvasRendered& canvas_rendered) {
   if (!GridFits(request.grid)) {
     return Failure(MakeStatus::kGridTooLarge,
                    "the picture is too large: " + std::to_string(request.grid.xMax) + " x " +
@@ -262,6 +263,7 @@ MakeResult MakePuzzle(Env& env, const MakeRequest& request, PackageConverter& co
   WorkCanvas canvas = PrepareWorkCanvas(request.source, request.grid, request.backColorIndex);
   RandomSource random(request.seed);
   RenderTileEffect(request.source, canvas, request.grid, piece_density, background_density, random);
+  if (canvas_rendered) canvas_rendered(canvas);
   return FinishMake(env, canvas, request, converter, after_conversion);
 }
 

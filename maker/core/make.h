@@ -108,10 +108,15 @@ using AfterConversion = std::function<void(const MakeResult& conversion)>;
 MakeResult FinishMake(Env& env, const WorkCanvas& canvas, const MakeRequest& request,
                       PackageConverter& converter, const AfterConversion& after_conversion);
 
+// Runs once the surfaces are rendered, before they are saved: the window shows the work
+// canvas here.
+using CanvasRendered = std::function<void(const WorkCanvas& canvas)>;
+
 // The whole make: densities from the boxes' texts, PrepareWorkCanvas, RenderTileEffect
-// with a RandomSource seeded by request.seed, FinishMake.
+// with a RandomSource seeded by request.seed, `canvas_rendered`, FinishMake.
 MakeResult MakePuzzle(Env& env, const MakeRequest& request, PackageConverter& converter,
-                      const AfterConversion& after_conversion = nullptr);
+                      const AfterConversion& after_conversion = nullptr,
+                      const CanvasRendered& canvas_rendered = nullptr);
 
 }  // namespace klv
 

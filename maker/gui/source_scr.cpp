@@ -354,7 +354,7 @@ void SourceScr::Make() {
   making_ = true;
 
   // The work canvas opens beside the window, not modal; it shows the surfaces once they
-  // are saved.
+  // are rendered (the saved files hold exactly these pixels).
   DestScr_ = std::make_unique<DestScr>();
   DestScr_->setFont(font());
   DestScr_->show();
@@ -369,33 +369,19 @@ void SourceScr::Make() {
   // before the work files are removed. A make that stops earlier (a work file that
   // cannot be written, the library not found) reports its cause the same way.
   bool reported = false;
-  const MakeResult result =
-      MakePuzzle(env_, request, *converter_, [this, &request, &reported](const MakeResult& done) {
+  const MakeResult result = MakePuzzle(
+      env_, request, *converter_,
+      [this, &reported](const MakeResult& done) {
         reported = true;
-        ShowWorkFiles(request);
         ReportMake(done);
         SaveSettings();
-      });
+      },
+      [this](const WorkCanvas& canvas) { DestScr_->ShowCanvas(canvas); });
   if (!reported) {
     ReportMake(result);
     SaveSettings();
   }
   EndProgram();
-}
-
-void SourceScr::ShowWorkFiles(const MakeRequest& request) {
-  const std::string prefix = DeriveWorkPaths(request.workFolder).filePrefix;
-  WorkCanvas canvas;
-  for (int r = 0; r < request.grid.yMax; ++r) {
-    for (int c = 0; c < request.grid.xMax; ++c) {
-      std::optional<Raster> tile = LoadPicture(env_, prefix + TileFileName(r, c), nullptr);
-      canvas.tiles.push_back(tile ? std::move(*tile) : Raster());
-    }
-  }
-  if (std::optional<Raster> base = LoadPicture(env_, prefix + "base.bmp", nullptr)) {
-    canvas.base = std::move(*base);
-  }
-  DestScr_->ShowCanvas(canvas);
 }
 
 void SourceScr::ReportMake(const MakeResult& result) {

@@ -105,7 +105,6 @@ class SourceScr : public QWidget {
   void PictureClick(const QString& file_name);
   void Make();
   MakeRequest ReadMakeRequest() const;
-  void ShowWorkFiles(const MakeRequest& request);
   void ReportMake(const MakeResult& result);
   void EndProgram();
 

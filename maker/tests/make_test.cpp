@@ -432,6 +432,32 @@ TEST(Make, DensitiesAreReadFromTheBoxTextsAndTheSeedFixesTheTiles) {
   EXPECT_NE(tiles_of(request), first);
 }
 
+// The window shows the rendered canvas before anything is saved; what it is shown is
+// exactly what the work files then hold.
+TEST(Make, RenderedCanvasIsHandedOutBeforeItIsSaved) {
+  FakeEnv env;
+  FakeConverter converter(env);
+  const MakeRequest request = Request(96, 64, "/w");
+  WorkCanvas shown;
+  size_t files_when_shown = 0;
+  const MakeResult result = MakePuzzle(env, request, converter, nullptr,
+                                       [&](const WorkCanvas& canvas) {
+                                         shown = canvas;
+                                         files_when_shown = env.files.size();
+                                       });
+  ASSERT_EQ(result.status, MakeStatus::kPackageWritten) << result.cause;
+  EXPECT_EQ(files_when_shown, 0u);
+  ASSERT_EQ(shown.tiles.size(), 2u);
+  for (int c = 0; c < 2; ++c) {
+    const Bytes& saved = converter.files_at_call["/w/" + TileFileName(0, c)];
+    EXPECT_EQ(DecodeBitmap(std::vector<uint8_t>(saved.begin(), saved.end()), nullptr),
+              shown.tiles[c])
+        << c;
+  }
+  const Bytes& base = converter.files_at_call["/w/base.bmp"];
+  EXPECT_EQ(DecodeBitmap(std::vector<uint8_t>(base.begin(), base.end()), nullptr), shown.base);
+}
+
 // The package read back: the header fields this test checks and the pictures of the
 // "KLVB" and "KLVP" chunks, decoded.
 struct Package {
