@@ -8,8 +8,10 @@
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <csignal>
 #include <cstdlib>
@@ -205,6 +207,35 @@ TEST(PosixRiffFile, ATakenTemporaryNameIsNeverOpened) {
   ASSERT_TRUE(riff->Commit());
   EXPECT_EQ(TextOf(ReadDiskFile(taken)), "someone else's");
   EXPECT_EQ(ReadDiskFile(target), ByteBuilder().Text("RIFF").Le32(4).Text("DATA").bytes);
+}
+
+// A writer killed half-way leaves its temporary file; the next package write of the same
+// target removes it, but never a file of a running process or of another target.
+TEST(PosixRiffFile, TemporaryFilesOfKilledWritersAreRemoved) {
+  TempFolder folder;
+  const std::string target = folder.File("pkg.klv");
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) _exit(0);
+  ASSERT_EQ(waitpid(child, nullptr, 0), child);  // now a process id that runs nothing
+  const std::string dead = std::to_string(child);
+  const std::string alive = std::to_string(getppid());
+  const std::vector<std::string> stale = {"pkg.klv." + dead + ".tmp", "pkg.klv." + dead + ".3.tmp"};
+  const std::vector<std::string> kept = {"pkg.klv." + alive + ".tmp", "other.klv." + dead + ".tmp",
+                                         "pkg.klv.x" + dead + ".tmp", "pkg.klv." + dead + ".tmp.bak"};
+  for (const std::string& name : stale) WriteDiskText(folder.File(name), "left by a killed writer");
+  for (const std::string& name : kept) WriteDiskText(folder.File(name), "not ours to remove");
+
+  std::unique_ptr<RiffFile> riff = Env::Default().CreateRiffFile(target);
+  ASSERT_TRUE(riff);
+  ASSERT_TRUE(riff->CreateRiff(Id("DATA")));
+  ASSERT_TRUE(riff->Ascend());
+  ASSERT_TRUE(riff->Commit());
+
+  std::vector<std::string> expected = kept;
+  expected.push_back("pkg.klv");
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(DiskFolderNames(folder.path()), expected);
 }
 
 TEST(PosixRiffFile, CannotBeCreatedInAMissingFolder) {

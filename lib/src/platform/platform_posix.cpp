@@ -7,6 +7,7 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <iconv.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -129,6 +130,43 @@ UniqueFd CreateTemporaryBeside(const std::string& target, std::string* temp_path
     if (errno != EEXIST) break;
   }
   return UniqueFd();
+}
+
+// True when `text` is a non-empty run of decimal digits.
+bool AllDigits(std::string_view text) {
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Removes the temporary files that writers of `target` left behind when they were killed:
+// "<name>.<pid>.tmp" and "<name>.<pid>.<n>.tmp" whose process no longer runs. Files of
+// running processes (this one included) and every other name are left alone.
+void RemoveStaleTemporaries(const std::string& target) {
+  const std::string folder = FolderOf(target);
+  const size_t slash = target.rfind('/');
+  const std::string prefix = (slash == std::string::npos ? target : target.substr(slash + 1)) + ".";
+  DIR* dir = ::opendir(folder.c_str());
+  if (dir == nullptr) return;
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string_view name(entry->d_name);
+    constexpr std::string_view kSuffix = ".tmp";
+    if (name.size() <= prefix.size() + kSuffix.size() || name.substr(0, prefix.size()) != prefix ||
+        name.substr(name.size() - kSuffix.size()) != kSuffix) {
+      continue;
+    }
+    std::string_view middle =
+        name.substr(prefix.size(), name.size() - prefix.size() - kSuffix.size());
+    const size_t dot = middle.find('.');
+    const std::string_view pid_text = middle.substr(0, dot);
+    if (!AllDigits(pid_text) || pid_text.size() > 9 ||
+        (dot != std::string_view::npos && !AllDigits(middle.substr(dot + 1)))) {
+      continue;
+    }
+    const pid_t pid = static_cast<pid_t>(std::stol(std::string(pid_text)));
+    if (pid <= 0 || pid == ::getpid()) continue;
+    if (::kill(pid, 0) != 0 && errno == ESRCH) ::unlinkat(::dirfd(dir), entry->d_name, 0);
+  }
+  ::closedir(dir);
 }
 
 void SyncFolder(const std::string& folder) {
@@ -625,6 +663,7 @@ class PosixEnv : public Env {
 
   std::unique_ptr<RiffFile> CreateRiffFile(const std::string& target) override {
     const std::string resolved = ResolveLink(target);
+    RemoveStaleTemporaries(resolved);
     std::string temp_path;
     UniqueFd fd = CreateTemporaryBeside(resolved, &temp_path);
     if (fd.get() < 0) return nullptr;
