@@ -38,7 +38,7 @@ std::optional<PictureBlock> LoadBitmapFile(InputFile& file) {
   PictureBlock block;
   try {
     // The block is as long as the file: the bytes after the file header, then 14 zeros.
-    block.assign(static_cast<size_t>(*length), 0);
+    block = PictureBlock(static_cast<size_t>(*length));
   } catch (const std::bad_alloc&) {
     return std::nullopt;
   }

@@ -9,12 +9,13 @@
 #include <optional>
 #include <vector>
 
+#include "lib/src/platform/platform.h"
+
 namespace klv {
 
-class InputFile;
-
-// The in-memory picture: the info header at offset 0, then the colour table and pixels.
-using PictureBlock = std::vector<uint8_t>;
+// The in-memory picture: the info header at offset 0, then the colour table and pixels,
+// in one block of the platform's picture memory (global memory on Windows).
+using PictureBlock = MemoryBlock;
 // A table slot: empty, or holding one loaded picture.
 using PictureSlot = std::optional<PictureBlock>;
 

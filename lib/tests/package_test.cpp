@@ -22,9 +22,10 @@ constexpr FourCC kTile{{'K', 'L', 'V', 'P'}};
 constexpr const char* kTarget = "/w/out.klv";
 
 PictureSlot SlotOf(const Bytes& file) {
-  PictureBlock block(file.begin() + 14, file.end());
-  block.resize(file.size(), 0);
-  return block;
+  // As LoadBitmapFile lays it out: the bytes from offset 14 on, then 14 zeros.
+  Bytes loaded(file.begin() + 14, file.end());
+  loaded.resize(file.size(), 0);
+  return PictureBlock(loaded.begin(), loaded.end());
 }
 
 // Writes one chunk as the only content of a file and reads it back.

@@ -319,6 +319,26 @@ void KLV_CALL Receive(const char* text, void* context) {
   g_received->emplace_back(text, context);
 }
 
+// A loaded picture lives in a movable, zero-filled block of global memory, locked while
+// the block lives; copies are blocks of their own.
+TEST(PlatformWin, PictureMemoryIsALockedMovableGlobalBlock) {
+  void* handle = nullptr;
+  uint8_t* data = AllocateBlockMemory(4096, &handle);
+  ASSERT_NE(data, nullptr);
+  ASSERT_NE(handle, nullptr);
+  const HGLOBAL block = static_cast<HGLOBAL>(handle);
+  EXPECT_GE(GlobalSize(block), 4096u);
+  EXPECT_EQ(GlobalFlags(block) & GMEM_LOCKCOUNT, 1u);
+  EXPECT_TRUE(std::all_of(data, data + 4096, [](uint8_t b) { return b == 0; }));
+  ReleaseBlockMemory(handle);
+
+  MemoryBlock original(3, 7);
+  MemoryBlock copy = original;
+  copy[0] = 1;
+  EXPECT_EQ(original[0], 7);
+  EXPECT_EQ(Bytes(copy.begin(), copy.end()), (Bytes{1, 7, 7}));
+}
+
 TEST(PlatformWin, MessagesGoToTheInstalledHandler) {
   std::vector<std::pair<std::string, void*>> received;
   g_received = &received;

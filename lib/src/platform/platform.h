@@ -8,7 +8,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
+#include <iterator>
+#include <new>
+#include <type_traits>
 #include <memory>
 #include <optional>
 #include <string>
@@ -51,6 +55,64 @@ class RiffFile {
   // Flushes to stable storage, closes and renames over the target. False when any step
   // failed; the temporary file is then gone and the target untouched.
   virtual bool Commit() = 0;
+};
+
+// The platform's memory for one loaded picture: a movable, zero-filled block of global
+// memory on Windows (GlobalAlloc, locked with GlobalLock while it lives, released with
+// GlobalUnlock and GlobalFree), zero-filled heap memory elsewhere. Null when memory runs
+// out; *handle is what ReleaseBlockMemory takes back.
+uint8_t* AllocateBlockMemory(size_t size, void** handle);
+void ReleaseBlockMemory(void* handle);
+
+// An owned, zero-filled run of bytes in the platform's block memory. Allocation throws
+// std::bad_alloc when memory runs out; copies are deep.
+class MemoryBlock {
+ public:
+  MemoryBlock() = default;
+  explicit MemoryBlock(size_t size) { Allocate(size); }
+  MemoryBlock(size_t size, uint8_t fill) : MemoryBlock(size) {
+    if (fill != 0 && size_ > 0) std::memset(data_, fill, size_);
+  }
+  template <typename Iterator>
+    requires(!std::is_integral_v<Iterator>)
+  MemoryBlock(Iterator first, Iterator last)
+      : MemoryBlock(static_cast<size_t>(std::distance(first, last))) {
+    std::copy(first, last, data_);
+  }
+  MemoryBlock(const MemoryBlock& other) : MemoryBlock(other.begin(), other.end()) {}
+  MemoryBlock(MemoryBlock&& other) noexcept { Swap(other); }
+  MemoryBlock& operator=(MemoryBlock other) noexcept {
+    Swap(other);
+    return *this;
+  }
+  ~MemoryBlock() { ReleaseBlockMemory(handle_); }
+
+  uint8_t* data() { return data_; }
+  const uint8_t* data() const { return data_; }
+  size_t size() const { return size_; }
+  uint8_t* begin() { return data_; }
+  uint8_t* end() { return data_ + size_; }
+  const uint8_t* begin() const { return data_; }
+  const uint8_t* end() const { return data_ + size_; }
+  uint8_t& operator[](size_t i) { return data_[i]; }
+  uint8_t operator[](size_t i) const { return data_[i]; }
+
+ private:
+  void Allocate(size_t size) {
+    if (size == 0) return;
+    data_ = AllocateBlockMemory(size, &handle_);
+    if (data_ == nullptr) throw std::bad_alloc();
+    size_ = size;
+  }
+  void Swap(MemoryBlock& other) noexcept {
+    std::swap(handle_, other.handle_);
+    std::swap(data_, other.data_);
+    std::swap(size_, other.size_);
+  }
+
+  void* handle_ = nullptr;
+  uint8_t* data_ = nullptr;
+  size_t size_ = 0;
 };
 
 // A shared library loaded at run time. Closed when destroyed.

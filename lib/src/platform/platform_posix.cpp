@@ -778,4 +778,12 @@ std::string ProgramFolder() {
   return FolderOf(path);
 }
 
+uint8_t* AllocateBlockMemory(size_t size, void** handle) {
+  void* memory = std::calloc(size, 1);
+  *handle = memory;
+  return static_cast<uint8_t*>(memory);
+}
+
+void ReleaseBlockMemory(void* handle) { std::free(handle); }
+
 }  // namespace klv

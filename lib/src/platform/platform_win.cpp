@@ -544,4 +544,23 @@ std::vector<ProgramArgument> ProgramArguments(int /*argc*/, char** /*argv*/) {
   return arguments;
 }
 
+uint8_t* AllocateBlockMemory(size_t size, void** handle) {
+  *handle = nullptr;
+  const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+  if (memory == nullptr) return nullptr;
+  void* locked = GlobalLock(memory);
+  if (locked == nullptr) {
+    GlobalFree(memory);
+    return nullptr;
+  }
+  *handle = memory;
+  return static_cast<uint8_t*>(locked);
+}
+
+void ReleaseBlockMemory(void* handle) {
+  if (handle == nullptr) return;
+  GlobalUnlock(static_cast<HGLOBAL>(handle));
+  GlobalFree(static_cast<HGLOBAL>(handle));
+}
+
 }  // namespace klv
