@@ -6,16 +6,18 @@
 #ifndef KLV_PLATFORM_PLATFORM_H_
 #define KLV_PLATFORM_PLATFORM_H_
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <iterator>
-#include <new>
-#include <type_traits>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "KLVUtils.h"  // KLVMessageHandler
