@@ -31,6 +31,7 @@ using test::Bytes;
 using test::FakeEnv;
 using test::MakeBmp;
 using test::ReadFault;
+using test::FileSizeLimit;
 using test::TempFolder;
 
 constexpr int kColumns = 3;
@@ -268,29 +269,6 @@ TEST(FaultInjection, AFailedDiskWriteLeavesNoTemporaryFile) {
         << "step " << n;
   }
 }
-
-// Lowers the file-size limit of this process for its lifetime, so that writes past
-// `bytes` fail as on a full disk (EFBIG instead of ENOSPC; SIGXFSZ is ignored).
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &saved_);
-    old_handler_ = signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = saved_;
-    limit.rlim_cur = bytes;
-    ok_ = setrlimit(RLIMIT_FSIZE, &limit) == 0;
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &saved_);
-    signal(SIGXFSZ, old_handler_);
-  }
-  bool ok() const { return ok_; }
-
- private:
-  rlimit saved_{};
-  sighandler_t old_handler_;
-  bool ok_ = false;
-};
 
 TEST(FaultInjection, AFullDiskKeepsTheEarlierPackage) {
   TempFolder folder;

@@ -27,6 +27,7 @@ namespace {
 
 using test::Bytes;
 using test::DiskFolderNames;
+using test::FileSizeLimit;
 using test::ReadDiskFile;
 using test::TempFolder;
 using test::WriteDiskFile;
@@ -550,26 +551,6 @@ TEST(PosixRiffFile, SizesArePatchedWhereverTheBytesAre) {
     EXPECT_EQ(DiskFolderNames(folder.path()), std::vector<std::string>{"pkg.klv"});
   }
 }
-
-// Makes every write past `bytes` bytes of a file fail (EFBIG) while it lives.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &saved_);
-    saved_handler_ = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = saved_;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &saved_);
-    std::signal(SIGXFSZ, saved_handler_);
-  }
-
- private:
-  rlimit saved_{};
-  void (*saved_handler_)(int) = nullptr;
-};
 
 TEST(PosixEnv, AWholeFileThatFailsHalfWayIsRemoved) {
   TempFolder folder;

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/resource.h>
+
 #include "lib/src/platform/platform.h"
 
 namespace klv::test {
@@ -154,6 +156,23 @@ void WriteDiskText(const std::string& path, const std::string& text);
 std::optional<Bytes> ReadDiskFile(const std::string& path);
 // The names of the entries of a real folder, sorted.
 std::vector<std::string> DiskFolderNames(const std::string& folder);
+
+// Lowers this process's file-size limit while it lives, so that writes past `bytes` bytes
+// of a file fail as on a full disk (EFBIG; SIGXFSZ is ignored meanwhile).
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes);
+  ~FileSizeLimit();
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+  // False when the limit could not be set.
+  bool ok() const { return ok_; }
+
+ private:
+  rlimit saved_{};
+  void (*saved_handler_)(int) = nullptr;
+  bool ok_ = false;
+};
 
 }  // namespace klv::test
 
