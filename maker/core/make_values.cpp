@@ -5,6 +5,7 @@
 #include <charconv>
 #include <chrono>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <string>
@@ -74,6 +75,11 @@ double BoxNumber(std::string_view text) {
     value = 0.0;
   }
   return negative ? -value : value;
+}
+
+void RandomSource::NextRaw24(uint32_t* out, size_t n) {
+  engine_.Fill(out, n);
+  for (size_t i = 0; i < n; ++i) out[i] >>= 8;
 }
 
 uint32_t RandomSource::ClockSeed() {

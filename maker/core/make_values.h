@@ -3,10 +3,12 @@
 #ifndef KLV_MAKER_MAKE_VALUES_H_
 #define KLV_MAKER_MAKE_VALUES_H_
 
+#include <cstddef>
 #include <cstdint>
-#include <random>
 #include <string>
 #include <string_view>
+
+#include "maker/core/mersenne_twister.h"
 
 namespace klv {
 
@@ -25,19 +27,25 @@ class UniformSource {
 
 // The product's random source: a 32-bit Mersenne Twister whose raw output is turned into
 // [0, 1) by the top 24 bits, so that one seed gives the same values on every platform
-// and compiler.
+// and compiler. The stream is std::mt19937's for the same seed.
 class RandomSource : public UniformSource {
  public:
   explicit RandomSource(uint32_t seed) : engine_(seed) {}
   float Next() override {
-    return static_cast<float>(engine_() >> 8) * (1.0f / 16777216.0f);
+    return static_cast<float>(engine_.Next() >> 8) * (1.0f / 16777216.0f);
   }
+
+  // Fills out[0..n) with the next n values in integer form: value i is out[i] x 2^-24
+  // (out[i] = raw >> 8 < 2^24), the same values and order that n calls of Next() give,
+  // and leaves the source where those calls would. Requires out to hold n words (out may
+  // be null when n is 0); never fails.
+  void NextRaw24(uint32_t* out, size_t n);
 
   // A seed taken from the clock, as the maker seeds when no seed is given.
   static uint32_t ClockSeed();
 
  private:
-  std::mt19937 engine_;
+  MersenneTwister engine_;
 };
 
 // The run's puzzle password: decimal floor(r1 x 1000) followed by decimal
