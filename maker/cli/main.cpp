@@ -401,6 +401,8 @@ int Run(const std::vector<Argument>& args) {
     return kExitMakeFailed;
   }
   if (puzzle_name.empty()) PrintWarning("the puzzle name is empty; the package is named \".klv\"");
+  // This process makes one package and ends: its heap is prepared for the make.
+  PrepareHeap(MakeMemoryBytes(*picture, grid));
   WarnAboutText("the puzzle name", puzzle_name, kPuzzleNameBytes);
   WarnAboutText("the puzzle-set name", set_name, kPuzzleSetNameBytes);
   WarnAboutText("the comment", comment, kCommentBytes);

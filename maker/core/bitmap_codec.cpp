@@ -494,14 +494,22 @@ std::vector<uint8_t> EncodeBitmap24(const Raster& raster) {
   PutLe16(h + 14, 24);
   PutLe32(h + 16, kBiRgb);
   PutLe32(h + 20, static_cast<uint32_t>(imageSize));
-  // Resolution, used and important colours stay 0.
+  // Resolution, used and important colours stay 0. Each pixel is blue, green, red; four
+  // pixels make three little-endian words, so a row is mostly written a word at a time.
+  const auto width = static_cast<size_t>(raster.width);
   for (int y = 0; y < raster.height; ++y) {
+    const uint32_t* c = raster.pixels.data() + static_cast<size_t>(y) * width;
     uint8_t* row = f + kHeaders + static_cast<uint64_t>(raster.height - 1 - y) * stride;
-    for (int x = 0; x < raster.width; ++x) {
-      const uint32_t c = raster.At(x, y);
-      row[3 * x] = static_cast<uint8_t>(c);
-      row[3 * x + 1] = static_cast<uint8_t>(c >> 8);
-      row[3 * x + 2] = static_cast<uint8_t>(c >> 16);
+    size_t x = 0;
+    for (; x + 4 <= width; x += 4, row += 12) {
+      PutLe32(row, (c[x] & 0xFFFFFF) | (c[x + 1] << 24));
+      PutLe32(row + 4, ((c[x + 1] >> 8) & 0xFFFF) | (c[x + 2] << 16));
+      PutLe32(row + 8, ((c[x + 2] >> 16) & 0xFF) | (c[x + 3] << 8));
+    }
+    for (; x < width; ++x, row += 3) {
+      row[0] = static_cast<uint8_t>(c[x]);
+      row[1] = static_cast<uint8_t>(c[x] >> 8);
+      row[2] = static_cast<uint8_t>(c[x] >> 16);
     }
   }
   return out;

@@ -163,11 +163,13 @@ std::unique_ptr<PackageConverter> MakeLibraryConverter(
   return std::make_unique<LibraryConverter>(env, std::move(message_handler));
 }
 
-MakeResult FinishMake(Env& env, const WorkCanvas& canvas, const MakeRequest& request,
+MakeResult FinishMake(Env& env, WorkCanvas canvas, const MakeRequest& request,
                       PackageConverter& converter, const AfterConversion& after_conversion) {
   const WorkPaths paths = DeriveWorkPaths(request.workFolder);
   const Grid grid = request.grid;
 
+  // Each surface is released once its file is written, so that the library's loaded
+  // pictures take the same memory again.
   for (int r = 0; r < grid.yMax; ++r) {
     for (int c = 0; c < grid.xMax; ++c) {
       const std::string path = paths.filePrefix + TileFileName(r, c);
@@ -179,6 +181,7 @@ MakeResult FinishMake(Env& env, const WorkCanvas& canvas, const MakeRequest& req
       if (!env.WriteWholeFile(path, EncodeBitmap24(canvas.tiles[index]))) {
         return Failure(MakeStatus::kWorkFileNotWritten, path + ": cannot write the tile file");
       }
+      canvas.tiles[index] = Raster();
     }
   }
 
@@ -186,6 +189,7 @@ MakeResult FinishMake(Env& env, const WorkCanvas& canvas, const MakeRequest& req
   if (!env.WriteWholeFile(base_path, EncodeBitmap24(canvas.base))) {
     return Failure(MakeStatus::kWorkFileNotWritten, base_path + ": cannot write the base picture");
   }
+  canvas = WorkCanvas();
 
   // An existing Puzzle.ini is updated key by key, so keys this make does not write (such
   // as PrevPassWord) keep their values. A key that cannot be written would leave the
@@ -245,6 +249,14 @@ MakeResult FinishMake(Env& env, const WorkCanvas& canvas, const MakeRequest& req
   return result;
 }
 
+size_t MakeMemoryBytes(const Raster& source, Grid grid) {
+  constexpr size_t kTileBytes = size_t{kTileSize} * kTileSize * sizeof(uint32_t);
+  const size_t tiles = GridFits(grid) && grid.xMax > 0 && grid.yMax > 0
+                           ? static_cast<size_t>(grid.xMax) * static_cast<size_t>(grid.yMax)
+                           : 0;
+  return source.pixels.size() * sizeof(uint32_t) + tiles * kTileBytes;
+}
+
 MakeResult MakePuzzle(Env& env, const MakeRequest& request, PackageConverter& converter,
                       const AfterConversion& after_conversion,
                       const CanvasRendered& canvas_rendered) {
@@ -264,7 +276,7 @@ MakeResult MakePuzzle(Env& env, const MakeRequest& request, PackageConverter& co
   RandomSource random(request.seed);
   RenderTileEffect(request.source, canvas, request.grid, piece_density, background_density, random);
   if (canvas_rendered) canvas_rendered(canvas);
-  return FinishMake(env, canvas, request, converter, after_conversion);
+  return FinishMake(env, std::move(canvas), request, converter, after_conversion);
 }
 
 }  // namespace klv

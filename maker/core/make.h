@@ -101,16 +101,22 @@ using AfterConversion = std::function<void(const MakeResult& conversion)>;
 // Writes the work files of `canvas` for `request`, writes Puzzle.ini (updating an
 // existing one), calls FileConv, runs `after_conversion`, then removes every
 // "res????.bmp", base.bmp and Puzzle.ini of the folder unless request.keepWorkFiles.
-// A work file that cannot be written stops the make before the conversion; the files
-// written so far stay. When KLVUtils or its FileConv cannot be found, the make returns
-// kLibraryMissing at once: `after_conversion` is not run and the work files stay. Finding
-// no tile file to remove is not an error.
-MakeResult FinishMake(Env& env, const WorkCanvas& canvas, const MakeRequest& request,
+// Each surface is freed once its file is written. A work file that cannot be written
+// stops the make before the conversion; the files written so far stay. When KLVUtils or
+// its FileConv cannot be found, the make returns kLibraryMissing at once:
+// `after_conversion` is not run and the work files stay. Finding no tile file to remove
+// is not an error.
+MakeResult FinishMake(Env& env, WorkCanvas canvas, const MakeRequest& request,
                       PackageConverter& converter, const AfterConversion& after_conversion);
 
 // Runs once the surfaces are rendered, before they are saved: the window shows the work
 // canvas here.
 using CanvasRendered = std::function<void(const WorkCanvas& canvas)>;
+
+// The most memory a make of `source` cut by `grid` allocates beyond its request at one
+// time: the base surface and the tile surfaces. The saved files, and the library's loaded
+// pictures, take the memory of the surfaces again once those are freed.
+size_t MakeMemoryBytes(const Raster& source, Grid grid);
 
 // The whole make: densities from the boxes' texts, PrepareWorkCanvas, RenderTileEffect
 // with a RandomSource seeded by request.seed, `canvas_rendered`, FinishMake.

@@ -4,6 +4,8 @@
 // fixed, so one random sequence always gives the same tiles.
 #include "maker/core/tile_effect.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <typeinfo>
@@ -113,12 +115,162 @@ void DrawInsideCell(const uint32_t* from, size_t source_stride, uint32_t* const*
   }
 }
 
-// The tile effect over all cells; `draw` gives the next random value. A template, so
-// that the product's own random source is called directly rather than once per pixel
-// through the virtual function.
-template <typename Draw>
+// The product's random source hands out values m x 2^-24 (m < 2^24) in integer form, a
+// cell's worth at a time. The test "value < threshold" in double precision then becomes
+// "m < IntegerThreshold(threshold)": the number of such values below the threshold.
+constexpr int32_t kValueSteps = 1 << 24;
+
+int32_t IntegerThreshold(double threshold) {
+  if (!(threshold > 0)) return 0;  // also NaN: no value lies below it
+  if (threshold >= 1) return kValueSteps;
+  // threshold x 2^24 is exact; the loops only guard the boundary with the very test the
+  // per-value path makes.
+  auto m = static_cast<int32_t>(std::ceil(threshold * kValueSteps));
+  const auto below = [threshold](int32_t v) {
+    return static_cast<double>(static_cast<float>(v) * (1.0f / 16777216.0f)) < threshold;
+  };
+  while (m > 0 && !below(m - 1)) --m;
+  while (m < kValueSteps && below(m)) ++m;
+  return m;
+}
+
+// The draws of one cell in integer form, rearranged into rows: the cell takes its draws
+// column by column (for each pixel r1, then r2; r2 only with one candidate), and rows
+// let the pixels of one row be decided side by side.
+struct CellDraws {
+  int32_t tile[kCellSize][kCellSize];  // [y][x]: r1
+  int32_t base[kCellSize][kCellSize];  // [y][x]: r2
+};
+
+// One row of candidate `i` (counted from 0) of a cell with K candidates: a pixel goes into
+// the row when its r1 lies below `piece`, or when candidate i is the chosen one, the
+// first whose threshold in `above` (entries 1 to K - 1, ascending) lies above r1. The
+// rows, colours and draws never overlap (__restrict lets the compiler rely on it).
+template <int K>
+void TakeCandidateRow(uint32_t* __restrict row, const uint32_t* __restrict colors,
+                      const int32_t* __restrict r1, int32_t piece, const int32_t (&above)[4],
+                      int i) {
+  const int32_t a1 = above[1];
+  const int32_t a2 = above[2];
+  const int32_t a3 = above[3];
+  for (int x = 0; x < kCellSize; ++x) {
+    const int32_t r = r1[x];
+    int chosen = r >= a1;  // counted from 0
+    if constexpr (K == 4) chosen += (r >= a2) + (r >= a3);
+    const bool takes = (r < piece) | (chosen == i);
+    const uint32_t take = 0u - static_cast<uint32_t>(takes);
+    row[x] = (row[x] & ~take) | (colors[x] & take);
+  }
+}
+
+// One row of the base surface: a pixel takes the picture when its r2 lies below
+// `background`.
+void TakeBaseRow(uint32_t* __restrict row, const uint32_t* __restrict colors,
+                 const int32_t* __restrict r2, int32_t background) {
+  for (int x = 0; x < kCellSize; ++x) {
+    const uint32_t take = 0u - static_cast<uint32_t>(r2[x] < background);
+    row[x] = (row[x] & ~take) | (colors[x] & take);
+  }
+}
+
+// One cell of K candidates whose copies all land inside their surfaces, with the draws
+// already taken, row by row: the same rule as DrawInsideCell, written so that the
+// compiler decides a row's pixels side by side. `piece`, `background` and `above` are
+// integer thresholds.
+template <int K>
+void DrawInsideCellRows(const uint32_t* from, size_t source_stride, uint32_t* const* to,
+                        const size_t* to_stride, uint32_t* base, size_t base_stride,
+                        int32_t piece, int32_t background, const int32_t (&above)[4],
+                        const CellDraws& draws) {
+  for (int y = 0; y < kCellSize; ++y) {
+    const uint32_t* colors = from + y * source_stride;
+    if constexpr (K == 1) {
+      std::copy(colors, colors + kCellSize, to[0] + y * to_stride[0]);
+    } else {
+      for (int i = 0; i < K; ++i) {
+        TakeCandidateRow<K>(to[i] + y * to_stride[i], colors, draws.tile[y], piece, above, i);
+      }
+    }
+    TakeBaseRow(base + y * base_stride, colors, draws.base[y], background);
+  }
+}
+
+// Draws from any source, one value at a time through the virtual function.
+class ValueDraws {
+ public:
+  explicit ValueDraws(UniformSource& random) : random_(random) {}
+  void BeginCell(int /*k*/) {}
+  double operator()() { return random_.Next(); }
+  // Never draws a whole cell at once.
+  template <int K>
+  bool DrawInside(const uint32_t*, size_t, uint32_t* const*, const size_t*, uint32_t*, size_t,
+                  const double*) {
+    return false;
+  }
+
+ private:
+  UniformSource& random_;
+};
+
+// Draws from the product's own source a cell's worth at a time, in integer form. An
+// inside cell is decided row by row from them; any other cell takes them one by one as
+// the same [0, 1) values that RandomSource::Next gives.
+class BlockDraws {
+ public:
+  BlockDraws(RandomSource& random, double piece_density, double background_density)
+      : random_(random),
+        piece_(IntegerThreshold(piece_density)),
+        background_(IntegerThreshold(background_density)) {}
+
+  void BeginCell(int k) {
+    count_ = (k == 1 ? 1 : 2) * kCellSize * kCellSize;
+    random_.NextRaw24(values_, count_);
+    next_ = 0;
+  }
+  double operator()() {
+    // Past the cell's draws only by a fault in the walk; the source goes on as Next would.
+    if (next_ == count_) return random_.Next();
+    return static_cast<float>(values_[next_++]) * (1.0f / 16777216.0f);
+  }
+  // Decides a whole inside cell of K candidates; `chosen_above` holds the double
+  // thresholds 1 to K - 1, ascending. The cell's draws are all used.
+  template <int K>
+  bool DrawInside(const uint32_t* from, size_t source_stride, uint32_t* const* to,
+                  const size_t* to_stride, uint32_t* base, size_t base_stride,
+                  const double* chosen_above) {
+    int32_t above[4] = {};
+    for (int j = 1; j < K; ++j) above[j] = IntegerThreshold(chosen_above[j]);
+    for (int x = 0; x < kCellSize; ++x) {
+      for (int y = 0; y < kCellSize; ++y) {
+        const size_t p = static_cast<size_t>(x * kCellSize + y);
+        if constexpr (K == 1) {
+          rows_.base[y][x] = static_cast<int32_t>(values_[p]);
+        } else {
+          rows_.tile[y][x] = static_cast<int32_t>(values_[2 * p]);
+          rows_.base[y][x] = static_cast<int32_t>(values_[2 * p + 1]);
+        }
+      }
+    }
+    DrawInsideCellRows<K>(from, source_stride, to, to_stride, base, base_stride, piece_,
+                          background_, above, rows_);
+    next_ = count_;
+    return true;
+  }
+
+ private:
+  RandomSource& random_;
+  int32_t piece_;
+  int32_t background_;
+  uint32_t values_[2 * kCellSize * kCellSize];
+  size_t count_ = 0;
+  size_t next_ = 0;
+  CellDraws rows_;
+};
+
+// The tile effect over all cells; `draw` gives the random values, cell by cell.
+template <typename Draws>
 void RenderCells(const Raster& source, WorkCanvas& canvas, Grid grid, double piece_density,
-                 double background_density, Draw draw) {
+                 double background_density, Draws& draw) {
   const int xMax = grid.xMax;
   const int yMax = grid.yMax;
 
@@ -142,6 +294,7 @@ void RenderCells(const Raster& source, WorkCanvas& canvas, Grid grid, double pie
     for (int C = 0; C <= xMax; ++C) {
       const CellCandidates cell = CandidatesOf(R, C, xMax, yMax);
       const int k = cell.count;
+      draw.BeginCell(k);
       Destination destinations[kMaxCandidates];
       for (int i = 0; i < k; ++i) {
         const Candidate& candidate = cell.list[i];
@@ -177,14 +330,23 @@ void RenderCells(const Raster& source, WorkCanvas& canvas, Grid grid, double pie
                   destinations[i].offsetX;
         }
         if (k == 1) {
-          DrawInsideCell<1>(from, source_stride, to, to_stride, base, base_stride,
-                            piece_density, background_density, thresholds[1], draw);
+          if (!draw.template DrawInside<1>(from, source_stride, to, to_stride, base,
+                                           base_stride, thresholds[1])) {
+            DrawInsideCell<1>(from, source_stride, to, to_stride, base, base_stride,
+                              piece_density, background_density, thresholds[1], draw);
+          }
         } else if (k == 2 && sorted) {
-          DrawInsideCell<2>(from, source_stride, to, to_stride, base, base_stride,
-                            piece_density, background_density, thresholds[2], draw);
+          if (!draw.template DrawInside<2>(from, source_stride, to, to_stride, base,
+                                           base_stride, thresholds[2])) {
+            DrawInsideCell<2>(from, source_stride, to, to_stride, base, base_stride,
+                              piece_density, background_density, thresholds[2], draw);
+          }
         } else if (k == 4 && sorted) {
-          DrawInsideCell<4>(from, source_stride, to, to_stride, base, base_stride,
-                            piece_density, background_density, thresholds[4], draw);
+          if (!draw.template DrawInside<4>(from, source_stride, to, to_stride, base,
+                                           base_stride, thresholds[4])) {
+            DrawInsideCell<4>(from, source_stride, to, to_stride, base, base_stride,
+                              piece_density, background_density, thresholds[4], draw);
+          }
         } else {
           for (int x = 0; x < kCellSize; ++x) {
             for (int y = 0; y < kCellSize; ++y) {
@@ -237,16 +399,15 @@ void RenderCells(const Raster& source, WorkCanvas& canvas, Grid grid, double pie
 
 void RenderTileEffect(const Raster& source, WorkCanvas& canvas, Grid grid, double piece_density,
                       double background_density, UniformSource& random) {
-  // The product's own source (and not a class derived from it) is called without the
-  // virtual dispatch; the values and their order are the same.
+  // The product's own source (and not a class derived from it) gives its values a cell's
+  // worth at a time; the values and their order are the same.
   if (typeid(random) == typeid(RandomSource)) {
-    auto& own = static_cast<RandomSource&>(random);
-    RenderCells(source, canvas, grid, piece_density, background_density,
-                [&own]() -> double { return own.RandomSource::Next(); });
+    BlockDraws draws(static_cast<RandomSource&>(random), piece_density, background_density);
+    RenderCells(source, canvas, grid, piece_density, background_density, draws);
     return;
   }
-  RenderCells(source, canvas, grid, piece_density, background_density,
-              [&random]() -> double { return random.Next(); });
+  ValueDraws draws(random);
+  RenderCells(source, canvas, grid, piece_density, background_density, draws);
 }
 
 }  // namespace klv

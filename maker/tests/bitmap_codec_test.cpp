@@ -339,7 +339,10 @@ TEST(BitmapCodec, EncodedFileHasTheExactHeaderAndPaddedRows) {
 }
 
 TEST(BitmapCodec, EncodeThenDecodeGivesTheSameRaster) {
-  for (const auto& [w, h] : std::vector<std::pair<int, int>>{{1, 1}, {63, 3}, {64, 64}, {5, 7}}) {
+  // Widths of every remainder modulo 4, so rows end inside a group of four pixels.
+  const std::vector<std::pair<int, int>> sizes = {{1, 1}, {2, 3}, {3, 2},  {5, 7},
+                                                  {6, 1}, {63, 3}, {64, 64}};
+  for (const auto& [w, h] : sizes) {
     Raster r = Raster::Filled(w, h, 0);
     for (size_t i = 0; i < r.pixels.size(); ++i)
       r.pixels[i] = static_cast<uint32_t>(i * 2654435761u) & 0xFFFFFF;

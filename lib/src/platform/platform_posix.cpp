@@ -9,8 +9,12 @@
 #include <iconv.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -79,19 +83,20 @@ size_t ReadFull(int fd, uint8_t* dst, size_t size) {
   return total;
 }
 
-// Opens `path` for reading. Only regular files are opened: a folder or a pipe of that name
-// fails at once instead of failing later or blocking.
-UniqueFd OpenRegularForRead(const std::string& path) {
+// Opens `path` for reading and sets *size to its length. Only regular files are opened: a
+// folder or a pipe of that name fails at once instead of failing later or blocking.
+UniqueFd OpenRegularForRead(const std::string& path, uint64_t* size) {
   UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (fd.get() < 0) return fd;
   struct stat st;
-  if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+  if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0) {
     fd.Reset();
     errno = EISDIR;
     return fd;
   }
-  const int flags = ::fcntl(fd.get(), F_GETFL);
-  if (flags >= 0) ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK);
+  *size = static_cast<uint64_t>(st.st_size);
+  // O_NONBLOCK is the only status flag the file was opened with.
+  ::fcntl(fd.get(), F_SETFL, 0);
   return fd;
 }
 
@@ -260,16 +265,14 @@ struct ProfileFile {
 // Nothing when the file exists but cannot be read whole.
 std::optional<ProfileFile> ReadProfileFile(const std::string& path) {
   ProfileFile file;
-  UniqueFd fd = OpenRegularForRead(path);
+  uint64_t size = 0;
+  UniqueFd fd = OpenRegularForRead(path, &size);
   if (fd.get() < 0) {
     if (errno == ENOENT) return file;
     return std::nullopt;
   }
-  struct stat st;
-  if (::fstat(fd.get(), &st) != 0 || static_cast<uint64_t>(st.st_size) > kMaxProfileFileSize) {
-    return std::nullopt;
-  }
-  std::string bytes(static_cast<size_t>(st.st_size), '\0');
+  if (size > kMaxProfileFileSize) return std::nullopt;
+  std::string bytes(static_cast<size_t>(size), '\0');
   const size_t got = ReadFull(fd.get(), reinterpret_cast<uint8_t*>(bytes.data()), bytes.size());
   if (got != bytes.size()) return std::nullopt;
   std::string_view view(bytes);
@@ -428,18 +431,16 @@ std::string ReadProfileText(const std::string& path) {
 
 class PosixInputFile : public InputFile {
  public:
-  explicit PosixInputFile(UniqueFd fd) : fd_(std::move(fd)) {}
+  // `length`: the file's length when it was opened.
+  PosixInputFile(UniqueFd fd, uint64_t length) : fd_(std::move(fd)), length_(length) {}
 
-  std::optional<uint64_t> Length() override {
-    struct stat st;
-    if (::fstat(fd_.get(), &st) != 0 || st.st_size < 0) return std::nullopt;
-    return static_cast<uint64_t>(st.st_size);
-  }
+  std::optional<uint64_t> Length() override { return length_; }
 
   size_t Read(uint8_t* dst, size_t size) override { return ReadFull(fd_.get(), dst, size); }
 
  private:
   UniqueFd fd_;
+  uint64_t length_;
 };
 
 // The package goes to the temporary file through a buffer as it is written, rather than
@@ -519,9 +520,22 @@ class PosixRiffFile : public RiffFile {
 
   bool Flush() {
     if (!WriteAll(fd_.get(), buffer_.data(), buffer_.size())) return Fail();
+    StartWriteback(flushed_, buffer_.size());
     flushed_ += buffer_.size();
     buffer_.clear();
     return true;
+  }
+
+  // Starts writing the bytes just handed to the file to the disk, without waiting, so that
+  // the sync of Commit finds most of them written already. Only a hint: it cannot fail.
+  void StartWriteback(uint64_t offset, size_t size) {
+#if defined(SYNC_FILE_RANGE_WRITE)
+    ::sync_file_range(fd_.get(), static_cast<off_t>(offset), static_cast<off_t>(size),
+                      SYNC_FILE_RANGE_WRITE);
+#else
+    (void)offset;
+    (void)size;
+#endif
   }
 
   bool Append(const uint8_t* data, size_t size) {
@@ -532,6 +546,7 @@ class PosixRiffFile : public RiffFile {
     if (size >= kBufferSize) {
       // A large block goes straight to the file.
       if (!WriteAll(fd_.get(), data, size)) return Fail();
+      StartWriteback(flushed_, size);
       flushed_ += size;
       return true;
     }
@@ -653,12 +668,13 @@ class PosixEnv : public Env {
   }
 
   std::unique_ptr<InputFile> OpenForSharedRead(const std::string& path) override {
-    UniqueFd fd = OpenRegularForRead(path);
+    uint64_t length = 0;
+    UniqueFd fd = OpenRegularForRead(path, &length);
     if (fd.get() < 0) return nullptr;
     // Writers that lock the file exclusively keep it from being read, as a file opened
     // for writing without read sharing does elsewhere. The lock is advisory.
     if (::flock(fd.get(), LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK) return nullptr;
-    return std::make_unique<PosixInputFile>(std::move(fd));
+    return std::make_unique<PosixInputFile>(std::move(fd), length);
   }
 
   std::unique_ptr<RiffFile> CreateRiffFile(const std::string& target) override {
@@ -694,10 +710,14 @@ class PosixEnv : public Env {
     while (const dirent* entry = ::readdir(dir)) {
       const std::string_view name(entry->d_name);
       if (name == "." || name == "..") continue;
-      struct stat st;
-      if (::fstatat(::dirfd(dir), entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode)) {
-        names.emplace_back(name);
+      // The entry's type when the file system gives it; a link, or an entry of unknown
+      // type, counts by what it names.
+      bool regular = entry->d_type == DT_REG;
+      if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+        struct stat st;
+        regular = ::fstatat(::dirfd(dir), entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
       }
+      if (regular) names.emplace_back(name);
     }
     ::closedir(dir);
     std::sort(names.begin(), names.end());
@@ -785,5 +805,31 @@ uint8_t* AllocateBlockMemory(size_t size, void** handle) {
 }
 
 void ReleaseBlockMemory(void* handle) { std::free(handle); }
+
+void PrepareHeap(size_t bytes) {
+#if defined(__GLIBC__)
+  // Blocks up to 32 MiB (the most the library allows) come from the heap rather than
+  // from maps of their own that a free returns, and a free top of the heap is not trimmed.
+  constexpr size_t kHeapBlockLimit = size_t{32} << 20;
+  ::mallopt(M_MMAP_THRESHOLD, static_cast<int>(kHeapBlockLimit));
+  ::mallopt(M_TRIM_THRESHOLD, static_cast<int>(kHeapBlockLimit));
+  if (bytes == 0 || bytes > kHeapBlockLimit) return;
+  void* block = std::malloc(bytes);
+  if (block == nullptr) return;
+#if defined(MADV_POPULATE_WRITE)
+  // The whole pages inside the block, faulted in by the kernel in one go; a kernel
+  // without this advice (before Linux 5.14) leaves them to fault in one by one.
+  const uintptr_t page = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
+  const uintptr_t start = (reinterpret_cast<uintptr_t>(block) + page - 1) / page * page;
+  const uintptr_t end = (reinterpret_cast<uintptr_t>(block) + bytes) / page * page;
+  if (end > start) {
+    ::madvise(reinterpret_cast<void*>(start), end - start, MADV_POPULATE_WRITE);
+  }
+#endif
+  std::free(block);
+#else
+  (void)bytes;
+#endif
+}
 
 }  // namespace klv

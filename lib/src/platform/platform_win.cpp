@@ -563,4 +563,6 @@ void ReleaseBlockMemory(void* handle) {
   GlobalFree(static_cast<HGLOBAL>(handle));
 }
 
+void PrepareHeap(size_t /*bytes*/) {}
+
 }  // namespace klv
