@@ -1,4 +1,5 @@
-// Benchmarks of the make: the tile effect alone on a full 9 x 9 grid, and the whole make in
+// Benchmarks of the make: the tile effect alone on a full 9 x 9 grid, the picture's decoding
+// and the work files' encoding, and the whole make in
 // one process (decode the picture, render, write the work files, FileConv through the
 // loaded KLVUtils, remove the work files).
 #include <benchmark/benchmark.h>
@@ -7,7 +8,9 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "lib/src/platform/platform.h"
 #include "maker/core/bitmap_codec.h"
@@ -59,6 +62,34 @@ void BM_PrepareAndRender(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_PrepareAndRender)->Unit(benchmark::kMillisecond);
+
+// The picture as klvmake reads it: a 24-bit bitmap file decoded into the source surface.
+void BM_DecodePicture24(benchmark::State& state) {
+  const std::vector<uint8_t> file = EncodeBitmap24(BenchPicture());
+  std::string cause;
+  for (auto _ : state) {
+    std::optional<Raster> picture = DecodeBitmap(file, &cause);
+    benchmark::DoNotOptimize(picture->pixels.data());
+  }
+  state.SetItemsProcessed(state.iterations() * kSide * kSide);
+}
+BENCHMARK(BM_DecodePicture24)->Unit(benchmark::kMicrosecond);
+
+// The make's 81 tile files and base.bmp, encoded but not written.
+void BM_EncodeWorkFiles(benchmark::State& state) {
+  const Raster picture = BenchPicture();
+  const Grid grid = GridForPicture(kSide, kSide);
+  WorkCanvas canvas = PrepareWorkCanvas(picture, grid, 13);
+  RandomSource random(1);
+  RenderTileEffect(picture, canvas, grid, 0.3, 0.15, random);
+  for (auto _ : state) {
+    for (const Raster& tile : canvas.tiles) {
+      benchmark::DoNotOptimize(EncodeBitmap24(tile).data());
+    }
+    benchmark::DoNotOptimize(EncodeBitmap24(canvas.base).data());
+  }
+}
+BENCHMARK(BM_EncodeWorkFiles)->Unit(benchmark::kMicrosecond);
 
 // The whole make as klvmake runs it, minus process start-up.
 void BM_WholeMake(benchmark::State& state) {

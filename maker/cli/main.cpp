@@ -387,6 +387,9 @@ int Run(const std::vector<Argument>& args) {
     return kExitMakeFailed;
   }
 
+  // This process makes one package and ends: its heap is prepared for the largest make
+  // before the picture is read.
+  PrepareHeap(MakeMemoryBytes(kMaxPictureSide, kMaxPictureSide));
   std::string cause;
   std::optional<Raster> picture = LoadPicture(env, options.picture.path, &cause);
   if (!picture) {
@@ -401,8 +404,6 @@ int Run(const std::vector<Argument>& args) {
     return kExitMakeFailed;
   }
   if (puzzle_name.empty()) PrintWarning("the puzzle name is empty; the package is named \".klv\"");
-  // This process makes one package and ends: its heap is prepared for the make.
-  PrepareHeap(MakeMemoryBytes(*picture, grid));
   WarnAboutText("the puzzle name", puzzle_name, kPuzzleNameBytes);
   WarnAboutText("the puzzle-set name", set_name, kPuzzleSetNameBytes);
   WarnAboutText("the comment", comment, kCommentBytes);

@@ -313,9 +313,31 @@ class Decoder {
     for (int stored = 0; stored < l.height; ++stored) {
       const uint8_t* row = &file_[l.pixelOffset + stored * stride];
       const int y = RasterRow(stored);
+      if (l.bitCount == 24) {
+        UnpackRow24(row, raster.pixels.data() + static_cast<size_t>(y) * raster.width,
+                    static_cast<size_t>(l.width));
+        continue;
+      }
       for (int x = 0; x < l.width; ++x) raster.Set(x, y, PixelAt(row, x));
     }
     return true;
+  }
+
+  // A row of blue, green, red triplets: four pixels come from three little-endian words.
+  static void UnpackRow24(const uint8_t* row, uint32_t* out, size_t width) {
+    size_t x = 0;
+    for (; x + 4 <= width; x += 4, row += 12) {
+      const uint32_t a = GetLe32(row);
+      const uint32_t b = GetLe32(row + 4);
+      const uint32_t c = GetLe32(row + 8);
+      out[x] = a & 0xFFFFFF;
+      out[x + 1] = (a >> 24) | ((b & 0xFFFF) << 8);
+      out[x + 2] = (b >> 16) | ((c & 0xFF) << 16);
+      out[x + 3] = c >> 8;
+    }
+    for (; x < width; ++x, row += 3) {
+      out[x] = (uint32_t{row[2]} << 16) | (uint32_t{row[1]} << 8) | row[0];
+    }
   }
 
   uint32_t PixelAt(const uint8_t* row, int x) const {

@@ -10,12 +10,14 @@
 
 namespace klv {
 
+int WorkTileCount(Grid grid) {
+  const auto tile_count = static_cast<int16_t>(grid.xMax * grid.yMax);
+  return tile_count > 0 ? tile_count : 0;
+}
+
 WorkCanvas PrepareWorkCanvas(const Raster& source, Grid grid, int back_color_index) {
   WorkCanvas canvas;
-
-  // The tile count is a 16-bit product in the window's arithmetic; none at 0 or less.
-  const auto tile_count = static_cast<int16_t>(grid.xMax * grid.yMax);
-  if (tile_count > 0) {
+  if (const int tile_count = WorkTileCount(grid); tile_count > 0) {
     canvas.tiles.assign(static_cast<size_t>(tile_count),
                         Raster::Filled(kTileSize, kTileSize, QBColor(back_color_index)));
   }

@@ -16,9 +16,13 @@ namespace klv {
 inline constexpr int kTileSurfaceCount = 115;
 
 struct WorkCanvas {
-  std::vector<Raster> tiles;  // tile index r * xMax + c; xMax * yMax of them (0 when <= 0)
+  std::vector<Raster> tiles;  // tile index r * xMax + c; WorkTileCount of them
   Raster base;
 };
+
+// How many tile surfaces a canvas for `grid` has: the window's 16-bit product
+// xMax x yMax, none when that is 0 or less (so a -1 x -1 grid has one).
+int WorkTileCount(Grid grid);
 
 // Prepares the surfaces for `grid`: xMax x yMax tile surfaces of 64 x 64 pixels in
 // palette colour `back_color_index`, and the base surface of the picture's own size,

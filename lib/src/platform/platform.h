@@ -69,8 +69,9 @@ void ReleaseBlockMemory(void* handle);
 // Prepares the heap of a short-lived program that is about to allocate some `bytes`
 // more: memory it frees is kept for its next allocations rather than handed back to the
 // system at once, and `bytes` of heap are made ready in one call rather than a page fault
-// at a time. A make frees and allocates megabytes in turn (the surfaces, then the loaded
-// pictures). Linux with the GNU C library only; nothing elsewhere. Never fails.
+// at a time, on the kernel's large pages where it gives them. A make frees and allocates
+// megabytes in turn (the surfaces, then the loaded pictures). Call it once, before the
+// allocations. Linux with the GNU C library only; nothing elsewhere. Never fails.
 void PrepareHeap(size_t bytes);
 
 // An owned, zero-filled run of bytes in the platform's block memory. Allocation throws
