@@ -349,11 +349,7 @@ class Decoder {
         return PaletteColor((row[x / 2] >> (x % 2 == 0 ? 4 : 0)) & 0xF);
       case 8:
         return PaletteColor(row[x]);
-      case 24: {
-        const uint8_t* p = row + 3 * static_cast<size_t>(x);
-        return (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
-      }
-      default: {
+      default: {  // 16 and 32 bits; 24-bit rows go through UnpackRow24
         const uint32_t v = l.bitCount == 16 ? GetLe16(row + 2 * static_cast<size_t>(x))
                                             : GetLe32(row + 4 * static_cast<size_t>(x));
         return (l.red.Extract(v) << 16) | (l.green.Extract(v) << 8) | l.blue.Extract(v);
