@@ -54,8 +54,7 @@ void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
 class WorkFolder {
  public:
   WorkFolder() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "klv-bench-XXXXXX").string();
+    std::string pattern = (std::filesystem::temp_directory_path() / "klv-bench-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
     for (int r = 0; r < kGrid; ++r) {

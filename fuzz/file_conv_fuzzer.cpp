@@ -38,9 +38,9 @@ void BuildFolder(std::string_view input, klv::test::FakeEnv& env) {
     const size_t name_end = input.find('\n', name_start);
     if (name_end == std::string_view::npos) return;
     const size_t next = input.find(kMarker, name_end + 1);
-    const std::string_view body = input.substr(
-        name_end + 1, next == std::string_view::npos ? std::string_view::npos
-                                                     : next - (name_end + 1));
+    const std::string_view body =
+        input.substr(name_end + 1, next == std::string_view::npos ? std::string_view::npos
+                                                                  : next - (name_end + 1));
     const std::string name(input.substr(name_start, name_end - name_start));
     env.AddFile(klv::JoinPath(kFolder, name), klv::test::Bytes(body.begin(), body.end()));
     at = next;

@@ -99,8 +99,7 @@ void CheckReaders(std::string_view text, const Probe& probe, size_t pick) {
 
 // Writing: the written key reads back as written, every other key keeps its value.
 void CheckWriter(std::string_view text, const Probe& target, const std::string& value) {
-  const std::string updated =
-      klv::SetProfileValueInText(text, target.section, target.key, value);
+  const std::string updated = klv::SetProfileValueInText(text, target.section, target.key, value);
   const std::optional<std::string> back =
       klv::FindProfileValue(updated, target.section, target.key);
   Check(back.has_value() && *back == value, "a written value does not read back");

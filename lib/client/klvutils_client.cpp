@@ -23,8 +23,8 @@ std::unique_ptr<KLVUtilsClient> KLVUtilsClient::Load(Env& env, std::string* caus
   std::unique_ptr<KLVUtilsClient> client(new KLVUtilsClient);
   client->file_conv_ = reinterpret_cast<FileConvFunction>(file_conv);
   // The message export is optional: without it the library reports in its own way.
-  client->set_handler_ = reinterpret_cast<KLVSetMessageHandlerFunction>(
-      library->FindEntry("KLVSetMessageHandler"));
+  client->set_handler_ =
+      reinterpret_cast<KLVSetMessageHandlerFunction>(library->FindEntry("KLVSetMessageHandler"));
   client->library_ = std::move(library);
   return client;
 }
@@ -34,9 +34,7 @@ KLVUtilsClient::~KLVUtilsClient() {
   if (set_handler_ != nullptr && handler_) set_handler_(nullptr, nullptr);
 }
 
-int16_t KLVUtilsClient::FileConv(const std::string& folder) {
-  return file_conv_(folder.c_str());
-}
+int16_t KLVUtilsClient::FileConv(const std::string& folder) { return file_conv_(folder.c_str()); }
 
 bool KLVUtilsClient::SetMessageHandler(std::function<void(const std::string& text)> handler) {
   if (set_handler_ == nullptr) return false;

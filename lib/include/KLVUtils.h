@@ -40,8 +40,7 @@ typedef void(KLV_CALL* KLVMessageHandler)(const char* text, void* context);
 KLV_EXPORT void KLV_CALL KLVSetMessageHandler(KLVMessageHandler handler, void* context);
 
 typedef int16_t(KLV_CALL* FileConvFunction)(const char* folder);
-typedef void(KLV_CALL* KLVSetMessageHandlerFunction)(KLVMessageHandler handler,
-                                                      void* context);
+typedef void(KLV_CALL* KLVSetMessageHandlerFunction)(KLVMessageHandler handler, void* context);
 
 #ifdef __cplusplus
 }

@@ -19,9 +19,7 @@ uint16_t FieldLe16(const PictureBlock& block, size_t offset) {
   return offset + 2 <= block.size() ? GetLe16(block.data() + offset) : 0;
 }
 
-bool HasInfoHeader(const PictureBlock& block) {
-  return FieldLe32(block, 0) == kInfoHeaderSize;
-}
+bool HasInfoHeader(const PictureBlock& block) { return FieldLe32(block, 0) == kInfoHeaderSize; }
 
 }  // namespace
 
@@ -69,19 +67,13 @@ uint32_t DibColorCount(const PictureBlock& block) {
   uint32_t used = FieldLe32(block, 32);
   if (used != 0) return used;
   switch (FieldLe16(block, 14)) {
-    case 1:
-      return 2;
-    case 4:
-      return 16;
-    case 8:
-      return 256;
-    default:
-      return 0;
+    case 1: return 2;
+    case 4: return 16;
+    case 8: return 256;
+    default: return 0;
   }
 }
 
-uint64_t DibColorTableSize(const PictureBlock& block) {
-  return uint64_t{4} * DibColorCount(block);
-}
+uint64_t DibColorTableSize(const PictureBlock& block) { return uint64_t{4} * DibColorCount(block); }
 
 }  // namespace klv

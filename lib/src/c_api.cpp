@@ -32,8 +32,7 @@ extern "C" KLV_EXPORT int16_t KLV_CALL FileConv(const char* folder) {
   }
 }
 
-extern "C" KLV_EXPORT void KLV_CALL KLVSetMessageHandler(KLVMessageHandler handler,
-                                                        void* context) {
+extern "C" KLV_EXPORT void KLV_CALL KLVSetMessageHandler(KLVMessageHandler handler, void* context) {
   try {
     klv::SetMessageHandler(handler, context);
   } catch (...) {

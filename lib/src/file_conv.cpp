@@ -73,10 +73,8 @@ int16_t ConvertWorkFolder(Env& env, ConversionState& state, const std::string& f
   header.Difficulty = static_cast<int16_t>(
       static_cast<uint16_t>(env.GetProfileInt(ini, kSection, "Difficulty", 1)));
   header.PuzzleName = ReadText(env, ini, "PuzzleName", kDefaultText, kPuzzleNameWidth);
-  header.LongPuzzleName = ReadText(env, ini, "LongPuzzleName", kDefaultText,
-                                   kLongPuzzleNameWidth);
-  header.PuzzleSetName = ReadText(env, ini, "PuzzleSetName", kDefaultText,
-                                  kPuzzleSetNameWidth);
+  header.LongPuzzleName = ReadText(env, ini, "LongPuzzleName", kDefaultText, kLongPuzzleNameWidth);
+  header.PuzzleSetName = ReadText(env, ini, "PuzzleSetName", kDefaultText, kPuzzleSetNameWidth);
   header.fileVersion = env.GetProfileInt(ini, kSection, "fileVersion", 2);
 
   // Every picture is tried, whatever happened to the ones before it.
@@ -94,10 +92,9 @@ int16_t ConvertWorkFolder(Env& env, ConversionState& state, const std::string& f
     ShowLibraryMessage(env, Message::kSaveFailed, package, SaveCause::kCannotCreate);
     return 0;
   }
-  PackageWriteResult result =
-      WritePackage(*out, header, state.base,
-                   std::span<const PictureSlot>(state.tiles.data(),
-                                                static_cast<size_t>(tile_count)));
+  PackageWriteResult result = WritePackage(
+      *out, header, state.base,
+      std::span<const PictureSlot>(state.tiles.data(), static_cast<size_t>(tile_count)));
   if (result.ok() && !out->Commit()) result.cause = SaveCause::kWriteFailed;
   // Without a commit this removes the temporary file before the user is told.
   out.reset();
@@ -107,8 +104,8 @@ int16_t ConvertWorkFolder(Env& env, ConversionState& state, const std::string& f
   if (result.picture == PackageWriteResult::kBasePicture) {
     picture = base_path;
   } else if (result.picture >= 0) {
-    picture = JoinPath(folder, TileFileName(result.picture / state.xMax,
-                                            result.picture % state.xMax));
+    picture =
+        JoinPath(folder, TileFileName(result.picture / state.xMax, result.picture % state.xMax));
   }
   ShowLibraryMessage(env, Message::kSaveFailed, package, result.cause, picture);
   return 0;

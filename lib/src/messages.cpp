@@ -13,30 +13,21 @@ namespace {
 
 std::string_view Template(Message message) {
   switch (message) {
-    case Message::kInvalidSize:
-      return "画像の大きさが正しくありません: {file}";
-    case Message::kLoadFailed:
-      return "画像を読み込めませんでした: {file}";
-    case Message::kSaveFailed:
-      return "ファイルを保存できませんでした: {file}";
-    case Message::kGridRefused:
-      return "タイルの数 (xMax × yMax) が 144 を超えています: {file}";
+    case Message::kInvalidSize: return "画像の大きさが正しくありません: {file}";
+    case Message::kLoadFailed: return "画像を読み込めませんでした: {file}";
+    case Message::kSaveFailed: return "ファイルを保存できませんでした: {file}";
+    case Message::kGridRefused: return "タイルの数 (xMax × yMax) が 144 を超えています: {file}";
   }
   return "{file}";
 }
 
 std::string_view CauseTemplate(SaveCause cause) {
   switch (cause) {
-    case SaveCause::kNone:
-      return "";
-    case SaveCause::kCannotCreate:
-      return "（作成できません）";
-    case SaveCause::kWriteFailed:
-      return "（書き込みに失敗しました）";
-    case SaveCause::kPictureMissing:
-      return "（{cause} が読み込まれていません）";
-    case SaveCause::kHeaderNot40:
-      return "（{cause} の情報ヘッダーが 40 バイトではありません）";
+    case SaveCause::kNone: return "";
+    case SaveCause::kCannotCreate: return "（作成できません）";
+    case SaveCause::kWriteFailed: return "（書き込みに失敗しました）";
+    case SaveCause::kPictureMissing: return "（{cause} が読み込まれていません）";
+    case SaveCause::kHeaderNot40: return "（{cause} の情報ヘッダーが 40 バイトではありません）";
     case SaveCause::kPictureTruncated:
       return "（{cause} のデータがヘッダーの示す大きさに足りません）";
   }

@@ -32,16 +32,14 @@ enum class SaveCause {
 // (the picture concerned, if any) add the reason. `file` and `cause_file` are inserted
 // as they are. Always succeeds.
 std::string MessageText(Message message, const std::string& file,
-                        SaveCause cause = SaveCause::kNone,
-                        const std::string& cause_file = "");
+                        SaveCause cause = SaveCause::kNone, const std::string& cause_file = "");
 
 // Shows the message through env.ShowMessage, in the platform's narrow encoding (code
 // page 932 on Windows, UTF-8 elsewhere); `file` and `cause_file` must already be in that
 // encoding (they are the paths the library works with). Returns when the message has
 // been dismissed.
 void ShowLibraryMessage(Env& env, Message message, const std::string& file,
-                        SaveCause cause = SaveCause::kNone,
-                        const std::string& cause_file = "");
+                        SaveCause cause = SaveCause::kNone, const std::string& cause_file = "");
 
 }  // namespace klv
 

@@ -150,8 +150,8 @@ SaveCause WriteBitmapChunk(RiffFile& out, FourCC id, const PictureSlot& slot) {
   return SaveCause::kNone;
 }
 
-PackageWriteResult WritePackage(RiffFile& out, const PackageHeader& header,
-                                const PictureSlot& base, std::span<const PictureSlot> tiles) {
+PackageWriteResult WritePackage(RiffFile& out, const PackageHeader& header, const PictureSlot& base,
+                                std::span<const PictureSlot> tiles) {
   PackageWriteResult result;
   const PackageHeaderBytes record = EncodePackageHeader(header);
   if (!out.CreateRiff(kFormData) || !out.CreateChunk(kHeaderChunk, kPackageHeaderSize) ||

@@ -91,8 +91,8 @@ struct PackageWriteResult {
 // Writes the whole form front to back: RIFF "DATA", chunk "KLVZ" with the encoded
 // header, chunk "KLVB" from `base`, one chunk "KLVP" per entry of `tiles` in order, then
 // closes the form. Stops at the first failure. Does not commit `out`.
-PackageWriteResult WritePackage(RiffFile& out, const PackageHeader& header,
-                                const PictureSlot& base, std::span<const PictureSlot> tiles);
+PackageWriteResult WritePackage(RiffFile& out, const PackageHeader& header, const PictureSlot& base,
+                                std::span<const PictureSlot> tiles);
 
 // The package's file name for the PuzzleName text `puzzle_name` (code page 932 bytes):
 // the name followed by ".klv", with every "/" and "\" replaced by "_" so that the file

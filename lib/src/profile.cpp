@@ -14,9 +14,7 @@ namespace {
 // The blanks trimmed from lines, names and values: space, tab, LF, VT, FF, CR and ^Z (the
 // old DOS end-of-file mark). Other control characters are kept, as the platform keeps
 // them: "\x01key" is a different key from "key".
-bool IsBlank(char c) {
-  return c == ' ' || (c >= '\t' && c <= '\r') || c == '\x1A';
-}
+bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r') || c == '\x1A'; }
 
 // The width of the character at `pos`: a lead byte takes the next byte of the line with
 // it, whatever that byte is.
@@ -24,9 +22,7 @@ size_t Width(std::string_view s, size_t pos) {
   return IsCp932LeadByte(static_cast<uint8_t>(s[pos])) && pos + 1 < s.size() ? 2 : 1;
 }
 
-bool IsSingle(std::string_view s, size_t pos, char c) {
-  return s[pos] == c && Width(s, pos) == 1;
-}
+bool IsSingle(std::string_view s, size_t pos, char c) { return s[pos] == c && Width(s, pos) == 1; }
 
 std::string_view Trim(std::string_view s) {
   size_t begin = 0;
@@ -89,9 +85,9 @@ struct Line {
   size_t end = 0;    // end of its text, before the terminator
   size_t next = 0;   // first byte of the following line
   Kind kind = kBlank;
-  std::string_view name;  // section or key name, trimmed
-  bool has_value = false; // a key line with "="
-  std::string_view value; // trimmed, quotes still on
+  std::string_view name;   // section or key name, trimmed
+  bool has_value = false;  // a key line with "="
+  std::string_view value;  // trimmed, quotes still on
 };
 
 Line ParseLine(std::string_view text, size_t begin) {
@@ -101,10 +97,9 @@ Line ParseLine(std::string_view text, size_t begin) {
   if (line.end == std::string_view::npos) line.end = text.size();
   line.next = line.end;
   if (line.next < text.size()) {
-    line.next += (text[line.next] == '\r' && line.next + 1 < text.size() &&
-                  text[line.next + 1] == '\n')
-                     ? 2
-                     : 1;
+    line.next +=
+        (text[line.next] == '\r' && line.next + 1 < text.size() && text[line.next + 1] == '\n') ? 2
+                                                                                                : 1;
   }
   const std::string_view content = Trim(text.substr(begin, line.end - begin));
   if (content.empty()) return line;
@@ -228,7 +223,7 @@ uint32_t ParseInteger(std::string_view s) {
 }  // namespace
 
 std::optional<std::string> FindProfileValue(std::string_view text, std::string_view section,
-                                             std::string_view key) {
+                                            std::string_view key) {
   const std::vector<Line> lines = ParseLines(text);
   const SectionRange range = FindSection(lines, Trim(section));
   if (!range.found) return std::nullopt;
@@ -250,10 +245,9 @@ std::string GetProfileStringFromText(std::string_view text, std::string_view sec
   return std::string(CutToByteLimit(*value, buffer_size - 1));
 }
 
-int32_t GetProfileIntFromText(std::string_view text, std::string_view section,
-                              std::string_view key, int32_t default_value) {
-  const std::string value =
-      GetProfileStringFromText(text, section, key, "", kIntegerBufferSize);
+int32_t GetProfileIntFromText(std::string_view text, std::string_view section, std::string_view key,
+                              int32_t default_value) {
+  const std::string value = GetProfileStringFromText(text, section, key, "", kIntegerBufferSize);
   if (value.empty()) return default_value;
   return static_cast<int32_t>(ParseInteger(value));
 }

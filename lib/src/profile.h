@@ -21,7 +21,7 @@ namespace klv {
 // section and key win; one pair of matching quotes around a value is removed; a zero byte
 // ends the value.
 std::optional<std::string> FindProfileValue(std::string_view text, std::string_view section,
-                                             std::string_view key);
+                                            std::string_view key);
 
 // GetPrivateProfileString: the value, or `default_value` (less its trailing spaces and
 // one pair of quotes) when absent, cut to `buffer_size` - 1 bytes before any double-byte
@@ -34,8 +34,8 @@ std::string GetProfileStringFromText(std::string_view text, std::string_view sec
 // otherwise, within the value's first 29 bytes, leading blanks, an optional sign, an
 // optional "0x", "0o" or "0b" prefix and the digits up to the first other character,
 // wrapping modulo 2^32 (no digits read as 0).
-int32_t GetProfileIntFromText(std::string_view text, std::string_view section,
-                              std::string_view key, int32_t default_value);
+int32_t GetProfileIntFromText(std::string_view text, std::string_view section, std::string_view key,
+                              int32_t default_value);
 
 // WritePrivateProfileString: the text with key=value set in `section`. The first matching
 // key line is replaced; otherwise the line is added after the section's last non-blank

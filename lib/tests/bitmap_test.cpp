@@ -141,12 +141,11 @@ TEST(Bitmap, FieldReadingsFollowTheHeaderSize) {
   };
   // With a 124-byte header the 16-bit readings take the low and high halves of the
   // 32-bit width.
-  PictureBlock v5 = block_of({.header_size = 124, .width = 0x00030002, .height = 7,
-                              .pixels = Bytes{}});
+  PictureBlock v5 =
+      block_of({.header_size = 124, .width = 0x00030002, .height = 7, .pixels = Bytes{}});
   EXPECT_EQ(DibWidth(v5), 2);
   EXPECT_EQ(DibHeight(v5), 3);
-  PictureBlock core = block_of({.header_size = 12, .width = 300, .height = 200,
-                                .pixels = Bytes{}});
+  PictureBlock core = block_of({.header_size = 12, .width = 300, .height = 200, .pixels = Bytes{}});
   EXPECT_EQ(DibWidth(core), 300);
   EXPECT_EQ(DibHeight(core), 200);
   PictureBlock info = block_of({.width = 70000, .height = -5, .pixels = Bytes{}});
@@ -160,14 +159,14 @@ TEST(Bitmap, ColourCountAndTableSize) {
     uint32_t used;
     uint32_t count;
   } cases[] = {
-      {1, 0, 2},     {4, 0, 16},    {8, 0, 256}, {16, 0, 0},          {24, 0, 0},
-      {32, 0, 0},    {8, 12, 12},   {24, 5, 5},  {2, 0, 0},           {0, 0, 0},
-      {8, 0x10000, 0x10000},        {24, 0xFFFFFFFF, 0xFFFFFFFF},
+      {1, 0, 2},  {4, 0, 16}, {8, 0, 256},           {16, 0, 0},
+      {24, 0, 0}, {32, 0, 0}, {8, 12, 12},           {24, 5, 5},
+      {2, 0, 0},  {0, 0, 0},  {8, 0x10000, 0x10000}, {24, 0xFFFFFFFF, 0xFFFFFFFF},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.bits << " bits, used " << c.used);
-    const Bytes file = MakeBmp({.bit_count = c.bits, .used_colors = c.used,
-                                .table_entries = 0, .pixels = Bytes{}});
+    const Bytes file = MakeBmp(
+        {.bit_count = c.bits, .used_colors = c.used, .table_entries = 0, .pixels = Bytes{}});
     const PictureBlock block(file.begin() + 14, file.end());
     EXPECT_EQ(DibColorCount(block), c.count);
     // Not cut to 16 bits: a table of 16384 entries or more keeps its true size.

@@ -38,16 +38,16 @@ TEST(Codepage, ByteLimitCutsBeforeADoubleByteCharacterThatWouldNotFit) {
       {"abc", 2, "ab"},
       {"abc", 0, ""},
       {"", 4, ""},
-      {"ab\x83\x41", 3, "ab"},                // the limit falls inside "ア"
+      {"ab\x83\x41", 3, "ab"},  // the limit falls inside "ア"
       {"ab\x83\x41", 4, "ab\x83\x41"},
       {"\x83\x41\x83\x41", 3, "\x83\x41"},
       {"\x83\x41\x83\x41", 1, ""},
-      {"\xB1\xB2\xB3", 2, "\xB1\xB2"},        // half-width katakana are one byte each
-      {"a\x81\x81z", 2, "a"},                 // a trail byte that is itself a lead value
+      {"\xB1\xB2\xB3", 2, "\xB1\xB2"},  // half-width katakana are one byte each
+      {"a\x81\x81z", 2, "a"},           // a trail byte that is itself a lead value
       {"a\x81\x81\x81\x81z", 4, "a\x81\x81"},
       {"abcdefghijklmn\x83\x41xyz", 15, "abcdefghijklmn"},
       {"abcdefghijklmn\x83\x41xyz", 16, "abcdefghijklmn\x83\x41"},
-      {"ab\x83", 3, "ab\x83"},                // a lead byte that ends the text stands alone
+      {"ab\x83", 3, "ab\x83"},  // a lead byte that ends the text stands alone
       {"ab\x83", 2, "ab"},
   };
   for (const Case& c : cases) {

@@ -29,9 +29,9 @@ namespace {
 using test::BmpFields;
 using test::Bytes;
 using test::FakeEnv;
+using test::FileSizeLimit;
 using test::MakeBmp;
 using test::ReadFault;
-using test::FileSizeLimit;
 using test::TempFolder;
 
 constexpr int kColumns = 3;
@@ -128,8 +128,7 @@ TEST(FaultInjection, ACreateOrCommitThatFailsKeepsTheEarlierPackage) {
     EXPECT_EQ(ConvertWorkFolder(env, state, kFakeFolder), 0) << c.name;
     EXPECT_EQ(env.files, before) << c.name;
     EXPECT_EQ(env.open_writers, 0) << c.name;
-    EXPECT_EQ(env.messages, std::vector<std::string>{SaveFailed(kFakeFolder, c.cause)})
-        << c.name;
+    EXPECT_EQ(env.messages, std::vector<std::string>{SaveFailed(kFakeFolder, c.cause)}) << c.name;
   }
 }
 
@@ -139,14 +138,12 @@ TEST(FaultInjection, AReadThatFailsReportsThePictureAndKeepsTheEarlierPackage) {
     ReadFault fault;
     size_t short_read_limit;
   } cases[] = {
-      {"res0000.bmp", ReadFault::kOpenFails, 0},
-      {"res0102.bmp", ReadFault::kLengthFails, 0},
-      {"res0001.bmp", ReadFault::kVanishes, 0},
-      {"base.bmp", ReadFault::kVanishes, 0},
-      {"res0100.bmp", ReadFault::kShortRead, 0},     // nothing arrives
-      {"res0100.bmp", ReadFault::kShortRead, 13},    // the file header comes up short
-      {"res0002.bmp", ReadFault::kShortRead, 14},    // the second read brings nothing
-      {"base.bmp", ReadFault::kShortRead, 100},      // the second read comes up short
+      {"res0000.bmp", ReadFault::kOpenFails, 0},  {"res0102.bmp", ReadFault::kLengthFails, 0},
+      {"res0001.bmp", ReadFault::kVanishes, 0},   {"base.bmp", ReadFault::kVanishes, 0},
+      {"res0100.bmp", ReadFault::kShortRead, 0},   // nothing arrives
+      {"res0100.bmp", ReadFault::kShortRead, 13},  // the file header comes up short
+      {"res0002.bmp", ReadFault::kShortRead, 14},  // the second read brings nothing
+      {"base.bmp", ReadFault::kShortRead, 100},    // the second read comes up short
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.file) + " limit " + std::to_string(c.short_read_limit));
@@ -161,10 +158,9 @@ TEST(FaultInjection, AReadThatFailsReportsThePictureAndKeepsTheEarlierPackage) {
     EXPECT_EQ(env.open_writers, 0);
     // Loading goes on past the bad picture: every picture was opened.
     EXPECT_EQ(env.opened.size(), static_cast<size_t>(kColumns * kRows + 1));
-    EXPECT_EQ(env.messages,
-              (std::vector<std::string>{
-                  MessageText(Message::kLoadFailed, path),
-                  SaveFailed(kFakeFolder, SaveCause::kPictureMissing, path)}));
+    EXPECT_EQ(env.messages, (std::vector<std::string>{
+                                MessageText(Message::kLoadFailed, path),
+                                SaveFailed(kFakeFolder, SaveCause::kPictureMissing, path)}));
   }
 }
 
@@ -204,8 +200,8 @@ class DiskEnv : public Env {
                                size_t buffer_size) override {
     return real_.GetProfileString(path, section, key, default_value, buffer_size);
   }
-  int32_t GetProfileInt(const std::string& path, const std::string& section,
-                        const std::string& key, int32_t default_value) override {
+  int32_t GetProfileInt(const std::string& path, const std::string& section, const std::string& key,
+                        int32_t default_value) override {
     return real_.GetProfileInt(path, section, key, default_value);
   }
   bool WriteProfileString(const std::string& path, const std::string& section,
@@ -265,8 +261,7 @@ TEST(FaultInjection, AFailedDiskWriteLeavesNoTemporaryFile) {
     EXPECT_EQ(test::DiskFolderNames(folder.path()), names) << "step " << n;
     EXPECT_EQ(test::ReadDiskFile(folder.File("Cat.klv")), kOldPackage) << "step " << n;
     ASSERT_EQ(env.messages.size(), 1u) << "step " << n;
-    EXPECT_EQ(env.messages[0], SaveFailed(folder.path(), SaveCause::kWriteFailed))
-        << "step " << n;
+    EXPECT_EQ(env.messages[0], SaveFailed(folder.path(), SaveCause::kWriteFailed)) << "step " << n;
   }
 }
 
@@ -281,8 +276,8 @@ TEST(FaultInjection, AFullDiskKeepsTheEarlierPackage) {
 
   // The disk fills up before the first byte, inside the header, inside a picture, and
   // one byte before the end.
-  for (rlim_t limit : {rlim_t{0}, rlim_t{11}, rlim_t{700}, rlim_t{9000},
-                       static_cast<rlim_t>(package_size - 1)}) {
+  for (rlim_t limit :
+       {rlim_t{0}, rlim_t{11}, rlim_t{700}, rlim_t{9000}, static_cast<rlim_t>(package_size - 1)}) {
     test::WriteDiskFile(folder.File("Cat.klv"), kOldPackage);
     DiskEnv env;
     ConversionState state;
@@ -363,7 +358,8 @@ TEST(FaultInjection, PicturesThatAreNotFilesAreReportedWithoutHanging) {
     const char* name;
     std::function<void(const std::string& path)> make;
   } cases[] = {
-      {"dangling link", [](const std::string& p) { (void)!symlink("/nonexistent/x.bmp", p.c_str()); }},
+      {"dangling link",
+       [](const std::string& p) { (void)!symlink("/nonexistent/x.bmp", p.c_str()); }},
       {"folder", [](const std::string& p) { mkdir(p.c_str(), 0755); }},
       {"pipe without writer", [](const std::string& p) { mkfifo(p.c_str(), 0644); }},
       {"device", [](const std::string& p) { (void)!symlink("/dev/zero", p.c_str()); }},

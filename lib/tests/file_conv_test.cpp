@@ -38,15 +38,16 @@ std::string TileName(int r, int c) {
 void AddWorkFolder(FakeEnv& env, int x_max, int y_max,
                    std::vector<std::pair<std::string, std::string>> extra_keys = {}) {
   std::vector<std::pair<std::string, std::string>> keys = {
-      {"xMax", std::to_string(x_max)}, {"yMax", std::to_string(y_max)},
-      {"PuzzleName", "Cat"}};
+      {"xMax", std::to_string(x_max)}, {"yMax", std::to_string(y_max)}, {"PuzzleName", "Cat"}};
   keys.insert(keys.end(), extra_keys.begin(), extra_keys.end());
   env.AddText(InFolder("Puzzle.ini"), PuzzleIni(keys));
   for (int r = 0; r < y_max; ++r) {
     for (int c = 0; c < x_max; ++c) {
-      env.AddFile(InFolder(TileName(r, c)),
-                  MakeBmp({.width = 64, .height = 64, .bit_count = 8, .image_size = 4096,
-                           .seed = static_cast<uint8_t>(r * 16 + c)}));
+      env.AddFile(InFolder(TileName(r, c)), MakeBmp({.width = 64,
+                                                     .height = 64,
+                                                     .bit_count = 8,
+                                                     .image_size = 4096,
+                                                     .seed = static_cast<uint8_t>(r * 16 + c)}));
     }
   }
   env.AddFile(InFolder("base.bmp"),
@@ -96,10 +97,10 @@ TEST(FileConv, ValidFolderGivesPackageWithoutMessages) {
     }
   }
   // Files are read row by row, the base picture last.
-  const std::vector<std::string> order = {
-      InFolder("res0000.bmp"), InFolder("res0001.bmp"), InFolder("res0002.bmp"),
-      InFolder("res0100.bmp"), InFolder("res0101.bmp"), InFolder("res0102.bmp"),
-      InFolder("base.bmp")};
+  const std::vector<std::string> order = {InFolder("res0000.bmp"), InFolder("res0001.bmp"),
+                                          InFolder("res0002.bmp"), InFolder("res0100.bmp"),
+                                          InFolder("res0101.bmp"), InFolder("res0102.bmp"),
+                                          InFolder("base.bmp")};
   EXPECT_EQ(env.opened, order);
   // The pictures stay loaded until the next call.
   EXPECT_TRUE(state.tiles[5]);
@@ -132,32 +133,67 @@ TEST(FileConv, BadPicturesAreReportedAndLoadingGoesOn) {
   not_bmp[1] = 'X';
   struct Case {
     const char* name;
-    std::string file;  // the picture that is spoilt
+    std::string file;            // the picture that is spoilt
     std::optional<Bytes> bytes;  // nothing: the file is absent
     ReadFault fault;
     std::vector<Message> loading;  // messages while loading, about `file`
     SaveCause cause;
   } cases[] = {
       {"14-byte tile", "res0001.bmp", fourteen, ReadFault::kNone, {}, SaveCause::kHeaderNot40},
-      {"top-down tile", "res0000.bmp", top_down, ReadFault::kNone,
-       {Message::kInvalidSize, Message::kLoadFailed}, SaveCause::kPictureMissing},
-      {"top-down base", "base.bmp", top_down, ReadFault::kNone,
-       {Message::kInvalidSize, Message::kLoadFailed}, SaveCause::kPictureMissing},
-      {"missing base", "base.bmp", std::nullopt, ReadFault::kNone, {Message::kLoadFailed},
+      {"top-down tile",
+       "res0000.bmp",
+       top_down,
+       ReadFault::kNone,
+       {Message::kInvalidSize, Message::kLoadFailed},
        SaveCause::kPictureMissing},
-      {"not a BMP", "res0100.bmp", not_bmp, ReadFault::kNone, {Message::kLoadFailed},
+      {"top-down base",
+       "base.bmp",
+       top_down,
+       ReadFault::kNone,
+       {Message::kInvalidSize, Message::kLoadFailed},
        SaveCause::kPictureMissing},
-      {"locked tile", "res0000.bmp", {}, ReadFault::kOpenFails, {Message::kLoadFailed},
+      {"missing base",
+       "base.bmp",
+       std::nullopt,
+       ReadFault::kNone,
+       {Message::kLoadFailed},
        SaveCause::kPictureMissing},
-      {"unmeasurable tile", "res0000.bmp", {}, ReadFault::kLengthFails,
-       {Message::kLoadFailed}, SaveCause::kPictureMissing},
-      {"tile cut short while reading", "res0101.bmp", {}, ReadFault::kShortRead,
-       {Message::kLoadFailed}, SaveCause::kPictureMissing},
-      {"tile vanishes", "res0101.bmp", {}, ReadFault::kVanishes, {Message::kLoadFailed},
+      {"not a BMP",
+       "res0100.bmp",
+       not_bmp,
+       ReadFault::kNone,
+       {Message::kLoadFailed},
        SaveCause::kPictureMissing},
-      {"tile claims more pixels than it holds", "res0001.bmp",
+      {"locked tile",
+       "res0000.bmp",
+       {},
+       ReadFault::kOpenFails,
+       {Message::kLoadFailed},
+       SaveCause::kPictureMissing},
+      {"unmeasurable tile",
+       "res0000.bmp",
+       {},
+       ReadFault::kLengthFails,
+       {Message::kLoadFailed},
+       SaveCause::kPictureMissing},
+      {"tile cut short while reading",
+       "res0101.bmp",
+       {},
+       ReadFault::kShortRead,
+       {Message::kLoadFailed},
+       SaveCause::kPictureMissing},
+      {"tile vanishes",
+       "res0101.bmp",
+       {},
+       ReadFault::kVanishes,
+       {Message::kLoadFailed},
+       SaveCause::kPictureMissing},
+      {"tile claims more pixels than it holds",
+       "res0001.bmp",
        MakeBmp({.width = 64, .height = 64, .bit_count = 8, .pixels = Bytes(100, 1)}),
-       ReadFault::kNone, {}, SaveCause::kPictureTruncated},
+       ReadFault::kNone,
+       {},
+       SaveCause::kPictureTruncated},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -165,7 +201,10 @@ TEST(FileConv, BadPicturesAreReportedAndLoadingGoesOn) {
     AddWorkFolder(env, 2, 2);
     const std::string path = InFolder(c.file);
     if (c.fault == ReadFault::kNone) {
-      if (c.bytes) env.AddFile(path, *c.bytes); else env.files.erase(path);
+      if (c.bytes)
+        env.AddFile(path, *c.bytes);
+      else
+        env.files.erase(path);
     }
     env.read_faults[path] = c.fault;
     env.short_read_limit = 100;
@@ -251,23 +290,45 @@ TEST(FileConv, HandWrittenPuzzleIniIsReadIntoTheHeader) {
     Bytes field;          // its bytes
   } cases[] = {
       {"lower-case keys and LF lines",
-       "[puzzledata]\nxmax=0\nYMAX=0\npuzzlename=Dog\nDIFFICULTY=7\n", "Dog.klv", 16, {7, 0}},
+       "[puzzledata]\nxmax=0\nYMAX=0\npuzzlename=Dog\nDIFFICULTY=7\n",
+       "Dog.klv",
+       16,
+       {7, 0}},
       {"FileVersion written by the maker",
-       "[PuzzleData]\r\nxMax=0\r\nFileVersion=3\r\n", "the Puzzle.klv", 0, {3, 0, 0, 0}},
-      {"black background", "[PuzzleData]\r\nbackColor=0\r\nxMax=0\r\n", "the Puzzle.klv", 20,
+       "[PuzzleData]\r\nxMax=0\r\nFileVersion=3\r\n",
+       "the Puzzle.klv",
+       0,
+       {3, 0, 0, 0}},
+      {"black background",
+       "[PuzzleData]\r\nbackColor=0\r\nxMax=0\r\n",
+       "the Puzzle.klv",
+       20,
        {0, 0, 0, 0}},
-      {"PuzzleName of 20 bytes", "[PuzzleData]\r\nPuzzleName=ABCDEFGHIJKLMNOPQRST\r\n",
-       "ABCDEFGHIJKLMNO.klv", 57 + 15, {0}},
+      {"PuzzleName of 20 bytes",
+       "[PuzzleData]\r\nPuzzleName=ABCDEFGHIJKLMNOPQRST\r\n",
+       "ABCDEFGHIJKLMNO.klv",
+       57 + 15,
+       {0}},
       {"PrevPassWord read although the maker never writes it",
-       "[PuzzleData]\r\nPrevPassWord=abc\r\n", "the Puzzle.klv", 35, {0xE9, 0xD9, 0xC9, 0}},
+       "[PuzzleData]\r\nPrevPassWord=abc\r\n",
+       "the Puzzle.klv",
+       35,
+       {0xE9, 0xD9, 0xC9, 0}},
       {"other sections ignored",
-       "[Other]\r\nPuzzleName=No\r\n[PuzzleData]\r\nPuzzleName=Yes\r\n", "Yes.klv", 57,
+       "[Other]\r\nPuzzleName=No\r\n[PuzzleData]\r\nPuzzleName=Yes\r\n",
+       "Yes.klv",
+       57,
        {0x6A, 0xA9, 0xC8, 0}},
       {"a multi-line comment keeps its first line",
-       "[PuzzleData]\r\nLongPuzzleName=A cat\r\nholds\r\n", "the Puzzle.klv", 73,
+       "[PuzzleData]\r\nLongPuzzleName=A cat\r\nholds\r\n",
+       "the Puzzle.klv",
+       73,
        {0xEB, 0xFD, 0xC9, 0xE9, 0xB8, 0}},
-      {"separator in the name", "[PuzzleData]\r\nPuzzleName=../../etc/x\r\n",
-       ".._.._etc_x.klv", 57, {0x1D, 0x1D, 0x0D}},
+      {"separator in the name",
+       "[PuzzleData]\r\nPuzzleName=../../etc/x\r\n",
+       ".._.._etc_x.klv",
+       57,
+       {0x1D, 0x1D, 0x0D}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -294,8 +355,8 @@ TEST(FileConv, SecondCallReleasesThePicturesOfTheFirst) {
 
   // The second grid is 2 x 1 and its second tile is missing: the slot must not keep the
   // first call's picture.
-  env.AddText(InFolder("Puzzle.ini"), PuzzleIni({{"xMax", "2"}, {"yMax", "1"},
-                                                 {"PuzzleName", "Small"}}));
+  env.AddText(InFolder("Puzzle.ini"),
+              PuzzleIni({{"xMax", "2"}, {"yMax", "1"}, {"PuzzleName", "Small"}}));
   env.files.erase(InFolder("res0001.bmp"));
   env.opened.clear();
   EXPECT_EQ(ConvertWorkFolder(env, state, kFolder), 0);
@@ -317,11 +378,22 @@ TEST(FileConv, GridsUpTo144TilesAreAcceptedAndLargerOnesRefused) {
     int32_t y_max;
     int tiles;  // -1: refused
   } cases[] = {
-      {16, 9, 144}, {144, 1, 144}, {1, 144, 144}, {12, 12, 144}, {11, 2, 22},
-      {0, 5, 0},    {-1, 8, 0},    {100000, 0, 0}, {-5, -5, 0}, {INT32_MIN, INT32_MIN, 0},
-      {145, 1, -1}, {29, 5, -1},   {13, 12, -1},
+      {16, 9, 144},
+      {144, 1, 144},
+      {1, 144, 144},
+      {12, 12, 144},
+      {11, 2, 22},
+      {0, 5, 0},
+      {-1, 8, 0},
+      {100000, 0, 0},
+      {-5, -5, 0},
+      {INT32_MIN, INT32_MIN, 0},
+      {145, 1, -1},
+      {29, 5, -1},
+      {13, 12, -1},
       {65536, 65536, -1},  // the product is 0 in 32 bits
-      {INT32_MAX, INT32_MAX, -1}, {INT32_MAX, 1, -1},
+      {INT32_MAX, INT32_MAX, -1},
+      {INT32_MAX, 1, -1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.x_max << " x " << c.y_max);
@@ -329,17 +401,17 @@ TEST(FileConv, GridsUpTo144TilesAreAcceptedAndLargerOnesRefused) {
     if (c.tiles > 0) {
       AddWorkFolder(env, c.x_max, c.y_max);
     } else {
-      env.AddText(InFolder("Puzzle.ini"),
-                  PuzzleIni({{"xMax", std::to_string(c.x_max)},
-                             {"yMax", std::to_string(c.y_max)}, {"PuzzleName", "Cat"}}));
+      env.AddText(InFolder("Puzzle.ini"), PuzzleIni({{"xMax", std::to_string(c.x_max)},
+                                                     {"yMax", std::to_string(c.y_max)},
+                                                     {"PuzzleName", "Cat"}}));
       env.AddFile(InFolder("base.bmp"), MakeBmp({}));
     }
     ConversionState state;
     const int16_t result = ConvertWorkFolder(env, state, kFolder);
     if (c.tiles < 0) {
       EXPECT_EQ(result, 0);
-      EXPECT_EQ(env.messages, std::vector<std::string>{MessageText(
-                                  Message::kGridRefused, InFolder("Puzzle.ini"))});
+      EXPECT_EQ(env.messages, std::vector<std::string>{
+                                  MessageText(Message::kGridRefused, InFolder("Puzzle.ini"))});
       EXPECT_TRUE(env.opened.empty()) << "pictures were loaded";
       EXPECT_EQ(env.open_writers + env.commits, 0);
     } else {
@@ -348,8 +420,7 @@ TEST(FileConv, GridsUpTo144TilesAreAcceptedAndLargerOnesRefused) {
       ASSERT_TRUE(form);
       EXPECT_EQ(form->chunks.size(), 2u + c.tiles);
       if (c.tiles > 0) {
-        EXPECT_EQ(env.opened[c.tiles - 1],
-                  InFolder(TileName(c.y_max - 1, c.x_max - 1)));
+        EXPECT_EQ(env.opened[c.tiles - 1], InFolder(TileName(c.y_max - 1, c.x_max - 1)));
       }
     }
   }

@@ -56,10 +56,9 @@ int RunKlvconv(const std::string& folder) {
 }
 
 void WritePuzzleIni(const TempFolder& folder, int columns, int rows) {
-  test::WriteDiskText(folder.File("Puzzle.ini"),
-                      test::PuzzleIni({{"xMax", std::to_string(columns)},
-                                       {"yMax", std::to_string(rows)},
-                                       {"PuzzleName", "Big"}}));
+  test::WriteDiskText(folder.File("Puzzle.ini"), test::PuzzleIni({{"xMax", std::to_string(columns)},
+                                                                  {"yMax", std::to_string(rows)},
+                                                                  {"PuzzleName", "Big"}}));
 }
 
 TEST(Kill, AKilledWriteLeavesTheOldOrTheNewPackage) {
@@ -118,8 +117,8 @@ TEST(Kill, AKilledWriteLeavesTheOldOrTheNewPackage) {
     } else if (*now == *new_package) {
       ++new_seen;
     } else {
-      FAIL() << "after a kill at " << fraction << " of a run the package holds "
-             << now->size() << " bytes that are neither the old nor the new package";
+      FAIL() << "after a kill at " << fraction << " of a run the package holds " << now->size()
+             << " bytes that are neither the old nor the new package";
     }
     // A kill while the package was being written leaves its temporary file; it is
     // removed here so that forty of them do not fill the disk.

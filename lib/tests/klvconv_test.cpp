@@ -83,9 +83,10 @@ void AddTiles(const TempFolder& folder, int x_max, int y_max) {
     for (int c = 0; c < x_max; ++c) {
       char name[32];
       std::snprintf(name, sizeof name, "res%02d%02d.bmp", r, c);
-      test::WriteDiskFile(folder.File(name),
-                          MakeBmp({.width = 64, .height = 64, .bit_count = 8,
-                                   .seed = static_cast<uint8_t>(r * 9 + c)}));
+      test::WriteDiskFile(folder.File(name), MakeBmp({.width = 64,
+                                                      .height = 64,
+                                                      .bit_count = 8,
+                                                      .seed = static_cast<uint8_t>(r * 9 + c)}));
     }
   }
 }
@@ -98,8 +99,7 @@ TEST(Klvconv, CommandLineUsage) {
     const char* out_has;
     const char* err_has;
   } cases[] = {
-      {{"--help"}, 0, "Exit status: 0 when the package was written, 1 when it was not, 2",
-       ""},
+      {{"--help"}, 0, "Exit status: 0 when the package was written, 1 when it was not, 2", ""},
       {{"-h"}, 0, "Usage: klvconv", ""},
       {{}, 2, "", "missing FOLDER"},
       {{"a", "b"}, 2, "", "one FOLDER only"},
@@ -140,9 +140,9 @@ TEST(Klvconv, TrailingSeparatorAndJapaneseNames) {
   AddTiles(work, 2, 1);
   test::WriteDiskFile(work.File("base.bmp"), MakeBmp({.width = 96, .height = 64}));
   // PuzzleName "パズル/1" in code page 932, as the maker writes it.
-  test::WriteDiskText(work.File("Puzzle.ini"),
-                      PuzzleIni({{"xMax", "2"}, {"yMax", "1"},
-                                 {"PuzzleName", "\x83\x70\x83\x59\x83\x8B/1"}}));
+  test::WriteDiskText(
+      work.File("Puzzle.ini"),
+      PuzzleIni({{"xMax", "2"}, {"yMax", "1"}, {"PuzzleName", "\x83\x70\x83\x59\x83\x8B/1"}}));
   const RunResult run = RunKlvconv({work.path() + "/"}, scratch);
   EXPECT_EQ(run.status, 0) << run.err;
   const std::string name = "\xE3\x83\x91\xE3\x82\xBA\xE3\x83\xAB_1.klv";
@@ -192,8 +192,8 @@ TEST(Klvconv, GridBeyondTheTableIsRefused) {
   test::WriteDiskFile(work.File("base.bmp"), MakeBmp({}));
   const RunResult run = RunKlvconv({work.path()}, scratch);
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(Lines(run.err), std::vector<std::string>{MessageText(
-                                Message::kGridRefused, work.File("Puzzle.ini"))});
+  EXPECT_EQ(Lines(run.err),
+            std::vector<std::string>{MessageText(Message::kGridRefused, work.File("Puzzle.ini"))});
   EXPECT_EQ(test::DiskFolderNames(work.path()),
             (std::vector<std::string>{"Puzzle.ini", "base.bmp"}));
 }

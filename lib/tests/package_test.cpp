@@ -70,8 +70,8 @@ TEST(Package, TextFieldsAreScrambledUpToTheTerminator) {
   } cases[] = {
       {{'a', 0, 'b', 'c'}, {0xE9, 0, 'b', 'c'}},  // bytes after the terminator stay
       {{0, 'a'}, {0, 'a'}},
-      {{'a', 'b'}, {0xE9, 0xD9}},                  // no terminator: up to the field's end
-      {{0xFF, 'a'}, {0x00, 0xE9}},                 // 0xFF scrambles to 0, the rest goes on
+      {{'a', 'b'}, {0xE9, 0xD9}},   // no terminator: up to the field's end
+      {{0xFF, 'a'}, {0x00, 0xE9}},  // 0xFF scrambles to 0, the rest goes on
       {{}, {}},
   };
   for (Case& c : cases) {
@@ -91,8 +91,8 @@ TEST(Package, HeaderFieldsSitAtTheirOffsets) {
     uint32_t size;
     uint32_t value;
   } fields[] = {
-      {0, 4, 0xFFFFFFFE}, {4, 2, 4},   {6, 2, 3},   {8, 2, 64},   {10, 2, 64},
-      {12, 2, 160},       {14, 2, 128}, {16, 2, 5}, {18, 2, 0},   {20, 4, 0x00332211},
+      {0, 4, 0xFFFFFFFE}, {4, 2, 4},    {6, 2, 3},  {8, 2, 64}, {10, 2, 64},
+      {12, 2, 160},       {14, 2, 128}, {16, 2, 5}, {18, 2, 0}, {20, 4, 0x00332211},
   };
   for (const Field& f : fields) {
     const uint32_t got = f.size == 4 ? GetLe32(&bytes[f.offset]) : GetLe16(&bytes[f.offset]);
@@ -137,16 +137,16 @@ TEST(Package, TextsFillTheirFieldsWithinTheLimit) {
     size_t kept;  // bytes of the value that land in the field
   } cases[] = {
       {"empty PassWord", &PackageHeader::PassWord, "", kPassWordOffset, kPassWordWidth, 0},
-      {"PassWord of 10", &PackageHeader::PassWord, "0123456789", kPassWordOffset,
-       kPassWordWidth, 10},
-      {"PrevPassWord of 11", &PackageHeader::PrevPassWord, "0123456789A",
-       kPrevPassWordOffset, kPrevPassWordWidth, 10},
+      {"PassWord of 10", &PackageHeader::PassWord, "0123456789", kPassWordOffset, kPassWordWidth,
+       10},
+      {"PrevPassWord of 11", &PackageHeader::PrevPassWord, "0123456789A", kPrevPassWordOffset,
+       kPrevPassWordWidth, 10},
       {"PuzzleSetName", &PackageHeader::PuzzleSetName, "Animals", kPuzzleSetNameOffset,
        kPuzzleSetNameWidth, 7},
-      {"PuzzleName of 15", &PackageHeader::PuzzleName, fifteen, kPuzzleNameOffset,
-       kPuzzleNameWidth, 15},
-      {"PuzzleName of 20", &PackageHeader::PuzzleName, twenty, kPuzzleNameOffset,
-       kPuzzleNameWidth, 15},
+      {"PuzzleName of 15", &PackageHeader::PuzzleName, fifteen, kPuzzleNameOffset, kPuzzleNameWidth,
+       15},
+      {"PuzzleName of 20", &PackageHeader::PuzzleName, twenty, kPuzzleNameOffset, kPuzzleNameWidth,
+       15},
       {"double-byte character across the limit", &PackageHeader::PuzzleName, kana,
        kPuzzleNameOffset, kPuzzleNameWidth, 14},
       {"zero byte ends the text", &PackageHeader::PuzzleName, std::string("ab\0cd", 5),
@@ -179,12 +179,18 @@ TEST(Package, BackColorTextReadsAsHexadecimalGroups) {
     const char* text;
     std::array<uint8_t, 3> bytes;
   } cases[] = {
-      {"FF00FF", {0xFF, 0x00, 0xFF}}, {"FFFFFF", {0xFF, 0xFF, 0xFF}},
-      {"FFFF00", {0xFF, 0xFF, 0x00}}, {"0", {0, 0, 0}},
-      {"FF00", {0xFF, 0x00, 0}},      {"FF", {0xFF, 0, 0}},
-      {"FFFF", {0xFF, 0xFF, 0}},      {"abc", {0xAB, 0x0C, 0}},
-      {"", {0, 0, 0}},                {"GG", {0, 0, 0}},
-      {"12G456", {0x12, 0, 0}},       {"1 2\t3", {0x01, 0x02, 0x03}},
+      {"FF00FF", {0xFF, 0x00, 0xFF}},
+      {"FFFFFF", {0xFF, 0xFF, 0xFF}},
+      {"FFFF00", {0xFF, 0xFF, 0x00}},
+      {"0", {0, 0, 0}},
+      {"FF00", {0xFF, 0x00, 0}},
+      {"FF", {0xFF, 0, 0}},
+      {"FFFF", {0xFF, 0xFF, 0}},
+      {"abc", {0xAB, 0x0C, 0}},
+      {"", {0, 0, 0}},
+      {"GG", {0, 0, 0}},
+      {"12G456", {0x12, 0, 0}},
+      {"1 2\t3", {0x01, 0x02, 0x03}},
       {"FF00FF00", {0xFF, 0x00, 0xFF}},
   };
   for (const Case& c : cases) EXPECT_EQ(ParseBackColor(c.text), c.bytes) << c.text;
@@ -201,13 +207,18 @@ TEST(Package, PictureChunkSizes) {
       {"64x64 at 8 bits", {.width = 64, .height = 64, .bit_count = 8}, 5174, 1078, 4096},
       {"1x1 at 24 bits", {.width = 1, .height = 1}, 58, 54, 4},
       {"63 wide at 24 bits", {.width = 63, .height = 2}, 54 + 2 * 192, 54, 2 * 192},
-      {"used colours set", {.width = 8, .height = 1, .bit_count = 8, .used_colors = 3},
-       54 + 12 + 8, 66, 8},
+      {"used colours set",
+       {.width = 8, .height = 1, .bit_count = 8, .used_colors = 3},
+       54 + 12 + 8,
+       66,
+       8},
       {"1 bit", {.width = 33, .height = 3, .bit_count = 1}, 54 + 8 + 24, 62, 24},
       {"4 bits", {.width = 9, .height = 1, .bit_count = 4}, 54 + 64 + 8, 118, 8},
       {"stored size replaced",
        {.width = 2, .height = 2, .image_size = 999, .pixels = test::PatternBytes(1100, 3)},
-       54 + 16, 54, 16},
+       54 + 16,
+       54,
+       16},
       {"zero sides", {.width = 0, .height = 0, .pixels = Bytes{}}, 54, 54, 0},
   };
   for (const Case& c : cases) {
@@ -243,8 +254,11 @@ TEST(Package, RunLengthPicturesKeepTheirStoredSizeAndPadOddChunks) {
   } cases[] = {{1, 8, 7, true}, {2, 4, 10, false}, {1, 8, 0, false}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.stored);
-    const Bytes file = MakeBmp({.width = 64, .height = 64, .bit_count = c.bits,
-                                .compression = c.compression, .image_size = c.stored,
+    const Bytes file = MakeBmp({.width = 64,
+                                .height = 64,
+                                .bit_count = c.bits,
+                                .compression = c.compression,
+                                .image_size = c.stored,
                                 .pixels = test::PatternBytes(c.stored, 9)});
     const ChunkWrite w = WriteOneChunk(SlotOf(file));
     ASSERT_EQ(w.cause, SaveCause::kNone);
@@ -262,10 +276,10 @@ TEST(Package, UnwritablePicturesFailWithoutWriting) {
   const Bytes ok = MakeBmp({.width = 4, .height = 4});
   // A picture (4 x 4 at 24 bits: 48 pixel bytes) may use the 14 zero bytes at the end
   // of its block, but nothing beyond.
-  const Bytes short_by_14 = MakeBmp({.width = 4, .height = 4,
-                                     .pixels = test::PatternBytes(48 - 14, 2)});
-  const Bytes short_by_15 = MakeBmp({.width = 4, .height = 4,
-                                     .pixels = test::PatternBytes(48 - 15, 2)});
+  const Bytes short_by_14 =
+      MakeBmp({.width = 4, .height = 4, .pixels = test::PatternBytes(48 - 14, 2)});
+  const Bytes short_by_15 =
+      MakeBmp({.width = 4, .height = 4, .pixels = test::PatternBytes(48 - 15, 2)});
   struct Case {
     const char* name;
     PictureSlot slot;
@@ -280,19 +294,23 @@ TEST(Package, UnwritablePicturesFailWithoutWriting) {
       {"info header cut short", SlotOf(Bytes(ok.begin(), ok.begin() + 14 + 20)),
        SaveCause::kPictureTruncated},
       {"pixels short by 15", SlotOf(short_by_15), SaveCause::kPictureTruncated},
-      {"huge sides", SlotOf(MakeBmp({.width = INT32_MAX, .height = INT32_MAX,
-                                     .bit_count = 0xFFFF, .pixels = Bytes{}})),
+      {"huge sides",
+       SlotOf(MakeBmp(
+           {.width = INT32_MAX, .height = INT32_MAX, .bit_count = 0xFFFF, .pixels = Bytes{}})),
        SaveCause::kPictureTruncated},
       {"negative height", SlotOf(MakeBmp({.width = 4, .height = -4})),
        SaveCause::kPictureTruncated},
       {"huge colour table", SlotOf(MakeBmp({.used_colors = 0xFFFFFFFF, .table_entries = 1})),
        SaveCause::kPictureTruncated},
       {"16384 colours (not cut to 16 bits)",
-       SlotOf(MakeBmp({.used_colors = 16384, .table_entries = 1})),
-       SaveCause::kPictureTruncated},
+       SlotOf(MakeBmp({.used_colors = 16384, .table_entries = 1})), SaveCause::kPictureTruncated},
       {"run-length size past the block",
-       SlotOf(MakeBmp({.width = 8, .height = 8, .bit_count = 8, .compression = 1,
-                       .image_size = 100, .pixels = test::PatternBytes(50, 1)})),
+       SlotOf(MakeBmp({.width = 8,
+                       .height = 8,
+                       .bit_count = 8,
+                       .compression = 1,
+                       .image_size = 100,
+                       .pixels = test::PatternBytes(50, 1)})),
        SaveCause::kPictureTruncated},
   };
   for (const Case& c : cases) {
@@ -331,16 +349,16 @@ TEST(Package, DefaultPackageWithOnePixelBaseIs678Bytes) {
   };
   const uint8_t scrambled[] = {0xB8, 0x79, 0xA9, 0xFD, 0xFA, 0xA8, 0x58, 0x58, 0x39, 0xA9};
   put(0, {'R', 'I', 'F', 'F', 0x9E, 0x02, 0, 0, 'D', 'A', 'T', 'A'});  // 670
-  put(12, {'K', 'L', 'V', 'Z', 0x50, 0x02, 0, 0});                      // 592
-  put(20, {2, 0, 0, 0, 0xFF, 0xFF, 8, 0, 64, 0, 64, 0, 0, 0, 0x20, 0x01, 1, 0, 0, 0,
-           0xFF, 0x00, 0xFF, 0});
+  put(12, {'K', 'L', 'V', 'Z', 0x50, 0x02, 0, 0});                     // 592
+  put(20, {2, 0, 0,    0,    0xFF, 0xFF, 8, 0, 64,   0,    64,   0,
+           0, 0, 0x20, 0x01, 1,    0,    0, 0, 0xFF, 0x00, 0xFF, 0});
   for (size_t at : {20 + 46, 20 + 57, 20 + 73}) {
     std::copy(std::begin(scrambled), std::end(scrambled), expected.begin() + at);
   }
   put(612, {'K', 'L', 'V', 'B', 58, 0, 0, 0});
   put(620, {'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0});
-  put(634, {40, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 24, 0, 0, 0, 0, 0, 4, 0, 0, 0,
-            0x13, 0x0B, 0, 0, 0x13, 0x0B, 0, 0});
+  put(634, {40, 0, 0, 0, 1, 0, 0, 0, 1,    0,    0, 0, 1,    0,    24, 0,
+            0,  0, 0, 0, 4, 0, 0, 0, 0x13, 0x0B, 0, 0, 0x13, 0x0B, 0,  0});
   put(674, {0x10, 0x20, 0x30, 0x00});
   ASSERT_EQ(file.size(), expected.size());
   for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(file[i], expected[i]) << "byte " << i;
@@ -410,25 +428,27 @@ TEST(Package, FileNameStaysInTheWorkFolder) {
     std::string puzzle_name;
     std::string file_name;
   } cases[] = {
-      {"Cat", "Cat.klv"},
-      {"the Puzzle", "the Puzzle.klv"},
-      {"", ".klv"},
-      {"a/b", "a_b.klv"},
-      {"../up", ".._up.klv"},
-      {"..\\up", ".._up.klv"},
-      {"/", "_.klv"},
-      {".", "..klv"},
-      {"..", "...klv"},
-      {std::string("ab\0/x", 5), "ab.klv"},
+    {"Cat", "Cat.klv"},
+    {"the Puzzle", "the Puzzle.klv"},
+    {"", ".klv"},
+    {"a/b", "a_b.klv"},
+    {"../up", ".._up.klv"},
+    {"..\\up", ".._up.klv"},
+    {"/", "_.klv"},
+    {".", "..klv"},
+    {"..", "...klv"},
+    {std::string("ab\0/x", 5), "ab.klv"},
 #if !defined(_WIN32)
-      {"\x94\x4C", "\xE7\x8C\xAB.klv"},                  // 猫
-      {"\x83\x5C", "\xE3\x82\xBD.klv"},                  // ソ: its 0x5C is no separator
-      {"\x83\x70\x83\x59\x83\x8B/", "\xE3\x83\x91\xE3\x82\xBA\xE3\x83\xAB_.klv"},  // パズル/
-      {"A\x82", "A%82.klv"},                             // a lead byte without its pair
-      {"\xFF" "b", "%FFb.klv"},
-      {"\x94\x4C\xFF/", "\xE7\x8C\xAB%FF_.klv"},
+    {"\x94\x4C", "\xE7\x8C\xAB.klv"},  // 猫
+    {"\x83\x5C", "\xE3\x82\xBD.klv"},  // ソ: its 0x5C is no separator
+    {"\x83\x70\x83\x59\x83\x8B/", "\xE3\x83\x91\xE3\x82\xBA\xE3\x83\xAB_.klv"},  // パズル/
+    {"A\x82", "A%82.klv"},  // a lead byte without its pair
+    {"\xFF"
+     "b",
+     "%FFb.klv"},
+    {"\x94\x4C\xFF/", "\xE7\x8C\xAB%FF_.klv"},
 #else
-      {"\x83\x5C", "\x83\x5C.klv"},
+    {"\x83\x5C", "\x83\x5C.klv"},
 #endif
   };
   for (const Case& c : cases) EXPECT_EQ(PackageFileName(c.puzzle_name), c.file_name);

@@ -82,9 +82,16 @@ TEST(PosixRiffFile, WritesIdsSizesAndAPadByteAfterOddData) {
   ASSERT_TRUE(riff->Commit());
 
   const Bytes expected = ByteBuilder()
-                             .Text("RIFF").Le32(4 + 12 + 12).Text("DATA")
-                             .Text("KLVZ").Le32(3).Text("abc").Byte(0)  // pad, not counted
-                             .Text("KLVB").Le32(4).Text("wxyz")
+                             .Text("RIFF")
+                             .Le32(4 + 12 + 12)
+                             .Text("DATA")
+                             .Text("KLVZ")
+                             .Le32(3)
+                             .Text("abc")
+                             .Byte(0)  // pad, not counted
+                             .Text("KLVB")
+                             .Le32(4)
+                             .Text("wxyz")
                              .bytes;
   EXPECT_EQ(ReadDiskFile(target), expected);
 }
@@ -105,9 +112,15 @@ TEST(PosixRiffFile, NestedChunksCountTheirPadBytesInTheEnclosingChunk) {
   ASSERT_TRUE(riff->Commit());
 
   const Bytes expected = ByteBuilder()
-                             .Text("RIFF").Le32(26).Text("DATA")
-                             .Text("LIST").Le32(10)
-                             .Text("abcd").Le32(1).Text("x").Byte(0)
+                             .Text("RIFF")
+                             .Le32(26)
+                             .Text("DATA")
+                             .Text("LIST")
+                             .Le32(10)
+                             .Text("abcd")
+                             .Le32(1)
+                             .Text("x")
+                             .Byte(0)
                              .Text("tail")
                              .bytes;
   EXPECT_EQ(ReadDiskFile(target), expected);
@@ -225,7 +238,8 @@ TEST(PosixRiffFile, TemporaryFilesOfKilledWritersAreRemoved) {
   const std::string alive = std::to_string(getppid());
   const std::vector<std::string> stale = {"pkg.klv." + dead + ".tmp", "pkg.klv." + dead + ".3.tmp"};
   const std::vector<std::string> kept = {"pkg.klv." + alive + ".tmp", "other.klv." + dead + ".tmp",
-                                         "pkg.klv.x" + dead + ".tmp", "pkg.klv." + dead + ".tmp.bak"};
+                                         "pkg.klv.x" + dead + ".tmp",
+                                         "pkg.klv." + dead + ".tmp.bak"};
   for (const std::string& name : stale) WriteDiskText(folder.File(name), "left by a killed writer");
   for (const std::string& name : kept) WriteDiskText(folder.File(name), "not ours to remove");
 
@@ -313,8 +327,7 @@ TEST(PosixEnv, ProfileFilesAreReadAndWrittenOnDisk) {
   TempFolder folder;
   Env& env = Env::Default();
   const std::string ini = folder.File("Puzzle.ini");
-  EXPECT_EQ(env.GetProfileString(ini, "PuzzleData", "PuzzleName", "the Puzzle", 16),
-            "the Puzzle");
+  EXPECT_EQ(env.GetProfileString(ini, "PuzzleData", "PuzzleName", "the Puzzle", 16), "the Puzzle");
   EXPECT_EQ(env.GetProfileInt(ini, "PuzzleData", "xMax", -1), -1);
 
   ASSERT_TRUE(env.WriteProfileString(ini, "PuzzleData", "xMax", "3"));
@@ -349,11 +362,12 @@ TEST(PosixEnv, ProfileFilesWithAByteOrderMarkAreReadInTheirEncoding) {
   const Case cases[] = {
       // "あ€": the euro sign has no code page 932 equivalent and reads as "?".
       {"UTF-8", "\xEF\xBB\xBF[U]\r\nk=\xE3\x81\x82\xE2\x82\xAC\r\n", "\x82\xA0?"},
-      {"UTF-16LE", std::string("\xFF\xFE[\0U\0]\0\r\0\n\0k\0=\0\x42\x30\r\0\n\0", 22),
-       "\x82\xA0"},
-      {"UTF-16BE", std::string("\xFE\xFF\0[\0U\0]\0\r\0\n\0k\0=\x30\x42\0\r\0\n", 22),
-       "\x82\xA0"},
-      {"UTF-8 with an invalid byte", "\xEF\xBB\xBF[U]\r\nk=a\xFF" "b\r\n", "a?b"},
+      {"UTF-16LE", std::string("\xFF\xFE[\0U\0]\0\r\0\n\0k\0=\0\x42\x30\r\0\n\0", 22), "\x82\xA0"},
+      {"UTF-16BE", std::string("\xFE\xFF\0[\0U\0]\0\r\0\n\0k\0=\x30\x42\0\r\0\n", 22), "\x82\xA0"},
+      {"UTF-8 with an invalid byte",
+       "\xEF\xBB\xBF[U]\r\nk=a\xFF"
+       "b\r\n",
+       "a?b"},
       {"no mark: code page 932 bytes as they are", "[U]\r\nk=\x82\xA0\r\n", "\x82\xA0"},
   };
   for (const Case& c : cases) {
@@ -395,8 +409,9 @@ TEST(Conversions, CodePage932AndUtf8RoundTrip) {
       {"the Puzzle", "the Puzzle"},
       {"\x83\x70\x83\x59\x83\x8B", "\xE3\x83\x91\xE3\x82\xBA\xE3\x83\xAB"},  // パズル
       {"\xCA\xDF\xBD\xDE\xD9", "\xEF\xBE\x8A\xEF\xBE\x9F\xEF\xBD\xBD\xEF\xBE\x9E\xEF\xBE\x99"},
-      {"\x83\x52\x83\x93\x83\x6F\x81\x5B\x83\x67", "\xE3\x82\xB3\xE3\x83\xB3\xE3\x83\x90"
-                                                 "\xE3\x83\xBC\xE3\x83\x88"},  // コンバート
+      {"\x83\x52\x83\x93\x83\x6F\x81\x5B\x83\x67",
+       "\xE3\x82\xB3\xE3\x83\xB3\xE3\x83\x90"
+       "\xE3\x83\xBC\xE3\x83\x88"},  // コンバート
       {"\x87\x40", "\xE2\x91\xA0"},  // ① (NEC special characters)
       {"\x81\x60", "\xEF\xBD\x9E"},  // ～ as the platform maps it
       {"a\\b~", "a\\b~"},
@@ -409,18 +424,18 @@ TEST(Conversions, CodePage932AndUtf8RoundTrip) {
 
 TEST(Conversions, InvalidOrUnmappableTextIsRefusedWhole) {
   const std::string bad_cp932[] = {
-      "\x80", "a\xA0", "\xFD", "ab\x83",  // a lead byte without its trail byte
-      "\x83\x20",                          // a trail byte out of range
+      "\x80",     "a\xA0", "\xFD", "ab\x83",  // a lead byte without its trail byte
+      "\x83\x20",                             // a trail byte out of range
   };
   for (const std::string& text : bad_cp932) {
     EXPECT_EQ(Cp932ToUtf8(text), std::nullopt) << "cp932 of " << text.size() << " bytes";
   }
   const std::string bad_utf8[] = {
-      "\xE2\x82\xAC",       // €
-      "ok \xED\x95\x9C",    // 한
-      "\xF0\x9F\x98\x80",   // an emoji
-      "a\xFF",              // not UTF-8
-      "\xE3\x81",           // cut short
+      "\xE2\x82\xAC",      // €
+      "ok \xED\x95\x9C",   // 한
+      "\xF0\x9F\x98\x80",  // an emoji
+      "a\xFF",             // not UTF-8
+      "\xE3\x81",          // cut short
   };
   for (const std::string& text : bad_utf8) {
     EXPECT_EQ(Utf8ToCp932(text), std::nullopt) << text;
@@ -515,8 +530,8 @@ TEST(PosixRiffFile, SizesArePatchedWhereverTheBytesAre) {
     size_t first;   // data bytes of the first chunk
     size_t second;  // data bytes of the second chunk, nested in a LIST chunk
   };
-  const Case cases[] = {{0, 0},         {1, 65535},     {65536, 1},      {65527, 8},
-                        {65528, 65529}, {200001, 3},    {7, 300000}};
+  const Case cases[] = {{0, 0},         {1, 65535},  {65536, 1}, {65527, 8},
+                        {65528, 65529}, {200001, 3}, {7, 300000}};
   for (const Case& c : cases) {
     TempFolder folder;
     const std::string target = folder.File("pkg.klv");

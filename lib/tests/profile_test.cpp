@@ -24,8 +24,7 @@ struct StringCase {
 
 void ExpectStrings(const std::vector<StringCase>& cases) {
   for (const StringCase& c : cases) {
-    EXPECT_EQ(GetProfileStringFromText(c.text, c.section, c.key, "D", 64), c.expected)
-        << c.what;
+    EXPECT_EQ(GetProfileStringFromText(c.text, c.section, c.key, "D", 64), c.expected) << c.what;
   }
 }
 
@@ -45,19 +44,16 @@ TEST(Profile, NamesAndValuesAreTrimmedOfBlanks) {
   ExpectStrings({
       {"spaces", "  [ S ]  \r\n  key  =  value  \r\n", "S", "key", "value"},
       {"tabs", "[S]\r\n\tkey\t=\tvalue\t\r\n", "S", "key", "value"},
-      {"vertical tab and form feed", "[S]\r\n\x0bkey\x0c=\x0cvalue\x0b\r\n", "S", "key",
-       "value"},
+      {"vertical tab and form feed", "[S]\r\n\x0bkey\x0c=\x0cvalue\x0b\r\n", "S", "key", "value"},
       {"^Z counts as a blank", "[S]\r\n\x1akey\x1a=\x1avalue\x1a\r\n", "S", "key", "value"},
       {"inner spaces stay", "[S]\r\nk=a  b\r\n", "S", "k", "a  b"},
       {"the caller's names are trimmed", "[S]\r\nkey=v\r\n", " S\t", "\tkey ", "v"},
       // Other control characters are part of the name or value.
       {"\\x01 is not a blank", "[S]\r\n\x01key=\x01v\x01\r\n", "S", "key", "D"},
-      {"\\x01 key found as written", "[S]\r\n\x01key=\x01v\x01\r\n", "S", "\x01key",
-       "\x01v\x01"},
+      {"\\x01 key found as written", "[S]\r\n\x01key=\x01v\x01\r\n", "S", "\x01key", "\x01v\x01"},
       {"\\x1f and DEL stay in the value", "[S]\r\nk=\x1fv\x7f\r\n", "S", "k", "\x1fv\x7f"},
       // The full-width space 81 40 is a character, not a blank.
-      {"full-width space stays", "[S]\r\nk=\x81\x40v\x81\x40\r\n", "S", "k",
-       "\x81\x40v\x81\x40"},
+      {"full-width space stays", "[S]\r\nk=\x81\x40v\x81\x40\r\n", "S", "k", "\x81\x40v\x81\x40"},
   });
 }
 
@@ -101,9 +97,9 @@ TEST(Profile, LinesThatAreNotPlainKeyLines) {
       "k=vx\r\n"
       "[a]b]\r\n"
       "k5=v5\r\n"
-      "[y\x81\x5d]\r\n"   // "y‐": the trail byte of 81 5D is the code of "]"
+      "[y\x81\x5d]\r\n"  // "y‐": the trail byte of 81 5D is the code of "]"
       "ky=vy\r\n"
-      "[z\x81\x5d\r\n"    // no real "]": a key line of section "y‐"
+      "[z\x81\x5d\r\n"  // no real "]": a key line of section "y‐"
       "kz=vz\r\n"
       "[]\r\n"
       "k6=v6\r\n";
@@ -163,13 +159,8 @@ TEST(Profile, ADefaultLosesTrailingSpacesAndQuotes) {
     std::string expected;
   };
   const Case cases[] = {
-      {"dflt  ", "dflt"},
-      {"   ", " "},  // the first character always stays
-      {"\"dq\"", "dq"},
-      {"'x'", "x"},
-      {" a b ", " a b"},
-      {"the Puzzle", "the Puzzle"},
-      {"", ""},
+      {"dflt  ", "dflt"}, {"   ", " "},  // the first character always stays
+      {"\"dq\"", "dq"},   {"'x'", "x"}, {" a b ", " a b"}, {"the Puzzle", "the Puzzle"}, {"", ""},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(GetProfileStringFromText("[S]\r\nk=v\r\n", "S", "missing", c.default_value, 64),
@@ -207,8 +198,7 @@ TEST(Profile, TextsAreCutToTheBufferLessOneByte) {
       {"missing", "\"xyz\"", 3, "xy"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(GetProfileStringFromText(text, "S", c.key, c.default_value, c.buffer),
-              c.expected)
+    EXPECT_EQ(GetProfileStringFromText(text, "S", c.key, c.default_value, c.buffer), c.expected)
         << "key " << c.key << ", buffer " << c.buffer;
   }
 }
@@ -225,31 +215,31 @@ TEST(Profile, IntegersAreReadAsThePlatformReadsThem) {
   };
   const Case cases[] = {
       {"3", 3},
-      {"-12abc", -12},                   // digits up to the first other character
+      {"-12abc", -12},  // digits up to the first other character
       {"+7", 7},
-      {"0010", 10},                      // a leading zero is not octal
+      {"0010", 10},  // a leading zero is not octal
       {"12 34", 12},
-      {"abc", 0},                        // no digits
+      {"abc", 0},  // no digits
       {"- 3", 0},
       {"+-3", 0},
-      {"\"12\"", 12},                    // quotes go first
-      {"\" 5\"", 5},                     // then leading blanks
+      {"\"12\"", 12},  // quotes go first
+      {"\" 5\"", 5},   // then leading blanks
       {"\" \t-3\"", -3},
-      {"\x01\x02 9", 9},                 // every control character counts as a blank
+      {"\x01\x02 9", 9},  // every control character counts as a blank
       {"\" \x01 8\"", 8},
-      {"4294967297", 1},                 // wraps modulo 2^32
+      {"4294967297", 1},  // wraps modulo 2^32
       {"2147483648", INT32_MIN},
       {"-2147483649", INT32_MAX},
       {"99999999999", 1215752191},
-      {"0x1F", 31},                      // the platform's reader takes prefixes
+      {"0x1F", 31},  // the platform's reader takes prefixes
       {"-0x10", -16},
       {"0b101", 5},
       {"0o17", 15},
-      {"0X1F", 0},                       // ...in lower case only
+      {"0X1F", 0},  // ...in lower case only
       {"0x", 0},
       {"0xZZ", 0},
       {"1a", 1},
-      {"\x82\x50", 0},                   // a full-width digit is not a digit
+      {"\x82\x50", 0},  // a full-width digit is not a digit
       // The reader sees 29 bytes: the last digit of the 30 is cut off.
       {"000000000000000000000000000012", 1},
       {"00000000000000000000000000001", 1},
@@ -298,31 +288,28 @@ TEST(Profile, SetValueEditsOnlyWhatItMust) {
     std::string expected;
   };
   const Case cases[] = {
-      {"replace keeps the other keys and the line end",
-       "[S]\r\na=1\nk=old\nb=2\n", "S", "k", "new", "[S]\r\na=1\nk=new\nb=2\n"},
-      {"replace matches without regard to case",
-       "[PuzzleData]\r\nFileVersion=1\r\n", "puzzledata", "fileVersion", "2",
-       "[PuzzleData]\r\nfileVersion=2\r\n"},
-      {"replace only the first of duplicate keys",
-       "[S]\r\nk=1\r\nk=2\r\n", "S", "k", "9", "[S]\r\nk=9\r\nk=2\r\n"},
+      {"replace keeps the other keys and the line end", "[S]\r\na=1\nk=old\nb=2\n", "S", "k", "new",
+       "[S]\r\na=1\nk=new\nb=2\n"},
+      {"replace matches without regard to case", "[PuzzleData]\r\nFileVersion=1\r\n", "puzzledata",
+       "fileVersion", "2", "[PuzzleData]\r\nfileVersion=2\r\n"},
+      {"replace only the first of duplicate keys", "[S]\r\nk=1\r\nk=2\r\n", "S", "k", "9",
+       "[S]\r\nk=9\r\nk=2\r\n"},
       {"replace a key line without =", "[S]\r\nk\r\n", "S", "k", "v", "[S]\r\nk=v\r\n"},
-      {"new key goes before the blank lines of the section",
-       "[A]\r\na=1\r\n\r\n[B]\r\nb=1\r\n", "A", "n", "2",
-       "[A]\r\na=1\r\nn=2\r\n\r\n[B]\r\nb=1\r\n"},
-      {"new key in an empty section", "[A]\r\n[B]\r\n", "A", "n", "2",
-       "[A]\r\nn=2\r\n[B]\r\n"},
+      {"new key goes before the blank lines of the section", "[A]\r\na=1\r\n\r\n[B]\r\nb=1\r\n",
+       "A", "n", "2", "[A]\r\na=1\r\nn=2\r\n\r\n[B]\r\nb=1\r\n"},
+      {"new key in an empty section", "[A]\r\n[B]\r\n", "A", "n", "2", "[A]\r\nn=2\r\n[B]\r\n"},
       {"new key after an unterminated last line", "[A]\r\na=1", "A", "n", "2",
        "[A]\r\na=1\r\nn=2\r\n"},
       {"new key after an unterminated header", "[A]", "A", "n", "2", "[A]\r\nn=2\r\n"},
       {"new section after an unterminated last line", "[A]\r\na=1", "B", "n", "2",
        "[A]\r\na=1\r\n[B]\r\nn=2\r\n"},
-      {"only the first section of a name is edited", "[A]\r\na=1\r\n[a]\r\nn=1\r\n", "A",
-       "n", "2", "[A]\r\na=1\r\nn=2\r\n[a]\r\nn=1\r\n"},
+      {"only the first section of a name is edited", "[A]\r\na=1\r\n[a]\r\nn=1\r\n", "A", "n", "2",
+       "[A]\r\na=1\r\nn=2\r\n[a]\r\nn=1\r\n"},
       {"names are written trimmed", "", " S ", " k ", "v", "[S]\r\nk=v\r\n"},
       {"the nameless section is the top of the file", "[A]\r\na=1\r\n", "", "top", "1",
        "top=1\r\n[A]\r\na=1\r\n"},
-      {"a double-byte section name whose trail byte is ]", "[y\x81\x5d]\r\n", "y\x81\x5d",
-       "k", "v", "[y\x81\x5d]\r\nk=v\r\n"},
+      {"a double-byte section name whose trail byte is ]", "[y\x81\x5d]\r\n", "y\x81\x5d", "k", "v",
+       "[y\x81\x5d]\r\nk=v\r\n"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(SetProfileValueInText(c.text, c.section, c.key, c.value), c.expected) << c.what;

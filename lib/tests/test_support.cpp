@@ -130,8 +130,8 @@ Bytes PatternBytes(size_t count, uint8_t seed) {
 }
 
 uint64_t RowSize(uint16_t bit_count, int32_t width) {
-  return (uint64_t{bit_count} * static_cast<uint64_t>(width < 0 ? -int64_t{width} : width) +
-          31) / 32 * 4;
+  return (uint64_t{bit_count} * static_cast<uint64_t>(width < 0 ? -int64_t{width} : width) + 31) /
+         32 * 4;
 }
 
 Bytes MakeBmp(const BmpFields& fields) {
@@ -217,11 +217,9 @@ std::optional<RiffForm> ReadRiff(const Bytes& file) {
 }
 
 std::string FakeEnv::GetProfileString(const std::string& path, const std::string& section,
-                                      const std::string& key,
-                                      const std::string& default_value,
+                                      const std::string& key, const std::string& default_value,
                                       size_t buffer_size) {
-  return GetProfileStringFromText(TextOf(files, path), section, key, default_value,
-                                  buffer_size);
+  return GetProfileStringFromText(TextOf(files, path), section, key, default_value, buffer_size);
 }
 
 int32_t FakeEnv::GetProfileInt(const std::string& path, const std::string& section,

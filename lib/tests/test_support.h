@@ -117,8 +117,8 @@ class FakeEnv : public Env {
   std::string GetProfileString(const std::string& path, const std::string& section,
                                const std::string& key, const std::string& default_value,
                                size_t buffer_size) override;
-  int32_t GetProfileInt(const std::string& path, const std::string& section,
-                        const std::string& key, int32_t default_value) override;
+  int32_t GetProfileInt(const std::string& path, const std::string& section, const std::string& key,
+                        int32_t default_value) override;
   bool WriteProfileString(const std::string& path, const std::string& section,
                           const std::string& key, const std::string& value) override;
   std::unique_ptr<InputFile> OpenForSharedRead(const std::string& path) override;
@@ -127,9 +127,7 @@ class FakeEnv : public Env {
   bool RemoveFile(const std::string& path) override;
   std::vector<std::string> ListFiles(const std::string& folder) override;
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
-  std::unique_ptr<SharedLibrary> LoadSharedLibrary(const std::string&) override {
-    return nullptr;
-  }
+  std::unique_ptr<SharedLibrary> LoadSharedLibrary(const std::string&) override { return nullptr; }
 
  private:
   void RecordWrite(const std::string& path);

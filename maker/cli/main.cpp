@@ -206,8 +206,8 @@ std::optional<Options> ParseOptions(const std::vector<Argument>& args) {
     if (equals != std::string::npos) {
       option = arg.substr(0, equals);
       const size_t path_equals = args[i].path.find('=');
-      inline_value = Argument{arg.substr(equals + 1), args[i].path.substr(path_equals + 1),
-                              args[i].has_path};
+      inline_value =
+          Argument{arg.substr(equals + 1), args[i].path.substr(path_equals + 1), args[i].has_path};
     }
     if (option == "--help" || option == "--keep-work-files") {
       if (inline_value) {

@@ -138,10 +138,8 @@ class Decoder {
       case 52:
       case 56:
       case 108:
-      case 124:
-        break;
-      default:
-        return Fail("unsupported header size " + std::to_string(l.headerSize));
+      case 124: break;
+      default: return Fail("unsupported header size " + std::to_string(l.headerSize));
     }
     if (size - kFileHeaderSize < l.headerSize) return Fail("truncated info header");
 
@@ -220,12 +218,9 @@ class Decoder {
       case kBiAlphaBitfields:
         if (l.bitCount == 16 || l.bitCount == 32) return true;
         return Fail("bit-field masks with " + depth + " bits per pixel");
-      case kBiJpeg:
-        return Fail("unsupported compression 4 (JPEG)");
-      case kBiPng:
-        return Fail("unsupported compression 5 (PNG)");
-      default:
-        return Fail("unsupported compression " + std::to_string(l.compression));
+      case kBiJpeg: return Fail("unsupported compression 4 (JPEG)");
+      case kBiPng: return Fail("unsupported compression 5 (PNG)");
+      default: return Fail("unsupported compression " + std::to_string(l.compression));
     }
   }
 
@@ -343,12 +338,9 @@ class Decoder {
   uint32_t PixelAt(const uint8_t* row, int x) const {
     const Layout& l = layout_;
     switch (l.bitCount) {
-      case 1:
-        return PaletteColor((row[x / 8] >> (7 - x % 8)) & 1);
-      case 4:
-        return PaletteColor((row[x / 2] >> (x % 2 == 0 ? 4 : 0)) & 0xF);
-      case 8:
-        return PaletteColor(row[x]);
+      case 1: return PaletteColor((row[x / 8] >> (7 - x % 8)) & 1);
+      case 4: return PaletteColor((row[x / 2] >> (x % 2 == 0 ? 4 : 0)) & 0xF);
+      case 8: return PaletteColor(row[x]);
       default: {  // 16 and 32 bits; 24-bit rows go through UnpackRow24
         const uint32_t v = l.bitCount == 16 ? GetLe16(row + 2 * static_cast<size_t>(x))
                                             : GetLe32(row + 4 * static_cast<size_t>(x));
@@ -397,8 +389,7 @@ class Decoder {
           x = 0;
           ++row;
           break;
-        case 1:
-          return true;
+        case 1: return true;
         case 2: {
           if (end - pos < 2) return Fail("truncated run-length data");
           const int64_t dx = file_[pos];

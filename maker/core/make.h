@@ -28,13 +28,13 @@ inline constexpr size_t kCommentBytes = 255;
 
 // Everything one make reads, as the window (or the command line) holds it.
 struct MakeRequest {
-  Raster source;           // the chosen picture, as decoded for the preview
-  Grid grid;               // from the picture click; must fit (GridFits)
-  std::string workFolder;  // the destination folder's path, as the directory list shows it
-  std::string puzzleName;      // code page 932, unchanged (the library cuts it)
-  std::string puzzleSetName;   // code page 932
-  std::string comment;         // code page 932; written as LongPuzzleName
-  std::string password;        // the run's puzzle password
+  Raster source;              // the chosen picture, as decoded for the preview
+  Grid grid;                  // from the picture click; must fit (GridFits)
+  std::string workFolder;     // the destination folder's path, as the directory list shows it
+  std::string puzzleName;     // code page 932, unchanged (the library cuts it)
+  std::string puzzleSetName;  // code page 932
+  std::string comment;        // code page 932; written as LongPuzzleName
+  std::string password;       // the run's puzzle password
   std::string pieceDensityText = "30";       // the piece density box's text
   std::string backgroundDensityText = "15";  // the background density box's text
   int backColorIndex = 13;                   // QBColor palette index
@@ -82,11 +82,11 @@ std::unique_ptr<PackageConverter> MakeLibraryConverter(
     Env& env, std::function<void(const std::string& text)> message_handler = nullptr);
 
 enum class MakeStatus {
-  kPackageWritten,     // FileConv returned 1
-  kConversionFailed,   // FileConv returned 0 (its messages said why)
-  kLibraryMissing,     // KLVUtils or its FileConv entry was not found
-  kWorkFileNotWritten, // a tile, base.bmp or Puzzle.ini could not be written
-  kGridTooLarge,       // the request's grid does not fit; nothing was written
+  kPackageWritten,      // FileConv returned 1
+  kConversionFailed,    // FileConv returned 0 (its messages said why)
+  kLibraryMissing,      // KLVUtils or its FileConv entry was not found
+  kWorkFileNotWritten,  // a tile, base.bmp or Puzzle.ini could not be written
+  kGridTooLarge,        // the request's grid does not fit; nothing was written
 };
 
 struct MakeResult {

@@ -31,9 +31,7 @@ class UniformSource {
 class RandomSource : public UniformSource {
  public:
   explicit RandomSource(uint32_t seed) : engine_(seed) {}
-  float Next() override {
-    return static_cast<float>(engine_.Next() >> 8) * (1.0f / 16777216.0f);
-  }
+  float Next() override { return static_cast<float>(engine_.Next() >> 8) * (1.0f / 16777216.0f); }
 
   // Fills out[0..n) with the next n values in integer form: value i is out[i] x 2^-24
   // (out[i] = raw >> 8 < 2^24), the same values and order that n calls of Next() give,

@@ -10,9 +10,9 @@ namespace klv {
 class Env;
 
 struct Settings {
-  std::string puzzleSetName;   // default "ﾊﾟｽﾞﾙｾｯﾄ名"
-  std::string puzzleName;      // default "ﾊﾟｽﾞﾙ名"
-  std::string longPuzzleName;  // default "コメント"
+  std::string puzzleSetName;                         // default "ﾊﾟｽﾞﾙｾｯﾄ名"
+  std::string puzzleName;                            // default "ﾊﾟｽﾞﾙ名"
+  std::string longPuzzleName;                        // default "コメント"
   std::string srcDrive, srcDir, destDrive, destDir;  // default empty
   int slider1 = 70;
   int slider2 = 85;

@@ -179,9 +179,8 @@ void TakeBaseRow(uint32_t* __restrict row, const uint32_t* __restrict colors,
 // integer thresholds.
 template <int K>
 void DrawInsideCellRows(const uint32_t* from, size_t source_stride, uint32_t* const* to,
-                        const size_t* to_stride, uint32_t* base, size_t base_stride,
-                        int32_t piece, int32_t background, const int32_t (&above)[4],
-                        const CellDraws& draws) {
+                        const size_t* to_stride, uint32_t* base, size_t base_stride, int32_t piece,
+                        int32_t background, const int32_t (&above)[4], const CellDraws& draws) {
   for (int y = 0; y < kCellSize; ++y) {
     const uint32_t* colors = from + y * source_stride;
     if constexpr (K == 1) {
@@ -326,26 +325,26 @@ void RenderCells(const Raster& source, WorkCanvas& canvas, Grid grid, double pie
         for (int i = 0; i < k; ++i) {
           Raster& tile = *destinations[i].tile;
           to_stride[i] = static_cast<size_t>(tile.width);
-          to[i] = tile.pixels.data() + destinations[i].offsetY * to_stride[i] +
-                  destinations[i].offsetX;
+          to[i] =
+              tile.pixels.data() + destinations[i].offsetY * to_stride[i] + destinations[i].offsetX;
         }
         if (k == 1) {
-          if (!draw.template DrawInside<1>(from, source_stride, to, to_stride, base,
-                                           base_stride, thresholds[1])) {
-            DrawInsideCell<1>(from, source_stride, to, to_stride, base, base_stride,
-                              piece_density, background_density, thresholds[1], draw);
+          if (!draw.template DrawInside<1>(from, source_stride, to, to_stride, base, base_stride,
+                                           thresholds[1])) {
+            DrawInsideCell<1>(from, source_stride, to, to_stride, base, base_stride, piece_density,
+                              background_density, thresholds[1], draw);
           }
         } else if (k == 2 && sorted) {
-          if (!draw.template DrawInside<2>(from, source_stride, to, to_stride, base,
-                                           base_stride, thresholds[2])) {
-            DrawInsideCell<2>(from, source_stride, to, to_stride, base, base_stride,
-                              piece_density, background_density, thresholds[2], draw);
+          if (!draw.template DrawInside<2>(from, source_stride, to, to_stride, base, base_stride,
+                                           thresholds[2])) {
+            DrawInsideCell<2>(from, source_stride, to, to_stride, base, base_stride, piece_density,
+                              background_density, thresholds[2], draw);
           }
         } else if (k == 4 && sorted) {
-          if (!draw.template DrawInside<4>(from, source_stride, to, to_stride, base,
-                                           base_stride, thresholds[4])) {
-            DrawInsideCell<4>(from, source_stride, to, to_stride, base, base_stride,
-                              piece_density, background_density, thresholds[4], draw);
+          if (!draw.template DrawInside<4>(from, source_stride, to, to_stride, base, base_stride,
+                                           thresholds[4])) {
+            DrawInsideCell<4>(from, source_stride, to, to_stride, base, base_stride, piece_density,
+                              background_density, thresholds[4], draw);
           }
         } else {
           for (int x = 0; x < kCellSize; ++x) {

@@ -17,9 +17,8 @@ namespace klv {
 // step). A copy from outside the source picture, or to a tile index or base pixel that
 // does not exist, is skipped: the destination keeps its colour. Densities are used as
 // given, without clamping.
-void RenderTileEffect(const Raster& source, WorkCanvas& canvas, Grid grid,
-                      double piece_density, double background_density,
-                      UniformSource& random);
+void RenderTileEffect(const Raster& source, WorkCanvas& canvas, Grid grid, double piece_density,
+                      double background_density, UniformSource& random);
 
 }  // namespace klv
 

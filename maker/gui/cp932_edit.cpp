@@ -104,8 +104,8 @@ QString FittingInsert(const QString& before, const QString& head, const QString&
   return fitting;
 }
 
-QString LimitEdit(const QString& before, const QString& after, int limit,
-                  int line_break_bytes, int* cursor) {
+QString LimitEdit(const QString& before, const QString& after, int limit, int line_break_bytes,
+                  int* cursor) {
   // The edit replaced before[prefix, before.size() - suffix) by the middle of `after`.
   qsizetype prefix = 0;
   const qsizetype shorter = std::min(before.size(), after.size());
@@ -121,8 +121,7 @@ QString LimitEdit(const QString& before, const QString& after, int limit,
   const QString head = after.left(prefix);
   const QString tail = after.right(suffix);
   const QString inserted = after.mid(prefix, after.size() - prefix - suffix);
-  const QString fitting =
-      FittingInsert(before, head, inserted, tail, limit, line_break_bytes);
+  const QString fitting = FittingInsert(before, head, inserted, tail, limit, line_break_bytes);
   if (fitting.isEmpty() && !inserted.isEmpty()) {
     if (cursor != nullptr) *cursor = static_cast<int>(prefix);
     return before;

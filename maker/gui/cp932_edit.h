@@ -39,8 +39,8 @@ QString FittingInsert(const QString& before, const QString& head, const QString&
 // Applies the typing rule to a whole edit from `before` to `after`: the allowed result (the
 // inserted part cut to what fits), with *cursor (when given) set after the part inserted.
 // Returns `before` when nothing of the insertion fits.
-QString LimitEdit(const QString& before, const QString& after, int limit,
-                  int line_break_bytes = 1, int* cursor = nullptr);
+QString LimitEdit(const QString& before, const QString& after, int limit, int line_break_bytes = 1,
+                  int* cursor = nullptr);
 
 // A one-line text box with a code page 932 byte limit on typing, pasting and input
 // methods; a paste that is too long is cut to what fits. SetText puts a text in without cutting it.

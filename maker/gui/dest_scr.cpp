@@ -67,8 +67,8 @@ DestScr::DestScr(QWidget* parent) : QWidget(parent, Qt::Window) {
     tile->setProperty("index", i);
     des_pic_[static_cast<size_t>(i)] = tile;
   }
-  base_pic_ = MakeSurface(this, "BasePic",
-                          QRect(kMargin, kLowerTop, kBaseDesignSide, kBaseDesignSide));
+  base_pic_ =
+      MakeSurface(this, "BasePic", QRect(kMargin, kLowerTop, kBaseDesignSide, kBaseDesignSide));
 }
 
 void DestScr::ShowTile(int index, const QImage& image) {

@@ -37,9 +37,8 @@ struct OptionPlace {
   QRect geometry;
 };
 const OptionPlace kOptions[8] = {
-    {u"黒", {362, 468, 53, 17}},     {u"青", {362, 484, 77, 17}},
-    {u"緑", {362, 500, 77, 17}},     {u"シアン", {362, 516, 77, 17}},
-    {u"赤", {417, 468, 53, 17}},     {u"マゼンダ", {417, 484, 69, 17}},
+    {u"黒", {362, 468, 53, 17}},     {u"青", {362, 484, 77, 17}}, {u"緑", {362, 500, 77, 17}},
+    {u"シアン", {362, 516, 77, 17}}, {u"赤", {417, 468, 53, 17}}, {u"マゼンダ", {417, 484, 69, 17}},
     {u"黄色", {417, 500, 61, 17}},   {u"白", {417, 516, 53, 17}},
 };
 
@@ -103,11 +102,11 @@ SourceScr::SourceScr(Env& env, std::string settings_path, MessagePresenter& pres
   setFont(font);
   // Frame captions sit on the frame's top line, so the controls placed just below the
   // line stay clear of them.
-  setStyleSheet(QStringLiteral(
-      "QGroupBox { border: 1px solid palette(mid); margin-top: 7px;"
-      " background-color: palette(window); }"
-      "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
-      " left: 6px; padding: 0 2px; background-color: palette(window); }"));
+  setStyleSheet(
+      QStringLiteral("QGroupBox { border: 1px solid palette(mid); margin-top: 7px;"
+                     " background-color: palette(window); }"
+                     "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
+                     " left: 6px; padding: 0 2px; background-color: palette(window); }"));
   CreateControls();
   ConnectControls();
   Load();
@@ -385,9 +384,8 @@ void SourceScr::Make() {
 }
 
 void SourceScr::ReportMake(const MakeResult& result) {
-  const MessageKind kind = result.status == MakeStatus::kPackageWritten
-                               ? MessageKind::kCompletion
-                               : MessageKind::kFailure;
+  const MessageKind kind = result.status == MakeStatus::kPackageWritten ? MessageKind::kCompletion
+                                                                        : MessageKind::kFailure;
   presenter_.Show(this, kind, MakeOutcomeText(result));
 }
 

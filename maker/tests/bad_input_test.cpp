@@ -45,7 +45,8 @@ std::string ReadText(const fs::path& path) {
 
 void WriteBytes(const fs::path& path, const std::vector<uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
 }
 
 void WriteText(const fs::path& path, const std::string& text) {
@@ -164,7 +165,8 @@ class BadInputTest : public ::testing::Test {
       for (const std::string& fragment : c.said) {
         const std::string expanded = Expand({fragment}, root)[0];
         EXPECT_NE(outcome.err.find(expanded), std::string::npos)
-            << "standard error lacks \"" << expanded << "\":\n" << outcome.err;
+            << "standard error lacks \"" << expanded << "\":\n"
+            << outcome.err;
       }
       if (!c.leaves.empty()) {
         EXPECT_TRUE(fs::exists(root / c.leaves)) << c.leaves << " was not written";
@@ -172,7 +174,8 @@ class BadInputTest : public ::testing::Test {
     }
     if (!unchecked.empty()) {
       GTEST_SKIP() << "running as root without the right to change user, so permission bits "
-                      "do not apply; not checked:" << unchecked;
+                      "do not apply; not checked:"
+                   << unchecked;
     }
   }
 
@@ -200,22 +203,26 @@ TEST_F(BadInputTest, Klvmake) {
     };
   };
   const std::vector<Case> cases = {
-      {"missing picture", [](const fs::path& r) { fs::create_directory(r / "out"); },
-       {"@/missing.bmp", "--out", "@/out"}, kFailed,
+      {"missing picture",
+       [](const fs::path& r) { fs::create_directory(r / "out"); },
+       {"@/missing.bmp", "--out", "@/out"},
+       kFailed,
        {"@/missing.bmp: cannot read the picture: the file cannot be opened"}},
       {"folder as picture",
        [](const fs::path& r) {
          fs::create_directory(r / "out");
          fs::create_directory(r / "folder.bmp");
        },
-       {"@/folder.bmp", "--out", "@/out"}, kFailed,
+       {"@/folder.bmp", "--out", "@/out"},
+       kFailed,
        {"@/folder.bmp: cannot read the picture: the file cannot be opened"}},
       {"pipe as picture",
        [](const fs::path& r) {
          fs::create_directory(r / "out");
          mkfifo((r / "pipe.bmp").c_str(), 0644);
        },
-       {"@/pipe.bmp", "--out", "@/out"}, kFailed,
+       {"@/pipe.bmp", "--out", "@/out"},
+       kFailed,
        {"@/pipe.bmp: cannot read the picture: the file cannot be opened"}},
       {"unreadable picture",
        [](const fs::path& r) {
@@ -223,94 +230,151 @@ TEST_F(BadInputTest, Klvmake) {
          WriteBytes(r / "locked.bmp", Picture(64, 64));
          fs::permissions(r / "locked.bmp", fs::perms::none);
        },
-       {"@/locked.bmp", "--out", "@/out"}, kFailed,
-       {"@/locked.bmp: cannot read the picture: the file cannot be opened"}, "", true},
-      {"empty file", picture("empty.bmp", {}), {"@/empty.bmp", "--out", "@/out"}, kFailed,
+       {"@/locked.bmp", "--out", "@/out"},
+       kFailed,
+       {"@/locked.bmp: cannot read the picture: the file cannot be opened"},
+       "",
+       true},
+      {"empty file",
+       picture("empty.bmp", {}),
+       {"@/empty.bmp", "--out", "@/out"},
+       kFailed,
        {"@/empty.bmp: cannot read the picture: truncated file header"}},
       {"text renamed .bmp",
        [](const fs::path& r) {
          fs::create_directory(r / "out");
          WriteText(r / "notes.bmp", "These are my notes, not a picture.\n");
        },
-       {"@/notes.bmp", "--out", "@/out"}, kFailed,
+       {"@/notes.bmp", "--out", "@/out"},
+       kFailed,
        {"@/notes.bmp: cannot read the picture: not a bitmap file"}},
-      {"0 x 0 pixels", picture("zero.bmp", Picture(0, 0)), {"@/zero.bmp", "--out", "@/out"},
-       kFailed, {"@/zero.bmp: cannot read the picture: empty picture (0 x 0)"}},
+      {"0 x 0 pixels",
+       picture("zero.bmp", Picture(0, 0)),
+       {"@/zero.bmp", "--out", "@/out"},
+       kFailed,
+       {"@/zero.bmp: cannot read the picture: empty picture (0 x 0)"}},
       // The grid of a 1 x 1 picture is -1 x -1: no tiles, a package of the base only.
-      {"1 x 1 pixels", picture("one.bmp", Picture(1, 1)),
-       {"@/one.bmp", "--out", "@/out", "--seed", "1"}, kWritten, {}, "out/one.klv"},
-      {"100000 x 1 pixels", picture("wide.bmp", Picture(100000, 1)),
-       {"@/wide.bmp", "--out", "@/out"}, kFailed,
+      {"1 x 1 pixels",
+       picture("one.bmp", Picture(1, 1)),
+       {"@/one.bmp", "--out", "@/out", "--seed", "1"},
+       kWritten,
+       {},
+       "out/one.klv"},
+      {"100000 x 1 pixels",
+       picture("wide.bmp", Picture(100000, 1)),
+       {"@/wide.bmp", "--out", "@/out"},
+       kFailed,
        {"@/wide.bmp: cannot read the picture: picture too large (100000 x 1"}},
-      {"336 x 1 pixels", picture("wide.bmp", Picture(336, 1)),
-       {"@/wide.bmp", "--out", "@/out"}, kFailed, {"@/wide.bmp: 画像が大きすぎです (336 x 1"}},
+      {"336 x 1 pixels",
+       picture("wide.bmp", Picture(336, 1)),
+       {"@/wide.bmp", "--out", "@/out"},
+       kFailed,
+       {"@/wide.bmp: 画像が大きすぎです (336 x 1"}},
       // Densities are used as given, without clamping.
-      {"negative densities", picture("p.bmp", Picture(64, 64)),
+      {"negative densities",
+       picture("p.bmp", Picture(64, 64)),
        {"@/p.bmp", "--out", "@/out", "--piece-density", "-30", "--background-density", "-1"},
-       kWritten, {}, "out/p.klv"},
-      {"densities over 100", picture("p.bmp", Picture(64, 64)),
+       kWritten,
+       {},
+       "out/p.klv"},
+      {"densities over 100",
+       picture("p.bmp", Picture(64, 64)),
        {"@/p.bmp", "--out", "@/out", "--piece-density", "250", "--background-density=101"},
-       kWritten, {}, "out/p.klv"},
-      {"density that is no number", picture("p.bmp", Picture(64, 64)),
-       {"@/p.bmp", "--out", "@/out", "--piece-density", "lots"}, kWritten, {}, "out/p.klv"},
-      {"name outside code page 932", picture("p.bmp", Picture(64, 64)),
-       {"@/p.bmp", "--out", "@/out", "--name", "猫\xF0\x9F\x98\xBA"}, kUsage,
+       kWritten,
+       {},
+       "out/p.klv"},
+      {"density that is no number",
+       picture("p.bmp", Picture(64, 64)),
+       {"@/p.bmp", "--out", "@/out", "--piece-density", "lots"},
+       kWritten,
+       {},
+       "out/p.klv"},
+      {"name outside code page 932",
+       picture("p.bmp", Picture(64, 64)),
+       {"@/p.bmp", "--out", "@/out", "--name", "猫\xF0\x9F\x98\xBA"},
+       kUsage,
        {"--name: the character", "(U+1F63A) cannot be written in code page 932"}},
-      {"comment outside code page 932", picture("p.bmp", Picture(64, 64)),
-       {"@/p.bmp", "--out", "@/out", "--comment", "a\xE2\x82\xAC"}, kUsage,
+      {"comment outside code page 932",
+       picture("p.bmp", Picture(64, 64)),
+       {"@/p.bmp", "--out", "@/out", "--comment", "a\xE2\x82\xAC"},
+       kUsage,
        {"--comment: the character", "(U+20AC)"}},
-      {"set name that is not UTF-8", picture("p.bmp", Picture(64, 64)),
-       {"@/p.bmp", "--out", "@/out", "--set-name", "\xFF\xFE"}, kUsage,
+      {"set name that is not UTF-8",
+       picture("p.bmp", Picture(64, 64)),
+       {"@/p.bmp", "--out", "@/out", "--set-name", "\xFF\xFE"},
+       kUsage,
        {"--set-name: the text is not valid UTF-8"}},
       {"file name outside code page 932",
        picture("\xF0\x9F\x90\xB1.bmp", Picture(64, 64)),
-       {"@/\xF0\x9F\x90\xB1.bmp", "--out", "@/out"}, kUsage, {"give the puzzle name with --name"}},
-      {"name with a folder separator", picture("p.bmp", Picture(64, 64)),
-       {"@/p.bmp", "--out", "@/out", "--name", "../p"}, kUsage, {"contains \"/\""}},
+       {"@/\xF0\x9F\x90\xB1.bmp", "--out", "@/out"},
+       kUsage,
+       {"give the puzzle name with --name"}},
+      {"name with a folder separator",
+       picture("p.bmp", Picture(64, 64)),
+       {"@/p.bmp", "--out", "@/out", "--name", "../p"},
+       kUsage,
+       {"contains \"/\""}},
       // The make overwrites and removes its work files: a picture that is one of them is
       // refused before anything is written, however the folder is spelled.
       {"picture that is the work folder's base.bmp",
        [](const fs::path& r) { WriteBytes(r / "base.bmp", Picture(64, 64)); },
-       {"@/base.bmp", "--out", "@"}, kFailed,
+       {"@/base.bmp", "--out", "@"},
+       kFailed,
        {"@/base.bmp: the picture is the work file base.bmp of the destination folder"},
        "base.bmp"},
       {"picture that is a tile file of the work folder",
        [](const fs::path& r) { WriteBytes(r / "res0907.bmp", Picture(64, 64)); },
-       {"@/res0907.bmp", "--out", "@/."}, kFailed, {"the work file res0907.bmp"}, "res0907.bmp"},
+       {"@/res0907.bmp", "--out", "@/."},
+       kFailed,
+       {"the work file res0907.bmp"},
+       "res0907.bmp"},
       {"picture named base.bmp elsewhere",
        [](const fs::path& r) {
          fs::create_directory(r / "out");
          fs::create_directory(r / "pics");
          WriteBytes(r / "pics" / "base.bmp", Picture(64, 64));
        },
-       {"@/pics/base.bmp", "--out", "@/out"}, kWritten, {}, "pics/base.bmp"},
-      {"missing destination", picture("p.bmp", Picture(64, 64)),
-       {"@/p.bmp", "--out", "@/nowhere"}, kFailed,
+       {"@/pics/base.bmp", "--out", "@/out"},
+       kWritten,
+       {},
+       "pics/base.bmp"},
+      {"missing destination",
+       picture("p.bmp", Picture(64, 64)),
+       {"@/p.bmp", "--out", "@/nowhere"},
+       kFailed,
        {"@/nowhere: the destination folder does not exist"}},
       {"destination under a file",
        [](const fs::path& r) {
          WriteBytes(r / "p.bmp", Picture(64, 64));
          WriteText(r / "file.txt", "x");
        },
-       {"@/p.bmp", "--out", "@/file.txt/sub"}, kFailed,
+       {"@/p.bmp", "--out", "@/file.txt/sub"},
+       kFailed,
        {"@/file.txt/sub: the destination folder does not exist"}},
       {"destination is a file",
        [](const fs::path& r) {
          WriteBytes(r / "p.bmp", Picture(64, 64));
          WriteText(r / "file.txt", "x");
        },
-       {"@/p.bmp", "--out", "@/file.txt"}, kFailed,
+       {"@/p.bmp", "--out", "@/file.txt"},
+       kFailed,
        {"@/file.txt: the destination folder does not exist"}},
       {"destination that cannot be written",
        [](const fs::path& r) { WriteBytes(r / "p.bmp", Picture(64, 64)); },
-       {"@/p.bmp", "--out", "/proc"}, kFailed, {"/proc/res0000.bmp"}},
+       {"@/p.bmp", "--out", "/proc"},
+       kFailed,
+       {"/proc/res0000.bmp"}},
       {"read-only destination",
        [](const fs::path& r) {
          WriteBytes(r / "p.bmp", Picture(64, 64));
          fs::create_directory(r / "out");
          fs::permissions(r / "out", fs::perms(0555));
        },
-       {"@/p.bmp", "--out", "@/out"}, kFailed, {"@/out/res0000.bmp"}, "", true},
+       {"@/p.bmp", "--out", "@/out"},
+       kFailed,
+       {"@/out/res0000.bmp"},
+       "",
+       true},
   };
   RunTable("klvmake", cases);
 }
@@ -333,39 +397,61 @@ TEST_F(BadInputTest, Klvconv) {
       {"no folder", Nothing(), {}, kUsage, {"missing FOLDER"}},
       {"two folders", Nothing(), {"@", "@"}, kUsage, {"one FOLDER only"}},
       {"missing folder", Nothing(), {"@/nowhere"}, kFailed, {"@/nowhere: no such folder"}},
-      {"file as folder", [](const fs::path& r) { WriteText(r / "file.txt", "x"); },
-       {"@/file.txt"}, kFailed, {"@/file.txt: no such folder"}},
-      {"empty folder", Nothing(), {"@"}, kFailed,
+      {"file as folder",
+       [](const fs::path& r) { WriteText(r / "file.txt", "x"); },
+       {"@/file.txt"},
+       kFailed,
+       {"@/file.txt: no such folder"}},
+      {"empty folder",
+       Nothing(),
+       {"@"},
+       kFailed,
        {kLoadFailed + "@/base.bmp", kSaveFailed + "@/the Puzzle.klv"}},
       {"valid folder", folder([](const fs::path&) {}), {"@"}, kWritten, {}, "Cat.klv"},
-      {"empty base", folder([](const fs::path& r) { WriteText(r / "base.bmp", ""); }),
-       {"@"}, kFailed, {kLoadFailed + "@/base.bmp", kSaveFailed + "@/Cat.klv"}},
+      {"empty base",
+       folder([](const fs::path& r) { WriteText(r / "base.bmp", ""); }),
+       {"@"},
+       kFailed,
+       {kLoadFailed + "@/base.bmp", kSaveFailed + "@/Cat.klv"}},
       {"text renamed .bmp",
        folder([](const fs::path& r) { WriteText(r / "res0000.bmp", "just some text\n"); }),
-       {"@"}, kFailed, {kLoadFailed + "@/res0000.bmp", kSaveFailed + "@/Cat.klv"}},
+       {"@"},
+       kFailed,
+       {kLoadFailed + "@/res0000.bmp", kSaveFailed + "@/Cat.klv"}},
       {"folder as picture",
        folder([](const fs::path& r) {
          fs::remove(r / "base.bmp");
          fs::create_directory(r / "base.bmp");
        }),
-       {"@"}, kFailed, {kLoadFailed + "@/base.bmp"}},
+       {"@"},
+       kFailed,
+       {kLoadFailed + "@/base.bmp"}},
       {"unreadable picture",
        folder([](const fs::path& r) { fs::permissions(r / "base.bmp", fs::perms::none); }),
-       {"@"}, kFailed, {kLoadFailed + "@/base.bmp"}, "", true},
+       {"@"},
+       kFailed,
+       {kLoadFailed + "@/base.bmp"},
+       "",
+       true},
       {"top-down picture",
        folder([](const fs::path& r) { WriteBytes(r / "res0000.bmp", TopDownPicture(64, 64)); }),
-       {"@"}, kFailed,
+       {"@"},
+       kFailed,
        {"画像の大きさが正しくありません: @/res0000.bmp", kLoadFailed + "@/res0000.bmp"}},
       {"picture of only its file header",
        folder([](const fs::path& r) {
          WriteBytes(r / "base.bmp", {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
        }),
-       {"@"}, kFailed, {kSaveFailed + "@/Cat.klv", "40 バイトではありません"}},
+       {"@"},
+       kFailed,
+       {kSaveFailed + "@/Cat.klv", "40 バイトではありません"}},
       {"grid over 144 tiles",
        folder([](const fs::path& r) {
          WriteText(r / "Puzzle.ini", PuzzleIni("xMax=100000\r\nyMax=100000\r\n"));
        }),
-       {"@"}, kFailed, {"144 を超えています: @/Puzzle.ini"}},
+       {"@"},
+       kFailed,
+       {"144 を超えています: @/Puzzle.ini"}},
       {"Puzzle.ini of random bytes",
        folder([](const fs::path& r) {
          std::vector<uint8_t> noise(300);
@@ -373,26 +459,42 @@ TEST_F(BadInputTest, Klvconv) {
          for (uint8_t& b : noise) b = b == '[' ? 'x' : b;
          WriteBytes(r / "Puzzle.ini", noise);
        }),
-       {"@"}, kWritten, {}, "the Puzzle.klv"},
+       {"@"},
+       kWritten,
+       {},
+       "the Puzzle.klv"},
       {"Puzzle.ini is a folder",
        folder([](const fs::path& r) {
          fs::remove(r / "Puzzle.ini");
          fs::create_directory(r / "Puzzle.ini");
        }),
-       {"@"}, kWritten, {}, "the Puzzle.klv"},
+       {"@"},
+       kWritten,
+       {},
+       "the Puzzle.klv"},
       {"puzzle name with folder separators",
        folder([](const fs::path& r) {
          WriteText(r / "Puzzle.ini", PuzzleIni("xMax=1\r\nyMax=1\r\nPuzzleName=../x/y\r\n"));
        }),
-       {"@"}, kWritten, {}, ".._x_y.klv"},
+       {"@"},
+       kWritten,
+       {},
+       ".._x_y.klv"},
       {"puzzle name outside code page 932",
        folder([](const fs::path& r) {
          WriteText(r / "Puzzle.ini", PuzzleIni("xMax=1\r\nyMax=1\r\nPuzzleName=a\xFF\xA6z\r\n"));
        }),
-       {"@"}, kWritten, {}, "a%FF\xEF\xBD\xA6z.klv"},
+       {"@"},
+       kWritten,
+       {},
+       "a%FF\xEF\xBD\xA6z.klv"},
       {"read-only folder",
-       folder([](const fs::path& r) { fs::permissions(r, fs::perms(0555)); }), {"@"},
-       kFailed, {kSaveFailed + "@/Cat.klv（作成できません）"}, "", true},
+       folder([](const fs::path& r) { fs::permissions(r, fs::perms(0555)); }),
+       {"@"},
+       kFailed,
+       {kSaveFailed + "@/Cat.klv（作成できません）"},
+       "",
+       true},
   };
   RunTable("klvconv", cases);
 }

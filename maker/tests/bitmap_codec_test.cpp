@@ -346,7 +346,7 @@ TEST(BitmapCodec, EncodedFileHasTheExactHeaderAndPaddedRows) {
 
 TEST(BitmapCodec, EncodeThenDecodeGivesTheSameRaster) {
   // Widths of every remainder modulo 4, so rows end inside a group of four pixels.
-  const std::vector<std::pair<int, int>> sizes = {{1, 1}, {2, 3}, {3, 2},  {5, 7},
+  const std::vector<std::pair<int, int>> sizes = {{1, 1}, {2, 3},  {3, 2},  {5, 7},
                                                   {6, 1}, {63, 3}, {64, 64}};
   for (const auto& [w, h] : sizes) {
     Raster r = Raster::Filled(w, h, 0);

@@ -235,15 +235,20 @@ TEST_F(KlvmakeTest, LongTextWarningsSayHowManyBytesAreKept) {
   std::string cats;  // 128 x 猫, two bytes each in code page 932
   for (int i = 0; i < 128; ++i) cats += "猫";
   const std::vector<Case> cases = {
-      {"single-byte name", {"--name", "abcdefghijklmnopqrst"},
+      {"single-byte name",
+       {"--name", "abcdefghijklmnopqrst"},
        "the puzzle name is 20" + kept + "15 bytes"},
-      {"name cut before a double-byte character", {"--name", "日本語のパズル名前"},
+      {"name cut before a double-byte character",
+       {"--name", "日本語のパズル名前"},
        "the puzzle name is 18" + kept + "14 bytes"},
-      {"set name cut after a double-byte character", {"--set-name", "ﾊﾟｽﾞﾙｾｯﾄ名前"},
+      {"set name cut after a double-byte character",
+       {"--set-name", "ﾊﾟｽﾞﾙｾｯﾄ名前"},
        "the puzzle-set name is 12" + kept + "10 bytes"},
-      {"set name cut before a double-byte character", {"--set-name", "aﾊﾟｽﾞﾙｾｯﾄ名"},
+      {"set name cut before a double-byte character",
+       {"--set-name", "aﾊﾟｽﾞﾙｾｯﾄ名"},
        "the puzzle-set name is 11" + kept + "9 bytes"},
-      {"comment cut before a double-byte character", {"--comment", cats},
+      {"comment cut before a double-byte character",
+       {"--comment", cats},
        "the comment is 256" + kept + "254 bytes"},
   };
   const std::string picture = WritePicture("p.bmp", 64, 64);

@@ -142,7 +142,8 @@ TEST(Make, WorkFileOfPictureFindsThePicturesTheMakeWouldDestroy) {
       {work + "/missing.bmp", work, std::nullopt},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(WorkFileOfPicture(c.picture, c.folder), c.expected) << c.picture << " in " << c.folder;
+    EXPECT_EQ(WorkFileOfPicture(c.picture, c.folder), c.expected)
+        << c.picture << " in " << c.folder;
   }
   std::filesystem::remove_all(root);
 }
@@ -460,11 +461,11 @@ TEST(Make, RenderedCanvasIsHandedOutBeforeItIsSaved) {
   const MakeRequest request = Request(96, 64, "/w");
   WorkCanvas shown;
   size_t files_when_shown = 0;
-  const MakeResult result = MakePuzzle(env, request, converter, nullptr,
-                                       [&](const WorkCanvas& canvas) {
-                                         shown = canvas;
-                                         files_when_shown = env.files.size();
-                                       });
+  const MakeResult result =
+      MakePuzzle(env, request, converter, nullptr, [&](const WorkCanvas& canvas) {
+        shown = canvas;
+        files_when_shown = env.files.size();
+      });
   ASSERT_EQ(result.status, MakeStatus::kPackageWritten) << result.cause;
   EXPECT_EQ(files_when_shown, 0u);
   ASSERT_EQ(shown.tiles.size(), 2u);

@@ -42,8 +42,8 @@ TEST(MersenneTwister, FillWritesExactlyTheNextOutputsForEverySizeAndStart) {
   for (const uint32_t seed : {5489u, 0xFFFFFFFFu, 77u}) {
     for (const size_t start : starts) {
       for (const size_t size : sizes) {
-        SCOPED_TRACE("seed " + std::to_string(seed) + " start " + std::to_string(start) +
-                     " size " + std::to_string(size));
+        SCOPED_TRACE("seed " + std::to_string(seed) + " start " + std::to_string(start) + " size " +
+                     std::to_string(size));
         MersenneTwister twister(seed);
         std::mt19937 reference(seed);
         for (size_t i = 0; i < start; ++i) ASSERT_EQ(twister.Next(), reference());
@@ -100,8 +100,16 @@ TEST(MersenneTwister, MixedNextAndFillPatternsGiveOneStream) {
       // A Fill that starts one short of a boundary and spans several whole blocks.
       {{kNext, 623}, {kFill, 2000}, {kNext, 1}, {kFill, 1}, {kFill, 1248}},
       // Many small steps across several boundaries.
-      {{kFill, 1}, {kNext, 1}, {kFill, 310}, {kNext, 312}, {kFill, 0}, {kFill, 2},
-       {kNext, 700}, {kFill, 625}, {kNext, 624}, {kFill, 5}},
+      {{kFill, 1},
+       {kNext, 1},
+       {kFill, 310},
+       {kNext, 312},
+       {kFill, 0},
+       {kFill, 2},
+       {kNext, 700},
+       {kFill, 625},
+       {kNext, 624},
+       {kFill, 5}},
       // Next only to the middle of a block, then one long Fill, then Next only.
       {{kNext, 100}, {kFill, 5000}, {kNext, 2000}},
   };

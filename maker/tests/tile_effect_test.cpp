@@ -92,15 +92,15 @@ TEST(TileEffect, ProductSourceGivesTheSurfacesOfItsValuesTakenOneByOne) {
   const double nan = std::nan("");
   const std::pair<int, int> sizes[] = {{320, 320}, {305, 305}, {335, 335}, {64, 64},
                                        {40, 100},  {96, 64},   {200, 130}};
-  const std::pair<double, double> densities[] = {
-      {0.3, 0.15}, {0.0, 0.0},   {1.0, 1.0}, {0.5, 0.25}, {1.0 / 3, 2.0 / 3},
-      {-0.5, 1.5}, {0.475, 0.65}, {nan, nan}};
+  const std::pair<double, double> densities[] = {{0.3, 0.15},   {0.0, 0.0},         {1.0, 1.0},
+                                                 {0.5, 0.25},   {1.0 / 3, 2.0 / 3}, {-0.5, 1.5},
+                                                 {0.475, 0.65}, {nan, nan}};
   for (const auto& [width, height] : sizes) {
     const Raster picture = Picture(width, height);
     const Grid grid = GridForPicture(width, height);
     for (const auto& [piece, background] : densities) {
-      SCOPED_TRACE(testing::Message() << width << " x " << height << ", densities " << piece
-                                      << ", " << background);
+      SCOPED_TRACE(testing::Message()
+                   << width << " x " << height << ", densities " << piece << ", " << background);
       const uint32_t seed = static_cast<uint32_t>(width * 7919 + height);
       WorkCanvas in_blocks = PrepareWorkCanvas(picture, grid, 13);
       RandomSource blocks(seed);

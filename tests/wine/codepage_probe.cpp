@@ -33,8 +33,10 @@ std::string CodePoints(const std::string& utf8) {
   for (size_t i = 0; i < utf8.size();) {
     const auto lead = static_cast<uint8_t>(utf8[i]);
     const size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-    uint32_t code = length == 1 ? lead : length == 2 ? (lead & 0x1F) : length == 3 ? (lead & 0x0F)
-                                                                                    : (lead & 0x07);
+    uint32_t code = length == 1   ? lead
+                    : length == 2 ? (lead & 0x1F)
+                    : length == 3 ? (lead & 0x0F)
+                                  : (lead & 0x07);
     for (size_t j = 1; j < length && i + j < utf8.size(); ++j) {
       code = (code << 6) | (static_cast<uint8_t>(utf8[i + j]) & 0x3F);
     }

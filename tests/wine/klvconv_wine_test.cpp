@@ -16,13 +16,12 @@
 namespace klv::winetest {
 namespace {
 
-
 using Files = std::map<std::string, Bytes>;  // file name (UTF-8) -> bytes
 
 struct ConvCase {
   const char* name;
   Files files;
-  bool written;             // the package is expected to be written (exit status 0)
+  bool written;                 // the package is expected to be written (exit status 0)
   std::string folder = "work";  // the work folder's name (UTF-8)
 };
 
@@ -115,8 +114,7 @@ std::vector<ConvCase> Cases() {
   not_bm["res0001.bmp"][0] = 'X';
 
   Files base_only;
-  base_only["Puzzle.ini"] =
-      Text(PuzzleIni({{"xMax", "0"}, {"yMax", "0"}, {"PuzzleName", "Tiny"}}));
+  base_only["Puzzle.ini"] = Text(PuzzleIni({{"xMax", "0"}, {"yMax", "0"}, {"PuzzleName", "Tiny"}}));
   base_only["base.bmp"] = MakeBmp(tiny);
 
   Files header_only = Folder(1, 1, Tile(24));
@@ -157,13 +155,11 @@ std::vector<ConvCase> Cases() {
       {"124-byte header tile", With(Folder(1, 1, Tile(24)), "res0000.bmp", MakeBmp(v5)), false},
       {"tile without BM", not_bm, false},
       {"base of its 14-byte header only", header_only, false},
-      {"tile shorter than its header says", With(Folder(1, 1, Tile(24)), "res0000.bmp",
-                                                  MakeBmp(truncated)),
-       false},
+      {"tile shorter than its header says",
+       With(Folder(1, 1, Tile(24)), "res0000.bmp", MakeBmp(truncated)), false},
       {"more than 144 tiles", Folder(13, 12, Tile(1)), false},
       {"name of 20 bytes", Folder(1, 1, Tile(24), "ABCDEFGHIJKLMNOPQRST"), true},
-      {"Japanese name cut before a double-byte character", Folder(1, 1, Tile(24), kJapanese),
-       true},
+      {"Japanese name cut before a double-byte character", Folder(1, 1, Tile(24), kJapanese), true},
       {"Japanese name of exactly 15 bytes", Folder(1, 1, Tile(24), "a" + kJapanese), true},
       {"name with a backslash trail byte", Folder(1, 1, Tile(24), "表示ソフト"), true},
       {"name with a slash", Folder(1, 1, Tile(24), "Cat/Dog"), true},
@@ -193,8 +189,7 @@ void Lay(const std::string& folder, const Files& files) {
 
 // The messages of a run, one per line, with the work folder's path replaced by
 // "<folder>" and Windows separators turned into "/"; code page 932 lines become UTF-8.
-std::vector<std::string> Messages(const std::string& err, const std::string& folder,
-                                  bool cp932) {
+std::vector<std::string> Messages(const std::string& err, const std::string& folder, bool cp932) {
   std::vector<std::string> lines;
   size_t start = 0;
   while (start < err.size()) {

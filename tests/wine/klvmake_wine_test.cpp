@@ -13,7 +13,6 @@
 namespace klv::winetest {
 namespace {
 
-
 struct MakeCase {
   const char* name;
   BmpFields picture;
@@ -43,8 +42,7 @@ std::vector<MakeCase> Cases() {
        .picture = Picture(100, 70, 8),
        // 〜 (U+301C), − (U+2212) and ¥ are JIS characters in their second Unicode form.
        .options = {"--name", "日本語のパズル名前", "--set-name", "動物たち", "--comment",
-                   "猫が表示ソフトを見ている〜−¥", "--color", "yellow", "--piece-density",
-                   "55.5"}},
+                   "猫が表示ソフトを見ている〜−¥", "--color", "yellow", "--piece-density", "55.5"}},
       {.name = "name taken from a Japanese file name",
        .picture = Picture(64, 64, 4),
        .picture_name = "猫の絵.bmp"},
@@ -152,8 +150,8 @@ TEST(KlvmakeOnWine, TextsAreCodePage932WhateverTheSystemCodePage) {
   std::filesystem::create_directories(linux_out);
   std::filesystem::create_directories(windows_out);
 
-  const std::vector<std::string> options{"--name",    "Cat",          "--set-name", "動物たち",
-                                         "--comment", "ネコとソフト表", "--seed",     "9"};
+  const std::vector<std::string> options{
+      "--name", "Cat", "--set-name", "動物たち", "--comment", "ネコとソフト表", "--seed", "9"};
   std::vector<std::string> linux_args{picture, "--out", linux_out};
   std::vector<std::string> windows_args{WindowsPath(picture), "--out", WindowsPath(windows_out)};
   linux_args.insert(linux_args.end(), options.begin(), options.end());

@@ -112,11 +112,11 @@ TEST(PlatformWin, CodePage932ConversionsAreExactOrFail) {
       {std::string("a\0b", 3), std::string("a\0b", 3)},
       {"日本語のパズル名前", kJapanese},
       {"ｶ", std::string("\xb6")},
-      {"～", std::string("\x81\x60")},     // U+FF5E, Windows' form of 0x8160
-      {"é", std::nullopt},                 // best fit would give "e"
-      {"\xc3", std::nullopt},              // not UTF-8
-      {"\xc2\x80", std::nullopt},          // U+0080: Windows' stand-in for the byte 0x80
-      {"\xef\xa3\xb0", std::nullopt},      // U+F8F0: Windows' stand-in for 0xA0
+      {"～", std::string("\x81\x60")},  // U+FF5E, Windows' form of 0x8160
+      {"é", std::nullopt},              // best fit would give "e"
+      {"\xc3", std::nullopt},           // not UTF-8
+      {"\xc2\x80", std::nullopt},       // U+0080: Windows' stand-in for the byte 0x80
+      {"\xef\xa3\xb0", std::nullopt},   // U+F8F0: Windows' stand-in for 0xA0
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.utf8);
@@ -129,11 +129,11 @@ TEST(PlatformWin, CodePage932ConversionsAreExactOrFail) {
   // Windows' form).
   const std::pair<std::string, std::string> equivalents[] = {
       {"\xe3\x80\x9c", "\x81\x60"},  // U+301C wave dash
-      {"−", "\x81\x7c"},           // U+2212 minus sign
+      {"−", "\x81\x7c"},             // U+2212 minus sign
       {"¥", "\x5c"},
       {"‾", "\x7e"},
       {"¢", "\x81\x91"},
-      {"—", "\x81\x5c"},           // U+2014 em dash
+      {"—", "\x81\x5c"},  // U+2014 em dash
   };
   for (const auto& [utf8, cp932] : equivalents) {
     EXPECT_EQ(Utf8ToCp932(utf8), std::optional<std::string>(cp932)) << utf8;
@@ -190,8 +190,8 @@ TEST(PlatformWin, RiffWriterPatchesSizesAndPadsOddChunks) {
   const std::string chunks = std::string("ABCD") + Le32(5) + "\x01\x02\x03\x04\x05" + '\0' +
                              "EFGH" + Le32(3) + "\x01\x02\x03" + '\0' + "IJKL" + Le32(3) +
                              "\x01\x02\x03" + '\0';
-  const std::string expected = "RIFF" + Le32(static_cast<uint32_t>(4 + chunks.size())) + "DATA" +
-                               chunks;
+  const std::string expected =
+      "RIFF" + Le32(static_cast<uint32_t>(4 + chunks.size())) + "DATA" + chunks;
   EXPECT_EQ(ReadBytes(target), expected);
   // Only the target is left: the temporary file was renamed.
   EXPECT_EQ(Env::Default().ListFiles(dir.path()), std::vector<std::string>{"out.riff"});
@@ -241,13 +241,12 @@ TEST(PlatformWin, SharedReadLetsOthersReadButNotWrite) {
   WriteBytes(path, "BM0123456789");
   std::unique_ptr<InputFile> file = Env::Default().OpenForSharedRead(path);
   ASSERT_NE(file, nullptr);
-  const HANDLE reader = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, 0, nullptr);
+  const HANDLE reader =
+      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   EXPECT_NE(reader, INVALID_HANDLE_VALUE);
   if (reader != INVALID_HANDLE_VALUE) CloseHandle(reader);
-  const HANDLE writer = CreateFileA(path.c_str(), GENERIC_WRITE,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                    0, nullptr);
+  const HANDLE writer = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, 0, nullptr);
   EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
   if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
 
@@ -315,9 +314,7 @@ TEST(PlatformWin, WholeFilesListsAndRemoval) {
 
 std::vector<std::pair<std::string, void*>>* g_received = nullptr;
 
-void KLV_CALL Receive(const char* text, void* context) {
-  g_received->emplace_back(text, context);
-}
+void KLV_CALL Receive(const char* text, void* context) { g_received->emplace_back(text, context); }
 
 // A loaded picture lives in a movable, zero-filled block of global memory, locked while
 // the block lives; copies are blocks of their own.

@@ -49,8 +49,7 @@ std::vector<ProfileCase> Corpus() {
        "[PuzzleData]\r\n  xMax =  5  \r\n\tPuzzleName\t=\tCat Tail  \r\n"
        "Puzzle Set Name = inner blanks \r\n  [Other]  \r\nkey = v \r\n",
        {Int("PuzzleData", "xMax"), Text("PuzzleData", "PuzzleName"),
-        Text("PuzzleData", "Puzzle Set Name"), Text("Other", "key"),
-        Text("Other", "missing")}},
+        Text("PuzzleData", "Puzzle Set Name"), Text("Other", "key"), Text("Other", "missing")}},
       {"case",
        "[puzzledata]\r\nXMAX=3\r\nFileVersion=7\r\npuzzleNAME=Mixed\r\n",
        {Int("PuzzleData", "xMax"), Int("PUZZLEDATA", "fileVersion", 2),
@@ -104,16 +103,20 @@ std::vector<ProfileCase> Corpus() {
        "[n]\r\nplus=+5\r\nminus=-5\r\nblank=   7\r\ntrail=12abc\r\nletters=abc\r\nsign=-\r\n"
        "max=4294967295\r\nwrap=4294967296\r\nmin=2147483648\r\nbig=99999999999\r\n"
        "neg=-2147483649\r\ndouble=--5\r\nplusminus=+-5\r\nspaced=- 5\r\ninner=5 6\r\n"
-       "tab=1\t2\r\nzero=0\r\nquoted=\"7\"\r\nfullwidth=" + kFullWidthDigits + "\r\n"
-       "decimal=3.9\r\nlead0=007\r\nlong29=00000000000000000000000000042\r\n"
-       "huge29=99999999999999999999999999999\r\nletterdigit=x5\r\n",
-       {Int("n", "plus"), Int("n", "minus"), Int("n", "blank"), Int("n", "trail"),
-        Int("n", "letters"), Int("n", "sign"), Int("n", "max"), Int("n", "wrap"), Int("n", "min"),
-        Int("n", "big"), Int("n", "neg"), Int("n", "double"), Int("n", "plusminus"),
-        Int("n", "spaced"), Int("n", "inner"), Int("n", "tab"), Int("n", "zero"),
-        Int("n", "quoted"), Int("n", "fullwidth"), Int("n", "decimal"), Int("n", "lead0"),
-        Int("n", "long29"), Int("n", "huge29"), Int("n", "letterdigit"), Int("n", "absent", 42),
-        Int("n", "absent", -7)}},
+       "tab=1\t2\r\nzero=0\r\nquoted=\"7\"\r\nfullwidth=" +
+           kFullWidthDigits +
+           "\r\n"
+           "decimal=3.9\r\nlead0=007\r\nlong29=00000000000000000000000000042\r\n"
+           "huge29=99999999999999999999999999999\r\nletterdigit=x5\r\n",
+       {Int("n", "plus"),       Int("n", "minus"),     Int("n", "blank"),
+        Int("n", "trail"),      Int("n", "letters"),   Int("n", "sign"),
+        Int("n", "max"),        Int("n", "wrap"),      Int("n", "min"),
+        Int("n", "big"),        Int("n", "neg"),       Int("n", "double"),
+        Int("n", "plusminus"),  Int("n", "spaced"),    Int("n", "inner"),
+        Int("n", "tab"),        Int("n", "zero"),      Int("n", "quoted"),
+        Int("n", "fullwidth"),  Int("n", "decimal"),   Int("n", "lead0"),
+        Int("n", "long29"),     Int("n", "huge29"),    Int("n", "letterdigit"),
+        Int("n", "absent", 42), Int("n", "absent", -7)}},
       {"comments and broken headers",
        "[PuzzleData] ; note\r\n;xMax=9\r\nxMax=3 ; note\r\n[Broken\r\nyMax=4\r\n"
        "a=b=c\r\n[Next]tail\r\nz=1\r\n",
@@ -130,7 +133,8 @@ std::vector<ProfileCase> Corpus() {
        {Text("PuzzleData", "PuzzleName", 16), Text("PuzzleData", "LongPuzzleName", 256),
         Text("PuzzleData", "LongPuzzleName", 20), Text(kTrailBackslash, "key", 16)}},
       {"control characters",
-       "[PuzzleData]\r\nPuzzleName=\x1A\x0B\x0C" "Cat\x0B\x1A\r\n\x0BxMax=5\r\n",
+       "[PuzzleData]\r\nPuzzleName=\x1A\x0B\x0C"
+       "Cat\x0B\x1A\r\n\x0BxMax=5\r\n",
        {Text("PuzzleData", "PuzzleName"), Int("PuzzleData", "xMax")}},
       {"defaults",
        "[PuzzleData]\r\n",
@@ -148,16 +152,19 @@ std::vector<ProfileCase> Corpus() {
       {"blanks inside section brackets",
        "[  Other ]\r\nk=1\r\n[\tTab\t]\r\nk=2\r\n",
        {Int("Other", "k"), Int("Tab", "k"), Int("  Other ", "k")}},
-      {"UTF-8 byte order mark", "\xEF\xBB\xBF[PuzzleData]\r\nxMax=5\r\n",
+      {"UTF-8 byte order mark",
+       "\xEF\xBB\xBF[PuzzleData]\r\nxMax=5\r\n",
        {Int("PuzzleData", "xMax")}},
       {"control characters other than blanks",
-       "[PuzzleData]\r\nPuzzleName=\x01" "Cat\x01\r\n\x01xMax=5\r\nyMax=\x7f\r\n",
+       "[PuzzleData]\r\nPuzzleName=\x01"
+       "Cat\x01\r\n\x01xMax=5\r\nyMax=\x7f\r\n",
        {Text("PuzzleData", "PuzzleName"), Int("PuzzleData", "xMax"), Text("PuzzleData", "yMax")}},
       {"integer prefixes",
        "[n]\r\nhex=0x1F\r\noct=0o17\r\nbin=0b101\r\nHEX=0X1F\r\nneg=-0x10\r\nbad=0x\r\n",
        {Int("n", "hex"), Int("n", "oct"), Int("n", "bin"), Int("n", "HEX"), Int("n", "neg"),
         Int("n", "bad")}},
-      {"zero byte in a value", std::string("[n]\r\na=x\0y\r\nb=2\r\n", 18),
+      {"zero byte in a value",
+       std::string("[n]\r\na=x\0y\r\nb=2\r\n", 18),
        {Text("n", "a"), Int("n", "b")}},
   };
 }
@@ -211,8 +218,7 @@ TEST(ProfileOnWine, PortableReaderAgreesWithTheSystemProfileFunctions) {
       windows_queries += QueryLine(query, WindowsPath(folder.File(file)));
       const std::string kind =
           query.integer ? " (integer)" : " (buffer " + std::to_string(query.buffer) + ")";
-      labels.push_back(std::string(profile.name) + ": [" + query.section + "] " + query.key +
-                       kind);
+      labels.push_back(std::string(profile.name) + ": [" + query.section + "] " + query.key + kind);
     }
   }
   WriteDiskText(folder.File("linux.queries"), linux_queries);
@@ -229,8 +235,8 @@ TEST(ProfileOnWine, PortableReaderAgreesWithTheSystemProfileFunctions) {
   ASSERT_EQ(portable.size(), labels.size()) << Describe(linux_run);
   ASSERT_EQ(system.size(), labels.size()) << Describe(windows_run);
   for (size_t i = 0; i < labels.size(); ++i) {
-    EXPECT_EQ(portable[i], system[i]) << labels[i] << "\n  portable: " << portable[i]
-                                      << "\n  Windows:  " << system[i];
+    EXPECT_EQ(portable[i], system[i])
+        << labels[i] << "\n  portable: " << portable[i] << "\n  Windows:  " << system[i];
   }
 }
 

@@ -12,8 +12,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <optional>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -117,13 +117,13 @@ RunResult RunWine(const std::string& program, const std::vector<std::string>& ar
   const std::string home = KLV_WINE_HOME;
   // KLV_WINEDEBUG=err+all shows Wine's own errors when a test needs looking into.
   const char* debug = std::getenv("KLV_WINEDEBUG");
-  return Run(argv,
-             {"WINEPREFIX=" + home + "/prefix",
-              std::string("WINEDEBUG=") + (debug != nullptr ? debug : "-all"),
-              "WINEDLLOVERRIDES=mscoree,mshtml=", "LOCPATH=" + home + "/locale",
-              "LC_ALL=" + locale},
-             // Without a display no window can open, so no dialog can wait for a click.
-             {"DISPLAY", "WAYLAND_DISPLAY"});
+  return Run(
+      argv,
+      {"WINEPREFIX=" + home + "/prefix",
+       std::string("WINEDEBUG=") + (debug != nullptr ? debug : "-all"),
+       "WINEDLLOVERRIDES=mscoree,mshtml=", "LOCPATH=" + home + "/locale", "LC_ALL=" + locale},
+      // Without a display no window can open, so no dialog can wait for a click.
+      {"DISPLAY", "WAYLAND_DISPLAY"});
 }
 
 std::string WindowsPath(const std::string& linux_path) {

@@ -84,8 +84,7 @@ class MemoryBlock {
     if (fill != 0 && size_ > 0) std::memset(data_, fill, size_);
   }
   template <typename Iterator>
-    requires(!std::is_integral_v<Iterator>)
-  MemoryBlock(Iterator first, Iterator last)
+  requires(!std::is_integral_v<Iterator>) MemoryBlock(Iterator first, Iterator last)
       : MemoryBlock(static_cast<size_t>(std::distance(first, last))) {
     std::copy(first, last, data_);
   }
@@ -144,8 +143,7 @@ class Env {
   // file, section or key gives `default_value`; a text comes back cut to
   // `buffer_size` - 1 bytes (before a double-byte character that would not fit).
   virtual std::string GetProfileString(const std::string& path, const std::string& section,
-                                       const std::string& key,
-                                       const std::string& default_value,
+                                       const std::string& key, const std::string& default_value,
                                        size_t buffer_size) = 0;
   virtual int32_t GetProfileInt(const std::string& path, const std::string& section,
                                 const std::string& key, int32_t default_value) = 0;

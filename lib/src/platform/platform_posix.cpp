@@ -474,8 +474,7 @@ class PosixRiffFile : public RiffFile {
     if (data_size > UINT32_MAX) return Fail();
     const auto size = static_cast<uint32_t>(data_size);
     const uint8_t field[4] = {static_cast<uint8_t>(size), static_cast<uint8_t>(size >> 8),
-                              static_cast<uint8_t>(size >> 16),
-                              static_cast<uint8_t>(size >> 24)};
+                              static_cast<uint8_t>(size >> 16), static_cast<uint8_t>(size >> 24)};
     if (!Patch(size_field, field, sizeof field)) return Fail();
     if (size % 2 != 0) {
       static constexpr uint8_t kPad = 0;
@@ -567,16 +566,15 @@ class PosixRiffFile : public RiffFile {
       on_disk = static_cast<size_t>(std::min<uint64_t>(size, flushed_ - offset));
       size_t done = 0;
       while (done < on_disk) {
-        const ssize_t n = ::pwrite(fd_.get(), data + done, on_disk - done,
-                                   static_cast<off_t>(offset + done));
+        const ssize_t n =
+            ::pwrite(fd_.get(), data + done, on_disk - done, static_cast<off_t>(offset + done));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return false;
         done += static_cast<size_t>(n);
       }
     }
     if (on_disk < size) {
-      std::memcpy(buffer_.data() + (offset + on_disk - flushed_), data + on_disk,
-                  size - on_disk);
+      std::memcpy(buffer_.data() + (offset + on_disk - flushed_), data + on_disk, size - on_disk);
     }
     return true;
   }
@@ -601,8 +599,8 @@ class PosixRiffFile : public RiffFile {
   std::string temp_path_;
   UniqueFd fd_;  // open until Commit or Abandon
   bool failed_ = false;
-  uint64_t flushed_ = 0;          // bytes already written to the file
-  std::vector<uint8_t> buffer_;   // the bytes after them, at most kBufferSize
+  uint64_t flushed_ = 0;               // bytes already written to the file
+  std::vector<uint8_t> buffer_;        // the bytes after them, at most kBufferSize
   std::vector<uint64_t> open_chunks_;  // offsets of the size fields of the open chunks
 };
 
@@ -641,8 +639,8 @@ class PosixEnv : public Env {
                                     buffer_size);
   }
 
-  int32_t GetProfileInt(const std::string& path, const std::string& section,
-                        const std::string& key, int32_t default_value) override {
+  int32_t GetProfileInt(const std::string& path, const std::string& section, const std::string& key,
+                        int32_t default_value) override {
     return GetProfileIntFromText(ReadProfileText(path), section, key, default_value);
   }
 

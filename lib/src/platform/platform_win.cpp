@@ -6,6 +6,7 @@
 #include "lib/src/platform/platform.h"
 
 #include <windows.h>
+
 #include <mmsystem.h>
 #include <shellapi.h>
 // windows.h names its own profile functions so; the seam's members keep theirs.
@@ -52,8 +53,8 @@ std::optional<std::string> FromWide(UINT code_page, const std::wstring& wide) {
   const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
   BOOL used_default = FALSE;
   BOOL* used_default_report = utf8 ? nullptr : &used_default;
-  const int narrow_length = WideCharToMultiByte(code_page, flags, wide.data(), length, nullptr,
-                                                0, nullptr, used_default_report);
+  const int narrow_length = WideCharToMultiByte(code_page, flags, wide.data(), length, nullptr, 0,
+                                                nullptr, used_default_report);
   if (narrow_length <= 0 || used_default) return std::nullopt;
   std::string narrow(static_cast<size_t>(narrow_length), '\0');
   if (WideCharToMultiByte(code_page, flags, wide.data(), length, narrow.data(), narrow_length,
@@ -315,16 +316,16 @@ class WinEnv : public Env {
     // byte before the terminator as it found it.
     std::vector<char> buffer(size, '\0');
     const DWORD length =
-        GetPrivateProfileStringA(section.c_str(), key.c_str(), default_value.c_str(),
-                                 buffer.data(), size, FullPath(path).c_str());
+        GetPrivateProfileStringA(section.c_str(), key.c_str(), default_value.c_str(), buffer.data(),
+                                 size, FullPath(path).c_str());
     const size_t bounded = std::min<size_t>(length, size - 1);
     return std::string(buffer.data(), strnlen(buffer.data(), bounded));
   }
 
-  int32_t GetProfileInt(const std::string& path, const std::string& section,
-                        const std::string& key, int32_t default_value) override {
-    const UINT value = GetPrivateProfileIntA(section.c_str(), key.c_str(), default_value,
-                                             FullPath(path).c_str());
+  int32_t GetProfileInt(const std::string& path, const std::string& section, const std::string& key,
+                        int32_t default_value) override {
+    const UINT value =
+        GetPrivateProfileIntA(section.c_str(), key.c_str(), default_value, FullPath(path).c_str());
     return static_cast<int32_t>(value);
   }
 
@@ -455,8 +456,7 @@ void SetMessageHandler(KLVMessageHandler handler, void* context) {
 std::string ProgramFolder() {
   std::string path(MAX_PATH, '\0');
   for (;;) {
-    const DWORD length =
-        GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
     if (length == 0) return ".";
     if (length < path.size()) {
       path.resize(length);
@@ -492,17 +492,16 @@ bool IsFolder(const std::string& path) {
 
 bool SameFile(const std::string& a, const std::string& b) {
   const auto identify = [](const std::string& path, BY_HANDLE_FILE_INFORMATION* info) {
-    const HANDLE file = CreateFileA(path.c_str(), 0,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE file =
+        CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     const bool known = GetFileInformationByHandle(file, info) != 0;
     CloseHandle(file);
     return known;
   };
   BY_HANDLE_FILE_INFORMATION x, y;
-  return identify(a, &x) && identify(b, &y) &&
-         x.dwVolumeSerialNumber == y.dwVolumeSerialNumber &&
+  return identify(a, &x) && identify(b, &y) && x.dwVolumeSerialNumber == y.dwVolumeSerialNumber &&
          x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
 }
 
@@ -530,9 +529,9 @@ std::vector<ProgramArgument> ProgramArguments(int /*argc*/, char** /*argv*/) {
       converted.utf8 = std::move(*utf8);
     } else {
       // A lone surrogate: U+FFFD in its place, which no code page 932 text can hold.
-      const int length = WideCharToMultiByte(CP_UTF8, 0, argument.data(),
-                                             static_cast<int>(argument.size()), nullptr, 0,
-                                             nullptr, nullptr);
+      const int length =
+          WideCharToMultiByte(CP_UTF8, 0, argument.data(), static_cast<int>(argument.size()),
+                              nullptr, 0, nullptr, nullptr);
       converted.utf8.assign(static_cast<size_t>(std::max(length, 0)), '\0');
       WideCharToMultiByte(CP_UTF8, 0, argument.data(), static_cast<int>(argument.size()),
                           converted.utf8.data(), length, nullptr, nullptr);

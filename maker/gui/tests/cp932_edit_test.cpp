@@ -45,8 +45,8 @@ void Cp932EditTest::ConversionsKeepWhatTheCodePageHolds_data() {
                               << std::string("\x83\x52\x83\x81\x83\x93\x83\x67") << true;
   QTest::newRow("unfit character becomes ?")
       << QStringLiteral("caf\u00e9") << std::string("caf?") << false;
-  QTest::newRow("unfit beside fitting") << QStringLiteral("あ\U0001F600い")
-                                        << std::string("\x82\xa0?\x82\xa2") << false;
+  QTest::newRow("unfit beside fitting")
+      << QStringLiteral("あ\U0001F600い") << std::string("\x82\xa0?\x82\xa2") << false;
 }
 
 void Cp932EditTest::ConversionsKeepWhatTheCodePageHolds() {
@@ -59,7 +59,9 @@ void Cp932EditTest::ConversionsKeepWhatTheCodePageHolds() {
 
 void Cp932EditTest::UndefinedBytesDecodeToReplacementCharacters() {
   // A lone lead byte at the end and an undefined byte: only they are lost.
-  const QString decoded = FromCp932(std::string("a\xff\x82\xa0" "b\x81"));
+  const QString decoded =
+      FromCp932(std::string("a\xff\x82\xa0"
+                            "b\x81"));
   QCOMPARE(decoded, QStringLiteral("a\ufffdあb\ufffd"));
 }
 
@@ -74,15 +76,16 @@ void Cp932EditTest::EditsAreCutToTheByteLimit_data() {
   QTest::addColumn<int>("limit");
   QTest::addColumn<QString>("allowed");
   QTest::addColumn<int>("cursor");
-  QTest::newRow("fits") << "abc" << "abXc" << 10 << "abXc" << 3;
-  QTest::newRow("one byte too many") << "abcdefghij" << "abcdefghijk" << 10 << "abcdefghij"
-                                     << 10;
+  QTest::newRow("fits") << "abc"
+                        << "abXc" << 10 << "abXc" << 3;
+  QTest::newRow("one byte too many") << "abcdefghij"
+                                     << "abcdefghijk" << 10 << "abcdefghij" << 10;
   QTest::newRow("full-width cut at a whole character")
       << "ab" << QStringLiteral("abあいうえお") << 10 << QStringLiteral("abあいうえ") << 6;
   QTest::newRow("full-width does not fit in one byte")
       << "abcdefghi" << QStringLiteral("abcdefghiあ") << 10 << "abcdefghi" << 9;
-  QTest::newRow("insertion in the middle")
-      << "abcdefgh" << "abcXYZdefgh" << 10 << "abcXYdefgh" << 5;
+  QTest::newRow("insertion in the middle") << "abcdefgh"
+                                           << "abcXYZdefgh" << 10 << "abcXYdefgh" << 5;
   QTest::newRow("unfit character refused")
       << "abc" << QStringLiteral("ab\u00e9c") << 10 << "abc" << 2;
   QTest::newRow("typing stops at an unfit character")
@@ -113,9 +116,10 @@ void Cp932EditTest::TypingStopsAtTheLimit_data() {
   QTest::addColumn<int>("limit");
   QTest::addColumn<QString>("typed");
   QTest::addColumn<QString>("shown");
-  QTest::newRow("ascii") << 10 << "abcdefghijkl" << "abcdefghij";
-  QTest::newRow("half-width katakana") << 10 << QStringLiteral("ﾊﾟｽﾞﾙｾｯﾄ名ｱ")
-                                       << QStringLiteral("ﾊﾟｽﾞﾙｾｯﾄ名");
+  QTest::newRow("ascii") << 10 << "abcdefghijkl"
+                         << "abcdefghij";
+  QTest::newRow("half-width katakana")
+      << 10 << QStringLiteral("ﾊﾟｽﾞﾙｾｯﾄ名ｱ") << QStringLiteral("ﾊﾟｽﾞﾙｾｯﾄ名");
   QTest::newRow("full-width") << 15 << QStringLiteral("あいうえおかきく")
                               << QStringLiteral("あいうえおかき");
   QTest::newRow("full-width after 14 bytes")

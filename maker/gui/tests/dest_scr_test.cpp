@@ -71,7 +71,8 @@ void DestScrTest::SurfacesAreSeparateAndInsideTheWindow() {
     const QRect tile = canvas.DesPic(i)->geometry();
     QCOMPARE(tile.size(), QSize(klv::kTileSize, klv::kTileSize));
     QVERIFY2(client.contains(tile), qPrintable(QString::number(i)));
-    for (const QRect& other : taken) QVERIFY2(!tile.intersects(other), qPrintable(QString::number(i)));
+    for (const QRect& other : taken)
+      QVERIFY2(!tile.intersects(other), qPrintable(QString::number(i)));
     taken << tile;
   }
 }

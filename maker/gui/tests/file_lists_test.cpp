@@ -69,12 +69,18 @@ void FileListsTest::init() {
 void FileListsTest::DriveOfPathIsTheLongestHoldingMount_data() {
   QTest::addColumn<QString>("path");
   QTest::addColumn<QString>("drive");
-  QTest::newRow("root only") << "/usr/lib" << "/";
-  QTest::newRow("mount itself") << "/home" << "/home";
-  QTest::newRow("below a mount") << "/home/u/x" << "/home";
-  QTest::newRow("nested mount wins") << "/home/u/mnt/a" << "/home/u/mnt";
-  QTest::newRow("name prefix is no ancestor") << "/homer/x" << "/";
-  QTest::newRow("relative path is on no drive") << "home" << "";
+  QTest::newRow("root only") << "/usr/lib"
+                             << "/";
+  QTest::newRow("mount itself") << "/home"
+                                << "/home";
+  QTest::newRow("below a mount") << "/home/u/x"
+                                 << "/home";
+  QTest::newRow("nested mount wins") << "/home/u/mnt/a"
+                                     << "/home/u/mnt";
+  QTest::newRow("name prefix is no ancestor") << "/homer/x"
+                                              << "/";
+  QTest::newRow("relative path is on no drive") << "home"
+                                                << "";
 }
 
 void FileListsTest::DriveOfPathIsTheLongestHoldingMount() {
@@ -120,7 +126,9 @@ void FileListsTest::DirListShowsThePathDownAndTheSubfolders() {
   QCOMPARE(changed.count(), 1);
 
   QStringList expected = {"/"};
-  expected << root_.split('/', Qt::SkipEmptyParts) << "a" << "b" << "C";
+  expected << root_.split('/', Qt::SkipEmptyParts) << "a"
+           << "b"
+           << "C";
   QCOMPARE(Lines(dirs), expected);  // the hidden folder is left out
   QCOMPARE(dirs.currentItem()->data(DirList::kPathRole).toString(), root_ + "/a");
   QCOMPARE(Line(dirs, "C")->data(DirList::kPathRole).toString(), root_ + "/a/C");

@@ -25,9 +25,9 @@ void MessagePresenterTest::BoxesHaveOneOkButtonAndTheirIcon_data() {
   QTest::newRow("completion") << MessageKind::kCompletion
                               << QStringLiteral("コンバートが終了しました")
                               << static_cast<int>(QMessageBox::NoIcon);
-  QTest::newRow("library message") << MessageKind::kInformation
-                                   << QStringLiteral("base.bmp: no such file")
-                                   << static_cast<int>(QMessageBox::Information);
+  QTest::newRow("library message")
+      << MessageKind::kInformation << QStringLiteral("base.bmp: no such file")
+      << static_cast<int>(QMessageBox::Information);
   QTest::newRow("failure") << MessageKind::kFailure << QStringLiteral("cannot write")
                            << static_cast<int>(QMessageBox::Warning);
 }

@@ -87,7 +87,8 @@ std::string Cp932(const QString& text) { return klv::gui::ToCp932(text); }
 QImage SavePicture(const QString& path, int width, int height) {
   QImage image(width, height, QImage::Format_RGB32);
   for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) image.setPixel(x, y, qRgb(x * 7 % 256, y * 5 % 256, (x + y) % 256));
+    for (int x = 0; x < width; ++x)
+      image.setPixel(x, y, qRgb(x * 7 % 256, y * 5 % 256, (x + y) % 256));
   }
   if (!image.save(path, "BMP")) qWarning("cannot save %s", qPrintable(path));
   return image;
@@ -172,7 +173,8 @@ bool SourceScrTest::ClickFile(SourceScr& window, const QString& name) {
   const QList<QListWidgetItem*> found = list->findItems(name, Qt::MatchExactly);
   if (found.size() != 1) return false;
   list->scrollToItem(found.front());
-  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(found.front()).center());
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                    list->visualItemRect(found.front()).center());
   return true;
 }
 
@@ -202,15 +204,17 @@ void SourceScrTest::FirstRunShowsTheDefaults() {
   QCOMPARE(window->Drive1()->Drive(), drive);
   QCOMPARE(window->Drive3()->Drive(), drive);
 
-  QVERIFY2(QRegularExpression("^[0-9]{2,7}$").match(QString::fromStdString(window->puzzlePassWord())).hasMatch(),
+  QVERIFY2(QRegularExpression("^[0-9]{2,7}$")
+               .match(QString::fromStdString(window->puzzlePassWord()))
+               .hasMatch(),
            window->puzzlePassWord().c_str());
   QVERIFY(!QFile::exists(settings_));  // starting reads, it does not write
 }
 
 void SourceScrTest::StoredSettingsAreRestored_data() {
-  QTest::addColumn<QString>("folder");      // below the test's root; empty stores ""
+  QTest::addColumn<QString>("folder");  // below the test's root; empty stores ""
   QTest::addColumn<bool>("exists");
-  QTest::addColumn<QString>("drive");       // stored drive; "<start>" is the start drive
+  QTest::addColumn<QString>("drive");  // stored drive; "<start>" is the start drive
   QTest::newRow("folder, empty drive") << "src" << true << "";
   QTest::newRow("folder and its drive") << "src" << true << "<start>";
   QTest::newRow("folder that has gone") << "gone" << false << "";
@@ -340,11 +344,21 @@ void SourceScrTest::PictureClicksSetGridStatusAndName() {
       {u"wide.bmp", {336, 100}, u"画像が大きすぎです", false, u"wide", 10, 2},
       {u"abc.def.bmp", {320, 320}, u"ピース数： x = 9 , y = 9", true, u"abc", 9, 9},
       {u"tall.bmp", {100, 400}, u"画像が大きすぎです", false, u"tall", 2, 12},
-      {u"abcdefghijklmnopqrst.bmp", {304, 305}, u"ピース数： x = 8 , y = 9", true,
-       u"abcdefghijklmno", 8, 9},
+      {u"abcdefghijklmnopqrst.bmp",
+       {304, 305},
+       u"ピース数： x = 8 , y = 9",
+       true,
+       u"abcdefghijklmno",
+       8,
+       9},
       // Fifteen full-width characters are 30 bytes: the box does not cut them.
-      {u"あいうえおかきくけこさしすせそた.bmp", {40, 100}, u"ピース数： x = 0 , y = 2", true,
-       u"あいうえおかきくけこさしすせそ", 0, 2},
+      {u"あいうえおかきくけこさしすせそた.bmp",
+       {40, 100},
+       u"ピース数： x = 0 , y = 2",
+       true,
+       u"あいうえおかきくけこさしすせそ",
+       0,
+       2},
       {u"small.BMP", {15, 15}, u"ピース数： x = -1 , y = -1", true, u"small", -1, -1},
       {u".bmp", {64, 64}, u"ピース数： x = 1 , y = 1", true, u"", 1, 1},
   };
@@ -404,7 +418,8 @@ void SourceScrTest::ChangingTheFolderKeepsThePicture() {
   QVERIFY(ClickFile(*window, "fit.bmp"));
 
   klv::gui::DirList* dirs = window->Dir1();
-  const QList<QListWidgetItem*> parent = dirs->findItems(QFileInfo(root_).fileName(), Qt::MatchExactly);
+  const QList<QListWidgetItem*> parent =
+      dirs->findItems(QFileInfo(root_).fileName(), Qt::MatchExactly);
   QCOMPARE(parent.size(), 1);
   // A double-click: the first press selects, the second opens.
   const QPoint line = dirs->visualItemRect(parent.front()).center();
@@ -437,7 +452,8 @@ void SourceScrTest::ExitButtonWritesTheNineKeys() {
   QCOMPARE(keys, expected_keys);
 
   const std::string start = Dir("start").toStdString();
-  const std::string drive = klv::gui::DriveOfPath(window->Drive1()->Drives(), Dir("start")).toStdString();
+  const std::string drive =
+      klv::gui::DriveOfPath(window->Drive1()->Drives(), Dir("start")).toStdString();
   QCOMPARE(Stored("PuzzleName"), std::string("\xca\xdf\xbd\xde\xd9\x96\xbc"));
   QCOMPARE(Stored("PuzzleSetName"), std::string("\xca\xdf\xbd\xde\xd9\xbe\xaf\xc4\x96\xbc"));
   QCOMPARE(Stored("LongPuzzleName"), std::string("\x83\x52\x83\x81\x83\x93\x83\x67"));
@@ -505,20 +521,24 @@ void SourceScrTest::MakeWritesThePackageAndEnds() {
   QCOMPARE(done.kind, MessageKind::kCompletion);
   QCOMPARE(done.text, QStringLiteral("コンバートが終了しました"));
   // At the message the package and the work files are there, the settings not yet saved.
-  QCOMPARE(done.workFolderFiles,
-           QStringList({"Puzzle.ini", "base.bmp", "cat.klv", "keep.txt", "res0000.bmp",
-                        "res0001.bmp", "res0002.bmp", "res0100.bmp", "res0101.bmp",
-                        "res0102.bmp", "res0808.bmp"}));
+  QCOMPARE(
+      done.workFolderFiles,
+      QStringList({"Puzzle.ini", "base.bmp", "cat.klv", "keep.txt", "res0000.bmp", "res0001.bmp",
+                   "res0002.bmp", "res0100.bmp", "res0101.bmp", "res0102.bmp", "res0808.bmp"}));
   QVERIFY(!done.settings.contains("PuzzleName="));
   QVERIFY(done.puzzleIni.contains("xMax=3"));
   QVERIFY(done.puzzleIni.contains("yMax=2"));
   QVERIFY(done.puzzleIni.contains("backColor=FFFFFF"));
-  QVERIFY(done.puzzleIni.contains("PassWord=" + QByteArray::fromStdString(window->puzzlePassWord()) + "\n") ||
-          done.puzzleIni.contains("PassWord=" + QByteArray::fromStdString(window->puzzlePassWord()) + "\r\n"));
-  QVERIFY(done.puzzleIni.contains("PuzzleSetName=" + QByteArray::fromStdString(Cp932(QStringLiteral("どうぶつ")))));
+  QVERIFY(done.puzzleIni.contains(
+              "PassWord=" + QByteArray::fromStdString(window->puzzlePassWord()) + "\n") ||
+          done.puzzleIni.contains(
+              "PassWord=" + QByteArray::fromStdString(window->puzzlePassWord()) + "\r\n"));
+  QVERIFY(done.puzzleIni.contains("PuzzleSetName=" +
+                                  QByteArray::fromStdString(Cp932(QStringLiteral("どうぶつ")))));
 
   // Only the package and what was there before remain.
-  QCOMPARE(QDir(Dir("dest")).entryList(QDir::Files, QDir::Name), QStringList({"cat.klv", "keep.txt"}));
+  QCOMPARE(QDir(Dir("dest")).entryList(QDir::Files, QDir::Name),
+           QStringList({"cat.klv", "keep.txt"}));
   QFile package(Dir("dest") + "/cat.klv");
   QVERIFY(package.open(QIODevice::ReadOnly));
   const QByteArray head = package.read(12);
@@ -552,13 +572,12 @@ void SourceScrTest::FailedMakeIsReportedAndEnds_data() {
   QTest::addColumn<int>("conversions");
   QTest::addColumn<QStringList>("filesLeft");
   const QStringList work_files = {"Puzzle.ini", "base.bmp", "res0000.bmp"};
-  QTest::newRow("conversion fails") << 0 << false << QStringLiteral("コンバートに失敗しました")
-                                    << 1 << QStringList();
-  QTest::newRow("library not found") << -1 << false << QStringLiteral("KLVUtils")
-                                     << 1 << work_files;
-  QTest::newRow("work folder has gone") << 1 << true
-                                        << QStringLiteral("作業ファイルを保存できませんでした")
-                                        << 0 << QStringList();
+  QTest::newRow("conversion fails")
+      << 0 << false << QStringLiteral("コンバートに失敗しました") << 1 << QStringList();
+  QTest::newRow("library not found")
+      << -1 << false << QStringLiteral("KLVUtils") << 1 << work_files;
+  QTest::newRow("work folder has gone")
+      << 1 << true << QStringLiteral("作業ファイルを保存できませんでした") << 0 << QStringList();
 }
 
 void SourceScrTest::FailedMakeIsReportedAndEnds() {
@@ -582,7 +601,8 @@ void SourceScrTest::FailedMakeIsReportedAndEnds() {
 
   QCOMPARE(presenter_.messages.size(), size_t{1});
   QCOMPARE(presenter_.messages[0].kind, MessageKind::kFailure);
-  QVERIFY2(presenter_.messages[0].text.startsWith(headline), qPrintable(presenter_.messages[0].text));
+  QVERIFY2(presenter_.messages[0].text.startsWith(headline),
+           qPrintable(presenter_.messages[0].text));
   QCOMPARE(static_cast<int>(calls.size()), conversions);
   if (conversions > 0) QCOMPARE(calls[0], Dir("dest").toStdString());
   QCOMPARE(QDir(Dir("dest")).entryList(QDir::Files, QDir::Name), filesLeft);
