@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "lib/src/bytes.h"
-#include "lib/src/file_conv.h"
-#include "lib/src/platform/platform.h"
+#include "base/bytes.h"
+#include "conversion/file_conv.h"
+#include "base/platform.h"
 
 namespace {
 

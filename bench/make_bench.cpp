@@ -12,13 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "lib/src/platform/platform.h"
-#include "maker/core/bitmap_codec.h"
-#include "maker/core/grid.h"
-#include "maker/core/make.h"
-#include "maker/core/make_values.h"
-#include "maker/core/tile_effect.h"
-#include "maker/core/work_canvas.h"
+#include "base/platform.h"
+#include "maker/bitmap_codec.h"
+#include "maker/grid.h"
+#include "maker/make.h"
+#include "maker/make_values.h"
+#include "maker/tile_effect.h"
+#include "maker/work_canvas.h"
 
 namespace klv {
 namespace {

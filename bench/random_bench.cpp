@@ -8,8 +8,8 @@
 #include <random>
 #include <vector>
 
-#include "maker/core/make_values.h"
-#include "maker/core/mersenne_twister.h"
+#include "maker/make_values.h"
+#include "maker/mersenne_twister.h"
 
 namespace klv {
 namespace {

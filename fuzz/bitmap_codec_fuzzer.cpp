@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "maker/core/bitmap_codec.h"
-#include "maker/core/raster.h"
+#include "maker/bitmap_codec.h"
+#include "maker/raster.h"
 
 namespace {
 

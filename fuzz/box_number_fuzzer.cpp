@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "maker/core/make_values.h"
+#include "maker/make_values.h"
 
 namespace {
 

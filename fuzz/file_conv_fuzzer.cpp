@@ -13,9 +13,9 @@
 #include <string>
 #include <string_view>
 
-#include "lib/src/bytes.h"
-#include "lib/src/file_conv.h"
-#include "lib/tests/test_support.h"
+#include "base/bytes.h"
+#include "conversion/file_conv.h"
+#include "klvtest/test_support.h"
 
 namespace {
 

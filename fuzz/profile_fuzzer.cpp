@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "lib/src/codepage.h"
-#include "lib/src/profile.h"
+#include "base/codepage.h"
+#include "base/profile.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <string>
 
 #include "KLVUtils.h"
-#include "lib/src/file_conv.h"
-#include "lib/src/messages.h"
-#include "lib/src/platform/platform.h"
+#include "conversion/file_conv.h"
+#include "conversion/messages.h"
+#include "base/platform.h"
 
 namespace {
 

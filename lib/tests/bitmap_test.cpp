@@ -1,11 +1,11 @@
 // Tests of picture loading and checking: what a block holds after LoadBitmapFile, which
 // files are refused, the size check, and the field readings the writer relies on.
-#include "lib/src/bitmap.h"
+#include "conversion/bitmap.h"
 
 #include <gtest/gtest.h>
 
-#include "lib/src/platform/platform.h"
-#include "lib/tests/test_support.h"
+#include "base/platform.h"
+#include "klvtest/test_support.h"
 
 namespace klv {
 namespace {

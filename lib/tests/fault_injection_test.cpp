@@ -18,10 +18,10 @@
 #include <string>
 #include <vector>
 
-#include "lib/src/file_conv.h"
-#include "lib/src/messages.h"
-#include "lib/src/platform/platform.h"
-#include "lib/tests/test_support.h"
+#include "conversion/file_conv.h"
+#include "conversion/messages.h"
+#include "base/platform.h"
+#include "klvtest/test_support.h"
 
 namespace klv {
 namespace {

@@ -1,15 +1,15 @@
 // Tests of the package conversion over an in-memory work folder: what is read, loaded,
 // reported and written, how failures leave an earlier package alone, and how grids
 // beyond the tile table are refused.
-#include "lib/src/file_conv.h"
+#include "conversion/file_conv.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 
-#include "lib/src/bytes.h"
-#include "lib/src/messages.h"
-#include "lib/tests/test_support.h"
+#include "base/bytes.h"
+#include "conversion/messages.h"
+#include "klvtest/test_support.h"
 
 namespace klv {
 namespace {

@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "lib/tests/test_support.h"
+#include "klvtest/test_support.h"
 
 namespace klv {
 namespace {

@@ -10,12 +10,12 @@
 #include <fstream>
 #include <sstream>
 
-#include "lib/client/klvutils_client.h"
-#include "lib/src/bytes.h"
-#include "lib/src/file_conv.h"
-#include "lib/src/messages.h"
-#include "lib/src/platform/platform.h"
-#include "lib/tests/test_support.h"
+#include "base/klvutils_client.h"
+#include "base/bytes.h"
+#include "conversion/file_conv.h"
+#include "conversion/messages.h"
+#include "base/platform.h"
+#include "klvtest/test_support.h"
 
 namespace klv {
 namespace {

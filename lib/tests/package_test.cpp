@@ -1,12 +1,12 @@
 // Tests of the package bytes: the header record field by field, the text scramble, the
 // colour text, the rebuilt picture chunks (sizes, padding, refusals), the whole form and
 // the package's file name.
-#include "lib/src/package.h"
+#include "conversion/package.h"
 
 #include <gtest/gtest.h>
 
-#include "lib/src/bytes.h"
-#include "lib/tests/test_support.h"
+#include "base/bytes.h"
+#include "klvtest/test_support.h"
 
 namespace klv {
 namespace {

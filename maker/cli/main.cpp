@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "lib/src/codepage.h"
-#include "lib/src/platform/platform.h"
-#include "maker/core/bitmap_codec.h"
-#include "maker/core/grid.h"
-#include "maker/core/make.h"
-#include "maker/core/make_values.h"
-#include "maker/core/settings.h"
+#include "base/codepage.h"
+#include "base/platform.h"
+#include "maker/bitmap_codec.h"
+#include "maker/grid.h"
+#include "maker/make.h"
+#include "maker/make_values.h"
+#include "maker/settings.h"
 
 #if defined(_WIN32)
 #include <windows.h>

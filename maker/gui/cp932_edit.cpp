@@ -2,7 +2,7 @@
 // conversions go through the platform seam's Cp932ToUtf8 and Utf8ToCp932; only when a
 // whole text fails is it converted character by character, so one bad character costs
 // only itself.
-#include "maker/gui/cp932_edit.h"
+#include "cp932_edit.h"
 
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -10,8 +10,8 @@
 #include <algorithm>
 #include <optional>
 
-#include "lib/src/codepage.h"
-#include "lib/src/platform/platform.h"
+#include "base/codepage.h"
+#include "base/platform.h"
 
 namespace klv::gui {
 namespace {

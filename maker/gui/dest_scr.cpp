@@ -1,12 +1,12 @@
 // The work canvas window. The tiles are laid out 14 to a row above the base surface and 9
 // to a row beside it; the arrangement is for watching only and affects no output.
-#include "maker/gui/dest_scr.h"
+#include "dest_scr.h"
 
 #include <QLabel>
 #include <QPixmap>
 #include <cstring>
 
-#include "maker/core/grid.h"
+#include "maker/grid.h"
 
 namespace klv::gui {
 namespace {

@@ -8,8 +8,8 @@
 #include <QWidget>
 #include <array>
 
-#include "maker/core/raster.h"
-#include "maker/core/work_canvas.h"
+#include "maker/raster.h"
+#include "maker/work_canvas.h"
 
 class QLabel;
 

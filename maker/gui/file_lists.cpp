@@ -1,7 +1,7 @@
 // The drive, directory and file lists of the maker window, on the local file system. The
 // lists only show and choose; the window wires them together (a new drive moves the
 // directory list, a new directory refills the file list).
-#include "maker/gui/file_lists.h"
+#include "file_lists.h"
 
 #include <QApplication>
 #include <QDir>

@@ -2,10 +2,10 @@
 // fixed place and quits when the window ends the program.
 #include <QApplication>
 
-#include "lib/src/platform/platform.h"
-#include "maker/core/settings.h"
-#include "maker/gui/message_presenter.h"
-#include "maker/gui/source_scr.h"
+#include "base/platform.h"
+#include "maker/settings.h"
+#include "message_presenter.h"
+#include "source_scr.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);

@@ -1,5 +1,5 @@
 // The maker's message boxes: application-modal, one OK button, the program's title.
-#include "maker/gui/message_presenter.h"
+#include "message_presenter.h"
 
 #include <QMessageBox>
 

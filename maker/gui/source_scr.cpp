@@ -2,7 +2,7 @@
 // that restores Morvel.ini, the list wiring, the picture click, and the make button that
 // hands the make to the core (MakePuzzle) and ends the program. Texts cross to the core
 // as code page 932 bytes; paths as the file system's UTF-8.
-#include "maker/gui/source_scr.h"
+#include "source_scr.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -15,16 +15,16 @@
 #include <QSlider>
 #include <utility>
 
-#include "lib/src/platform/platform.h"
-#include "maker/core/bitmap_codec.h"
-#include "maker/core/grid.h"
-#include "maker/core/make.h"
-#include "maker/core/make_values.h"
-#include "maker/core/settings.h"
-#include "maker/gui/cp932_edit.h"
-#include "maker/gui/dest_scr.h"
-#include "maker/gui/file_lists.h"
-#include "maker/gui/message_presenter.h"
+#include "base/platform.h"
+#include "maker/bitmap_codec.h"
+#include "maker/grid.h"
+#include "maker/make.h"
+#include "maker/make_values.h"
+#include "maker/settings.h"
+#include "cp932_edit.h"
+#include "dest_scr.h"
+#include "file_lists.h"
+#include "message_presenter.h"
 
 namespace klv::gui {
 namespace {

@@ -12,8 +12,8 @@
 #include <optional>
 #include <string>
 
-#include "maker/core/make.h"
-#include "maker/core/raster.h"
+#include "maker/make.h"
+#include "maker/raster.h"
 
 class QButtonGroup;
 class QGroupBox;

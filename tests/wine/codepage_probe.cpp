@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "lib/src/platform/platform.h"
+#include "base/platform.h"
 
 namespace {
 

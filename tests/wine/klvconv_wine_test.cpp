@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "lib/src/platform/platform.h"
-#include "tests/wine/wine_support.h"
+#include "base/platform.h"
+#include "wine_support.h"
 
 namespace klv::winetest {
 namespace {

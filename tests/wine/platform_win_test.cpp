@@ -3,7 +3,7 @@
 // the system's code page): the RIFF writer's sizes, pad bytes and temporary file, shared
 // reading, profile cuts, code page 932 conversions without look-alikes, and the path
 // rules that must step over double-byte characters.
-#include "lib/src/platform/platform.h"
+#include "base/platform.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>

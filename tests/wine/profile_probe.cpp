@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "lib/src/platform/platform.h"
+#include "base/platform.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/wine/wine_support.h"
+#include "wine_support.h"
 
 namespace klv::winetest {
 namespace {

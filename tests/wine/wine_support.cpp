@@ -1,6 +1,6 @@
 // Helpers of the Wine tests: running programs of both builds with a time limit,
 // Windows names for Linux paths, Wine drive letters, and folder comparison.
-#include "tests/wine/wine_support.h"
+#include "wine_support.h"
 
 #include <fcntl.h>
 #include <signal.h>

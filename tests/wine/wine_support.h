@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "lib/tests/test_support.h"
+#include "klvtest/test_support.h"
 
 namespace klv::winetest {
 

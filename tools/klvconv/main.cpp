@@ -6,8 +6,8 @@
 #include <optional>
 #include <string>
 
-#include "lib/client/klvutils_client.h"
-#include "lib/src/platform/platform.h"
+#include "base/klvutils_client.h"
+#include "base/platform.h"
 
 namespace {
 

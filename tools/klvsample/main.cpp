@@ -7,9 +7,9 @@
 #include <optional>
 #include <string>
 
-#include "lib/src/platform/platform.h"
-#include "maker/core/bitmap_codec.h"
-#include "maker/core/raster.h"
+#include "base/platform.h"
+#include "maker/bitmap_codec.h"
+#include "maker/raster.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <QtTest>
 #include <string>
 
-#include "maker/gui/cp932_edit.h"
-#include "maker/gui/tests/gui_test_support.h"
+#include "cp932_edit.h"
+#include "gui_test_support.h"
 
 using klv::gui::Cp932LineEdit;
 using klv::gui::Cp932TextEdit;

@@ -3,8 +3,8 @@
 #include <QLabel>
 #include <QtTest>
 
-#include "maker/core/grid.h"
-#include "maker/gui/dest_scr.h"
+#include "maker/grid.h"
+#include "dest_scr.h"
 
 using klv::Raster;
 using klv::gui::DestScr;

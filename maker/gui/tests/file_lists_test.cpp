@@ -7,7 +7,7 @@
 #include <QtTest>
 #include <memory>
 
-#include "maker/gui/file_lists.h"
+#include "file_lists.h"
 
 using klv::gui::CurrentDirectoryOfDrive;
 using klv::gui::DirList;

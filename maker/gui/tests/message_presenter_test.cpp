@@ -5,7 +5,7 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "maker/gui/message_presenter.h"
+#include "message_presenter.h"
 
 using klv::gui::MessageKind;
 

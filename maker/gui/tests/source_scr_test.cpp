@@ -18,13 +18,13 @@
 #include <string>
 #include <vector>
 
-#include "lib/src/platform/platform.h"
-#include "maker/gui/cp932_edit.h"
-#include "maker/gui/dest_scr.h"
-#include "maker/gui/file_lists.h"
-#include "maker/gui/message_presenter.h"
-#include "maker/gui/source_scr.h"
-#include "maker/gui/tests/gui_test_support.h"
+#include "base/platform.h"
+#include "cp932_edit.h"
+#include "dest_scr.h"
+#include "file_lists.h"
+#include "message_presenter.h"
+#include "source_scr.h"
+#include "gui_test_support.h"
 
 using klv::Env;
 using klv::gui::MessageKind;

@@ -1,0 +1,50 @@
+// The caller's side of the package library: loads KLVUtils at run time by its bare name
+// (the program's own folder first, then the system's search path) and binds FileConv and
+// KLVSetMessageHandler by name, as the maker and klvconv do.
+#ifndef KLV_BASE_KLVUTILS_CLIENT_H_
+#define KLV_BASE_KLVUTILS_CLIENT_H_
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "KLVUtils.h"
+
+namespace klv {
+
+class Env;
+class SharedLibrary;
+
+class KLVUtilsClient {
+ public:
+  // The bare name the library is loaded by.
+  static constexpr const char* kLibraryName = "KLVUtils";
+
+  // Loads the library and binds FileConv. Nothing when the library or its FileConv entry
+  // cannot be found; *cause then says which.
+  static std::unique_ptr<KLVUtilsClient> Load(Env& env, std::string* cause);
+
+  ~KLVUtilsClient();
+
+  // Calls FileConv with `folder`; 1 when the package was written, 0 otherwise.
+  int16_t FileConv(const std::string& folder);
+
+  // Routes the library's messages to `handler` (in the platform's narrow encoding) until
+  // another handler is set or the client is destroyed. False when the library has no
+  // KLVSetMessageHandler export; its messages then take the library's default way.
+  bool SetMessageHandler(std::function<void(const std::string& text)> handler);
+
+ private:
+  KLVUtilsClient() = default;
+  static void KLV_CALL Trampoline(const char* text, void* context);
+
+  std::unique_ptr<SharedLibrary> library_;
+  FileConvFunction file_conv_ = nullptr;
+  KLVSetMessageHandlerFunction set_handler_ = nullptr;
+  std::function<void(const std::string&)> handler_;
+};
+
+}  // namespace klv
+
+#endif  // KLV_BASE_KLVUTILS_CLIENT_H_

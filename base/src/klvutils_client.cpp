@@ -1,0 +1,59 @@
+// The caller's side of the package library: KLVUtils is loaded by its bare name at run
+// time, as the maker does at its first FileConv, and its exports are bound by name. The
+// library's messages can be routed back into the caller through a trampoline.
+#include "base/klvutils_client.h"
+
+#include <utility>
+
+#include "base/platform.h"
+
+namespace klv {
+
+std::unique_ptr<KLVUtilsClient> KLVUtilsClient::Load(Env& env, std::string* cause) {
+  std::unique_ptr<SharedLibrary> library = env.LoadSharedLibrary(kLibraryName);
+  if (!library) {
+    if (cause) *cause = std::string("the library ") + kLibraryName + " was not found";
+    return nullptr;
+  }
+  void* file_conv = library->FindEntry("FileConv");
+  if (file_conv == nullptr) {
+    if (cause) *cause = std::string("the library ") + kLibraryName + " has no entry FileConv";
+    return nullptr;
+  }
+  std::unique_ptr<KLVUtilsClient> client(new KLVUtilsClient);
+  client->file_conv_ = reinterpret_cast<FileConvFunction>(file_conv);
+  // The message export is optional: without it the library reports in its own way.
+  client->set_handler_ =
+      reinterpret_cast<KLVSetMessageHandlerFunction>(library->FindEntry("KLVSetMessageHandler"));
+  client->library_ = std::move(library);
+  return client;
+}
+
+KLVUtilsClient::~KLVUtilsClient() {
+  // The library must not keep a pointer into this object once it is gone.
+  if (set_handler_ != nullptr && handler_) set_handler_(nullptr, nullptr);
+}
+
+int16_t KLVUtilsClient::FileConv(const std::string& folder) { return file_conv_(folder.c_str()); }
+
+bool KLVUtilsClient::SetMessageHandler(std::function<void(const std::string& text)> handler) {
+  if (set_handler_ == nullptr) return false;
+  handler_ = std::move(handler);
+  if (handler_) {
+    set_handler_(&KLVUtilsClient::Trampoline, this);
+  } else {
+    set_handler_(nullptr, nullptr);
+  }
+  return true;
+}
+
+void KLV_CALL KLVUtilsClient::Trampoline(const char* text, void* context) {
+  auto* client = static_cast<KLVUtilsClient*>(context);
+  // Nothing may be thrown back through the library's C frames.
+  try {
+    if (client != nullptr && client->handler_) client->handler_(text != nullptr ? text : "");
+  } catch (...) {
+  }
+}
+
+}  // namespace klv

@@ -1,0 +1,567 @@
+// The platform seam on Windows: the system's own services. Profile files go through
+// GetPrivateProfileStringA/IntA and WritePrivateProfileStringA, the package through the
+// multimedia RIFF functions (mmioOpenA ... mmioClose), messages through MessageBoxA.
+// Paths are narrow strings in the system's code page, as the A functions take them;
+// texts that must be code page 932 are converted with code page 932 named explicitly.
+#include "base/platform.h"
+
+#include <windows.h>
+
+#include <mmsystem.h>
+#include <shellapi.h>
+// windows.h names its own profile functions so; the seam's members keep theirs.
+#undef GetProfileString
+#undef GetProfileInt
+#undef WriteProfileString
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+namespace klv {
+namespace {
+
+constexpr UINT kCodePage932 = 932;
+
+// --- Code page conversions -------------------------------------------------------------
+
+// `text` decoded from `code_page`; nothing when it holds a sequence the code page does not
+// define (MB_ERR_INVALID_CHARS).
+std::optional<std::wstring> ToWide(UINT code_page, const std::string& text) {
+  if (text.empty()) return std::wstring();
+  if (text.size() > static_cast<size_t>(INT_MAX)) return std::nullopt;
+  const int length = static_cast<int>(text.size());
+  const int wide_length =
+      MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS, text.data(), length, nullptr, 0);
+  if (wide_length <= 0) return std::nullopt;
+  std::wstring wide(static_cast<size_t>(wide_length), L'\0');
+  if (MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS, text.data(), length, wide.data(),
+                          wide_length) != wide_length) {
+    return std::nullopt;
+  }
+  return wide;
+}
+
+// `wide` encoded in `code_page`; nothing when a character has no exact form there. No
+// best-fit replacement: a look-alike would silently change a name.
+std::optional<std::string> FromWide(UINT code_page, const std::wstring& wide) {
+  if (wide.empty()) return std::string();
+  if (wide.size() > static_cast<size_t>(INT_MAX)) return std::nullopt;
+  const int length = static_cast<int>(wide.size());
+  // UTF-8 takes neither the best-fit flag nor the used-default report.
+  const bool utf8 = code_page == CP_UTF8;
+  const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
+  BOOL used_default = FALSE;
+  BOOL* used_default_report = utf8 ? nullptr : &used_default;
+  const int narrow_length = WideCharToMultiByte(code_page, flags, wide.data(), length, nullptr, 0,
+                                                nullptr, used_default_report);
+  if (narrow_length <= 0 || used_default) return std::nullopt;
+  std::string narrow(static_cast<size_t>(narrow_length), '\0');
+  if (WideCharToMultiByte(code_page, flags, wide.data(), length, narrow.data(), narrow_length,
+                          nullptr, used_default_report) != narrow_length ||
+      used_default) {
+    return std::nullopt;
+  }
+  return narrow;
+}
+
+// Code page 932 as the product keeps it on every platform (the Linux build's iconv has
+// the same table): the bytes 0x80, 0xA0 and 0xFD to 0xFF are no characters, although
+// Windows carries them through as U+0080 and U+F8F0 to U+F8F3.
+bool IsUnassigned932Byte(wchar_t c) { return c == 0x0080 || (c >= 0xF8F0 && c <= 0xF8F3); }
+
+// The JIS characters that have a second Unicode form besides the one Windows' table
+// gives them (the wave dash U+301C is 0x8160, which Windows knows as U+FF5E; the yen sign
+// is 0x5C as in JIS X 0201). They are the same characters, not look-alikes.
+wchar_t Cp932Equivalent(wchar_t c) {
+  switch (c) {
+    case 0x00A2: return 0xFFE0;  // cent sign
+    case 0x00A3: return 0xFFE1;  // pound sign
+    case 0x00A5: return 0x005C;  // yen sign
+    case 0x00AC: return 0xFFE2;  // not sign
+    case 0x2014: return 0x2015;  // em dash
+    case 0x2016: return 0x2225;  // double vertical line
+    case 0x203E: return 0x007E;  // overline
+    case 0x2212: return 0xFF0D;  // minus sign
+    case 0x301C: return 0xFF5E;  // wave dash
+    default: return c;
+  }
+}
+
+// --- Paths -----------------------------------------------------------------------------
+
+// The profile functions look a name without a folder up in the Windows folder; a full
+// path keeps every profile file where the caller means it.
+std::string FullPath(const std::string& path) {
+  char buffer[MAX_PATH];
+  const DWORD length = GetFullPathNameA(path.c_str(), MAX_PATH, buffer, nullptr);
+  if (length > 0 && length < MAX_PATH) return std::string(buffer, length);
+  if (length >= MAX_PATH) {
+    std::string longer(length, '\0');
+    const DWORD again = GetFullPathNameA(path.c_str(), length, longer.data(), nullptr);
+    if (again > 0 && again < length) return longer.substr(0, again);
+  }
+  return path;
+}
+
+// The folder part of `path` (up to its last separator), or "." when it has none.
+std::string FolderOf(const std::string& path) {
+  // A trail byte of code page 932 may be 0x5C; walk by characters when the system's code
+  // page is double-byte.
+  size_t last = std::string::npos;
+  for (size_t i = 0; i < path.size(); ++i) {
+    const char c = path[i];
+    if (IsDBCSLeadByte(static_cast<BYTE>(c)) && i + 1 < path.size()) {
+      ++i;
+    } else if (c == '\\' || c == '/' || (c == ':' && i == 1)) {
+      last = i;
+    }
+  }
+  if (last == std::string::npos) return ".";
+  // "C:\x" keeps "C:\"; "C:x" keeps "C:".
+  if (last == 0 || (last == 2 && path[1] == ':') || path[last] == ':') {
+    return path.substr(0, last + 1);
+  }
+  return path.substr(0, last);
+}
+
+// --- Files -----------------------------------------------------------------------------
+
+class WinInputFile : public InputFile {
+ public:
+  explicit WinInputFile(HANDLE handle) : handle_(handle) {}
+  ~WinInputFile() override { CloseHandle(handle_); }
+
+  std::optional<uint64_t> Length() override {
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(handle_, &size) || size.QuadPart < 0) return std::nullopt;
+    return static_cast<uint64_t>(size.QuadPart);
+  }
+
+  size_t Read(uint8_t* dst, size_t size) override {
+    size_t total = 0;
+    while (total < size) {
+      const DWORD want = static_cast<DWORD>(std::min<size_t>(size - total, 1u << 30));
+      DWORD got = 0;
+      if (!ReadFile(handle_, dst + total, want, &got, nullptr) || got == 0) break;
+      total += got;
+    }
+    return total;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+// Writes with the multimedia file functions into a temporary file beside the target.
+// The file is opened here and handed to mmioOpenA as a file handle, which leaves the
+// name free of mmio's limits (128 bytes, "+" for compound files) and keeps the handle for
+// the flush to disk before the rename.
+class WinRiffFile : public RiffFile {
+ public:
+  WinRiffFile(std::string temp, std::string target, HANDLE handle, HMMIO mmio)
+      : temp_(std::move(temp)), target_(std::move(target)), handle_(handle), mmio_(mmio) {}
+
+  ~WinRiffFile() override {
+    if (committed_) return;
+    CloseAll();
+    DeleteFileA(temp_.c_str());
+  }
+
+  bool CreateRiff(FourCC form) override {
+    MMCKINFO chunk{};
+    chunk.fccType = ToFourcc(form);
+    chunk.cksize = 0;
+    return Descend(chunk, MMIO_CREATERIFF);
+  }
+
+  bool CreateChunk(FourCC id, uint32_t size) override {
+    MMCKINFO chunk{};
+    chunk.ckid = ToFourcc(id);
+    chunk.cksize = size;
+    return Descend(chunk, 0);
+  }
+
+  bool Write(const uint8_t* data, size_t size) override {
+    if (failed_ || mmio_ == nullptr) return false;
+    while (size > 0) {
+      const LONG part = static_cast<LONG>(std::min<size_t>(size, 1u << 30));
+      if (mmioWrite(mmio_, reinterpret_cast<const char*>(data), part) != part) {
+        failed_ = true;
+        return false;
+      }
+      data += part;
+      size -= static_cast<size_t>(part);
+    }
+    return true;
+  }
+
+  bool Ascend() override {
+    if (failed_ || mmio_ == nullptr || open_.empty()) return Fail();
+    MMCKINFO& chunk = open_.back();
+    const LONG end = mmioSeek(mmio_, 0, SEEK_CUR);
+    if (end < 0 || static_cast<DWORD>(end) < chunk.dwDataOffset) return Fail();
+    const DWORD written = static_cast<DWORD>(end) - chunk.dwDataOffset;
+    if (mmioAscend(mmio_, &chunk, 0) != MMSYSERR_NOERROR) return Fail();
+    // mmioAscend adds the pad byte only when it corrects the size; a chunk created with
+    // its exact odd size is padded here, so that every odd chunk ends on an even offset.
+    if (written % 2 != 0) {
+      const LONG after = mmioSeek(mmio_, 0, SEEK_CUR);
+      const LONG padded_end = end + 1;
+      if (after != padded_end || FileLength() < static_cast<uint64_t>(padded_end)) {
+        static const char kPad = 0;
+        if (mmioSeek(mmio_, end, SEEK_SET) != end || mmioWrite(mmio_, &kPad, 1) != 1) {
+          return Fail();
+        }
+      }
+    }
+    open_.pop_back();
+    return true;
+  }
+
+  bool Commit() override {
+    if (failed_ || mmio_ == nullptr || !open_.empty()) return false;
+    const bool closed = mmioClose(mmio_, MMIO_FHOPEN) == MMSYSERR_NOERROR;
+    mmio_ = nullptr;
+    const bool flushed = closed && FlushFileBuffers(handle_);
+    CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+    if (!flushed || !MoveFileExA(temp_.c_str(), target_.c_str(),
+                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      failed_ = true;
+      DeleteFileA(temp_.c_str());
+      // The destructor has nothing left to remove.
+      committed_ = true;
+      return false;
+    }
+    committed_ = true;
+    return true;
+  }
+
+ private:
+  static FOURCC ToFourcc(FourCC code) {
+    return mmioFOURCC(code.bytes[0], code.bytes[1], code.bytes[2], code.bytes[3]);
+  }
+
+  bool Descend(MMCKINFO chunk, UINT flags) {
+    if (failed_ || mmio_ == nullptr) return false;
+    if (mmioCreateChunk(mmio_, &chunk, flags) != MMSYSERR_NOERROR) return Fail();
+    open_.push_back(chunk);
+    return true;
+  }
+
+  bool Fail() {
+    failed_ = true;
+    return false;
+  }
+
+  uint64_t FileLength() {
+    // mmio writes straight through (no buffer was asked for), so the handle sees it all.
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(handle_, &size) || size.QuadPart < 0) return 0;
+    return static_cast<uint64_t>(size.QuadPart);
+  }
+
+  void CloseAll() {
+    if (mmio_ != nullptr) mmioClose(mmio_, MMIO_FHOPEN);
+    mmio_ = nullptr;
+    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+  }
+
+  std::string temp_;
+  std::string target_;
+  HANDLE handle_;
+  HMMIO mmio_;
+  std::vector<MMCKINFO> open_;
+  bool failed_ = false;
+  bool committed_ = false;
+};
+
+class WinSharedLibrary : public SharedLibrary {
+ public:
+  explicit WinSharedLibrary(HMODULE module) : module_(module) {}
+  ~WinSharedLibrary() override { FreeLibrary(module_); }
+  void* FindEntry(const char* name) override {
+    return reinterpret_cast<void*>(GetProcAddress(module_, name));
+  }
+
+ private:
+  HMODULE module_;
+};
+
+// --- Messages --------------------------------------------------------------------------
+
+struct MessageRoute {
+  KLVMessageHandler handler = nullptr;
+  void* context = nullptr;
+};
+
+MessageRoute& Route() {
+  static MessageRoute route;
+  return route;
+}
+
+// --- The environment -------------------------------------------------------------------
+
+class WinEnv : public Env {
+ public:
+  std::string GetProfileString(const std::string& path, const std::string& section,
+                               const std::string& key, const std::string& default_value,
+                               size_t buffer_size) override {
+    if (buffer_size <= 1) return std::string();
+    // A profile line is never near 1 MiB; the cap keeps a careless size from allocating.
+    const DWORD size = static_cast<DWORD>(std::min<size_t>(buffer_size, 1u << 20));
+    // Zero-filled: where a double-byte character does not fit, the function leaves the
+    // byte before the terminator as it found it.
+    std::vector<char> buffer(size, '\0');
+    const DWORD length =
+        GetPrivateProfileStringA(section.c_str(), key.c_str(), default_value.c_str(), buffer.data(),
+                                 size, FullPath(path).c_str());
+    const size_t bounded = std::min<size_t>(length, size - 1);
+    return std::string(buffer.data(), strnlen(buffer.data(), bounded));
+  }
+
+  int32_t GetProfileInt(const std::string& path, const std::string& section, const std::string& key,
+                        int32_t default_value) override {
+    const UINT value =
+        GetPrivateProfileIntA(section.c_str(), key.c_str(), default_value, FullPath(path).c_str());
+    return static_cast<int32_t>(value);
+  }
+
+  bool WriteProfileString(const std::string& path, const std::string& section,
+                          const std::string& key, const std::string& value) override {
+    return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(),
+                                      FullPath(path).c_str()) != 0;
+  }
+
+  std::unique_ptr<InputFile> OpenForSharedRead(const std::string& path) override {
+    const HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    return std::make_unique<WinInputFile>(handle);
+  }
+
+  std::unique_ptr<RiffFile> CreateRiffFile(const std::string& target) override {
+    char temp[MAX_PATH];
+    // Creates a new, empty file of a unique name in the target's folder.
+    if (GetTempFileNameA(FolderOf(target).c_str(), "klv", 0, temp) == 0) return nullptr;
+    const HANDLE handle = CreateFileA(temp, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+      DeleteFileA(temp);
+      return nullptr;
+    }
+    MMIOINFO info{};
+    info.fccIOProc = FOURCC_DOS;
+    info.adwInfo[0] = static_cast<DWORD>(reinterpret_cast<UINT_PTR>(handle));
+    const HMMIO mmio = mmioOpenA(nullptr, &info, MMIO_WRITE);
+    if (mmio == nullptr) {
+      CloseHandle(handle);
+      DeleteFileA(temp);
+      return nullptr;
+    }
+    return std::make_unique<WinRiffFile>(temp, target, handle, mmio);
+  }
+
+  bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) override {
+    const HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    bool ok = true;
+    size_t done = 0;
+    while (ok && done < bytes.size()) {
+      const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
+      DWORD written = 0;
+      ok = WriteFile(handle, bytes.data() + done, want, &written, nullptr) && written == want;
+      done += written;
+    }
+    ok = CloseHandle(handle) && ok;
+    // A half-written file would pass for a picture; none is better.
+    if (!ok) DeleteFileA(path.c_str());
+    return ok;
+  }
+
+  bool RemoveFile(const std::string& path) override { return DeleteFileA(path.c_str()) != 0; }
+
+  std::vector<std::string> ListFiles(const std::string& folder) override {
+    std::vector<std::string> names;
+    std::string pattern = folder;
+    if (pattern.empty() || (pattern.back() != '\\' && pattern.back() != '/')) pattern += '\\';
+    pattern += '*';
+    WIN32_FIND_DATAA found;
+    const HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+      if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        names.emplace_back(found.cFileName);
+      }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+  }
+
+  void ShowMessage(const std::string& text) override {
+    const MessageRoute route = Route();
+    if (route.handler != nullptr) {
+      route.handler(text.c_str(), route.context);
+      return;
+    }
+    // No owner and no caption of the library's own: the system's default title.
+    MessageBoxA(nullptr, text.c_str(), nullptr, MB_ICONINFORMATION);
+  }
+
+  std::unique_ptr<SharedLibrary> LoadSharedLibrary(const std::string& bare_name) override {
+    // A missing library is reported by the caller, never by a system dialog.
+    DWORD old_mode = 0;
+    SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &old_mode);
+    // A bare name gets ".dll" added and is searched for in the program's folder first.
+    const HMODULE module = LoadLibraryA(bare_name.c_str());
+    SetThreadErrorMode(old_mode, nullptr);
+    if (module == nullptr) return nullptr;
+    return std::make_unique<WinSharedLibrary>(module);
+  }
+};
+
+}  // namespace
+
+Env& Env::Default() {
+  static WinEnv* env = new WinEnv;
+  return *env;
+}
+
+std::optional<std::string> Cp932ToUtf8(const std::string& cp932) {
+  const std::optional<std::wstring> wide = ToWide(kCodePage932, cp932);
+  if (!wide) return std::nullopt;
+  for (wchar_t c : *wide) {
+    if (IsUnassigned932Byte(c)) return std::nullopt;
+  }
+  return FromWide(CP_UTF8, *wide);
+}
+
+std::optional<std::string> Utf8ToCp932(const std::string& utf8) {
+  std::optional<std::wstring> wide = ToWide(CP_UTF8, utf8);
+  if (!wide) return std::nullopt;
+  for (wchar_t& c : *wide) {
+    if (IsUnassigned932Byte(c)) return std::nullopt;
+    c = Cp932Equivalent(c);
+  }
+  return FromWide(kCodePage932, *wide);
+}
+
+void SetMessageHandler(KLVMessageHandler handler, void* context) {
+  Route() = MessageRoute{handler, handler != nullptr ? context : nullptr};
+}
+
+std::string ProgramFolder() {
+  std::string path(MAX_PATH, '\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return ".";
+    if (length < path.size()) {
+      path.resize(length);
+      break;
+    }
+    if (path.size() >= (1u << 16)) return ".";
+    path.resize(path.size() * 2);
+  }
+  const std::string folder = FolderOf(path);
+  // "C:\" becomes "C:": the folder is given without a trailing separator.
+  if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) {
+    return folder.substr(0, folder.size() - 1);
+  }
+  return folder;
+}
+
+bool EndsWithSeparator(const std::string& path) {
+  bool separator = false;
+  for (size_t i = 0; i < path.size(); ++i) {
+    separator = path[i] == '\\' || path[i] == '/';
+    if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < path.size()) {
+      separator = false;
+      ++i;
+    }
+  }
+  return separator;
+}
+
+bool IsFolder(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  const auto identify = [](const std::string& path, BY_HANDLE_FILE_INFORMATION* info) {
+    const HANDLE file =
+        CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const bool known = GetFileInformationByHandle(file, info) != 0;
+    CloseHandle(file);
+    return known;
+  };
+  BY_HANDLE_FILE_INFORMATION x, y;
+  return identify(a, &x) && identify(b, &y) && x.dwVolumeSerialNumber == y.dwVolumeSerialNumber &&
+         x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
+}
+
+std::optional<std::string> CurrentFolder() {
+  const DWORD size = GetCurrentDirectoryA(0, nullptr);
+  if (size == 0) return std::nullopt;
+  std::string folder(size, '\0');
+  const DWORD length = GetCurrentDirectoryA(size, folder.data());
+  if (length == 0 || length >= size) return std::nullopt;
+  folder.resize(length);
+  return folder;
+}
+
+std::vector<ProgramArgument> ProgramArguments(int /*argc*/, char** /*argv*/) {
+  // The narrow argv holds the command line already squeezed through the system's code
+  // page (best fit); the wide one holds what was typed.
+  std::vector<ProgramArgument> arguments;
+  int count = 0;
+  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (wide == nullptr) return arguments;
+  for (int i = 1; i < count; ++i) {
+    const std::wstring argument(wide[i]);
+    ProgramArgument converted;
+    if (std::optional<std::string> utf8 = FromWide(CP_UTF8, argument)) {
+      converted.utf8 = std::move(*utf8);
+    } else {
+      // A lone surrogate: U+FFFD in its place, which no code page 932 text can hold.
+      const int length =
+          WideCharToMultiByte(CP_UTF8, 0, argument.data(), static_cast<int>(argument.size()),
+                              nullptr, 0, nullptr, nullptr);
+      converted.utf8.assign(static_cast<size_t>(std::max(length, 0)), '\0');
+      WideCharToMultiByte(CP_UTF8, 0, argument.data(), static_cast<int>(argument.size()),
+                          converted.utf8.data(), length, nullptr, nullptr);
+    }
+    converted.path = FromWide(CP_ACP, argument);
+    arguments.push_back(std::move(converted));
+  }
+  LocalFree(wide);
+  return arguments;
+}
+
+uint8_t* AllocateBlockMemory(size_t size, void** handle) {
+  *handle = nullptr;
+  const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+  if (memory == nullptr) return nullptr;
+  void* locked = GlobalLock(memory);
+  if (locked == nullptr) {
+    GlobalFree(memory);
+    return nullptr;
+  }
+  *handle = memory;
+  return static_cast<uint8_t*>(locked);
+}
+
+void ReleaseBlockMemory(void* handle) {
+  if (handle == nullptr) return;
+  GlobalUnlock(static_cast<HGLOBAL>(handle));
+  GlobalFree(static_cast<HGLOBAL>(handle));
+}
+
+void PrepareHeap(size_t /*bytes*/) {}
+
+}  // namespace klv

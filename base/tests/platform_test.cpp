@@ -1,0 +1,651 @@
+// Tests of the Linux platform seam on real files: RIFF bytes, the temporary file that
+// protects an earlier package, file services, profile files with and without a
+// byte-order mark, code page conversions, messages, and loading KLVUtils by name.
+#include "base/platform.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/mman.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/klvutils_client.h"
+#include "klvtest/test_support.h"
+
+namespace klv {
+namespace {
+
+using test::Bytes;
+using test::DiskFolderNames;
+using test::FileSizeLimit;
+using test::ReadDiskFile;
+using test::TempFolder;
+using test::WriteDiskFile;
+using test::WriteDiskText;
+
+FourCC Id(const char (&text)[5]) { return FourCC{{text[0], text[1], text[2], text[3]}}; }
+
+// Appends text bytes and little-endian numbers, to spell expected files out.
+struct ByteBuilder {
+  Bytes bytes;
+  ByteBuilder& Text(const std::string& s) {
+    bytes.insert(bytes.end(), s.begin(), s.end());
+    return *this;
+  }
+  ByteBuilder& Le32(uint32_t v) {
+    for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    return *this;
+  }
+  ByteBuilder& Byte(uint8_t b) {
+    bytes.push_back(b);
+    return *this;
+  }
+};
+
+bool WriteText(RiffFile& riff, const std::string& s) {
+  return riff.Write(reinterpret_cast<const uint8_t*>(s.data()), s.size());
+}
+
+Bytes BytesOf(const std::string& s) { return Bytes(s.begin(), s.end()); }
+
+std::string TextOf(const std::optional<Bytes>& bytes) {
+  return bytes ? std::string(bytes->begin(), bytes->end()) : std::string("<absent>");
+}
+
+TEST(PosixRiffFile, WritesIdsSizesAndAPadByteAfterOddData) {
+  TempFolder folder;
+  const std::string target = folder.File("pkg.klv");
+  std::unique_ptr<RiffFile> riff = Env::Default().CreateRiffFile(target);
+  ASSERT_TRUE(riff);
+  ASSERT_TRUE(riff->CreateRiff(Id("DATA")));
+  ASSERT_TRUE(riff->CreateChunk(Id("KLVZ"), 3));
+  ASSERT_TRUE(WriteText(*riff, "abc"));
+  ASSERT_TRUE(riff->Ascend());
+  // The declared size is wrong on purpose: Ascend patches it to what was written.
+  ASSERT_TRUE(riff->CreateChunk(Id("KLVB"), 999));
+  ASSERT_TRUE(WriteText(*riff, "wx"));
+  ASSERT_TRUE(WriteText(*riff, "yz"));
+  ASSERT_TRUE(riff->Ascend());
+  ASSERT_TRUE(riff->Ascend());
+  ASSERT_TRUE(riff->Commit());
+
+  const Bytes expected = ByteBuilder()
+                             .Text("RIFF")
+                             .Le32(4 + 12 + 12)
+                             .Text("DATA")
+                             .Text("KLVZ")
+                             .Le32(3)
+                             .Text("abc")
+                             .Byte(0)  // pad, not counted
+                             .Text("KLVB")
+                             .Le32(4)
+                             .Text("wxyz")
+                             .bytes;
+  EXPECT_EQ(ReadDiskFile(target), expected);
+}
+
+TEST(PosixRiffFile, NestedChunksCountTheirPadBytesInTheEnclosingChunk) {
+  TempFolder folder;
+  const std::string target = folder.File("nested.riff");
+  std::unique_ptr<RiffFile> riff = Env::Default().CreateRiffFile(target);
+  ASSERT_TRUE(riff);
+  ASSERT_TRUE(riff->CreateRiff(Id("DATA")));
+  ASSERT_TRUE(riff->CreateChunk(Id("LIST"), 0));
+  ASSERT_TRUE(riff->CreateChunk(Id("abcd"), 0));
+  ASSERT_TRUE(WriteText(*riff, "x"));
+  ASSERT_TRUE(riff->Ascend());  // inner: size 1, then a pad byte
+  ASSERT_TRUE(riff->Ascend());  // LIST: 8 + 1 + 1
+  ASSERT_TRUE(WriteText(*riff, "tail"));
+  ASSERT_TRUE(riff->Ascend());  // RIFF: 4 + 8 + 10 + 4
+  ASSERT_TRUE(riff->Commit());
+
+  const Bytes expected = ByteBuilder()
+                             .Text("RIFF")
+                             .Le32(26)
+                             .Text("DATA")
+                             .Text("LIST")
+                             .Le32(10)
+                             .Text("abcd")
+                             .Le32(1)
+                             .Text("x")
+                             .Byte(0)
+                             .Text("tail")
+                             .bytes;
+  EXPECT_EQ(ReadDiskFile(target), expected);
+  EXPECT_FALSE(riff->Ascend()) << "nothing is open any more";
+}
+
+TEST(PosixRiffFile, CommitReplacesTheTargetAndLeavesNoTemporaryFile) {
+  TempFolder folder;
+  const std::string target = folder.File("pkg.klv");
+  WriteDiskText(target, "an earlier package, longer than the new one");
+  std::unique_ptr<RiffFile> riff = Env::Default().CreateRiffFile(target);
+  ASSERT_TRUE(riff);
+  ASSERT_TRUE(riff->CreateRiff(Id("DATA")));
+  ASSERT_TRUE(riff->Ascend());
+
+  // While it is written, the new package lives beside the target under another name.
+  const std::vector<std::string> during = DiskFolderNames(folder.path());
+  ASSERT_EQ(during.size(), 2u);
+  EXPECT_EQ(during[0], "pkg.klv");
+  EXPECT_EQ(during[1].rfind("pkg.klv.", 0), 0u);
+  EXPECT_EQ(during[1].substr(during[1].size() - 4), ".tmp");
+  EXPECT_EQ(TextOf(ReadDiskFile(target)), "an earlier package, longer than the new one");
+
+  ASSERT_TRUE(riff->Commit());
+  EXPECT_EQ(ReadDiskFile(target), ByteBuilder().Text("RIFF").Le32(4).Text("DATA").bytes);
+  EXPECT_EQ(DiskFolderNames(folder.path()), std::vector<std::string>{"pkg.klv"});
+  riff.reset();
+  EXPECT_EQ(DiskFolderNames(folder.path()), std::vector<std::string>{"pkg.klv"});
+}
+
+TEST(PosixRiffFile, AnUnfinishedOrFailedWriteKeepsTheEarlierTarget) {
+  struct Case {
+    const char* what;
+    bool (*run)(RiffFile& riff);  // the steps after a complete first chunk
+  };
+  const Case cases[] = {
+      {"destroyed without Commit", [](RiffFile&) { return true; }},
+      {"Commit with a chunk still open",
+       [](RiffFile& riff) {
+         EXPECT_TRUE(riff.CreateChunk(Id("KLVP"), 4));
+         return !riff.Commit();
+       }},
+      {"Commit after a refused call",
+       [](RiffFile& riff) {
+         EXPECT_TRUE(riff.Ascend());
+         EXPECT_FALSE(riff.Ascend());  // nothing left to close
+         return !riff.Commit();
+       }},
+      {"a write after a refused call",
+       [](RiffFile& riff) {
+         EXPECT_FALSE(riff.Write(nullptr, 3));
+         return !WriteText(riff, "more") && !riff.Commit();
+       }},
+  };
+  for (const Case& c : cases) {
+    TempFolder folder;
+    const std::string target = folder.File("pkg.klv");
+    WriteDiskText(target, "earlier");
+    std::unique_ptr<RiffFile> riff = Env::Default().CreateRiffFile(target);
+    ASSERT_TRUE(riff) << c.what;
+    ASSERT_TRUE(riff->CreateRiff(Id("DATA"))) << c.what;
+    ASSERT_TRUE(riff->CreateChunk(Id("KLVZ"), 2)) << c.what;
+    ASSERT_TRUE(WriteText(*riff, "hi")) << c.what;
+    ASSERT_TRUE(riff->Ascend()) << c.what;
+    EXPECT_TRUE(c.run(*riff)) << c.what;
+    // A failed Commit removes the temporary file at once; destruction does otherwise.
+    if (std::string(c.what) != "destroyed without Commit") {
+      EXPECT_EQ(DiskFolderNames(folder.path()), std::vector<std::string>{"pkg.klv"}) << c.what;
+    }
+    riff.reset();
+    EXPECT_EQ(DiskFolderNames(folder.path()), std::vector<std::string>{"pkg.klv"}) << c.what;
+    EXPECT_EQ(TextOf(ReadDiskFile(target)), "earlier") << c.what;
+  }
+}
+
+TEST(PosixRiffFile, AFailedRenameRemovesTheTemporaryFile) {
+  TempFolder folder;
+  // A non-empty folder of the target's name cannot be replaced by a file.
+  const std::string target = folder.File("pkg.klv");
+  std::filesystem::create_directory(target);
+  WriteDiskText(target + "/inside", "kept");
+  std::unique_ptr<RiffFile> riff = Env::Default().CreateRiffFile(target);
+  ASSERT_TRUE(riff);
+  ASSERT_TRUE(riff->CreateRiff(Id("DATA")));
+  ASSERT_TRUE(riff->Ascend());
+  EXPECT_FALSE(riff->Commit());
+  EXPECT_EQ(DiskFolderNames(folder.path()), std::vector<std::string>{"pkg.klv"});
+  EXPECT_EQ(TextOf(ReadDiskFile(target + "/inside")), "kept");
+}
+
+TEST(PosixRiffFile, ATakenTemporaryNameIsNeverOpened) {
+  TempFolder folder;
+  const std::string target = folder.File("pkg.klv");
+  const std::string taken = target + "." + std::to_string(getpid()) + ".tmp";
+  WriteDiskText(taken, "someone else's");
+  std::unique_ptr<RiffFile> riff = Env::Default().CreateRiffFile(target);
+  ASSERT_TRUE(riff);
+  ASSERT_TRUE(riff->CreateRiff(Id("DATA")));
+  ASSERT_TRUE(riff->Ascend());
+  ASSERT_TRUE(riff->Commit());
+  EXPECT_EQ(TextOf(ReadDiskFile(taken)), "someone else's");
+  EXPECT_EQ(ReadDiskFile(target), ByteBuilder().Text("RIFF").Le32(4).Text("DATA").bytes);
+}
+
+// A writer killed half-way leaves its temporary file; the next package write of the same
+// target removes it, but never a file of a running process or of another target.
+TEST(PosixRiffFile, TemporaryFilesOfKilledWritersAreRemoved) {
+  TempFolder folder;
+  const std::string target = folder.File("pkg.klv");
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) _exit(0);
+  ASSERT_EQ(waitpid(child, nullptr, 0), child);  // now a process id that runs nothing
+  const std::string dead = std::to_string(child);
+  const std::string alive = std::to_string(getppid());
+  const std::vector<std::string> stale = {"pkg.klv." + dead + ".tmp", "pkg.klv." + dead + ".3.tmp"};
+  const std::vector<std::string> kept = {"pkg.klv." + alive + ".tmp", "other.klv." + dead + ".tmp",
+                                         "pkg.klv.x" + dead + ".tmp",
+                                         "pkg.klv." + dead + ".tmp.bak"};
+  for (const std::string& name : stale) WriteDiskText(folder.File(name), "left by a killed writer");
+  for (const std::string& name : kept) WriteDiskText(folder.File(name), "not ours to remove");
+
+  std::unique_ptr<RiffFile> riff = Env::Default().CreateRiffFile(target);
+  ASSERT_TRUE(riff);
+  ASSERT_TRUE(riff->CreateRiff(Id("DATA")));
+  ASSERT_TRUE(riff->Ascend());
+  ASSERT_TRUE(riff->Commit());
+
+  std::vector<std::string> expected = kept;
+  expected.push_back("pkg.klv");
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(DiskFolderNames(folder.path()), expected);
+}
+
+TEST(PosixRiffFile, CannotBeCreatedInAMissingFolder) {
+  TempFolder folder;
+  EXPECT_EQ(Env::Default().CreateRiffFile(folder.File("missing/pkg.klv")), nullptr);
+}
+
+TEST(PosixEnv, WholeFilesAreWrittenReplacedAndRemoved) {
+  TempFolder folder;
+  Env& env = Env::Default();
+  const std::string path = folder.File("res0000.bmp");
+  ASSERT_TRUE(env.WriteWholeFile(path, BytesOf("first version")));
+  ASSERT_TRUE(env.WriteWholeFile(path, BytesOf("second")));
+  EXPECT_EQ(TextOf(ReadDiskFile(path)), "second");
+  ASSERT_TRUE(env.WriteWholeFile(path, Bytes()));
+  EXPECT_EQ(ReadDiskFile(path), Bytes());
+  EXPECT_EQ(DiskFolderNames(folder.path()), std::vector<std::string>{"res0000.bmp"});
+
+  EXPECT_FALSE(env.WriteWholeFile(folder.File("missing/x.bmp"), BytesOf("x")));
+  EXPECT_TRUE(env.RemoveFile(path));
+  EXPECT_FALSE(env.RemoveFile(path)) << "it is gone already";
+  std::filesystem::create_directory(folder.File("sub"));
+  EXPECT_FALSE(env.RemoveFile(folder.File("sub"))) << "folders are not files";
+}
+
+TEST(PosixEnv, ListFilesNamesTheRegularFilesSorted) {
+  TempFolder folder;
+  WriteDiskText(folder.File("res0001.bmp"), "b");
+  WriteDiskText(folder.File("base.bmp"), "a");
+  WriteDiskText(folder.File("res0000.bmp"), "c");
+  std::filesystem::create_directory(folder.File("sub.bmp"));
+  ASSERT_EQ(mkfifo(folder.File("pipe.bmp").c_str(), 0600), 0);
+  std::filesystem::create_symlink("base.bmp", folder.File("link.bmp"));
+  EXPECT_EQ(Env::Default().ListFiles(folder.path()),
+            (std::vector<std::string>{"base.bmp", "link.bmp", "res0000.bmp", "res0001.bmp"}));
+  EXPECT_TRUE(Env::Default().ListFiles(folder.File("missing")).empty());
+}
+
+TEST(PosixEnv, OpenForSharedReadReadsRegularFilesOnly) {
+  TempFolder folder;
+  Env& env = Env::Default();
+  const std::string path = folder.File("base.bmp");
+  WriteDiskText(path, "BM0123456789");
+  std::unique_ptr<InputFile> file = env.OpenForSharedRead(path);
+  ASSERT_TRUE(file);
+  EXPECT_EQ(file->Length(), std::optional<uint64_t>(12));
+  uint8_t buffer[32] = {};
+  EXPECT_EQ(file->Read(buffer, 2), 2u);
+  EXPECT_EQ(file->Read(buffer + 2, sizeof buffer - 2), 10u) << "a short count at the end";
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), 12), "BM0123456789");
+  EXPECT_EQ(file->Read(buffer, 4), 0u);
+  file.reset();  // it holds a shared lock
+
+  EXPECT_EQ(env.OpenForSharedRead(folder.File("missing.bmp")), nullptr);
+  std::filesystem::create_directory(folder.File("folder.bmp"));
+  EXPECT_EQ(env.OpenForSharedRead(folder.File("folder.bmp")), nullptr);
+  // A pipe without a writer would block a plain open: it must fail at once instead.
+  ASSERT_EQ(mkfifo(folder.File("pipe.bmp").c_str(), 0600), 0);
+  EXPECT_EQ(env.OpenForSharedRead(folder.File("pipe.bmp")), nullptr);
+
+  // A writer holding an exclusive lock keeps readers out; a shared one does not.
+  const int writer = open(path.c_str(), O_RDWR | O_CLOEXEC);
+  ASSERT_GE(writer, 0);
+  ASSERT_EQ(flock(writer, LOCK_EX | LOCK_NB), 0);
+  EXPECT_EQ(env.OpenForSharedRead(path), nullptr);
+  ASSERT_EQ(flock(writer, LOCK_SH), 0);
+  EXPECT_NE(env.OpenForSharedRead(path), nullptr);
+  close(writer);
+}
+
+TEST(PosixEnv, ProfileFilesAreReadAndWrittenOnDisk) {
+  TempFolder folder;
+  Env& env = Env::Default();
+  const std::string ini = folder.File("Puzzle.ini");
+  EXPECT_EQ(env.GetProfileString(ini, "PuzzleData", "PuzzleName", "the Puzzle", 16), "the Puzzle");
+  EXPECT_EQ(env.GetProfileInt(ini, "PuzzleData", "xMax", -1), -1);
+
+  ASSERT_TRUE(env.WriteProfileString(ini, "PuzzleData", "xMax", "3"));
+  ASSERT_TRUE(env.WriteProfileString(ini, "PuzzleData", "PuzzleName", "abcdefghijklmnopqrst"));
+  ASSERT_TRUE(env.WriteProfileString(ini, "PuzzleData", "FileVersion", "2"));
+  ASSERT_TRUE(env.WriteProfileString(ini, "PuzzleData", "xMax", "4"));
+  EXPECT_EQ(TextOf(ReadDiskFile(ini)),
+            "[PuzzleData]\r\nxMax=4\r\nPuzzleName=abcdefghijklmnopqrst\r\nFileVersion=2\r\n");
+  EXPECT_EQ(env.GetProfileInt(ini, "PuzzleData", "xMax", -1), 4);
+  EXPECT_EQ(env.GetProfileInt(ini, "PuzzleData", "fileVersion", 0), 2);
+  EXPECT_EQ(env.GetProfileString(ini, "PuzzleData", "PuzzleName", "the Puzzle", 16),
+            "abcdefghijklmno");
+  EXPECT_EQ(DiskFolderNames(folder.path()), std::vector<std::string>{"Puzzle.ini"});
+}
+
+TEST(PosixEnv, AProfileFileThatCannotBeReadIsNeverWritten) {
+  TempFolder folder;
+  Env& env = Env::Default();
+  std::filesystem::create_directory(folder.File("Morvel.ini"));
+  EXPECT_EQ(env.GetProfileInt(folder.File("Morvel.ini"), "ToolsData", "Slider1", 70), 70);
+  EXPECT_FALSE(env.WriteProfileString(folder.File("Morvel.ini"), "ToolsData", "Slider1", "5"));
+  EXPECT_TRUE(std::filesystem::is_directory(folder.File("Morvel.ini")));
+  EXPECT_FALSE(env.WriteProfileString(folder.File("missing/Morvel.ini"), "T", "k", "v"));
+}
+
+TEST(PosixEnv, ProfileFilesWithAByteOrderMarkAreReadInTheirEncoding) {
+  struct Case {
+    const char* what;
+    std::string bytes;
+    std::string expected;  // code page 932
+  };
+  const Case cases[] = {
+      // "あ€": the euro sign has no code page 932 equivalent and reads as "?".
+      {"UTF-8", "\xEF\xBB\xBF[U]\r\nk=\xE3\x81\x82\xE2\x82\xAC\r\n", "\x82\xA0?"},
+      {"UTF-16LE", std::string("\xFF\xFE[\0U\0]\0\r\0\n\0k\0=\0\x42\x30\r\0\n\0", 22), "\x82\xA0"},
+      {"UTF-16BE", std::string("\xFE\xFF\0[\0U\0]\0\r\0\n\0k\0=\x30\x42\0\r\0\n", 22), "\x82\xA0"},
+      {"UTF-8 with an invalid byte",
+       "\xEF\xBB\xBF[U]\r\nk=a\xFF"
+       "b\r\n",
+       "a?b"},
+      {"no mark: code page 932 bytes as they are", "[U]\r\nk=\x82\xA0\r\n", "\x82\xA0"},
+  };
+  for (const Case& c : cases) {
+    TempFolder folder;
+    const std::string ini = folder.File("Puzzle.ini");
+    WriteDiskText(ini, c.bytes);
+    EXPECT_EQ(Env::Default().GetProfileString(ini, "U", "k", "D", 64), c.expected) << c.what;
+  }
+}
+
+TEST(PosixEnv, EditingAProfileFileKeepsItsEncodingAndLosesNothing) {
+  TempFolder folder;
+  Env& env = Env::Default();
+  const std::string ini = folder.File("Morvel.ini");
+
+  WriteDiskText(ini, "\xEF\xBB\xBF[U]\r\na=\xE3\x81\x82\r\n");
+  ASSERT_TRUE(env.WriteProfileString(ini, "U", "k", "\x83\x41"));  // "ア"
+  EXPECT_EQ(TextOf(ReadDiskFile(ini)), "\xEF\xBB\xBF[U]\r\na=\xE3\x81\x82\r\nk=\xE3\x82\xA2\r\n");
+
+  WriteDiskText(ini, std::string("\xFF\xFE[\0U\0]\0\r\0\n\0", 12));
+  ASSERT_TRUE(env.WriteProfileString(ini, "U", "k", "v"));
+  EXPECT_EQ(TextOf(ReadDiskFile(ini)),
+            std::string("\xFF\xFE[\0U\0]\0\r\0\n\0k\0=\0v\0\r\0\n\0", 22));
+
+  // A line that code page 932 cannot hold would be lost by an edit: the file stays.
+  const std::string euro = "\xEF\xBB\xBF[U]\r\na=\xE2\x82\xAC\r\n";
+  WriteDiskText(ini, euro);
+  EXPECT_FALSE(env.WriteProfileString(ini, "U", "k", "v"));
+  EXPECT_EQ(TextOf(ReadDiskFile(ini)), euro);
+}
+
+TEST(Conversions, CodePage932AndUtf8RoundTrip) {
+  struct Case {
+    std::string cp932;
+    std::string utf8;
+  };
+  const Case cases[] = {
+      {"", ""},
+      {"the Puzzle", "the Puzzle"},
+      {"\x83\x70\x83\x59\x83\x8B", "\xE3\x83\x91\xE3\x82\xBA\xE3\x83\xAB"},  // パズル
+      {"\xCA\xDF\xBD\xDE\xD9", "\xEF\xBE\x8A\xEF\xBE\x9F\xEF\xBD\xBD\xEF\xBE\x9E\xEF\xBE\x99"},
+      {"\x83\x52\x83\x93\x83\x6F\x81\x5B\x83\x67",
+       "\xE3\x82\xB3\xE3\x83\xB3\xE3\x83\x90"
+       "\xE3\x83\xBC\xE3\x83\x88"},  // コンバート
+      {"\x87\x40", "\xE2\x91\xA0"},  // ① (NEC special characters)
+      {"\x81\x60", "\xEF\xBD\x9E"},  // ～ as the platform maps it
+      {"a\\b~", "a\\b~"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Cp932ToUtf8(c.cp932), std::optional<std::string>(c.utf8)) << c.utf8;
+    EXPECT_EQ(Utf8ToCp932(c.utf8), std::optional<std::string>(c.cp932)) << c.utf8;
+  }
+}
+
+TEST(Conversions, InvalidOrUnmappableTextIsRefusedWhole) {
+  const std::string bad_cp932[] = {
+      "\x80",     "a\xA0", "\xFD", "ab\x83",  // a lead byte without its trail byte
+      "\x83\x20",                             // a trail byte out of range
+  };
+  for (const std::string& text : bad_cp932) {
+    EXPECT_EQ(Cp932ToUtf8(text), std::nullopt) << "cp932 of " << text.size() << " bytes";
+  }
+  const std::string bad_utf8[] = {
+      "\xE2\x82\xAC",      // €
+      "ok \xED\x95\x9C",   // 한
+      "\xF0\x9F\x98\x80",  // an emoji
+      "a\xFF",             // not UTF-8
+      "\xE3\x81",          // cut short
+  };
+  for (const std::string& text : bad_utf8) {
+    EXPECT_EQ(Utf8ToCp932(text), std::nullopt) << text;
+  }
+}
+
+TEST(Messages, GoToTheHandlerElseOneLineOnStandardError) {
+  std::vector<std::string> received;
+  SetMessageHandler(
+      [](const char* text, void* context) {
+        static_cast<std::vector<std::string>*>(context)->push_back(text);
+      },
+      &received);
+  Env::Default().ShowMessage("picture failed to load");
+  SetMessageHandler(nullptr, nullptr);
+  EXPECT_EQ(received, std::vector<std::string>{"picture failed to load"});
+
+  testing::internal::CaptureStderr();
+  Env::Default().ShowMessage("first\nsecond\r\nthird");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "first second  third\n");
+  EXPECT_EQ(received.size(), 1u) << "the removed handler is not called";
+}
+
+TEST(ProgramFolder, IsTheFolderOfTheRunningProgram) {
+  char* expected = realpath(KLV_BINARY_DIR, nullptr);
+  ASSERT_NE(expected, nullptr);
+  EXPECT_EQ(ProgramFolder(), std::string(expected));
+  std::free(expected);
+}
+
+TEST(SharedLibrary, KLVUtilsIsFoundByItsBareName) {
+  std::unique_ptr<SharedLibrary> library = Env::Default().LoadSharedLibrary("KLVUtils");
+  ASSERT_TRUE(library);
+  EXPECT_NE(library->FindEntry("FileConv"), nullptr);
+  EXPECT_NE(library->FindEntry("KLVSetMessageHandler"), nullptr);
+  EXPECT_EQ(library->FindEntry("NoSuchEntry"), nullptr);
+  EXPECT_EQ(Env::Default().LoadSharedLibrary("NoSuchLibraryOfThisName"), nullptr);
+}
+
+// A library that exists but exports nothing.
+class EmptyLibrary : public SharedLibrary {
+ public:
+  void* FindEntry(const char*) override { return nullptr; }
+};
+
+class EnvWithEmptyLibrary : public test::FakeEnv {
+ public:
+  std::unique_ptr<SharedLibrary> LoadSharedLibrary(const std::string&) override {
+    return std::make_unique<EmptyLibrary>();
+  }
+};
+
+TEST(KLVUtilsClient, LoadSaysWhatIsMissing) {
+  test::FakeEnv no_library;
+  std::string cause;
+  EXPECT_EQ(KLVUtilsClient::Load(no_library, &cause), nullptr);
+  EXPECT_NE(cause.find("KLVUtils"), std::string::npos) << cause;
+
+  EnvWithEmptyLibrary no_entry;
+  cause.clear();
+  EXPECT_EQ(KLVUtilsClient::Load(no_entry, &cause), nullptr);
+  EXPECT_NE(cause.find("FileConv"), std::string::npos) << cause;
+}
+
+TEST(KLVUtilsClient, RoutesTheLibrarysMessagesUntilItIsDestroyed) {
+  TempFolder empty;
+  std::string cause;
+  std::unique_ptr<KLVUtilsClient> client = KLVUtilsClient::Load(Env::Default(), &cause);
+  ASSERT_TRUE(client) << cause;
+  std::vector<std::string> messages;
+  ASSERT_TRUE(client->SetMessageHandler(
+      [&messages](const std::string& text) { messages.push_back(text); }));
+  // A folder without base.bmp cannot give a package.
+  EXPECT_EQ(client->FileConv(empty.path()), 0);
+  EXPECT_FALSE(messages.empty());
+  const size_t seen = messages.size();
+  client.reset();
+
+  // The next client has no handler: the messages take the default way (standard error).
+  std::unique_ptr<KLVUtilsClient> second = KLVUtilsClient::Load(Env::Default(), &cause);
+  ASSERT_TRUE(second) << cause;
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(second->FileConv(empty.path()), 0);
+  EXPECT_FALSE(testing::internal::GetCapturedStderr().empty());
+  EXPECT_EQ(messages.size(), seen);
+}
+
+// Chunks larger than the writer's buffer reach the disk before their size is known: the
+// size fields are patched in the file, in the buffer, or across both.
+TEST(PosixRiffFile, SizesArePatchedWhereverTheBytesAre) {
+  struct Case {
+    size_t first;   // data bytes of the first chunk
+    size_t second;  // data bytes of the second chunk, nested in a LIST chunk
+  };
+  const Case cases[] = {{0, 0},         {1, 65535},  {65536, 1}, {65527, 8},
+                        {65528, 65529}, {200001, 3}, {7, 300000}};
+  for (const Case& c : cases) {
+    TempFolder folder;
+    const std::string target = folder.File("pkg.klv");
+    Bytes first(c.first), second(c.second);
+    for (size_t i = 0; i < first.size(); ++i) first[i] = static_cast<uint8_t>(i * 7 + 1);
+    for (size_t i = 0; i < second.size(); ++i) second[i] = static_cast<uint8_t>(i * 13 + 5);
+    std::unique_ptr<RiffFile> riff = Env::Default().CreateRiffFile(target);
+    ASSERT_TRUE(riff);
+    ASSERT_TRUE(riff->CreateRiff(Id("DATA")));
+    ASSERT_TRUE(riff->CreateChunk(Id("one "), 0));
+    // Written in two parts, so that a part may be flushed while the other is buffered.
+    ASSERT_TRUE(riff->Write(first.data(), first.size() / 2));
+    ASSERT_TRUE(riff->Write(first.data() + first.size() / 2, first.size() - first.size() / 2));
+    ASSERT_TRUE(riff->Ascend());
+    ASSERT_TRUE(riff->CreateChunk(Id("LIST"), 0));
+    ASSERT_TRUE(riff->CreateChunk(Id("two "), 0));
+    ASSERT_TRUE(riff->Write(second.data(), second.size()));
+    ASSERT_TRUE(riff->Ascend());
+    ASSERT_TRUE(riff->Ascend());
+    ASSERT_TRUE(riff->Ascend());
+    ASSERT_TRUE(riff->Commit());
+
+    const auto padded = [](size_t n) { return static_cast<uint32_t>(n + n % 2); };
+    const uint32_t list_size = 8 + padded(c.second);
+    ByteBuilder expected;
+    expected.Text("RIFF").Le32(4 + 8 + padded(c.first) + 8 + list_size).Text("DATA");
+    expected.Text("one ").Le32(static_cast<uint32_t>(c.first));
+    expected.bytes.insert(expected.bytes.end(), first.begin(), first.end());
+    if (c.first % 2 != 0) expected.bytes.push_back(0);
+    expected.Text("LIST").Le32(list_size).Text("two ").Le32(static_cast<uint32_t>(c.second));
+    expected.bytes.insert(expected.bytes.end(), second.begin(), second.end());
+    if (c.second % 2 != 0) expected.bytes.push_back(0);
+    EXPECT_EQ(ReadDiskFile(target), expected.bytes) << c.first << " + " << c.second;
+    EXPECT_EQ(DiskFolderNames(folder.path()), std::vector<std::string>{"pkg.klv"});
+  }
+}
+
+TEST(PosixEnv, AWholeFileThatFailsHalfWayIsRemoved) {
+  TempFolder folder;
+  Env& env = Env::Default();
+  const std::string path = folder.File("res0000.bmp");
+  {
+    FileSizeLimit limit(100);
+    EXPECT_FALSE(env.WriteWholeFile(path, Bytes(5000, 0x42)));
+  }
+  EXPECT_EQ(DiskFolderNames(folder.path()), std::vector<std::string>{});
+
+  // An existing file is replaced whole or kept as it was.
+  ASSERT_TRUE(env.WriteWholeFile(path, BytesOf("kept")));
+  {
+    FileSizeLimit limit(100);
+    EXPECT_FALSE(env.WriteWholeFile(path, Bytes(5000, 0x42)));
+  }
+  EXPECT_EQ(TextOf(ReadDiskFile(path)), "kept");
+  EXPECT_EQ(DiskFolderNames(folder.path()), std::vector<std::string>{"res0000.bmp"});
+}
+
+TEST(PosixRiffFile, AWriteThatFailsHalfWayLeavesNoTemporaryFile) {
+  TempFolder folder;
+  const std::string target = folder.File("pkg.klv");
+  WriteDiskText(target, "earlier");
+  const Bytes data(300000, 0x17);  // more than the writer buffers
+  {
+    FileSizeLimit limit(1000);
+    std::unique_ptr<RiffFile> riff = Env::Default().CreateRiffFile(target);
+    ASSERT_TRUE(riff);
+    ASSERT_TRUE(riff->CreateRiff(Id("DATA")));
+    ASSERT_TRUE(riff->CreateChunk(Id("big "), 0));
+    EXPECT_FALSE(riff->Write(data.data(), data.size()));
+    EXPECT_FALSE(riff->Ascend()) << "a failed writer refuses everything";
+    EXPECT_FALSE(riff->Commit());
+  }
+  EXPECT_EQ(DiskFolderNames(folder.path()), std::vector<std::string>{"pkg.klv"});
+  EXPECT_EQ(TextOf(ReadDiskFile(target)), "earlier");
+}
+
+}  // namespace
+}  // namespace klv
+
+#if !defined(__SANITIZE_ADDRESS__)
+// The make's allocations after PrepareHeap: a picture file read and freed, two surfaces
+// and 81 tile surfaces, every page written. Run in a child, whose heap nobody else uses.
+TEST(PrepareHeap, TheMakesAllocationsFindTheirPagesReady) {
+#if defined(MADV_POPULATE_WRITE)
+  void* probe = ::mmap(nullptr, 4096, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  ASSERT_NE(probe, MAP_FAILED);
+  const bool populates = ::madvise(probe, 4096, MADV_POPULATE_WRITE) == 0;
+  ::munmap(probe, 4096);
+  if (!populates) GTEST_SKIP() << "this kernel faults pages in one at a time";
+#else
+  GTEST_SKIP() << "this kernel faults pages in one at a time";
+#endif
+  const pid_t child = ::fork();
+  ASSERT_NE(child, -1);
+  if (child == 0) {
+    constexpr size_t kPicture = size_t{320} * 320 * 4;
+    constexpr size_t kTile = size_t{64} * 64 * 4;
+    klv::PrepareHeap(3 * kPicture + 81 * kTile);
+    rusage before{};
+    ::getrusage(RUSAGE_SELF, &before);
+    auto file = std::make_unique<std::vector<uint8_t>>(kPicture * 3 / 4, uint8_t{1});
+    std::vector<uint32_t> source(kPicture / 4, 2);
+    file.reset();
+    std::vector<uint32_t> base(source);
+    std::vector<std::vector<uint32_t>> tiles(81, std::vector<uint32_t>(kTile / 4, 3));
+    rusage after{};
+    ::getrusage(RUSAGE_SELF, &after);
+    // Without preparation these pages fault in one at a time: well over 500 faults.
+    const long faults = after.ru_minflt - before.ru_minflt;
+    ::_exit(faults <= 40 && tiles[80][0] == 3 && base[0] == 2 ? 0 : 10 + std::min(faults, 200L));
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "page faults after preparing: " << WEXITSTATUS(status) - 10;
+}
+#endif

@@ -1,0 +1,79 @@
+// Loading and checking the pictures of a work folder. A picture is read in two reads
+// (the 14-byte file header, then the rest) into one owned block and is never converted:
+// the package writer copies its bytes as they stand.
+#include "conversion/bitmap.h"
+
+#include <new>
+
+#include "base/bytes.h"
+#include "base/platform.h"
+
+namespace klv {
+namespace {
+
+uint32_t FieldLe32(const PictureBlock& block, size_t offset) {
+  return offset + 4 <= block.size() ? GetLe32(block.data() + offset) : 0;
+}
+
+uint16_t FieldLe16(const PictureBlock& block, size_t offset) {
+  return offset + 2 <= block.size() ? GetLe16(block.data() + offset) : 0;
+}
+
+bool HasInfoHeader(const PictureBlock& block) { return FieldLe32(block, 0) == kInfoHeaderSize; }
+
+}  // namespace
+
+std::optional<PictureBlock> LoadBitmapFile(InputFile& file) {
+  std::optional<uint64_t> length = file.Length();
+  if (!length || *length < kBmpFileHeaderSize || *length > kMaxPictureFileSize) {
+    return std::nullopt;
+  }
+  uint8_t file_header[kBmpFileHeaderSize];
+  if (file.Read(file_header, sizeof file_header) != sizeof file_header) return std::nullopt;
+  if (file_header[0] != 'B' || file_header[1] != 'M') return std::nullopt;
+
+  const size_t rest = static_cast<size_t>(*length) - kBmpFileHeaderSize;
+  PictureBlock block;
+  try {
+    // The block is as long as the file: the bytes after the file header, then 14 zeros.
+    block = PictureBlock(static_cast<size_t>(*length));
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;
+  }
+  if (rest > 0 && file.Read(block.data(), rest) != rest) return std::nullopt;
+  return block;
+}
+
+bool CheckBitmap(PictureSlot& slot) {
+  if (!slot) return true;
+  if (DibWidth(*slot) < 0 || DibHeight(*slot) < 0) {
+    slot.reset();
+    return false;
+  }
+  return true;
+}
+
+int32_t DibWidth(const PictureBlock& block) {
+  if (HasInfoHeader(block)) return static_cast<int32_t>(FieldLe32(block, 4));
+  return FieldLe16(block, 4);
+}
+
+int32_t DibHeight(const PictureBlock& block) {
+  if (HasInfoHeader(block)) return static_cast<int32_t>(FieldLe32(block, 8));
+  return FieldLe16(block, 6);
+}
+
+uint32_t DibColorCount(const PictureBlock& block) {
+  uint32_t used = FieldLe32(block, 32);
+  if (used != 0) return used;
+  switch (FieldLe16(block, 14)) {
+    case 1: return 2;
+    case 4: return 16;
+    case 8: return 256;
+    default: return 0;
+  }
+}
+
+uint64_t DibColorTableSize(const PictureBlock& block) { return uint64_t{4} * DibColorCount(block); }
+
+}  // namespace klv

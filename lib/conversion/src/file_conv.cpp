@@ -1,0 +1,114 @@
+// FileConv's algorithm over the platform seam: read Puzzle.ini into the header, load
+// and check every picture (a bad picture is reported and loading goes on), then write
+// the package to a temporary file that replaces the target only when it is complete.
+#include "conversion/file_conv.h"
+
+#include <cstdio>
+#include <span>
+
+#include "base/codepage.h"
+#include "conversion/messages.h"
+#include "base/platform.h"
+
+namespace klv {
+namespace {
+
+constexpr const char* kSection = "PuzzleData";
+constexpr const char* kDefaultText = "the Puzzle";
+
+std::string TileFileName(int32_t row, int32_t column) {
+  char name[32];
+  std::snprintf(name, sizeof name, "res%02d%02d.bmp", static_cast<int>(row),
+                static_cast<int>(column));
+  return name;
+}
+
+std::string ReadText(Env& env, const std::string& ini, const char* key, const char* fallback,
+                     size_t buffer_size) {
+  // The field keeps buffer_size - 1 bytes whatever the profile reader returns.
+  std::string value = env.GetProfileString(ini, kSection, key, fallback, buffer_size);
+  return std::string(CutToByteLimit(value, buffer_size - 1));
+}
+
+// Loads one picture into `slot`, reporting an invalid size (4) and a failed load (5).
+void LoadPicture(Env& env, const std::string& path, PictureSlot& slot) {
+  slot.reset();
+  if (std::unique_ptr<InputFile> file = env.OpenForSharedRead(path)) {
+    slot = LoadBitmapFile(*file);
+  }
+  if (!CheckBitmap(slot)) ShowLibraryMessage(env, Message::kInvalidSize, path);
+  if (!slot) ShowLibraryMessage(env, Message::kLoadFailed, path);
+}
+
+}  // namespace
+
+int64_t TileCount(int32_t x_max, int32_t y_max) {
+  if (x_max <= 0 || y_max <= 0) return 0;
+  return int64_t{x_max} * y_max;
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+  return folder + kPathSeparator + name;
+}
+
+int16_t ConvertWorkFolder(Env& env, ConversionState& state, const std::string& folder) {
+  for (PictureSlot& slot : state.tiles) slot.reset();
+  state.base.reset();
+  state.header = PackageHeader{};
+
+  const std::string ini = JoinPath(folder, "Puzzle.ini");
+  state.xMax = env.GetProfileInt(ini, kSection, "xMax", -1);
+  state.yMax = env.GetProfileInt(ini, kSection, "yMax", 8);
+  const int64_t tile_count = TileCount(state.xMax, state.yMax);
+  if (tile_count > static_cast<int64_t>(kTileSlots)) {
+    ShowLibraryMessage(env, Message::kGridRefused, ini);
+    return 0;
+  }
+
+  PackageHeader& header = state.header;
+  header = NewPackageHeader(state.xMax, state.yMax);
+  header.PassWord = ReadText(env, ini, "PassWord", "", kPassWordWidth);
+  header.PrevPassWord = ReadText(env, ini, "PrevPassWord", "", kPrevPassWordWidth);
+  header.backColor = ParseBackColor(env.GetProfileString(ini, kSection, "backColor", "FF00FF", 40));
+  header.Difficulty = static_cast<int16_t>(
+      static_cast<uint16_t>(env.GetProfileInt(ini, kSection, "Difficulty", 1)));
+  header.PuzzleName = ReadText(env, ini, "PuzzleName", kDefaultText, kPuzzleNameWidth);
+  header.LongPuzzleName = ReadText(env, ini, "LongPuzzleName", kDefaultText, kLongPuzzleNameWidth);
+  header.PuzzleSetName = ReadText(env, ini, "PuzzleSetName", kDefaultText, kPuzzleSetNameWidth);
+  header.fileVersion = env.GetProfileInt(ini, kSection, "fileVersion", 2);
+
+  // Every picture is tried, whatever happened to the ones before it.
+  for (int32_t r = 0; tile_count > 0 && r < state.yMax; ++r) {
+    for (int32_t c = 0; c < state.xMax; ++c) {
+      LoadPicture(env, JoinPath(folder, TileFileName(r, c)), state.tiles[r * state.xMax + c]);
+    }
+  }
+  const std::string base_path = JoinPath(folder, "base.bmp");
+  LoadPicture(env, base_path, state.base);
+
+  const std::string package = JoinPath(folder, PackageFileName(header.PuzzleName));
+  std::unique_ptr<RiffFile> out = env.CreateRiffFile(package);
+  if (!out) {
+    ShowLibraryMessage(env, Message::kSaveFailed, package, SaveCause::kCannotCreate);
+    return 0;
+  }
+  PackageWriteResult result = WritePackage(
+      *out, header, state.base,
+      std::span<const PictureSlot>(state.tiles.data(), static_cast<size_t>(tile_count)));
+  if (result.ok() && !out->Commit()) result.cause = SaveCause::kWriteFailed;
+  // Without a commit this removes the temporary file before the user is told.
+  out.reset();
+  if (result.ok()) return 1;
+
+  std::string picture;
+  if (result.picture == PackageWriteResult::kBasePicture) {
+    picture = base_path;
+  } else if (result.picture >= 0) {
+    picture =
+        JoinPath(folder, TileFileName(result.picture / state.xMax, result.picture % state.xMax));
+  }
+  ShowLibraryMessage(env, Message::kSaveFailed, package, result.cause, picture);
+  return 0;
+}
+
+}  // namespace klv

@@ -1,0 +1,65 @@
+// The values a make reads at its start: the densities from the two density boxes' texts,
+// the run's random source and puzzle password, and the background colours.
+#ifndef KLV_MAKER_MAKE_VALUES_H_
+#define KLV_MAKER_MAKE_VALUES_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "maker/mersenne_twister.h"
+
+namespace klv {
+
+// The numeric value of a box's text: the decimal number written at its start (optional
+// sign, digits, optional fraction), blanks, tabs and line feeds anywhere in the text
+// ignored; a text that does not start with a number counts as 0. "30" gives 30, "3 0"
+// gives 30, "abc" gives 0. Never fails; huge numbers give infinity.
+double BoxNumber(std::string_view text);
+
+// A source of uniform single-precision values in [0, 1).
+class UniformSource {
+ public:
+  virtual ~UniformSource() = default;
+  virtual float Next() = 0;
+};
+
+// The product's random source: a 32-bit Mersenne Twister whose raw output is turned into
+// [0, 1) by the top 24 bits, so that one seed gives the same values on every platform
+// and compiler. The stream is std::mt19937's for the same seed.
+class RandomSource : public UniformSource {
+ public:
+  explicit RandomSource(uint32_t seed) : engine_(seed) {}
+  float Next() override { return static_cast<float>(engine_.Next() >> 8) * (1.0f / 16777216.0f); }
+
+  // Fills out[0..n) with the next n values in integer form: value i is out[i] x 2^-24
+  // (out[i] = raw >> 8 < 2^24), the same values and order that n calls of Next() give,
+  // and leaves the source where those calls would. Requires out to hold n words (out may
+  // be null when n is 0); never fails.
+  void NextRaw24(uint32_t* out, size_t n);
+
+  // A seed taken from the clock, as the maker seeds when no seed is given.
+  static uint32_t ClockSeed();
+
+ private:
+  MersenneTwister engine_;
+};
+
+// The run's puzzle password: decimal floor(r1 x 1000) followed by decimal
+// floor(r2 x 10000), r1 and r2 the next two values of `source`: 2 to 7 digits.
+std::string MakePuzzlePassword(UniformSource& source);
+
+// Entry `index` of the 16-colour QBColor palette as 0xRRGGBB; black for an index outside
+// 0 to 15.
+uint32_t QBColor(int index);
+
+// The colour number of palette entry `index` (blue high, red low) as upper-case
+// hexadecimal without leading zeros: "FF00FF" for 13, "0" for 0.
+std::string BackColorText(int index);
+
+inline constexpr int kWhiteIndex = 15;
+
+}  // namespace klv
+
+#endif  // KLV_MAKER_MAKE_VALUES_H_

@@ -1,0 +1,284 @@
+// The make's last stage and the whole make: the tiles, base.bmp and Puzzle.ini go into the
+// work folder, the package library's FileConv turns them into the package, and the work
+// files are removed again.
+#include "maker/make.h"
+
+#include <cstdio>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "base/klvutils_client.h"
+#include "base/codepage.h"
+#include "base/platform.h"
+#include "base/profile.h"
+#include "maker/bitmap_codec.h"
+#include "maker/make_values.h"
+#include "maker/tile_effect.h"
+
+namespace klv {
+namespace {
+
+constexpr char kPuzzleSection[] = "PuzzleData";
+constexpr char kBaseFileName[] = "base.bmp";
+constexpr char kDescriptionFileName[] = "Puzzle.ini";
+
+// The number of characters in `text` in the platform's file-name encoding: UTF-8 on
+// Linux, the system code page (932) on Windows.
+size_t CharacterCount(const std::string& text) {
+  size_t count = 0;
+#if defined(_WIN32)
+  for (size_t i = 0; i < text.size(); ++i, ++count) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if (IsCp932LeadByte(byte) && i + 1 < text.size()) {
+      ++i;
+    }
+  }
+#else
+  for (char c : text) {
+    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
+  }
+#endif
+  return count;
+}
+
+// The last component of `path` (in the platform's narrow encoding).
+std::string FileNameOf(const std::string& path) {
+  size_t start = 0;
+  for (size_t i = 0; i < path.size(); ++i) {
+#if defined(_WIN32)
+    if (IsCp932LeadByte(static_cast<uint8_t>(path[i]))) {
+      ++i;  // a trail byte 0x5C is no separator
+      continue;
+    }
+    if (path[i] == '\\' || path[i] == '/' || path[i] == ':') start = i + 1;
+#else
+    if (path[i] == '/') start = i + 1;
+#endif
+  }
+  return path.substr(start);
+}
+
+#if defined(_WIN32)
+bool EqualsAsciiIgnoringCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i];
+    char y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
+#endif
+
+MakeResult Failure(MakeStatus status, std::string cause) {
+  return MakeResult{status, std::move(cause)};
+}
+
+class LibraryConverter : public PackageConverter {
+ public:
+  LibraryConverter(Env& env, std::function<void(const std::string&)> message_handler)
+      : env_(env), message_handler_(std::move(message_handler)) {}
+
+  std::optional<int16_t> Convert(const std::string& folder_argument, std::string* cause) override {
+    if (client_ == nullptr) {
+      std::string load_cause;
+      client_ = KLVUtilsClient::Load(env_, &load_cause);
+      if (client_ == nullptr) {
+        if (cause != nullptr) *cause = load_cause;
+        return std::nullopt;
+      }
+      if (message_handler_) client_->SetMessageHandler(message_handler_);
+    }
+    return client_->FileConv(folder_argument);
+  }
+
+ private:
+  Env& env_;
+  std::function<void(const std::string&)> message_handler_;
+  std::unique_ptr<KLVUtilsClient> client_;
+};
+
+// Removes the work files of the folder: every "res????.bmp", base.bmp and Puzzle.ini.
+// A file that is not there is not an error; nothing else is touched.
+void RemoveWorkFiles(Env& env, const WorkPaths& paths) {
+  // The prefix names the folder also at a root, where the folder argument ("" or "C:")
+  // would not.
+  for (const std::string& name : env.ListFiles(paths.filePrefix)) {
+    if (IsTileFileName(name)) env.RemoveFile(paths.filePrefix + name);
+  }
+  env.RemoveFile(paths.filePrefix + kBaseFileName);
+  env.RemoveFile(paths.filePrefix + kDescriptionFileName);
+}
+
+}  // namespace
+
+// Windows matches file names without regard to case; Linux with it.
+bool IsTileFileName(const std::string& name) {
+  constexpr size_t kAffixLength = 7;  // "res" and ".bmp"
+  if (name.size() < kAffixLength + 4) return false;
+  const std::string head = name.substr(0, 3);
+  const std::string tail = name.substr(name.size() - 4);
+  const std::string middle = name.substr(3, name.size() - kAffixLength);
+#if defined(_WIN32)
+  if (!EqualsAsciiIgnoringCase(head, "res") || !EqualsAsciiIgnoringCase(tail, ".bmp")) {
+    return false;
+  }
+#else
+  if (head != "res" || tail != ".bmp") return false;
+#endif
+  return CharacterCount(middle) == 4;
+}
+
+WorkPaths DeriveWorkPaths(const std::string& folder) {
+  // On Windows a final byte 0x5C may be the trail of a double-byte character (表).
+  if (EndsWithSeparator(folder)) {
+    return WorkPaths{folder, folder.substr(0, folder.size() - 1)};
+  }
+  return WorkPaths{folder + kPathSeparator, folder};
+}
+
+std::optional<std::string> WorkFileOfPicture(const std::string& picture,
+                                             const std::string& work_folder) {
+  std::vector<std::string> names = {kBaseFileName, kDescriptionFileName};
+  const std::string own_name = FileNameOf(picture);
+  if (IsTileFileName(own_name)) names.push_back(own_name);
+  const std::string prefix = DeriveWorkPaths(work_folder).filePrefix;
+  for (const std::string& name : names) {
+    if (SameFile(picture, prefix + name)) return name;
+  }
+  return std::nullopt;
+}
+
+std::string TileFileName(int row, int column) {
+  char name[32];
+  std::snprintf(name, sizeof name, "res%02d%02d.bmp", row, column);
+  return name;
+}
+
+std::unique_ptr<PackageConverter> MakeLibraryConverter(
+    Env& env, std::function<void(const std::string& text)> message_handler) {
+  return std::make_unique<LibraryConverter>(env, std::move(message_handler));
+}
+
+MakeResult FinishMake(Env& env, WorkCanvas canvas, const MakeRequest& request,
+                      PackageConverter& converter, const AfterConversion& after_conversion) {
+  const WorkPaths paths = DeriveWorkPaths(request.workFolder);
+  const Grid grid = request.grid;
+
+  // Each surface is released once its file is written, so that the library's loaded
+  // pictures take the same memory again.
+  for (int r = 0; r < grid.yMax; ++r) {
+    for (int c = 0; c < grid.xMax; ++c) {
+      const std::string path = paths.filePrefix + TileFileName(r, c);
+      const size_t index = static_cast<size_t>(r) * static_cast<size_t>(grid.xMax) + c;
+      if (index >= canvas.tiles.size()) {
+        return Failure(MakeStatus::kWorkFileNotWritten,
+                       path + ": the work canvas has no tile surface " + std::to_string(index));
+      }
+      if (!env.WriteWholeFile(path, EncodeBitmap24(canvas.tiles[index]))) {
+        return Failure(MakeStatus::kWorkFileNotWritten, path + ": cannot write the tile file");
+      }
+      canvas.tiles[index] = Raster();
+    }
+  }
+
+  const std::string base_path = paths.filePrefix + kBaseFileName;
+  if (!env.WriteWholeFile(base_path, EncodeBitmap24(canvas.base))) {
+    return Failure(MakeStatus::kWorkFileNotWritten, base_path + ": cannot write the base picture");
+  }
+  canvas = WorkCanvas();
+
+  // An existing Puzzle.ini is updated key by key, so keys this make does not write (such
+  // as PrevPassWord) keep their values. A key that cannot be written would leave the
+  // library reading a wrong or default value, so it stops the make.
+  const std::string description_path = paths.filePrefix + kDescriptionFileName;
+  const std::pair<const char*, std::string> keys[] = {
+      {"xMax", std::to_string(grid.xMax)},
+      {"yMax", std::to_string(grid.yMax)},
+      {"backColor", BackColorText(request.backColorIndex)},
+      {"PuzzleName", request.puzzleName},
+      {"PassWord", request.password},
+      {"PuzzleSetName", request.puzzleSetName},
+      {"LongPuzzleName", request.comment},
+      {"Difficulty", "5"},
+      {"FileVersion", "2"},
+  };
+  if (env.OpenForSharedRead(description_path) == nullptr) {
+    // No Puzzle.ini yet (the usual case): the nine keys are set in a new text with the
+    // profile writer's own rules and the file written once, which gives the same bytes as
+    // nine single writes without rewriting the file nine times.
+    std::string text;
+    for (const auto& [key, value] : keys) {
+      text = SetProfileValueInText(text, kPuzzleSection, key, value);
+    }
+    if (!env.WriteWholeFile(description_path, std::vector<uint8_t>(text.begin(), text.end()))) {
+      return Failure(MakeStatus::kWorkFileNotWritten,
+                     description_path + ": cannot write the puzzle description");
+    }
+  } else {
+    for (const auto& [key, value] : keys) {
+      if (!env.WriteProfileString(description_path, kPuzzleSection, key, value)) {
+        return Failure(MakeStatus::kWorkFileNotWritten,
+                       description_path + ": cannot write the key " + key);
+      }
+    }
+  }
+
+  MakeResult result;
+  std::string cause;
+  const std::optional<int16_t> converted = converter.Convert(paths.folderArgument, &cause);
+  if (!converted.has_value()) {
+    // Without the library nothing was converted: the work files stay, so that the folder
+    // can still be converted once the library is in place.
+    return Failure(
+        MakeStatus::kLibraryMissing,
+        cause.empty() ? std::string("the package library KLVUtils was not found") : cause);
+  }
+  if (*converted != 1) {
+    const std::string& folder_name =
+        paths.folderArgument.empty() ? paths.filePrefix : paths.folderArgument;
+    result = Failure(MakeStatus::kConversionFailed,
+                     folder_name + ": the package library could not write the package");
+  }
+
+  if (after_conversion) after_conversion(result);
+  if (!request.keepWorkFiles) RemoveWorkFiles(env, paths);
+  return result;
+}
+
+size_t MakeMemoryBytes(int width, int height) {
+  if (width <= 0 || height <= 0) return 0;
+  constexpr size_t kTileBytes = size_t{kTileSize} * kTileSize * sizeof(uint32_t);
+  const Grid grid = GridForPicture(width, height);
+  const size_t tiles = GridFits(grid) ? static_cast<size_t>(WorkTileCount(grid)) : 0;
+  const size_t picture_bytes =
+      static_cast<size_t>(width) * static_cast<size_t>(height) * sizeof(uint32_t);
+  return 3 * picture_bytes + tiles * kTileBytes;
+}
+
+MakeResult MakePuzzle(Env& env, const MakeRequest& request, PackageConverter& converter,
+                      const AfterConversion& after_conversion,
+                      const CanvasRendered& canvas_rendered) {
+  if (!GridFits(request.grid)) {
+    return Failure(MakeStatus::kGridTooLarge,
+                   "the picture is too large: " + std::to_string(request.grid.xMax) + " x " +
+                       std::to_string(request.grid.yMax) + " tiles, at most " +
+                       std::to_string(kMaxGridSide) + " x " + std::to_string(kMaxGridSide));
+  }
+  if (request.workFolder.empty()) {
+    return Failure(MakeStatus::kWorkFileNotWritten, "no work folder was given");
+  }
+
+  const double piece_density = BoxNumber(request.pieceDensityText) / 100;
+  const double background_density = BoxNumber(request.backgroundDensityText) / 100;
+  WorkCanvas canvas = PrepareWorkCanvas(request.source, request.grid, request.backColorIndex);
+  RandomSource random(request.seed);
+  RenderTileEffect(request.source, canvas, request.grid, piece_density, background_density, random);
+  if (canvas_rendered) canvas_rendered(canvas);
+  return FinishMake(env, std::move(canvas), request, converter, after_conversion);
+}
+
+}  // namespace klv

@@ -1,0 +1,121 @@
+// The values a make reads at its start: the density boxes' numbers, the random source and
+// the run's puzzle password, and the QBColor palette that the background colour comes from.
+#include "maker/make_values.h"
+
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+namespace klv {
+namespace {
+
+// The 16-colour QBColor palette as colour numbers: blue in the high byte, red in the low.
+constexpr uint32_t kQBColorNumbers[16] = {
+    0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC0C0C0,
+    0x808080, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF,
+};
+
+uint32_t ColorNumber(int index) {
+  if (index < 0 || index > 15) return 0;
+  return kQBColorNumbers[index];
+}
+
+bool IsIgnoredBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+}  // namespace
+
+double BoxNumber(std::string_view text) {
+  std::string compact;
+  compact.reserve(text.size());
+  for (char c : text) {
+    if (!IsIgnoredBlank(c)) compact.push_back(c);
+  }
+
+  // The longest prefix of the form [sign] digits [. digits].
+  size_t pos = 0;
+  bool negative = false;
+  if (pos < compact.size() && (compact[pos] == '+' || compact[pos] == '-')) {
+    negative = compact[pos] == '-';
+    ++pos;
+  }
+  const size_t number_start = pos;
+  bool any_digit = false;
+  bool nonzero_whole_part = false;
+  while (pos < compact.size() && IsDigit(compact[pos])) {
+    nonzero_whole_part = nonzero_whole_part || compact[pos] != '0';
+    any_digit = true;
+    ++pos;
+  }
+  if (pos < compact.size() && compact[pos] == '.') {
+    ++pos;
+    while (pos < compact.size() && IsDigit(compact[pos])) {
+      any_digit = true;
+      ++pos;
+    }
+  }
+  if (!any_digit) return 0.0;
+
+  double value = 0.0;
+  const char* first = compact.data() + number_start;
+  const char* last = compact.data() + pos;
+  const std::from_chars_result parsed =
+      std::from_chars(first, last, value, std::chars_format::fixed);
+  if (parsed.ec == std::errc::result_out_of_range) {
+    // Too many digits for a double: a whole part that is not zero overflows to infinity,
+    // anything else is a fraction too small to hold.
+    value = nonzero_whole_part ? std::numeric_limits<double>::infinity() : 0.0;
+  } else if (parsed.ec != std::errc()) {
+    value = 0.0;
+  }
+  return negative ? -value : value;
+}
+
+void RandomSource::NextRaw24(uint32_t* out, size_t n) {
+  engine_.Fill(out, n);
+  for (size_t i = 0; i < n; ++i) out[i] >>= 8;
+}
+
+uint32_t RandomSource::ClockSeed() {
+  const auto ticks =
+      static_cast<uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count());
+  // Fold the 64-bit tick count so that every bit of it reaches the 32-bit seed.
+  uint64_t mixed = ticks ^ (ticks >> 33);
+  mixed *= 0xFF51AFD7ED558CCDULL;
+  mixed ^= mixed >> 33;
+  return static_cast<uint32_t>(mixed ^ (mixed >> 32));
+}
+
+std::string MakePuzzlePassword(UniformSource& source) {
+  const double r1 = source.Next();
+  const double r2 = source.Next();
+  const auto first = static_cast<long long>(std::floor(r1 * 1000.0));
+  const auto second = static_cast<long long>(std::floor(r2 * 10000.0));
+  return std::to_string(first) + std::to_string(second);
+}
+
+uint32_t QBColor(int index) {
+  const uint32_t number = ColorNumber(index);
+  // Colour number 0xBBGGRR to raster pixel 0xRRGGBB.
+  return ((number & 0xFF) << 16) | (number & 0xFF00) | ((number >> 16) & 0xFF);
+}
+
+std::string BackColorText(int index) {
+  static constexpr char kHexDigits[] = "0123456789ABCDEF";
+  uint32_t number = ColorNumber(index);
+  if (number == 0) return "0";
+  std::string text;
+  while (number != 0) {
+    text.insert(text.begin(), kHexDigits[number & 0xF]);
+    number >>= 4;
+  }
+  return text;
+}
+
+}  // namespace klv

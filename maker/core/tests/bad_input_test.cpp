@@ -1,0 +1,503 @@
+// The bad-input table of the command-line tools: klvmake and klvconv are run as child
+// processes on missing, empty, unreadable and malformed inputs, odd picture sizes, odd
+// densities and texts, and unwritable destinations. Each case names the exit status and
+// the message it expects; none may crash or hang.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "maker/bitmap_codec.h"
+#include "maker/raster.h"
+
+namespace klv {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kWritten = 0;
+constexpr int kFailed = 1;
+constexpr int kUsage = 2;
+// A child that has not ended after this long is taken for a hang.
+constexpr unsigned kTimeoutSeconds = 60;
+// The exit status of a child that could not give up root's privileges.
+constexpr int kCannotDropRoot = 125;
+
+struct Outcome {
+  int status = -1;  // the exit status, or -1 when the program did not exit by itself
+  std::string out;
+  std::string err;
+};
+
+std::string ReadText(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteBytes(const fs::path& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
+}
+
+void WriteText(const fs::path& path, const std::string& text) {
+  WriteBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
+}
+
+std::vector<uint8_t> Picture(int width, int height) {
+  Raster raster = Raster::Filled(width, height, 0x336699);
+  return EncodeBitmap24(raster);
+}
+
+// A 24-bit picture stored top down (negative height).
+std::vector<uint8_t> TopDownPicture(int width, int height) {
+  std::vector<uint8_t> bytes = Picture(width, height);
+  const uint32_t negative = static_cast<uint32_t>(-height);
+  for (int i = 0; i < 4; ++i) bytes[22 + i] = static_cast<uint8_t>(negative >> (8 * i));
+  return bytes;
+}
+
+// One row of a table: how to prepare the inputs under `root`, the arguments (in which
+// "@" stands for the root folder's path), the expected status and what standard error
+// must say, and optionally a file the run must leave (relative to the root).
+struct Case {
+  const char* name;
+  std::function<void(const fs::path& root)> prepare;
+  std::vector<std::string> args;
+  int status;
+  std::vector<std::string> said;
+  std::string leaves = "";
+  bool unprivileged = false;
+};
+
+std::vector<std::string> Expand(const std::vector<std::string>& args, const fs::path& root) {
+  std::vector<std::string> out;
+  const std::string path = root.string();
+  for (std::string arg : args) {
+    for (size_t at = arg.find('@'); at != std::string::npos; at = arg.find('@', at + path.size())) {
+      arg.replace(at, 1, path);
+    }
+    out.push_back(arg);
+  }
+  return out;
+}
+
+class BadInputTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    root_ = fs::temp_directory_path() /
+            ("klv_bad_input_" + std::string(info->name()) + "_" + std::to_string(::getpid()));
+    fs::remove_all(root_);
+    fs::create_directories(root_);
+    // Unprivileged runs must reach the inputs.
+    fs::permissions(root_, fs::perms(0755));
+  }
+  void TearDown() override {
+    MakeRemovable(root_);
+    std::error_code ignored;
+    fs::remove_all(root_, ignored);
+  }
+
+  // Runs `program` (klvmake or klvconv) with `args`; with `unprivileged`, a run as root
+  // first gives up root's privileges so that permission bits apply to it.
+  Outcome Run(const std::string& program, const std::vector<std::string>& args,
+              bool unprivileged = false) {
+    const fs::path out_path = root_ / ".stdout", err_path = root_ / ".stderr";
+    const std::string binary = std::string(KLV_BINARY_DIR) + "/" + program;
+    const pid_t pid = fork();
+    if (pid == 0) {
+      const int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      const int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0) _exit(126);
+      if (unprivileged && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) {
+        _exit(kCannotDropRoot);
+      }
+      alarm(kTimeoutSeconds);  // survives the exec: a hang ends by SIGALRM
+      std::vector<char*> argv = {const_cast<char*>(program.c_str())};
+      for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+      argv.push_back(nullptr);
+      execv(binary.c_str(), argv.data());
+      _exit(127);
+    }
+    int raw = 0;
+    waitpid(pid, &raw, 0);
+    Outcome outcome;
+    outcome.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    if (WIFSIGNALED(raw)) {
+      outcome.err = "[ended by signal " + std::to_string(WTERMSIG(raw)) + "] ";
+    }
+    outcome.out = ReadText(out_path);
+    outcome.err += ReadText(err_path);
+    fs::remove(out_path);
+    fs::remove(err_path);
+    return outcome;
+  }
+
+  // Runs every case of a table with `program`, each in a fresh folder `root_`/case.
+  // A case that needs permission bits to apply is skipped, with the reason, only when a
+  // run as root cannot give up its privileges.
+  void RunTable(const std::string& program, const std::vector<Case>& cases) {
+    const fs::path root = root_ / "case";
+    std::string unchecked;
+    for (const Case& c : cases) {
+      SCOPED_TRACE(c.name);
+      MakeRemovable(root);
+      fs::remove_all(root);
+      fs::create_directories(root);
+      fs::permissions(root, fs::perms(0755));
+      c.prepare(root);
+      const Outcome outcome = Run(program, Expand(c.args, root), c.unprivileged);
+      if (outcome.status == kCannotDropRoot) {
+        unchecked += std::string(" \"") + c.name + "\"";
+        continue;
+      }
+      EXPECT_EQ(outcome.status, c.status) << outcome.err;
+      for (const std::string& fragment : c.said) {
+        const std::string expanded = Expand({fragment}, root)[0];
+        EXPECT_NE(outcome.err.find(expanded), std::string::npos)
+            << "standard error lacks \"" << expanded << "\":\n"
+            << outcome.err;
+      }
+      if (!c.leaves.empty()) {
+        EXPECT_TRUE(fs::exists(root / c.leaves)) << c.leaves << " was not written";
+      }
+    }
+    if (!unchecked.empty()) {
+      GTEST_SKIP() << "running as root without the right to change user, so permission bits "
+                      "do not apply; not checked:"
+                   << unchecked;
+    }
+  }
+
+  // Gives the owner every right on `folder` and everything in it, so that it can go.
+  static void MakeRemovable(const fs::path& folder) {
+    std::error_code ignored;
+    fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add, ignored);
+    for (const auto& entry : fs::recursive_directory_iterator(folder, ignored)) {
+      fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+    }
+  }
+
+  fs::path root_;
+};
+
+auto Nothing() {
+  return [](const fs::path&) {};
+}
+
+TEST_F(BadInputTest, Klvmake) {
+  const auto picture = [](const char* name, std::vector<uint8_t> bytes) {
+    return [name, bytes](const fs::path& root) {
+      fs::create_directory(root / "out");
+      WriteBytes(root / name, bytes);
+    };
+  };
+  const std::vector<Case> cases = {
+      {"missing picture",
+       [](const fs::path& r) { fs::create_directory(r / "out"); },
+       {"@/missing.bmp", "--out", "@/out"},
+       kFailed,
+       {"@/missing.bmp: cannot read the picture: the file cannot be opened"}},
+      {"folder as picture",
+       [](const fs::path& r) {
+         fs::create_directory(r / "out");
+         fs::create_directory(r / "folder.bmp");
+       },
+       {"@/folder.bmp", "--out", "@/out"},
+       kFailed,
+       {"@/folder.bmp: cannot read the picture: the file cannot be opened"}},
+      {"pipe as picture",
+       [](const fs::path& r) {
+         fs::create_directory(r / "out");
+         mkfifo((r / "pipe.bmp").c_str(), 0644);
+       },
+       {"@/pipe.bmp", "--out", "@/out"},
+       kFailed,
+       {"@/pipe.bmp: cannot read the picture: the file cannot be opened"}},
+      {"unreadable picture",
+       [](const fs::path& r) {
+         fs::create_directory(r / "out");
+         WriteBytes(r / "locked.bmp", Picture(64, 64));
+         fs::permissions(r / "locked.bmp", fs::perms::none);
+       },
+       {"@/locked.bmp", "--out", "@/out"},
+       kFailed,
+       {"@/locked.bmp: cannot read the picture: the file cannot be opened"},
+       "",
+       true},
+      {"empty file",
+       picture("empty.bmp", {}),
+       {"@/empty.bmp", "--out", "@/out"},
+       kFailed,
+       {"@/empty.bmp: cannot read the picture: truncated file header"}},
+      {"text renamed .bmp",
+       [](const fs::path& r) {
+         fs::create_directory(r / "out");
+         WriteText(r / "notes.bmp", "These are my notes, not a picture.\n");
+       },
+       {"@/notes.bmp", "--out", "@/out"},
+       kFailed,
+       {"@/notes.bmp: cannot read the picture: not a bitmap file"}},
+      {"0 x 0 pixels",
+       picture("zero.bmp", Picture(0, 0)),
+       {"@/zero.bmp", "--out", "@/out"},
+       kFailed,
+       {"@/zero.bmp: cannot read the picture: empty picture (0 x 0)"}},
+      // The grid of a 1 x 1 picture is -1 x -1: no tiles, a package of the base only.
+      {"1 x 1 pixels",
+       picture("one.bmp", Picture(1, 1)),
+       {"@/one.bmp", "--out", "@/out", "--seed", "1"},
+       kWritten,
+       {},
+       "out/one.klv"},
+      {"100000 x 1 pixels",
+       picture("wide.bmp", Picture(100000, 1)),
+       {"@/wide.bmp", "--out", "@/out"},
+       kFailed,
+       {"@/wide.bmp: cannot read the picture: picture too large (100000 x 1"}},
+      {"336 x 1 pixels",
+       picture("wide.bmp", Picture(336, 1)),
+       {"@/wide.bmp", "--out", "@/out"},
+       kFailed,
+       {"@/wide.bmp: 画像が大きすぎです (336 x 1"}},
+      // Densities are used as given, without clamping.
+      {"negative densities",
+       picture("p.bmp", Picture(64, 64)),
+       {"@/p.bmp", "--out", "@/out", "--piece-density", "-30", "--background-density", "-1"},
+       kWritten,
+       {},
+       "out/p.klv"},
+      {"densities over 100",
+       picture("p.bmp", Picture(64, 64)),
+       {"@/p.bmp", "--out", "@/out", "--piece-density", "250", "--background-density=101"},
+       kWritten,
+       {},
+       "out/p.klv"},
+      {"density that is no number",
+       picture("p.bmp", Picture(64, 64)),
+       {"@/p.bmp", "--out", "@/out", "--piece-density", "lots"},
+       kWritten,
+       {},
+       "out/p.klv"},
+      {"name outside code page 932",
+       picture("p.bmp", Picture(64, 64)),
+       {"@/p.bmp", "--out", "@/out", "--name", "猫\xF0\x9F\x98\xBA"},
+       kUsage,
+       {"--name: the character", "(U+1F63A) cannot be written in code page 932"}},
+      {"comment outside code page 932",
+       picture("p.bmp", Picture(64, 64)),
+       {"@/p.bmp", "--out", "@/out", "--comment", "a\xE2\x82\xAC"},
+       kUsage,
+       {"--comment: the character", "(U+20AC)"}},
+      {"set name that is not UTF-8",
+       picture("p.bmp", Picture(64, 64)),
+       {"@/p.bmp", "--out", "@/out", "--set-name", "\xFF\xFE"},
+       kUsage,
+       {"--set-name: the text is not valid UTF-8"}},
+      {"file name outside code page 932",
+       picture("\xF0\x9F\x90\xB1.bmp", Picture(64, 64)),
+       {"@/\xF0\x9F\x90\xB1.bmp", "--out", "@/out"},
+       kUsage,
+       {"give the puzzle name with --name"}},
+      {"name with a folder separator",
+       picture("p.bmp", Picture(64, 64)),
+       {"@/p.bmp", "--out", "@/out", "--name", "../p"},
+       kUsage,
+       {"contains \"/\""}},
+      // The make overwrites and removes its work files: a picture that is one of them is
+      // refused before anything is written, however the folder is spelled.
+      {"picture that is the work folder's base.bmp",
+       [](const fs::path& r) { WriteBytes(r / "base.bmp", Picture(64, 64)); },
+       {"@/base.bmp", "--out", "@"},
+       kFailed,
+       {"@/base.bmp: the picture is the work file base.bmp of the destination folder"},
+       "base.bmp"},
+      {"picture that is a tile file of the work folder",
+       [](const fs::path& r) { WriteBytes(r / "res0907.bmp", Picture(64, 64)); },
+       {"@/res0907.bmp", "--out", "@/."},
+       kFailed,
+       {"the work file res0907.bmp"},
+       "res0907.bmp"},
+      {"picture named base.bmp elsewhere",
+       [](const fs::path& r) {
+         fs::create_directory(r / "out");
+         fs::create_directory(r / "pics");
+         WriteBytes(r / "pics" / "base.bmp", Picture(64, 64));
+       },
+       {"@/pics/base.bmp", "--out", "@/out"},
+       kWritten,
+       {},
+       "pics/base.bmp"},
+      {"missing destination",
+       picture("p.bmp", Picture(64, 64)),
+       {"@/p.bmp", "--out", "@/nowhere"},
+       kFailed,
+       {"@/nowhere: the destination folder does not exist"}},
+      {"destination under a file",
+       [](const fs::path& r) {
+         WriteBytes(r / "p.bmp", Picture(64, 64));
+         WriteText(r / "file.txt", "x");
+       },
+       {"@/p.bmp", "--out", "@/file.txt/sub"},
+       kFailed,
+       {"@/file.txt/sub: the destination folder does not exist"}},
+      {"destination is a file",
+       [](const fs::path& r) {
+         WriteBytes(r / "p.bmp", Picture(64, 64));
+         WriteText(r / "file.txt", "x");
+       },
+       {"@/p.bmp", "--out", "@/file.txt"},
+       kFailed,
+       {"@/file.txt: the destination folder does not exist"}},
+      {"destination that cannot be written",
+       [](const fs::path& r) { WriteBytes(r / "p.bmp", Picture(64, 64)); },
+       {"@/p.bmp", "--out", "/proc"},
+       kFailed,
+       {"/proc/res0000.bmp"}},
+      {"read-only destination",
+       [](const fs::path& r) {
+         WriteBytes(r / "p.bmp", Picture(64, 64));
+         fs::create_directory(r / "out");
+         fs::permissions(r / "out", fs::perms(0555));
+       },
+       {"@/p.bmp", "--out", "@/out"},
+       kFailed,
+       {"@/out/res0000.bmp"},
+       "",
+       true},
+  };
+  RunTable("klvmake", cases);
+}
+
+std::string PuzzleIni(const std::string& lines) { return "[PuzzleData]\r\n" + lines; }
+
+TEST_F(BadInputTest, Klvconv) {
+  const std::string kLoadFailed = "画像を読み込めませんでした: ";
+  const std::string kSaveFailed = "ファイルを保存できませんでした: ";
+  // A folder that converts, given one change.
+  const auto folder = [](std::function<void(const fs::path&)> change) {
+    return [change](const fs::path& r) {
+      WriteText(r / "Puzzle.ini", PuzzleIni("xMax=1\r\nyMax=1\r\nPuzzleName=Cat\r\n"));
+      WriteBytes(r / "res0000.bmp", Picture(64, 64));
+      WriteBytes(r / "base.bmp", Picture(64, 64));
+      change(r);
+    };
+  };
+  const std::vector<Case> cases = {
+      {"no folder", Nothing(), {}, kUsage, {"missing FOLDER"}},
+      {"two folders", Nothing(), {"@", "@"}, kUsage, {"one FOLDER only"}},
+      {"missing folder", Nothing(), {"@/nowhere"}, kFailed, {"@/nowhere: no such folder"}},
+      {"file as folder",
+       [](const fs::path& r) { WriteText(r / "file.txt", "x"); },
+       {"@/file.txt"},
+       kFailed,
+       {"@/file.txt: no such folder"}},
+      {"empty folder",
+       Nothing(),
+       {"@"},
+       kFailed,
+       {kLoadFailed + "@/base.bmp", kSaveFailed + "@/the Puzzle.klv"}},
+      {"valid folder", folder([](const fs::path&) {}), {"@"}, kWritten, {}, "Cat.klv"},
+      {"empty base",
+       folder([](const fs::path& r) { WriteText(r / "base.bmp", ""); }),
+       {"@"},
+       kFailed,
+       {kLoadFailed + "@/base.bmp", kSaveFailed + "@/Cat.klv"}},
+      {"text renamed .bmp",
+       folder([](const fs::path& r) { WriteText(r / "res0000.bmp", "just some text\n"); }),
+       {"@"},
+       kFailed,
+       {kLoadFailed + "@/res0000.bmp", kSaveFailed + "@/Cat.klv"}},
+      {"folder as picture",
+       folder([](const fs::path& r) {
+         fs::remove(r / "base.bmp");
+         fs::create_directory(r / "base.bmp");
+       }),
+       {"@"},
+       kFailed,
+       {kLoadFailed + "@/base.bmp"}},
+      {"unreadable picture",
+       folder([](const fs::path& r) { fs::permissions(r / "base.bmp", fs::perms::none); }),
+       {"@"},
+       kFailed,
+       {kLoadFailed + "@/base.bmp"},
+       "",
+       true},
+      {"top-down picture",
+       folder([](const fs::path& r) { WriteBytes(r / "res0000.bmp", TopDownPicture(64, 64)); }),
+       {"@"},
+       kFailed,
+       {"画像の大きさが正しくありません: @/res0000.bmp", kLoadFailed + "@/res0000.bmp"}},
+      {"picture of only its file header",
+       folder([](const fs::path& r) {
+         WriteBytes(r / "base.bmp", {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+       }),
+       {"@"},
+       kFailed,
+       {kSaveFailed + "@/Cat.klv", "40 バイトではありません"}},
+      {"grid over 144 tiles",
+       folder([](const fs::path& r) {
+         WriteText(r / "Puzzle.ini", PuzzleIni("xMax=100000\r\nyMax=100000\r\n"));
+       }),
+       {"@"},
+       kFailed,
+       {"144 を超えています: @/Puzzle.ini"}},
+      {"Puzzle.ini of random bytes",
+       folder([](const fs::path& r) {
+         std::vector<uint8_t> noise(300);
+         for (size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<uint8_t>(i * 151 + 7);
+         for (uint8_t& b : noise) b = b == '[' ? 'x' : b;
+         WriteBytes(r / "Puzzle.ini", noise);
+       }),
+       {"@"},
+       kWritten,
+       {},
+       "the Puzzle.klv"},
+      {"Puzzle.ini is a folder",
+       folder([](const fs::path& r) {
+         fs::remove(r / "Puzzle.ini");
+         fs::create_directory(r / "Puzzle.ini");
+       }),
+       {"@"},
+       kWritten,
+       {},
+       "the Puzzle.klv"},
+      {"puzzle name with folder separators",
+       folder([](const fs::path& r) {
+         WriteText(r / "Puzzle.ini", PuzzleIni("xMax=1\r\nyMax=1\r\nPuzzleName=../x/y\r\n"));
+       }),
+       {"@"},
+       kWritten,
+       {},
+       ".._x_y.klv"},
+      {"puzzle name outside code page 932",
+       folder([](const fs::path& r) {
+         WriteText(r / "Puzzle.ini", PuzzleIni("xMax=1\r\nyMax=1\r\nPuzzleName=a\xFF\xA6z\r\n"));
+       }),
+       {"@"},
+       kWritten,
+       {},
+       "a%FF\xEF\xBD\xA6z.klv"},
+      {"read-only folder",
+       folder([](const fs::path& r) { fs::permissions(r, fs::perms(0555)); }),
+       {"@"},
+       kFailed,
+       {kSaveFailed + "@/Cat.klv（作成できません）"},
+       "",
+       true},
+  };
+  RunTable("klvconv", cases);
+}
+
+}  // namespace
+}  // namespace klv

@@ -1,0 +1,329 @@
+// Test helpers of the package library: BMP builders, the in-memory Env with fault
+// injection, a RIFF reader independent of the writer, and temporary folders on disk.
+#include "klvtest/test_support.h"
+
+#include <stdlib.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+#include "base/bytes.h"
+#include "base/profile.h"
+
+namespace klv::test {
+namespace {
+
+void Append16(Bytes& out, uint16_t v) {
+  out.push_back(static_cast<uint8_t>(v));
+  out.push_back(static_cast<uint8_t>(v >> 8));
+}
+
+void Append32(Bytes& out, uint32_t v) {
+  Append16(out, static_cast<uint16_t>(v));
+  Append16(out, static_cast<uint16_t>(v >> 16));
+}
+
+class FakeInputFile : public InputFile {
+ public:
+  FakeInputFile(const Bytes& bytes, ReadFault fault, size_t limit, size_t chunk)
+      : bytes_(bytes), fault_(fault), limit_(limit), chunk_(chunk) {}
+
+  std::optional<uint64_t> Length() override {
+    if (fault_ == ReadFault::kLengthFails) return std::nullopt;
+    return bytes_.size();
+  }
+
+  size_t Read(uint8_t* dst, size_t size) override {
+    if (fault_ == ReadFault::kVanishes) return 0;
+    size_t n = std::min({size, chunk_, bytes_.size() - position_});
+    if (fault_ == ReadFault::kShortRead) n = std::min(n, limit_ - std::min(limit_, delivered_));
+    std::memcpy(dst, bytes_.data() + position_, n);
+    position_ += n;
+    delivered_ += n;
+    return n;
+  }
+
+ private:
+  Bytes bytes_;
+  ReadFault fault_;
+  size_t limit_;
+  size_t chunk_;
+  size_t position_ = 0;
+  size_t delivered_ = 0;
+};
+
+// RIFF writing with the platform's rules, into memory; Commit stores the bytes.
+class FakeRiffFile : public RiffFile {
+ public:
+  FakeRiffFile(FakeEnv& env, std::string target) : env_(env), target_(std::move(target)) {
+    ++env_.open_writers;
+  }
+  ~FakeRiffFile() override { --env_.open_writers; }
+
+  bool CreateRiff(FourCC form) override {
+    if (!Step()) return false;
+    Begin({{'R', 'I', 'F', 'F'}});
+    bytes_.insert(bytes_.end(), form.bytes, form.bytes + 4);
+    return true;
+  }
+  bool CreateChunk(FourCC id, uint32_t size) override {
+    if (!Step()) return false;
+    Begin(id);
+    PutLe32(bytes_.data() + bytes_.size() - 4, size);
+    return true;
+  }
+  bool Write(const uint8_t* data, size_t size) override {
+    if (!Step()) return false;
+    bytes_.insert(bytes_.end(), data, data + size);
+    return true;
+  }
+  bool Ascend() override {
+    if (!Step() || open_.empty()) return false;
+    const size_t start = open_.back();
+    open_.pop_back();
+    const size_t size = bytes_.size() - start;
+    PutLe32(bytes_.data() + start - 4, static_cast<uint32_t>(size));
+    if (size % 2 != 0) bytes_.push_back(0);
+    return true;
+  }
+  bool Commit() override {
+    if (committed_ || env_.fail_commit || !open_.empty()) return false;
+    env_.files[target_] = bytes_;
+    ++env_.commits;
+    committed_ = true;
+    return true;
+  }
+
+ private:
+  bool Step() { return ++env_.riff_calls != env_.fail_riff_call; }
+  void Begin(FourCC id) {
+    bytes_.insert(bytes_.end(), id.bytes, id.bytes + 4);
+    bytes_.insert(bytes_.end(), 4, 0);
+    open_.push_back(bytes_.size());
+  }
+
+  FakeEnv& env_;
+  std::string target_;
+  Bytes bytes_;
+  std::vector<size_t> open_;  // data start of each open chunk
+  bool committed_ = false;
+};
+
+std::string TextOf(const std::map<std::string, Bytes>& files, const std::string& path) {
+  auto it = files.find(path);
+  return it == files.end() ? std::string() : std::string(it->second.begin(), it->second.end());
+}
+
+}  // namespace
+
+Bytes PatternBytes(size_t count, uint8_t seed) {
+  Bytes bytes(count);
+  for (size_t i = 0; i < count; ++i) {
+    bytes[i] = static_cast<uint8_t>((i * 31 + seed * 17 + (i >> 8)) | 1);
+  }
+  return bytes;
+}
+
+uint64_t RowSize(uint16_t bit_count, int32_t width) {
+  return (uint64_t{bit_count} * static_cast<uint64_t>(width < 0 ? -int64_t{width} : width) + 31) /
+         32 * 4;
+}
+
+Bytes MakeBmp(const BmpFields& fields) {
+  uint32_t entries = 0;
+  if (fields.table_entries) {
+    entries = *fields.table_entries;
+  } else if (fields.used_colors != 0) {
+    entries = fields.used_colors;
+  } else if (fields.bit_count == 1 || fields.bit_count == 4 || fields.bit_count == 8) {
+    entries = 1u << fields.bit_count;
+  }
+  Bytes pixels;
+  if (fields.pixels) {
+    pixels = *fields.pixels;
+  } else {
+    const int64_t rows = fields.height < 0 ? -int64_t{fields.height} : fields.height;
+    pixels = PatternBytes(RowSize(fields.bit_count, fields.width) * rows, fields.seed);
+  }
+
+  Bytes info;
+  if (fields.header_size == 12) {
+    Append32(info, 12);
+    Append16(info, static_cast<uint16_t>(fields.width));
+    Append16(info, static_cast<uint16_t>(fields.height));
+    Append16(info, 1);
+    Append16(info, fields.bit_count);
+  } else {
+    Append32(info, fields.header_size);
+    Append32(info, static_cast<uint32_t>(fields.width));
+    Append32(info, static_cast<uint32_t>(fields.height));
+    Append16(info, 1);
+    Append16(info, fields.bit_count);
+    Append32(info, fields.compression);
+    Append32(info, fields.image_size);
+    Append32(info, 2835);  // 72 dots per inch
+    Append32(info, 2835);
+    Append32(info, fields.used_colors);
+    Append32(info, 0);
+    if (fields.header_size > 40) info.resize(fields.header_size, 0);
+  }
+  const Bytes table = PatternBytes(size_t{entries} * 4, static_cast<uint8_t>(fields.seed + 101));
+
+  Bytes file = {'B', 'M'};
+  Append32(file, static_cast<uint32_t>(14 + info.size() + table.size() + pixels.size()));
+  Append32(file, 0);
+  Append32(file, static_cast<uint32_t>(14 + info.size() + table.size()));
+  file.insert(file.end(), info.begin(), info.end());
+  file.insert(file.end(), table.begin(), table.end());
+  file.insert(file.end(), pixels.begin(), pixels.end());
+  return file;
+}
+
+std::string PuzzleIni(const std::vector<std::pair<std::string, std::string>>& keys) {
+  std::string text = "[PuzzleData]\r\n";
+  for (const auto& [key, value] : keys) text += key + "=" + value + "\r\n";
+  return text;
+}
+
+std::optional<RiffForm> ReadRiff(const Bytes& file) {
+  if (file.size() < 12 || std::memcmp(file.data(), "RIFF", 4) != 0) return std::nullopt;
+  RiffForm form;
+  form.size = GetLe32(file.data() + 4);
+  if (uint64_t{form.size} + 8 != file.size()) return std::nullopt;
+  form.form.assign(file.begin() + 8, file.begin() + 12);
+  size_t at = 12;
+  while (at < file.size()) {
+    if (file.size() - at < 8) return std::nullopt;
+    Chunk chunk;
+    chunk.id.assign(file.begin() + at, file.begin() + at + 4);
+    chunk.size = GetLe32(file.data() + at + 4);
+    at += 8;
+    if (file.size() - at < chunk.size) return std::nullopt;
+    chunk.data.assign(file.begin() + at, file.begin() + at + chunk.size);
+    at += chunk.size;
+    if (chunk.size % 2 != 0) {
+      if (at >= file.size() || file[at] != 0) return std::nullopt;
+      chunk.padded = true;
+      ++at;
+    }
+    form.chunks.push_back(std::move(chunk));
+  }
+  return form;
+}
+
+std::string FakeEnv::GetProfileString(const std::string& path, const std::string& section,
+                                      const std::string& key, const std::string& default_value,
+                                      size_t buffer_size) {
+  return GetProfileStringFromText(TextOf(files, path), section, key, default_value, buffer_size);
+}
+
+int32_t FakeEnv::GetProfileInt(const std::string& path, const std::string& section,
+                               const std::string& key, int32_t default_value) {
+  return GetProfileIntFromText(TextOf(files, path), section, key, default_value);
+}
+
+bool FakeEnv::WriteProfileString(const std::string& path, const std::string& section,
+                                 const std::string& key, const std::string& value) {
+  if (unwritable.count(path + ":" + key) != 0) return false;
+  RecordWrite(path);
+  AddText(path, SetProfileValueInText(TextOf(files, path), section, key, value));
+  return true;
+}
+
+std::unique_ptr<InputFile> FakeEnv::OpenForSharedRead(const std::string& path) {
+  opened.push_back(path);
+  auto it = files.find(path);
+  auto fault = read_faults.find(path);
+  const ReadFault kind = fault == read_faults.end() ? ReadFault::kNone : fault->second;
+  if (it == files.end() || kind == ReadFault::kOpenFails) return nullptr;
+  return std::make_unique<FakeInputFile>(it->second, kind, short_read_limit, read_chunk);
+}
+
+std::unique_ptr<RiffFile> FakeEnv::CreateRiffFile(const std::string& target) {
+  if (fail_create) return nullptr;
+  return std::make_unique<FakeRiffFile>(*this, target);
+}
+
+bool FakeEnv::WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+  if (unwritable.count(path) != 0) return false;
+  RecordWrite(path);
+  files[path] = bytes;
+  return true;
+}
+
+void FakeEnv::RecordWrite(const std::string& path) {
+  if (std::find(writes.begin(), writes.end(), path) == writes.end()) writes.push_back(path);
+}
+
+bool FakeEnv::RemoveFile(const std::string& path) { return files.erase(path) == 1; }
+
+std::vector<std::string> FakeEnv::ListFiles(const std::string& folder) {
+  std::vector<std::string> names;
+  // A folder given with its trailing separator ("/w/", "/") is the same folder.
+  std::string prefix = folder;
+  if (prefix.empty() || prefix.back() != kPathSeparator) prefix += kPathSeparator;
+  for (const auto& [path, bytes] : files) {
+    if (path.compare(0, prefix.size(), prefix) == 0 &&
+        path.find(kPathSeparator, prefix.size()) == std::string::npos) {
+      names.push_back(path.substr(prefix.size()));
+    }
+  }
+  return names;
+}
+
+TempFolder::TempFolder() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "klv-test-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  path_ = pattern;
+}
+
+TempFolder::~TempFolder() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
+void WriteDiskFile(const std::string& path, const Bytes& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
+  if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+void WriteDiskText(const std::string& path, const std::string& text) {
+  WriteDiskFile(path, Bytes(text.begin(), text.end()));
+}
+
+std::optional<Bytes> ReadDiskFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::vector<std::string> DiskFolderNames(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+FileSizeLimit::FileSizeLimit(rlim_t bytes) {
+  getrlimit(RLIMIT_FSIZE, &saved_);
+  saved_handler_ = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit limit = saved_;
+  limit.rlim_cur = bytes;
+  ok_ = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+}
+
+FileSizeLimit::~FileSizeLimit() {
+  setrlimit(RLIMIT_FSIZE, &saved_);
+  std::signal(SIGXFSZ, saved_handler_);
+}
+
+}  // namespace klv::test
