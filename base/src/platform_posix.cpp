@@ -27,6 +27,7 @@
 #include <utility>
 
 #include "base/profile.h"
+#include "base/text.h"
 
 namespace klv {
 namespace {
@@ -315,40 +316,9 @@ std::string_view ByteOrderMark(ProfileEncoding encoding) {
 char32_t TakeCodePoint(std::string_view& in, ProfileEncoding encoding) {
   const auto byte = [&](size_t i) { return static_cast<uint8_t>(in[i]); };
   if (encoding == ProfileEncoding::kUtf8) {
-    const uint8_t b0 = byte(0);
-    size_t length = 1;
-    char32_t cp = b0;
-    if (b0 >= 0xC2 && b0 <= 0xDF) {
-      length = 2;
-      cp = b0 & 0x1F;
-    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-      length = 3;
-      cp = b0 & 0x0F;
-    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-      length = 4;
-      cp = b0 & 0x07;
-    } else if (b0 >= 0x80) {
-      in.remove_prefix(1);
-      return U'\uFFFD';
-    }
-    if (in.size() < length) {
-      in.remove_prefix(1);
-      return U'\uFFFD';
-    }
-    for (size_t i = 1; i < length; ++i) {
-      if ((byte(i) & 0xC0) != 0x80) {
-        in.remove_prefix(1);
-        return U'\uFFFD';
-      }
-      cp = (cp << 6) | (byte(i) & 0x3F);
-    }
-    const bool overlong = (length == 3 && cp < 0x800) || (length == 4 && cp < 0x10000);
-    if (overlong || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-      in.remove_prefix(1);
-      return U'\uFFFD';
-    }
-    in.remove_prefix(length);
-    return cp;
+    const std::optional<Utf8Character> character = DecodeUtf8(in, 0);
+    in.remove_prefix(character ? character->length : 1);
+    return character ? character->codePoint : U'\uFFFD';
   }
   const bool le = encoding == ProfileEncoding::kUtf16Le;
   const auto unit = [&](size_t i) -> char32_t {
@@ -736,10 +706,7 @@ class PosixEnv : public Env {
       handler(text.c_str(), context);
       return;
     }
-    std::string line = text;
-    std::replace(line.begin(), line.end(), '\n', ' ');
-    std::replace(line.begin(), line.end(), '\r', ' ');
-    line += '\n';
+    const std::string line = OneLine(text) + '\n';
     std::fputs(line.c_str(), stderr);
     std::fflush(stderr);
   }
