@@ -56,22 +56,6 @@ TEST(Text, DecodeUtf8TakesOnlyWellFormedSequences) {
   }
 }
 
-TEST(Text, CountUtf8CharactersCountsEveryBadByteAsOne) {
-  struct Case {
-    std::string text;
-    size_t count;
-  };
-  const Case cases[] = {
-      {"", 0},
-      {"abc", 3},
-      {"\xE3\x81\x82\xE3\x81\x84", 2},
-      {"\x80\x80\x80", 3},  // continuations without a lead
-      {"a\xE3\x81", 3},     // a character cut short: its two bytes
-      {"\xED\xA0\x80", 3},  // an encoded surrogate is three bad bytes
-  };
-  for (const Case& c : cases) EXPECT_EQ(CountUtf8Characters(c.text), c.count) << c.text;
-}
-
 TEST(Text, Cp932CharacterWidthKeepsDoubleByteCharactersWhole) {
   struct Case {
     const char* what;

@@ -32,6 +32,7 @@ TEST(WorkFolder, TilePatternTakesResFourCharactersBmp) {
       {"res\xF0\x9F\x98\xBAxyz.bmp", true},    // a 4-byte character and three letters
       {"res\xC3\xA9zz.bmp", false},            // three characters
       {"res\xFF\xFE\x80\x81.bmp", true},       // a byte of no character counts as one
+      {"res\xED\xA0\x80x.bmp", true},          // so do the three of an encoded surrogate
       {"res\xE3\x81\x82\xE3\x81.bmp", false},  // a kana and the two bytes of a cut one
       {"res000.bmp", false},
       {"res00000.bmp", false},
