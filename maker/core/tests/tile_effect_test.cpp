@@ -225,6 +225,9 @@ TEST(TileEffect, ThresholdsAreStrictAndComparedAsDoubles) {
       {0.3, above_065, 0, 1, {1}},
       // The float nearest 0.3 lies above the double 0.3.
       {0.3, 0.3f, 0, 1, {0}},
+      // 0.3011... + (0.6988... / 4) x 3 rounds to 0.82528215646743774, exactly this draw,
+      // when the product is rounded before the add; fused into one rounding it would not.
+      {30.112862586975126 / 100, 13845937 / 16777216.0f, 1, 1, {3}},
       {1.0, 0.9999f, 1, 1, {0, 1, 2, 3}},
       {1.5, 0.9999f, 0, 1, {0, 1}},
       {-0.5, 0.0f, 1, 1, {1}},  // thresholds -0.125, 0.25, 0.625
