@@ -8,10 +8,9 @@
 #include <utility>
 #include <vector>
 
-#include "base/klvutils_client.h"
 #include "base/codepage.h"
+#include "base/klvutils_client.h"
 #include "base/platform.h"
-#include "base/profile.h"
 #include "maker/bitmap_codec.h"
 #include "maker/make_values.h"
 #include "maker/tile_effect.h"
@@ -191,9 +190,10 @@ MakeResult FinishMake(Env& env, WorkCanvas canvas, const MakeRequest& request,
   }
   canvas = WorkCanvas();
 
-  // An existing Puzzle.ini is updated key by key, so keys this make does not write (such
-  // as PrevPassWord) keep their values. A key that cannot be written would leave the
-  // library reading a wrong or default value, so it stops the make.
+  // Puzzle.ini is written key by key through the profile writer, so that an existing file
+  // is updated and keys this make does not write (such as PrevPassWord) keep their values.
+  // A key that cannot be written would leave the library reading a wrong or default
+  // value, so it stops the make.
   const std::string description_path = paths.filePrefix + kDescriptionFileName;
   const std::pair<const char*, std::string> keys[] = {
       {"xMax", std::to_string(grid.xMax)},
@@ -206,24 +206,10 @@ MakeResult FinishMake(Env& env, WorkCanvas canvas, const MakeRequest& request,
       {"Difficulty", "5"},
       {"FileVersion", "2"},
   };
-  if (env.OpenForSharedRead(description_path) == nullptr) {
-    // No Puzzle.ini yet (the usual case): the nine keys are set in a new text with the
-    // profile writer's own rules and the file written once, which gives the same bytes as
-    // nine single writes without rewriting the file nine times.
-    std::string text;
-    for (const auto& [key, value] : keys) {
-      text = SetProfileValueInText(text, kPuzzleSection, key, value);
-    }
-    if (!env.WriteWholeFile(description_path, std::vector<uint8_t>(text.begin(), text.end()))) {
+  for (const auto& [key, value] : keys) {
+    if (!env.WriteProfileString(description_path, kPuzzleSection, key, value)) {
       return Failure(MakeStatus::kWorkFileNotWritten,
-                     description_path + ": cannot write the puzzle description");
-    }
-  } else {
-    for (const auto& [key, value] : keys) {
-      if (!env.WriteProfileString(description_path, kPuzzleSection, key, value)) {
-        return Failure(MakeStatus::kWorkFileNotWritten,
-                       description_path + ": cannot write the key " + key);
-      }
+                     description_path + ": cannot write the key " + key);
     }
   }
 

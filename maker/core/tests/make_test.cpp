@@ -246,39 +246,6 @@ TEST(Make, ExistingPuzzleIniIsUpdatedNotReplaced) {
   EXPECT_FALSE(env.files.count("/w/Puzzle.ini"));
 }
 
-TEST(Make, NewPuzzleIniHasTheBytesOfNineProfileWrites) {
-  namespace fs = std::filesystem;
-  const fs::path folder = fs::temp_directory_path() / ("klv_ini_" + std::to_string(::getpid()));
-  fs::remove_all(folder);
-  fs::create_directories(folder / "work");
-  Env& env = Env::Default();
-  MakeRequest request = Request(96, 64, (folder / "work").string());
-  request.keepWorkFiles = true;
-  request.comment = "\x83\x52\x83\x81\x83\x93\x83\x67";  // a code page 932 text
-  FakeEnv unused;
-  FakeConverter converter(unused);
-  ASSERT_EQ(MakePuzzle(env, request, converter).status, MakeStatus::kPackageWritten);
-
-  const std::string reference = (folder / "reference.ini").string();
-  const std::pair<const char*, std::string> keys[] = {{"xMax", "2"},
-                                                      {"yMax", "1"},
-                                                      {"backColor", "FF00FF"},
-                                                      {"PuzzleName", "Cat"},
-                                                      {"PassWord", "1234"},
-                                                      {"PuzzleSetName", "Animals"},
-                                                      {"LongPuzzleName", request.comment},
-                                                      {"Difficulty", "5"},
-                                                      {"FileVersion", "2"}};
-  for (const auto& [key, value] : keys) {
-    ASSERT_TRUE(env.WriteProfileString(reference, "PuzzleData", key, value));
-  }
-  std::ifstream made(folder / "work" / "Puzzle.ini", std::ios::binary);
-  std::ifstream expected(reference, std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(made), {}),
-            std::string(std::istreambuf_iterator<char>(expected), {}));
-  fs::remove_all(folder);
-}
-
 TEST(Make, RootFolderGetsNoDoubledSeparatorAndAnEmptyFolderArgument) {
   FakeEnv env;
   FakeConverter converter(env);

@@ -229,7 +229,7 @@ int32_t FakeEnv::GetProfileInt(const std::string& path, const std::string& secti
 
 bool FakeEnv::WriteProfileString(const std::string& path, const std::string& section,
                                  const std::string& key, const std::string& value) {
-  if (unwritable.count(path + ":" + key) != 0) return false;
+  if (unwritable.count(path) != 0 || unwritable.count(path + ":" + key) != 0) return false;
   RecordWrite(path);
   AddText(path, SetProfileValueInText(TextOf(files, path), section, key, value));
   return true;
