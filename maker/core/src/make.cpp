@@ -235,16 +235,6 @@ MakeResult FinishMake(Env& env, WorkCanvas canvas, const MakeRequest& request,
   return result;
 }
 
-size_t MakeMemoryBytes(int width, int height) {
-  if (width <= 0 || height <= 0) return 0;
-  constexpr size_t kTileBytes = size_t{kTileSize} * kTileSize * sizeof(uint32_t);
-  const Grid grid = GridForPicture(width, height);
-  const size_t tiles = GridFits(grid) ? static_cast<size_t>(WorkTileCount(grid)) : 0;
-  const size_t picture_bytes =
-      static_cast<size_t>(width) * static_cast<size_t>(height) * sizeof(uint32_t);
-  return 3 * picture_bytes + tiles * kTileBytes;
-}
-
 MakeResult MakePuzzle(Env& env, const MakeRequest& request, PackageConverter& converter,
                       const AfterConversion& after_conversion,
                       const CanvasRendered& canvas_rendered) {

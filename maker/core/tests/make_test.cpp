@@ -361,26 +361,6 @@ TEST(Make, TooLargeGridWritesNothing) {
   EXPECT_TRUE(converter.arguments.empty());
 }
 
-// klvmake prepares its heap for the largest picture before it knows the picture's size.
-TEST(Make, MemoryOfTheLargestMakeCoversEveryMake) {
-  const size_t largest = MakeMemoryBytes(kMaxPictureSide, kMaxPictureSide);
-  const int sides[] = {1, 15, 16, 64, 100, 303, 320, kMaxPictureSide};
-  for (const int width : sides) {
-    for (const int height : sides) {
-      SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height));
-      const size_t estimate = MakeMemoryBytes(width, height);
-      EXPECT_LE(estimate, largest);
-      const Raster source = Raster::Filled(width, height, 0);
-      const WorkCanvas canvas = PrepareWorkCanvas(source, GridForPicture(width, height), 13);
-      size_t held = (source.pixels.size() + canvas.base.pixels.size()) * sizeof(uint32_t);
-      for (const Raster& tile : canvas.tiles) held += tile.pixels.size() * sizeof(uint32_t);
-      EXPECT_GE(estimate, held);
-    }
-  }
-  EXPECT_EQ(MakeMemoryBytes(0, 320), 0u);
-  EXPECT_EQ(MakeMemoryBytes(320, -1), 0u);
-}
-
 TEST(Make, DensitiesAreReadFromTheBoxTextsAndTheSeedFixesTheTiles) {
   auto tiles_of = [](const MakeRequest& request) {
     FakeEnv env;
