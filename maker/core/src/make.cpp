@@ -8,11 +8,12 @@
 #include <utility>
 #include <vector>
 
-#include "base/klvutils_client.h"
 #include "base/codepage.h"
+#include "base/klvutils_client.h"
 #include "base/platform.h"
 #include "base/profile.h"
 #include "maker/bitmap_codec.h"
+#include "maker/colors.h"
 #include "maker/make_values.h"
 #include "maker/tile_effect.h"
 
