@@ -246,6 +246,8 @@ class Reader {
     }
     const PackageHeaderBytes raw = RecordOf(bytes);
     package_.header = DecodePackageHeader(raw);
+    // The fields of a record cut short are not there to be checked.
+    if (bytes.size() < kPackageHeaderSize) return;
     const PackageHeader& header = *package_.header;
 
     const PackageHeader grid = NewPackageHeader(header.xMax, header.yMax);

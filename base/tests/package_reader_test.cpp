@@ -228,6 +228,14 @@ TEST(PackageReader, DamagedPackagesNameEachProblemAtItsChunkAndOffset) {
        },
        {"KLVZ@16"},
        "holds 600 bytes, not 592"},
+      {"header chunk cut to 100 bytes: its fields beyond are not checked",
+       [&] {
+         Parts parts = sound;
+         parts.header.resize(100);
+         return Build(parts);
+       },
+       {"KLVZ@16"},
+       "holds 100 bytes, not 592"},
       {"tiles of 32",
        [&] { return with_header([](PackageHeader& h) { h.tileWidth = 32; }); },
        {"KLVZ@28"},

@@ -23,6 +23,9 @@ inline constexpr ChunkId kTileChunkId{'K', 'L', 'V', 'P'};
 
 inline constexpr size_t kPackageHeaderSize = 592;
 inline constexpr int16_t kTileSide = 64;
+// The most tiles the converter puts in one package: its tile table has 144 slots (12
+// rows of 12, used as one run), so any grid of up to 144 tiles fits.
+inline constexpr int64_t kMaxPackageTiles = 144;
 
 // Offsets of the header's number fields (little-endian, signed).
 inline constexpr size_t kFileVersionOffset = 0;  // 32 bits
