@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "base/bytes.h"
-#include "base/package_reader.h"
 #include "klvtest/test_support.h"
 
 namespace klv {
@@ -265,48 +264,6 @@ TEST(Package, TilesFollowTheBaseInSlotOrder) {
     EXPECT_EQ(Bytes(chunk.data.begin() + 14, chunk.data.end()),
               Bytes(tiles[i]->begin(), tiles[i]->begin() + chunk.size - 14))
         << "tile " << i;
-  }
-}
-
-// The reader in base agrees with the writer: every package written reads back sound,
-// with the header's values and each picture chunk as written.
-TEST(Package, WrittenPackagesReadBackSound) {
-  PackageHeader header = NewPackageHeader(3, 1);
-  header.fileVersion = 2;
-  header.Difficulty = 5;
-  header.backColor = {0x12, 0x34, 0x56};
-  header.PassWord = "20000";
-  header.PrevPassWord = "1";
-  header.PuzzleName = "\x83\x70\x83\x59\x83\x8B";  // パズル
-  header.PuzzleSetName = std::string(10, 'S');
-  header.LongPuzzleName = std::string(255, 'L');
-  const std::vector<PictureSlot> tiles = {
-      SlotOf(MakeBmp({.width = 64, .height = 64, .bit_count = 8, .used_colors = 3})),
-      SlotOf(MakeBmp({.width = 6,
-                      .height = 2,
-                      .bit_count = 8,
-                      .compression = 1,
-                      .image_size = 7,
-                      .pixels = test::PatternBytes(7, 4)})),
-      SlotOf(MakeBmp({.width = 33, .height = 3, .bit_count = 1, .image_size = 999})),
-  };
-  const PictureSlot base = SlotOf(MakeBmp({.width = 5, .height = 3, .bit_count = 4}));
-  FakeEnv env;
-  std::unique_ptr<RiffFile> out = env.CreateRiffFile(kTarget);
-  ASSERT_TRUE(WritePackage(*out, header, base, tiles).ok());
-  ASSERT_TRUE(out->Commit());
-  const Bytes& file = env.files[kTarget];
-
-  const Package package = ReadPackage(file);
-  EXPECT_TRUE(package.sound()) << DescribeProblem(package.problems.at(0));
-  EXPECT_EQ(package.header, header);
-  const std::optional<test::RiffForm> form = ReadRiff(file);
-  ASSERT_TRUE(form);
-  ASSERT_TRUE(package.base);
-  EXPECT_EQ(package.base->bmp, form->chunks[1].data);
-  ASSERT_EQ(package.tiles.size(), tiles.size());
-  for (size_t i = 0; i < tiles.size(); ++i) {
-    EXPECT_EQ(package.tiles[i].bmp, form->chunks[2 + i].data) << "tile " << i;
   }
 }
 

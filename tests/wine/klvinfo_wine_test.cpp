@@ -1,5 +1,5 @@
 // klvinfo (Linux) against klvinfo.exe (Windows, under Wine) on the same package: the same
-// JSON object and summary, the same work folder unpacked, the same solved picture as a
+// JSON object (texts converted alike), the same work folder unpacked, the same solved picture as a
 // BMP; PNG output, which the Windows build lacks, is refused there with exit status 1.
 #include <gtest/gtest.h>
 
@@ -13,13 +13,9 @@
 namespace klv::winetest {
 namespace {
 
-// Standard output without the carriage returns that the Windows C runtime adds, and with
-// the package's name (which differs between the two sides) replaced by "PACKAGE".
-std::string Plain(std::string text, const std::string& package) {
+// Standard output without the carriage returns that the Windows C runtime adds.
+std::string Plain(std::string text) {
   text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
-  for (size_t at; (at = text.find(package)) != std::string::npos;) {
-    text.replace(at, package.size(), "PACKAGE");
-  }
   return text;
 }
 
@@ -48,17 +44,11 @@ TEST(KlvinfoOnWine, SamePackageGivesTheSameAnswers) {
   const std::string package = folder + "/ﾈｺ.klv";
   const std::string windows_package = WindowsPath(package);
 
-  for (const std::vector<std::string>& options :
-       {std::vector<std::string>{"--json"}, std::vector<std::string>{}}) {
-    std::vector<std::string> linux_args = options, windows_args = options;
-    linux_args.push_back(package);
-    windows_args.push_back(windows_package);
-    const RunResult linux_run = RunLinux("klvinfo", linux_args);
-    const RunResult windows_run = RunWine("klvinfo", windows_args);
-    ASSERT_EQ(linux_run.exit_code, 0) << Describe(linux_run);
-    EXPECT_EQ(windows_run.exit_code, 0) << Describe(windows_run);
-    EXPECT_EQ(Plain(windows_run.out, windows_package), Plain(linux_run.out, package));
-  }
+  const RunResult linux_json = RunLinux("klvinfo", {"--json", package});
+  const RunResult windows_json = RunWine("klvinfo", {"--json", windows_package});
+  ASSERT_EQ(linux_json.exit_code, 0) << Describe(linux_json);
+  EXPECT_EQ(windows_json.exit_code, 0) << Describe(windows_json);
+  EXPECT_EQ(Plain(windows_json.out), linux_json.out);
 
   const RunResult linux_extract = RunLinux("klvinfo", {"--extract", root.path() + "/l", package});
   const RunResult windows_extract =
