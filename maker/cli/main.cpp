@@ -10,6 +10,7 @@
 
 #include "base/codepage.h"
 #include "base/platform.h"
+#include "base/version.h"
 #include "maker/bitmap_codec.h"
 #include "maker/grid.h"
 #include "maker/make.h"
@@ -28,7 +29,7 @@ constexpr int kExitMakeFailed = 1;
 constexpr int kExitUsage = 2;
 
 constexpr char kUsage[] =
-    "usage: klvmake PICTURE [options]\n"
+    "Usage: klvmake PICTURE [options]\n"
     "Makes one puzzle package (.klv) from one bitmap picture of at most 335 x 335 pixels.\n"
     "\n"
     "  --out DIR                 destination folder (default: the current folder)\n"
@@ -45,6 +46,7 @@ constexpr char kUsage[] =
     "                            same package\n"
     "  --keep-work-files         leave the tile files, base.bmp and Puzzle.ini in DIR\n"
     "  --help                    show this text\n"
+    "  --version                 show the version\n"
     "\n"
     "Exit status: 0 package written, 1 make failed, 2 usage error.\n";
 
@@ -83,6 +85,7 @@ struct Options {
   std::optional<uint32_t> seed;
   bool keepWorkFiles = false;
   bool help = false;
+  bool version = false;
 };
 
 void PrintError(const std::string& text) { std::cerr << "klvmake: " << text << '\n'; }
@@ -209,12 +212,14 @@ std::optional<Options> ParseOptions(const std::vector<Argument>& args) {
       inline_value =
           Argument{arg.substr(equals + 1), args[i].path.substr(path_equals + 1), args[i].has_path};
     }
-    if (option == "--help" || option == "--keep-work-files") {
+    if (option == "--help" || option == "--version" || option == "--keep-work-files") {
       if (inline_value) {
         PrintError(option + " takes no value");
         return std::nullopt;
       }
-      (option == "--help" ? options.help : options.keepWorkFiles) = true;
+      (option == "--help"      ? options.help
+       : option == "--version" ? options.version
+                               : options.keepWorkFiles) = true;
       continue;
     }
     static const char* const kValueOptions[] = {
@@ -274,7 +279,7 @@ std::optional<Options> ParseOptions(const std::vector<Argument>& args) {
       }
     }
   }
-  if (!options.help && !have_picture) {
+  if (!options.help && !options.version && !have_picture) {
     PrintError("no picture given (see klvmake --help)");
     return std::nullopt;
   }
@@ -302,6 +307,10 @@ int Run(const std::vector<Argument>& args) {
   const Options& options = *parsed;
   if (options.help) {
     std::cout << kUsage;
+    return kExitWritten;
+  }
+  if (options.version) {
+    std::cout << VersionText("klvmake");
     return kExitWritten;
   }
 
