@@ -58,15 +58,17 @@ apt_get install "$root/$deb"
 installed=1
 
 echo "== The installed programs"
-for program in klvmaker klvmake klvconv; do
+programs=(klvmaker klvmake klvconv)
+if [ -e /usr/bin/klvinfo ]; then programs+=(klvinfo); fi
+for program in "${programs[@]}"; do
   [ "$(command -v "$program")" = "/usr/bin/$program" ] || fail "$program is not in /usr/bin"
   "/usr/bin/$program" --version | head -n 1 | grep -qx "$program (KLVMaker) $version" ||
     fail "$program --version does not say $version"
 done
-for page in klvmake klvconv; do
+for page in "${programs[@]:1}"; do
   [ -f "/usr/share/man/man1/$page.1" ] || fail "the manual page $page.1 is missing"
 done
-grep -q "^application/x-klv-puzzle:" /usr/share/mime/globs2 ||
+grep -q ":application/x-klv-puzzle:\*\.klv$" /usr/share/mime/globs2 ||
   fail "the MIME database does not know application/x-klv-puzzle"
 desktop_id=io.github.klvmaker.KLVMaker
 for file in "/usr/share/applications/$desktop_id.desktop" \
