@@ -9,24 +9,21 @@
 
 namespace klv {
 
-std::unique_ptr<KLVUtilsClient> KLVUtilsClient::Load(Env& env, std::string* cause) {
-  std::unique_ptr<SharedLibrary> library = env.LoadSharedLibrary(kLibraryName);
-  if (!library) {
-    if (cause) *cause = std::string("the library ") + kLibraryName + " was not found";
-    return nullptr;
-  }
+Status KLVUtilsClient::Load(Env& env, std::unique_ptr<KLVUtilsClient>* client) {
+  std::unique_ptr<SharedLibrary> library;
+  Status status = env.LoadSharedLibrary(kLibraryName, &library);
+  if (!status.ok()) return status;
   void* file_conv = library->FindEntry("FileConv");
-  if (file_conv == nullptr) {
-    if (cause) *cause = std::string("the library ") + kLibraryName + " has no entry FileConv";
-    return nullptr;
-  }
-  std::unique_ptr<KLVUtilsClient> client(new KLVUtilsClient);
-  client->file_conv_ = reinterpret_cast<FileConvFunction>(file_conv);
+  if (file_conv == nullptr)
+    return Status::IOError(kLibraryName, "the library has no entry FileConv");
+  std::unique_ptr<KLVUtilsClient> loaded(new KLVUtilsClient);
+  loaded->file_conv_ = reinterpret_cast<FileConvFunction>(file_conv);
   // The message export is optional: without it the library reports in its own way.
-  client->set_handler_ =
+  loaded->set_handler_ =
       reinterpret_cast<KLVSetMessageHandlerFunction>(library->FindEntry("KLVSetMessageHandler"));
-  client->library_ = std::move(library);
-  return client;
+  loaded->library_ = std::move(library);
+  *client = std::move(loaded);
+  return Status::OK();
 }
 
 KLVUtilsClient::~KLVUtilsClient() {

@@ -1,8 +1,9 @@
 // The platform seam on Windows: the system's own services. Profile files go through
 // GetPrivateProfileStringA/IntA and WritePrivateProfileStringA, the package through the
-// multimedia RIFF functions (mmioOpenA ... mmioClose), messages through MessageBoxA.
-// Paths are narrow strings in the system's code page, as the A functions take them;
-// texts that must be code page 932 are converted with code page 932 named explicitly.
+// multimedia RIFF functions (mmioOpenA ... mmioClose), messages without a handler through
+// MessageBoxA, pictures in global memory blocks. Paths are narrow strings in the system's
+// code page, as the A functions take them; texts that must be code page 932 are converted
+// with code page 932 named explicitly. Failures keep GetLastError's reason.
 #include "base/platform.h"
 
 #include <windows.h>
@@ -17,6 +18,11 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <new>
+#include <string>
+
+#include "base/memory_block.h"
+#include "message_route.h"
 
 namespace klv {
 namespace {
@@ -125,32 +131,48 @@ std::string FolderOf(const std::string& path) {
   return path.substr(0, last);
 }
 
+// --- Errors ----------------------------------------------------------------------------
+
+// The error of the call just made on `context`, by GetLastError; `what` when the call set
+// no error code (the multimedia file functions report their own codes).
+Status LastError(const std::string& context, const char* what) {
+  const DWORD error = GetLastError();
+  if (error != ERROR_SUCCESS) return WindowsError(context, error);
+  return Status::IOError(context, what);
+}
+
 // --- Files -----------------------------------------------------------------------------
 
 class WinInputFile : public InputFile {
  public:
-  explicit WinInputFile(HANDLE handle) : handle_(handle) {}
+  WinInputFile(HANDLE handle, std::string path) : handle_(handle), path_(std::move(path)) {}
   ~WinInputFile() override { CloseHandle(handle_); }
 
-  std::optional<uint64_t> Length() override {
+  Status Length(uint64_t* length) override {
     LARGE_INTEGER size;
-    if (!GetFileSizeEx(handle_, &size) || size.QuadPart < 0) return std::nullopt;
-    return static_cast<uint64_t>(size.QuadPart);
+    if (!GetFileSizeEx(handle_, &size)) return WindowsError(path_, GetLastError());
+    if (size.QuadPart < 0) return Status::IOError(path_, "the file has a negative length");
+    *length = static_cast<uint64_t>(size.QuadPart);
+    return Status::OK();
   }
 
-  size_t Read(uint8_t* dst, size_t size) override {
-    size_t total = 0;
-    while (total < size) {
-      const DWORD want = static_cast<DWORD>(std::min<size_t>(size - total, 1u << 30));
-      DWORD got = 0;
-      if (!ReadFile(handle_, dst + total, want, &got, nullptr) || got == 0) break;
-      total += got;
+  Status Read(uint8_t* dst, size_t size, size_t* got) override {
+    *got = 0;
+    while (*got < size) {
+      const DWORD want = static_cast<DWORD>(std::min<size_t>(size - *got, 1u << 30));
+      DWORD arrived = 0;
+      if (!ReadFile(handle_, dst + *got, want, &arrived, nullptr)) {
+        return WindowsError(path_, GetLastError());
+      }
+      if (arrived == 0) break;
+      *got += arrived;
     }
-    return total;
+    return Status::OK();
   }
 
  private:
   HANDLE handle_;
+  std::string path_;
 };
 
 // Writes with the multimedia file functions into a temporary file beside the target.
@@ -168,41 +190,47 @@ class WinRiffFile : public RiffFile {
     DeleteFileA(temp_.c_str());
   }
 
-  bool CreateRiff(FourCC form) override {
+  Status CreateRiff(FourCC form) override {
     MMCKINFO chunk{};
     chunk.fccType = ToFourcc(form);
     chunk.cksize = 0;
     return Descend(chunk, MMIO_CREATERIFF);
   }
 
-  bool CreateChunk(FourCC id, uint32_t size) override {
+  Status CreateChunk(FourCC id, uint32_t size) override {
     MMCKINFO chunk{};
     chunk.ckid = ToFourcc(id);
     chunk.cksize = size;
     return Descend(chunk, 0);
   }
 
-  bool Write(const uint8_t* data, size_t size) override {
-    if (failed_ || mmio_ == nullptr) return false;
+  Status Write(const uint8_t* data, size_t size) override {
+    if (!Usable()) return Refusal();
     while (size > 0) {
       const LONG part = static_cast<LONG>(std::min<size_t>(size, 1u << 30));
+      SetLastError(ERROR_SUCCESS);
       if (mmioWrite(mmio_, reinterpret_cast<const char*>(data), part) != part) {
-        failed_ = true;
-        return false;
+        return Fail(LastError(temp_, "mmioWrite failed"));
       }
       data += part;
       size -= static_cast<size_t>(part);
     }
-    return true;
+    return Status::OK();
   }
 
-  bool Ascend() override {
-    if (failed_ || mmio_ == nullptr || open_.empty()) return Fail();
+  Status Ascend() override {
+    if (!Usable()) return Refusal();
+    if (open_.empty()) return Fail(Status::IOError(temp_, "no chunk is open"));
     MMCKINFO& chunk = open_.back();
     const LONG end = mmioSeek(mmio_, 0, SEEK_CUR);
-    if (end < 0 || static_cast<DWORD>(end) < chunk.dwDataOffset) return Fail();
+    if (end < 0 || static_cast<DWORD>(end) < chunk.dwDataOffset) {
+      return Fail(LastError(temp_, "mmioSeek failed"));
+    }
     const DWORD written = static_cast<DWORD>(end) - chunk.dwDataOffset;
-    if (mmioAscend(mmio_, &chunk, 0) != MMSYSERR_NOERROR) return Fail();
+    SetLastError(ERROR_SUCCESS);
+    if (const MMRESULT result = mmioAscend(mmio_, &chunk, 0); result != MMSYSERR_NOERROR) {
+      return Fail(MmioError("mmioAscend", result));
+    }
     // mmioAscend adds the pad byte only when it corrects the size; a chunk created with
     // its exact odd size is padded here, so that every odd chunk ends on an even offset.
     if (written % 2 != 0) {
@@ -210,32 +238,39 @@ class WinRiffFile : public RiffFile {
       const LONG padded_end = end + 1;
       if (after != padded_end || FileLength() < static_cast<uint64_t>(padded_end)) {
         static const char kPad = 0;
+        SetLastError(ERROR_SUCCESS);
         if (mmioSeek(mmio_, end, SEEK_SET) != end || mmioWrite(mmio_, &kPad, 1) != 1) {
-          return Fail();
+          return Fail(LastError(temp_, "the pad byte could not be written"));
         }
       }
     }
     open_.pop_back();
-    return true;
+    return Status::OK();
   }
 
-  bool Commit() override {
-    if (failed_ || mmio_ == nullptr || !open_.empty()) return false;
-    const bool closed = mmioClose(mmio_, MMIO_FHOPEN) == MMSYSERR_NOERROR;
+  Status Commit() override {
+    if (!Usable()) return Refusal();
+    if (!open_.empty()) return Fail(Status::IOError(target_, "a chunk is still open"));
+    Status status;
+    SetLastError(ERROR_SUCCESS);
+    if (const MMRESULT result = mmioClose(mmio_, MMIO_FHOPEN); result != MMSYSERR_NOERROR) {
+      status = MmioError("mmioClose", result);
+    }
     mmio_ = nullptr;
-    const bool flushed = closed && FlushFileBuffers(handle_);
+    if (status.ok() && !FlushFileBuffers(handle_)) status = WindowsError(temp_, GetLastError());
     CloseHandle(handle_);
     handle_ = INVALID_HANDLE_VALUE;
-    if (!flushed || !MoveFileExA(temp_.c_str(), target_.c_str(),
-                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      failed_ = true;
-      DeleteFileA(temp_.c_str());
-      // The destructor has nothing left to remove.
-      committed_ = true;
-      return false;
+    if (status.ok() && !MoveFileExA(temp_.c_str(), target_.c_str(),
+                                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      status = WindowsError(target_, GetLastError());
     }
+    // Either way the destructor has nothing left to remove.
     committed_ = true;
-    return true;
+    if (!status.ok()) {
+      DeleteFileA(temp_.c_str());
+      return Fail(status);
+    }
+    return Status::OK();
   }
 
  private:
@@ -243,16 +278,35 @@ class WinRiffFile : public RiffFile {
     return mmioFOURCC(code.bytes[0], code.bytes[1], code.bytes[2], code.bytes[3]);
   }
 
-  bool Descend(MMCKINFO chunk, UINT flags) {
-    if (failed_ || mmio_ == nullptr) return false;
-    if (mmioCreateChunk(mmio_, &chunk, flags) != MMSYSERR_NOERROR) return Fail();
-    open_.push_back(chunk);
-    return true;
+  bool Usable() const { return failure_.ok() && mmio_ != nullptr; }
+
+  // What a writer that is not usable answers: its first failure, or that it is closed.
+  Status Refusal() const {
+    if (!failure_.ok()) return failure_;
+    return Status::IOError(target_, "the package file is already closed");
   }
 
-  bool Fail() {
-    failed_ = true;
-    return false;
+  // A multimedia file call that returned the error `result`: the system's reason when
+  // the file functions under it set one.
+  Status MmioError(const char* call, MMRESULT result) {
+    const std::string what = std::string(call) + " failed with error " + std::to_string(result);
+    return LastError(temp_, what.c_str());
+  }
+
+  Status Descend(MMCKINFO chunk, UINT flags) {
+    if (!Usable()) return Refusal();
+    SetLastError(ERROR_SUCCESS);
+    if (const MMRESULT result = mmioCreateChunk(mmio_, &chunk, flags); result != MMSYSERR_NOERROR) {
+      return Fail(MmioError("mmioCreateChunk", result));
+    }
+    open_.push_back(chunk);
+    return Status::OK();
+  }
+
+  // After any failure the writer refuses everything with it.
+  Status Fail(Status status) {
+    failure_ = std::move(status);
+    return failure_;
   }
 
   uint64_t FileLength() {
@@ -274,7 +328,7 @@ class WinRiffFile : public RiffFile {
   HANDLE handle_;
   HMMIO mmio_;
   std::vector<MMCKINFO> open_;
-  bool failed_ = false;
+  Status failure_;  // the first failure; OK while there is none
   bool committed_ = false;
 };
 
@@ -289,18 +343,6 @@ class WinSharedLibrary : public SharedLibrary {
  private:
   HMODULE module_;
 };
-
-// --- Messages --------------------------------------------------------------------------
-
-struct MessageRoute {
-  KLVMessageHandler handler = nullptr;
-  void* context = nullptr;
-};
-
-MessageRoute& Route() {
-  static MessageRoute route;
-  return route;
-}
 
 // --- The environment -------------------------------------------------------------------
 
@@ -329,97 +371,117 @@ class WinEnv : public Env {
     return static_cast<int32_t>(value);
   }
 
-  bool WriteProfileString(const std::string& path, const std::string& section,
-                          const std::string& key, const std::string& value) override {
-    return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(),
-                                      FullPath(path).c_str()) != 0;
+  Status WriteProfileString(const std::string& path, const std::string& section,
+                            const std::string& key, const std::string& value) override {
+    const std::string full_path = FullPath(path);
+    if (!WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(),
+                                    full_path.c_str())) {
+      return WindowsError(path, GetLastError());
+    }
+    return Status::OK();
   }
 
-  std::unique_ptr<InputFile> OpenForSharedRead(const std::string& path) override {
+  Status OpenForSharedRead(const std::string& path, std::unique_ptr<InputFile>* file) override {
     const HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return nullptr;
-    return std::make_unique<WinInputFile>(handle);
+    if (handle == INVALID_HANDLE_VALUE) return WindowsError(path, GetLastError());
+    *file = std::make_unique<WinInputFile>(handle, path);
+    return Status::OK();
   }
 
-  std::unique_ptr<RiffFile> CreateRiffFile(const std::string& target) override {
+  Status CreateRiffFile(const std::string& target, std::unique_ptr<RiffFile>* file) override {
     char temp[MAX_PATH];
     // Creates a new, empty file of a unique name in the target's folder.
-    if (GetTempFileNameA(FolderOf(target).c_str(), "klv", 0, temp) == 0) return nullptr;
+    const std::string folder = FolderOf(target);
+    if (GetTempFileNameA(folder.c_str(), "klv", 0, temp) == 0) {
+      return WindowsError(folder, GetLastError());
+    }
     const HANDLE handle = CreateFileA(temp, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
+      const Status status = WindowsError(temp, GetLastError());
       DeleteFileA(temp);
-      return nullptr;
+      return status;
     }
     MMIOINFO info{};
     info.fccIOProc = FOURCC_DOS;
     info.adwInfo[0] = static_cast<DWORD>(reinterpret_cast<UINT_PTR>(handle));
+    SetLastError(ERROR_SUCCESS);
     const HMMIO mmio = mmioOpenA(nullptr, &info, MMIO_WRITE);
     if (mmio == nullptr) {
+      const std::string what = "mmioOpenA failed with error " + std::to_string(info.wErrorRet);
+      const Status status = LastError(temp, what.c_str());
       CloseHandle(handle);
       DeleteFileA(temp);
-      return nullptr;
+      return status;
     }
-    return std::make_unique<WinRiffFile>(temp, target, handle, mmio);
+    *file = std::make_unique<WinRiffFile>(temp, target, handle, mmio);
+    return Status::OK();
   }
 
-  bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) override {
+  Status WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) override {
     const HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return false;
-    bool ok = true;
+    if (handle == INVALID_HANDLE_VALUE) return WindowsError(path, GetLastError());
+    Status status;
     size_t done = 0;
-    while (ok && done < bytes.size()) {
+    while (status.ok() && done < bytes.size()) {
       const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
       DWORD written = 0;
-      ok = WriteFile(handle, bytes.data() + done, want, &written, nullptr) && written == want;
+      if (!WriteFile(handle, bytes.data() + done, want, &written, nullptr)) {
+        status = WindowsError(path, GetLastError());
+      } else if (written != want) {
+        status = Status::IOError(path, "the file took fewer bytes than were written");
+      }
       done += written;
     }
-    ok = CloseHandle(handle) && ok;
+    if (!CloseHandle(handle) && status.ok()) status = WindowsError(path, GetLastError());
     // A half-written file would pass for a picture; none is better.
-    if (!ok) DeleteFileA(path.c_str());
-    return ok;
+    if (!status.ok()) DeleteFileA(path.c_str());
+    return status;
   }
 
-  bool RemoveFile(const std::string& path) override { return DeleteFileA(path.c_str()) != 0; }
+  Status RemoveFile(const std::string& path) override {
+    if (!DeleteFileA(path.c_str())) return WindowsError(path, GetLastError());
+    return Status::OK();
+  }
 
-  std::vector<std::string> ListFiles(const std::string& folder) override {
-    std::vector<std::string> names;
+  Status ListFiles(const std::string& folder, std::vector<std::string>* names) override {
+    names->clear();
     std::string pattern = folder;
     if (pattern.empty() || (pattern.back() != '\\' && pattern.back() != '/')) pattern += '\\';
     pattern += '*';
     WIN32_FIND_DATAA found;
     const HANDLE search = FindFirstFileA(pattern.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
+    if (search == INVALID_HANDLE_VALUE) {
+      const DWORD error = GetLastError();
+      // A drive's root folder holds no "." entry: when it is empty, nothing matches.
+      if (error == ERROR_FILE_NOT_FOUND) return Status::OK();
+      return WindowsError(folder, error);
+    }
     do {
       if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-        names.emplace_back(found.cFileName);
+        names->emplace_back(found.cFileName);
       }
     } while (FindNextFileA(search, &found));
     FindClose(search);
-    return names;
+    return Status::OK();
   }
 
-  void ShowMessage(const std::string& text) override {
-    const MessageRoute route = Route();
-    if (route.handler != nullptr) {
-      route.handler(text.c_str(), route.context);
-      return;
-    }
-    // No owner and no caption of the library's own: the system's default title.
-    MessageBoxA(nullptr, text.c_str(), nullptr, MB_ICONINFORMATION);
-  }
+  void ShowMessage(const std::string& text) override { RouteMessage(text); }
 
-  std::unique_ptr<SharedLibrary> LoadSharedLibrary(const std::string& bare_name) override {
+  Status LoadSharedLibrary(const std::string& bare_name,
+                           std::unique_ptr<SharedLibrary>* library) override {
     // A missing library is reported by the caller, never by a system dialog.
     DWORD old_mode = 0;
     SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &old_mode);
     // A bare name gets ".dll" added and is searched for in the program's folder first.
     const HMODULE module = LoadLibraryA(bare_name.c_str());
+    const DWORD error = GetLastError();
     SetThreadErrorMode(old_mode, nullptr);
-    if (module == nullptr) return nullptr;
-    return std::make_unique<WinSharedLibrary>(module);
+    if (module == nullptr) return WindowsError(bare_name, error);
+    *library = std::make_unique<WinSharedLibrary>(module);
+    return Status::OK();
   }
 };
 
@@ -449,8 +511,9 @@ std::optional<std::string> Utf8ToCp932(const std::string& utf8) {
   return FromWide(kCodePage932, *wide);
 }
 
-void SetMessageHandler(KLVMessageHandler handler, void* context) {
-  Route() = MessageRoute{handler, handler != nullptr ? context : nullptr};
+void ShowMessageByDefault(const std::string& text) {
+  // No owner and no caption of the library's own: the system's default title.
+  MessageBoxA(nullptr, text.c_str(), nullptr, MB_ICONINFORMATION);
 }
 
 std::string ProgramFolder() {
@@ -543,25 +606,24 @@ std::vector<ProgramArgument> ProgramArguments(int /*argc*/, char** /*argv*/) {
   return arguments;
 }
 
-uint8_t* AllocateBlockMemory(size_t size, void** handle) {
-  *handle = nullptr;
+MemoryBlock::MemoryBlock(size_t size) {
+  if (size == 0) return;
   const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
-  if (memory == nullptr) return nullptr;
+  if (memory == nullptr) throw std::bad_alloc();
   void* locked = GlobalLock(memory);
   if (locked == nullptr) {
     GlobalFree(memory);
-    return nullptr;
+    throw std::bad_alloc();
   }
-  *handle = memory;
-  return static_cast<uint8_t*>(locked);
+  handle_ = memory;
+  data_ = static_cast<uint8_t*>(locked);
+  size_ = size;
 }
 
-void ReleaseBlockMemory(void* handle) {
-  if (handle == nullptr) return;
-  GlobalUnlock(static_cast<HGLOBAL>(handle));
-  GlobalFree(static_cast<HGLOBAL>(handle));
+MemoryBlock::~MemoryBlock() {
+  if (handle_ == nullptr) return;
+  GlobalUnlock(static_cast<HGLOBAL>(handle_));
+  GlobalFree(static_cast<HGLOBAL>(handle_));
 }
-
-void PrepareHeap(size_t /*bytes*/) {}
 
 }  // namespace klv

@@ -19,8 +19,8 @@ using test::ReadFault;
 constexpr const char* kPath = "/w/pic.bmp";
 
 std::optional<PictureBlock> LoadFromFake(FakeEnv& env) {
-  std::unique_ptr<InputFile> file = env.OpenForSharedRead(kPath);
-  if (!file) return std::nullopt;
+  std::unique_ptr<InputFile> file;
+  if (!env.OpenForSharedRead(kPath, &file).ok()) return std::nullopt;
   return LoadBitmapFile(*file);
 }
 
@@ -28,15 +28,19 @@ std::optional<PictureBlock> LoadFromFake(FakeEnv& env) {
 class HugeFile : public InputFile {
  public:
   explicit HugeFile(uint64_t length) : length_(length) {}
-  std::optional<uint64_t> Length() override { return length_; }
-  size_t Read(uint8_t* dst, size_t size) override {
+  Status Length(uint64_t* length) override {
+    *length = length_;
+    return Status::OK();
+  }
+  Status Read(uint8_t* dst, size_t size, size_t* got) override {
     reads_ += 1;
+    *got = 0;
     if (size == 14) {
       dst[0] = 'B';
       dst[1] = 'M';
-      return 14;
+      *got = 14;
     }
-    return 0;
+    return Status::OK();
   }
   int reads_ = 0;
 

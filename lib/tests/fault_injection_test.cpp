@@ -18,9 +18,9 @@
 #include <string>
 #include <vector>
 
+#include "base/platform.h"
 #include "conversion/file_conv.h"
 #include "conversion/messages.h"
-#include "base/platform.h"
 #include "klvtest/test_support.h"
 
 namespace klv {
@@ -138,8 +138,11 @@ TEST(FaultInjection, AReadThatFailsReportsThePictureAndKeepsTheEarlierPackage) {
     ReadFault fault;
     size_t short_read_limit;
   } cases[] = {
-      {"res0000.bmp", ReadFault::kOpenFails, 0},  {"res0102.bmp", ReadFault::kLengthFails, 0},
-      {"res0001.bmp", ReadFault::kVanishes, 0},   {"base.bmp", ReadFault::kVanishes, 0},
+      {"res0000.bmp", ReadFault::kOpenFails, 0},
+      {"res0102.bmp", ReadFault::kLengthFails, 0},
+      {"res0001.bmp", ReadFault::kVanishes, 0},
+      {"base.bmp", ReadFault::kVanishes, 0},
+      {"res0101.bmp", ReadFault::kReadFails, 0},
       {"res0100.bmp", ReadFault::kShortRead, 0},   // nothing arrives
       {"res0100.bmp", ReadFault::kShortRead, 13},  // the file header comes up short
       {"res0002.bmp", ReadFault::kShortRead, 14},  // the second read brings nothing
@@ -170,18 +173,19 @@ class FailingRiffFile : public RiffFile {
  public:
   FailingRiffFile(std::unique_ptr<RiffFile> real, int fail_at, int* calls)
       : real_(std::move(real)), fail_at_(fail_at), calls_(calls) {}
-  bool CreateRiff(FourCC form) override { return Step() && real_->CreateRiff(form); }
-  bool CreateChunk(FourCC id, uint32_t size) override {
-    return Step() && real_->CreateChunk(id, size);
+  Status CreateRiff(FourCC form) override { return Step() ? real_->CreateRiff(form) : Injected(); }
+  Status CreateChunk(FourCC id, uint32_t size) override {
+    return Step() ? real_->CreateChunk(id, size) : Injected();
   }
-  bool Write(const uint8_t* data, size_t size) override {
-    return Step() && real_->Write(data, size);
+  Status Write(const uint8_t* data, size_t size) override {
+    return Step() ? real_->Write(data, size) : Injected();
   }
-  bool Ascend() override { return Step() && real_->Ascend(); }
-  bool Commit() override { return Step() && real_->Commit(); }
+  Status Ascend() override { return Step() ? real_->Ascend() : Injected(); }
+  Status Commit() override { return Step() ? real_->Commit() : Injected(); }
 
  private:
   bool Step() { return ++*calls_ != fail_at_; }
+  static Status Injected() { return PosixError("the package", ENOSPC); }
   std::unique_ptr<RiffFile> real_;
   int fail_at_;
   int* calls_;
@@ -204,28 +208,31 @@ class DiskEnv : public Env {
                         int32_t default_value) override {
     return real_.GetProfileInt(path, section, key, default_value);
   }
-  bool WriteProfileString(const std::string& path, const std::string& section,
-                          const std::string& key, const std::string& value) override {
+  Status WriteProfileString(const std::string& path, const std::string& section,
+                            const std::string& key, const std::string& value) override {
     return real_.WriteProfileString(path, section, key, value);
   }
-  std::unique_ptr<InputFile> OpenForSharedRead(const std::string& path) override {
-    return real_.OpenForSharedRead(path);
+  Status OpenForSharedRead(const std::string& path, std::unique_ptr<InputFile>* file) override {
+    return real_.OpenForSharedRead(path, file);
   }
-  std::unique_ptr<RiffFile> CreateRiffFile(const std::string& target) override {
-    std::unique_ptr<RiffFile> real = real_.CreateRiffFile(target);
-    if (!real) return nullptr;
-    return std::make_unique<FailingRiffFile>(std::move(real), fail_at_, &riff_calls);
+  Status CreateRiffFile(const std::string& target, std::unique_ptr<RiffFile>* file) override {
+    std::unique_ptr<RiffFile> real;
+    Status status = real_.CreateRiffFile(target, &real);
+    if (!status.ok()) return status;
+    *file = std::make_unique<FailingRiffFile>(std::move(real), fail_at_, &riff_calls);
+    return Status::OK();
   }
-  bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) override {
+  Status WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) override {
     return real_.WriteWholeFile(path, bytes);
   }
-  bool RemoveFile(const std::string& path) override { return real_.RemoveFile(path); }
-  std::vector<std::string> ListFiles(const std::string& folder) override {
-    return real_.ListFiles(folder);
+  Status RemoveFile(const std::string& path) override { return real_.RemoveFile(path); }
+  Status ListFiles(const std::string& folder, std::vector<std::string>* names) override {
+    return real_.ListFiles(folder, names);
   }
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
-  std::unique_ptr<SharedLibrary> LoadSharedLibrary(const std::string& name) override {
-    return real_.LoadSharedLibrary(name);
+  Status LoadSharedLibrary(const std::string& name,
+                           std::unique_ptr<SharedLibrary>* library) override {
+    return real_.LoadSharedLibrary(name, library);
   }
 
  private:

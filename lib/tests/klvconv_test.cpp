@@ -10,11 +10,11 @@
 #include <fstream>
 #include <sstream>
 
-#include "base/klvutils_client.h"
 #include "base/bytes.h"
+#include "base/klvutils_client.h"
+#include "base/platform.h"
 #include "conversion/file_conv.h"
 #include "conversion/messages.h"
-#include "base/platform.h"
 #include "klvtest/test_support.h"
 
 namespace klv {
@@ -200,8 +200,8 @@ TEST(Klvconv, GridBeyondTheTableIsRefused) {
 
 // The exports called directly, as a host program binds them.
 TEST(KLVUtilsLibrary, ExportsReportThroughTheInstalledHandler) {
-  std::unique_ptr<SharedLibrary> library = Env::Default().LoadSharedLibrary("KLVUtils");
-  ASSERT_TRUE(library);
+  std::unique_ptr<SharedLibrary> library;
+  ASSERT_TRUE(Env::Default().LoadSharedLibrary("KLVUtils", &library).ok());
   auto file_conv = reinterpret_cast<FileConvFunction>(library->FindEntry("FileConv"));
   auto set_handler =
       reinterpret_cast<KLVSetMessageHandlerFunction>(library->FindEntry("KLVSetMessageHandler"));

@@ -28,6 +28,13 @@ PictureSlot SlotOf(const Bytes& file) {
   return PictureBlock(loaded.begin(), loaded.end());
 }
 
+// The fake environment's writer of kTarget.
+std::unique_ptr<RiffFile> Writer(FakeEnv& env) {
+  std::unique_ptr<RiffFile> out;
+  EXPECT_TRUE(env.CreateRiffFile(kTarget, &out).ok());
+  return out;
+}
+
 // Writes one chunk as the only content of a file and reads it back.
 struct ChunkWrite {
   SaveCause cause;
@@ -36,7 +43,7 @@ struct ChunkWrite {
 };
 ChunkWrite WriteOneChunk(const PictureSlot& slot) {
   FakeEnv env;
-  std::unique_ptr<RiffFile> out = env.CreateRiffFile(kTarget);
+  std::unique_ptr<RiffFile> out = Writer(env);
   ChunkWrite result;
   out->CreateRiff({{'D', 'A', 'T', 'A'}});
   result.cause = WriteBitmapChunk(*out, kTile, slot);
@@ -338,9 +345,9 @@ TEST(Package, DefaultPackageWithOnePixelBaseIs678Bytes) {
   const Bytes base_file = MakeBmp({.width = 1, .height = 1, .pixels = pixel});
 
   FakeEnv env;
-  std::unique_ptr<RiffFile> out = env.CreateRiffFile(kTarget);
+  std::unique_ptr<RiffFile> out = Writer(env);
   ASSERT_TRUE(WritePackage(*out, header, SlotOf(base_file), {}).ok());
-  ASSERT_TRUE(out->Commit());
+  ASSERT_TRUE(out->Commit().ok());
   const Bytes& file = env.files[kTarget];
 
   Bytes expected(678, 0);
@@ -372,9 +379,9 @@ TEST(Package, TilesFollowTheBaseInSlotOrder) {
   const PictureSlot base =
       SlotOf(MakeBmp({.width = 3, .height = 3, .bit_count = 8, .image_size = 12}));
   FakeEnv env;
-  std::unique_ptr<RiffFile> out = env.CreateRiffFile(kTarget);
+  std::unique_ptr<RiffFile> out = Writer(env);
   ASSERT_TRUE(WritePackage(*out, NewPackageHeader(3, 1), base, tiles).ok());
-  ASSERT_TRUE(out->Commit());
+  ASSERT_TRUE(out->Commit().ok());
   std::optional<test::RiffForm> form = ReadRiff(env.files[kTarget]);
   ASSERT_TRUE(form);
   EXPECT_EQ(form->form, "DATA");
@@ -397,13 +404,13 @@ TEST(Package, WritingStopsAtTheFirstFailure) {
   const PictureSlot good = SlotOf(MakeBmp({}));
   const std::vector<PictureSlot> tiles = {good, std::nullopt, good};
   FakeEnv env;
-  std::unique_ptr<RiffFile> out = env.CreateRiffFile(kTarget);
+  std::unique_ptr<RiffFile> out = Writer(env);
   PackageWriteResult result = WritePackage(*out, NewPackageHeader(3, 1), good, tiles);
   EXPECT_EQ(result.cause, SaveCause::kPictureMissing);
   EXPECT_EQ(result.picture, 1);
   const int calls_after_tile_0 = env.riff_calls;
 
-  out = env.CreateRiffFile(kTarget);
+  out = Writer(env);
   env.riff_calls = 0;
   result = WritePackage(*out, NewPackageHeader(0, 0), std::nullopt, {});
   EXPECT_EQ(result.cause, SaveCause::kPictureMissing);
@@ -415,7 +422,7 @@ TEST(Package, WritingStopsAtTheFirstFailure) {
   for (int n = 1;; ++n) {
     FakeEnv faulty;
     faulty.fail_riff_call = n;
-    std::unique_ptr<RiffFile> writer = faulty.CreateRiffFile(kTarget);
+    std::unique_ptr<RiffFile> writer = Writer(faulty);
     result = WritePackage(*writer, NewPackageHeader(2, 1), good, two);
     if (faulty.riff_calls < n) break;  // every step has been made to fail once
     EXPECT_EQ(result.cause, SaveCause::kWriteFailed) << "step " << n;

@@ -387,9 +387,6 @@ int Run(const std::vector<Argument>& args) {
     return kExitMakeFailed;
   }
 
-  // This process makes one package and ends: its heap is prepared for the largest make
-  // before the picture is read.
-  PrepareHeap(MakeMemoryBytes(kMaxPictureSide, kMaxPictureSide));
   std::string cause;
   std::optional<Raster> picture = LoadPicture(env, options.picture.path, &cause);
   if (!picture) {

@@ -11,7 +11,10 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "base/memory_block.h"
 
 // windows.h names its own profile functions so; the seam's members keep theirs.
 #undef GetProfileString
@@ -87,6 +90,27 @@ std::string ReadBytes(const std::string& path) {
   while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
   CloseHandle(file);
   return bytes;
+}
+
+std::unique_ptr<RiffFile> NewRiffFile(const std::string& target) {
+  std::unique_ptr<RiffFile> riff;
+  const Status status = Env::Default().CreateRiffFile(target, &riff);
+  EXPECT_TRUE(status.ok()) << status.ToString();
+  return riff;
+}
+
+std::vector<std::string> ListedFiles(const std::string& folder) {
+  std::vector<std::string> names;
+  Env::Default().ListFiles(folder, &names);
+  return names;
+}
+
+// True when `status` is an error whose reason is the system's own text for its error:
+// FormatMessage's words, without the line break they end with, not a bare number.
+bool HasTheSystemsText(const Status& status) {
+  const std::string& reason = status.reason();
+  return !status.ok() && !reason.empty() && reason.rfind("Windows error", 0) != 0 &&
+         reason.back() != '\n' && reason.back() != '\r';
 }
 
 FourCC Id(const char* text) { return FourCC{{text[0], text[1], text[2], text[3]}}; }
@@ -168,24 +192,24 @@ TEST(PlatformWin, RiffWriterPatchesSizesAndPadsOddChunks) {
   TempDir dir;
   const std::string target = dir.File("out.riff");
   {
-    std::unique_ptr<RiffFile> riff = Env::Default().CreateRiffFile(target);
+    std::unique_ptr<RiffFile> riff = NewRiffFile(target);
     ASSERT_NE(riff, nullptr);
     const uint8_t data[5] = {1, 2, 3, 4, 5};
-    ASSERT_TRUE(riff->CreateRiff(Id("DATA")));
+    ASSERT_TRUE(riff->CreateRiff(Id("DATA")).ok());
     // Declared exactly, odd: the pad byte must still follow.
-    ASSERT_TRUE(riff->CreateChunk(Id("ABCD"), 5));
-    ASSERT_TRUE(riff->Write(data, 5));
-    ASSERT_TRUE(riff->Ascend());
+    ASSERT_TRUE(riff->CreateChunk(Id("ABCD"), 5).ok());
+    ASSERT_TRUE(riff->Write(data, 5).ok());
+    ASSERT_TRUE(riff->Ascend().ok());
     // Declared wrong: the size is patched to what was written.
-    ASSERT_TRUE(riff->CreateChunk(Id("EFGH"), 2));
-    ASSERT_TRUE(riff->Write(data, 3));
-    ASSERT_TRUE(riff->Ascend());
+    ASSERT_TRUE(riff->CreateChunk(Id("EFGH"), 2).ok());
+    ASSERT_TRUE(riff->Write(data, 3).ok());
+    ASSERT_TRUE(riff->Ascend().ok());
     // The last chunk, exact and odd.
-    ASSERT_TRUE(riff->CreateChunk(Id("IJKL"), 3));
-    ASSERT_TRUE(riff->Write(data, 3));
-    ASSERT_TRUE(riff->Ascend());
-    ASSERT_TRUE(riff->Ascend());
-    ASSERT_TRUE(riff->Commit());
+    ASSERT_TRUE(riff->CreateChunk(Id("IJKL"), 3).ok());
+    ASSERT_TRUE(riff->Write(data, 3).ok());
+    ASSERT_TRUE(riff->Ascend().ok());
+    ASSERT_TRUE(riff->Ascend().ok());
+    ASSERT_TRUE(riff->Commit().ok());
   }
   const std::string chunks = std::string("ABCD") + Le32(5) + "\x01\x02\x03\x04\x05" + '\0' +
                              "EFGH" + Le32(3) + "\x01\x02\x03" + '\0' + "IJKL" + Le32(3) +
@@ -194,7 +218,7 @@ TEST(PlatformWin, RiffWriterPatchesSizesAndPadsOddChunks) {
       "RIFF" + Le32(static_cast<uint32_t>(4 + chunks.size())) + "DATA" + chunks;
   EXPECT_EQ(ReadBytes(target), expected);
   // Only the target is left: the temporary file was renamed.
-  EXPECT_EQ(Env::Default().ListFiles(dir.path()), std::vector<std::string>{"out.riff"});
+  EXPECT_EQ(ListedFiles(dir.path()), std::vector<std::string>{"out.riff"});
 }
 
 TEST(PlatformWin, RiffWriterWithoutCommitLeavesTheEarlierFile) {
@@ -202,14 +226,14 @@ TEST(PlatformWin, RiffWriterWithoutCommitLeavesTheEarlierFile) {
   const std::string target = dir.File("Cat.klv");
   WriteBytes(target, "earlier");
   {
-    std::unique_ptr<RiffFile> riff = Env::Default().CreateRiffFile(target);
+    std::unique_ptr<RiffFile> riff = NewRiffFile(target);
     ASSERT_NE(riff, nullptr);
-    ASSERT_TRUE(riff->CreateRiff(Id("DATA")));
-    ASSERT_TRUE(riff->CreateChunk(Id("KLVZ"), 592));
+    ASSERT_TRUE(riff->CreateRiff(Id("DATA")).ok());
+    ASSERT_TRUE(riff->CreateChunk(Id("KLVZ"), 592).ok());
     // Destroyed here, half written.
   }
   EXPECT_EQ(ReadBytes(target), "earlier");
-  EXPECT_EQ(Env::Default().ListFiles(dir.path()), std::vector<std::string>{"Cat.klv"});
+  EXPECT_EQ(ListedFiles(dir.path()), std::vector<std::string>{"Cat.klv"});
 }
 
 TEST(PlatformWin, RiffWriterTakesNamesThatTheMultimediaOpenWouldNot) {
@@ -221,26 +245,30 @@ TEST(PlatformWin, RiffWriterTakesNamesThatTheMultimediaOpenWouldNot) {
     SCOPED_TRACE(folder);
     ASSERT_TRUE(CreateDirectoryA(dir.File(folder).c_str(), nullptr));
     const std::string target = dir.File(folder) + "\\" + kJapanese + ".klv";
-    std::unique_ptr<RiffFile> riff = Env::Default().CreateRiffFile(target);
+    std::unique_ptr<RiffFile> riff = NewRiffFile(target);
     ASSERT_NE(riff, nullptr);
-    ASSERT_TRUE(riff->CreateRiff(Id("DATA")));
-    ASSERT_TRUE(riff->Ascend());
-    ASSERT_TRUE(riff->Commit());
+    ASSERT_TRUE(riff->CreateRiff(Id("DATA")).ok());
+    ASSERT_TRUE(riff->Ascend().ok());
+    ASSERT_TRUE(riff->Commit().ok());
     EXPECT_EQ(ReadBytes(target), "RIFF" + Le32(4) + "DATA");
   }
 }
 
 TEST(PlatformWin, RiffWriterCannotStartInAMissingFolder) {
   TempDir dir;
-  EXPECT_EQ(Env::Default().CreateRiffFile(dir.File("missing") + "\\Cat.klv"), nullptr);
+  std::unique_ptr<RiffFile> riff;
+  const Status status = Env::Default().CreateRiffFile(dir.File("missing") + "\\Cat.klv", &riff);
+  EXPECT_EQ(riff, nullptr);
+  EXPECT_EQ(status.context(), dir.File("missing"));
+  EXPECT_TRUE(HasTheSystemsText(status)) << status.ToString();
 }
 
 TEST(PlatformWin, SharedReadLetsOthersReadButNotWrite) {
   TempDir dir;
   const std::string path = dir.File("base.bmp");
   WriteBytes(path, "BM0123456789");
-  std::unique_ptr<InputFile> file = Env::Default().OpenForSharedRead(path);
-  ASSERT_NE(file, nullptr);
+  std::unique_ptr<InputFile> file;
+  ASSERT_TRUE(Env::Default().OpenForSharedRead(path, &file).ok());
   const HANDLE reader =
       CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   EXPECT_NE(reader, INVALID_HANDLE_VALUE);
@@ -250,14 +278,25 @@ TEST(PlatformWin, SharedReadLetsOthersReadButNotWrite) {
   EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
   if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
 
-  EXPECT_EQ(file->Length(), std::optional<uint64_t>(12));
+  uint64_t length = 0;
+  EXPECT_TRUE(file->Length(&length).ok());
+  EXPECT_EQ(length, 12u);
   uint8_t buffer[32] = {};
-  EXPECT_EQ(file->Read(buffer, 2), 2u);
-  EXPECT_EQ(file->Read(buffer + 2, 32), 10u);
+  size_t got = 0;
+  EXPECT_TRUE(file->Read(buffer, 2, &got).ok());
+  EXPECT_EQ(got, 2u);
+  EXPECT_TRUE(file->Read(buffer + 2, 30, &got).ok());
+  EXPECT_EQ(got, 10u);
   EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), 12), "BM0123456789");
-  EXPECT_EQ(file->Read(buffer, 1), 0u);
-  EXPECT_EQ(Env::Default().OpenForSharedRead(dir.File("none.bmp")), nullptr);
-  EXPECT_EQ(Env::Default().OpenForSharedRead(dir.path()), nullptr);
+  EXPECT_TRUE(file->Read(buffer, 1, &got).ok());
+  EXPECT_EQ(got, 0u);
+
+  std::unique_ptr<InputFile> none;
+  const Status missing = Env::Default().OpenForSharedRead(dir.File("none.bmp"), &none);
+  EXPECT_TRUE(missing.IsNotFound()) << missing.ToString();
+  EXPECT_TRUE(HasTheSystemsText(missing)) << missing.ToString();
+  EXPECT_FALSE(Env::Default().OpenForSharedRead(dir.path(), &none).ok());
+  EXPECT_EQ(none, nullptr);
 }
 
 TEST(PlatformWin, ProfileTextsAreCutBeforeADoubleByteCharacter) {
@@ -281,7 +320,7 @@ TEST(PlatformWin, ProfilePathsWithoutAFolderStayInTheCurrentFolder) {
   GetCurrentDirectoryA(MAX_PATH, previous);
   ASSERT_TRUE(SetCurrentDirectoryA(dir.path().c_str()));
   // The system would look a bare name up in the Windows folder.
-  EXPECT_TRUE(env.WriteProfileString("Bare.ini", "PuzzleData", "xMax", "4"));
+  EXPECT_TRUE(env.WriteProfileString("Bare.ini", "PuzzleData", "xMax", "4").ok());
   EXPECT_EQ(env.GetProfileInt("Bare.ini", "PuzzleData", "xMax", -1), 4);
   EXPECT_EQ(CurrentFolder(), std::optional<std::string>(dir.path()));
   SetCurrentDirectoryA(previous);
@@ -292,24 +331,27 @@ TEST(PlatformWin, WholeFilesListsAndRemoval) {
   TempDir dir;
   Env& env = Env::Default();
   const std::string name = kZuhyo + ".bmp";
-  EXPECT_TRUE(env.WriteWholeFile(dir.File(name), Bytes{'B', 'M'}));
-  EXPECT_TRUE(env.WriteWholeFile(dir.File("res0000.bmp"), Bytes{}));
-  EXPECT_TRUE(env.WriteWholeFile(dir.File(name), Bytes{'B', 'M', '!'}));
+  EXPECT_TRUE(env.WriteWholeFile(dir.File(name), Bytes{'B', 'M'}).ok());
+  EXPECT_TRUE(env.WriteWholeFile(dir.File("res0000.bmp"), Bytes{}).ok());
+  EXPECT_TRUE(env.WriteWholeFile(dir.File(name), Bytes{'B', 'M', '!'}).ok());
   EXPECT_EQ(ReadBytes(dir.File(name)), "BM!");
-  EXPECT_FALSE(env.WriteWholeFile(dir.File("missing") + "\\x.bmp", Bytes{1}));
+  const Status unwritten = env.WriteWholeFile(dir.File("missing") + "\\x.bmp", Bytes{1});
+  EXPECT_EQ(unwritten.context(), dir.File("missing") + "\\x.bmp");
+  EXPECT_TRUE(HasTheSystemsText(unwritten)) << unwritten.ToString();
   ASSERT_TRUE(CreateDirectoryA(dir.File("sub").c_str(), nullptr));
 
-  std::vector<std::string> names = env.ListFiles(dir.path());
+  std::vector<std::string> names = ListedFiles(dir.path());
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"res0000.bmp", name}));
   EXPECT_TRUE(IsFolder(dir.File("sub")));
   EXPECT_FALSE(IsFolder(dir.File(name)));
   EXPECT_FALSE(IsFolder(dir.File("missing")));
 
-  EXPECT_TRUE(env.RemoveFile(dir.File(name)));
-  EXPECT_FALSE(env.RemoveFile(dir.File(name)));
-  EXPECT_EQ(env.ListFiles(dir.path()), std::vector<std::string>{"res0000.bmp"});
-  EXPECT_TRUE(env.ListFiles(dir.File("missing")).empty());
+  EXPECT_TRUE(env.RemoveFile(dir.File(name)).ok());
+  EXPECT_TRUE(env.RemoveFile(dir.File(name)).IsNotFound());
+  EXPECT_EQ(ListedFiles(dir.path()), std::vector<std::string>{"res0000.bmp"});
+  EXPECT_FALSE(env.ListFiles(dir.File("missing"), &names).ok());
+  EXPECT_TRUE(names.empty());
 }
 
 std::vector<std::pair<std::string, void*>>* g_received = nullptr;
@@ -317,23 +359,26 @@ std::vector<std::pair<std::string, void*>>* g_received = nullptr;
 void KLV_CALL Receive(const char* text, void* context) { g_received->emplace_back(text, context); }
 
 // A loaded picture lives in a movable, zero-filled block of global memory, locked while
-// the block lives; copies are blocks of their own.
+// the block lives; a move hands the block over.
 TEST(PlatformWin, PictureMemoryIsALockedMovableGlobalBlock) {
-  void* handle = nullptr;
-  uint8_t* data = AllocateBlockMemory(4096, &handle);
-  ASSERT_NE(data, nullptr);
+  MemoryBlock block(4096);
+  ASSERT_NE(block.data(), nullptr);
+  EXPECT_EQ(block.size(), 4096u);
+  // The system finds the block's handle from its locked address.
+  const HGLOBAL handle = GlobalHandle(block.data());
   ASSERT_NE(handle, nullptr);
-  const HGLOBAL block = static_cast<HGLOBAL>(handle);
-  EXPECT_GE(GlobalSize(block), 4096u);
-  EXPECT_EQ(GlobalFlags(block) & GMEM_LOCKCOUNT, 1u);
-  EXPECT_TRUE(std::all_of(data, data + 4096, [](uint8_t b) { return b == 0; }));
-  ReleaseBlockMemory(handle);
+  EXPECT_GE(GlobalSize(handle), 4096u);
+  EXPECT_EQ(GlobalFlags(handle) & GMEM_LOCKCOUNT, 1u);
+  EXPECT_TRUE(std::all_of(block.data(), block.data() + 4096, [](uint8_t b) { return b == 0; }));
 
-  MemoryBlock original(3, 7);
-  MemoryBlock copy = original;
-  copy[0] = 1;
-  EXPECT_EQ(original[0], 7);
-  EXPECT_EQ(Bytes(copy.begin(), copy.end()), (Bytes{1, 7, 7}));
+  block.data()[0] = 7;
+  uint8_t* const data = block.data();
+  MemoryBlock moved(std::move(block));
+  EXPECT_EQ(moved.data(), data);
+  EXPECT_EQ(moved.data()[0], 7);
+  EXPECT_EQ(block.data(), nullptr);
+  EXPECT_EQ(block.size(), 0u);
+  EXPECT_EQ(MemoryBlock(0).data(), nullptr) << "an empty block takes no memory";
 }
 
 TEST(PlatformWin, MessagesGoToTheInstalledHandler) {
@@ -352,13 +397,17 @@ TEST(PlatformWin, TheLibraryLoadsByItsBareNameFromTheProgramsFolder) {
   const std::string folder = ProgramFolder();
   EXPECT_FALSE(EndsWithSeparator(folder));
   EXPECT_NE(ReadBytes(folder + "\\KLVUtils.dll"), "<missing>");
-  std::unique_ptr<SharedLibrary> library = Env::Default().LoadSharedLibrary("KLVUtils");
-  ASSERT_NE(library, nullptr);
+  std::unique_ptr<SharedLibrary> library;
+  ASSERT_TRUE(Env::Default().LoadSharedLibrary("KLVUtils", &library).ok());
   EXPECT_NE(library->FindEntry("FileConv"), nullptr);
   EXPECT_NE(library->FindEntry("KLVSetMessageHandler"), nullptr);
   // Undecorated: no "_FileConv@4" or "FileConv@4".
   EXPECT_EQ(library->FindEntry("FileConv@4"), nullptr);
-  EXPECT_EQ(Env::Default().LoadSharedLibrary("NoSuchLibrary"), nullptr);
+  std::unique_ptr<SharedLibrary> missing;
+  const Status status = Env::Default().LoadSharedLibrary("NoSuchLibrary", &missing);
+  EXPECT_EQ(missing, nullptr);
+  EXPECT_EQ(status.context(), "NoSuchLibrary");
+  EXPECT_TRUE(HasTheSystemsText(status)) << status.ToString();
 }
 
 }  // namespace

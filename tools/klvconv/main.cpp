@@ -78,12 +78,11 @@ int main(int argc, char** argv) {
     return kNotWritten;
   }
 
-  std::string cause;
-  std::unique_ptr<klv::KLVUtilsClient> library =
-      klv::KLVUtilsClient::Load(klv::Env::Default(), &cause);
-  if (!library) {
-    std::fprintf(stderr, "klvconv: cannot load the %s library: %s\n",
-                 klv::KLVUtilsClient::kLibraryName, cause.c_str());
+  std::unique_ptr<klv::KLVUtilsClient> library;
+  const klv::Status loaded = klv::KLVUtilsClient::Load(klv::Env::Default(), &library);
+  if (!loaded.ok()) {
+    std::fprintf(stderr, "klvconv: cannot load the package library %s\n",
+                 loaded.ToString().c_str());
     return kNotWritten;
   }
   // Without the handler export the library prints its messages itself.

@@ -122,8 +122,11 @@ int main(int argc, char** argv) {
     height = *h;
   }
   const std::string path = argv[1];
-  if (!klv::Env::Default().WriteWholeFile(path, klv::EncodeBitmap24(DrawSample(width, height)))) {
-    std::cerr << "klvsample: " << path << ": cannot write the picture\n";
+  const klv::Status written =
+      klv::Env::Default().WriteWholeFile(path, klv::EncodeBitmap24(DrawSample(width, height)));
+  if (!written.ok()) {
+    std::cerr << "klvsample: " << path << ": cannot write the picture: " << written.reason()
+              << "\n";
     return 1;
   }
   return 0;

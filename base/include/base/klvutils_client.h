@@ -10,6 +10,7 @@
 #include <string>
 
 #include "KLVUtils.h"
+#include "base/status.h"
 
 namespace klv {
 
@@ -21,9 +22,9 @@ class KLVUtilsClient {
   // The bare name the library is loaded by.
   static constexpr const char* kLibraryName = "KLVUtils";
 
-  // Loads the library and binds FileConv. Nothing when the library or its FileConv entry
-  // cannot be found; *cause then says which.
-  static std::unique_ptr<KLVUtilsClient> Load(Env& env, std::string* cause);
+  // Loads the library and binds FileConv into *client. An error when the library cannot
+  // be loaded (with the system's reason) or has no FileConv entry.
+  static Status Load(Env& env, std::unique_ptr<KLVUtilsClient>* client);
 
   ~KLVUtilsClient();
 

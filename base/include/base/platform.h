@@ -1,26 +1,22 @@
 // The platform seam: every service that differs between Linux and Windows, and every
 // file access that tests need to fail on purpose. One implementation per platform
-// (platform_posix.cpp, platform_win.cpp) is chosen by CMake; tests substitute fakes.
+// (platform_posix.cpp with its posix_*.cpp parts, platform_win.cpp) is chosen by CMake;
+// tests substitute fakes. Failures come back as a Status that keeps the system's reason.
 // Paths and texts here are narrow strings in the platform's own encoding: UTF-8 file
 // names on Linux, the system code page on Windows.
 #ifndef KLV_BASE_PLATFORM_H_
 #define KLV_BASE_PLATFORM_H_
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <filesystem>
-#include <iterator>
 #include <memory>
-#include <new>
 #include <optional>
 #include <string>
-#include <type_traits>
-#include <utility>
 #include <vector>
 
 #include "KLVUtils.h"  // KLVMessageHandler
+#include "base/status.h"
 
 namespace klv {
 
@@ -33,11 +29,12 @@ struct FourCC {
 class InputFile {
  public:
   virtual ~InputFile() = default;
-  // The file's length in bytes, or nothing when it cannot be measured.
-  virtual std::optional<uint64_t> Length() = 0;
-  // Reads up to `size` bytes into `dst`; returns how many arrived (0 at the end or on an
-  // error). A short count is not retried by callers.
-  virtual size_t Read(uint8_t* dst, size_t size) = 0;
+  // Sets *length to the file's length in bytes. An error when it cannot be measured.
+  virtual Status Length(uint64_t* length) = 0;
+  // Reads up to `size` bytes into `dst` and sets *got to how many arrived: fewer than
+  // asked only at the end of the file or on an error. An error when the system refused a
+  // read; *got then counts the bytes that arrived before it.
+  virtual Status Read(uint8_t* dst, size_t size, size_t* got) = 0;
 };
 
 // The RIFF writer of one package, with the semantics of the platform's multimedia file
@@ -47,81 +44,19 @@ class InputFile {
 // The bytes go to a temporary file beside the target; Commit makes them the target in
 // one rename. Destroying the writer without a successful Commit removes the temporary
 // file, so the target path always holds its earlier content or the complete new one.
+// After a step fails, every later step fails too (with the first error), so that no
+// file with a gap in it can be committed.
 class RiffFile {
  public:
   virtual ~RiffFile() = default;
-  virtual bool CreateRiff(FourCC form) = 0;
-  virtual bool CreateChunk(FourCC id, uint32_t size) = 0;
-  virtual bool Write(const uint8_t* data, size_t size) = 0;
-  virtual bool Ascend() = 0;
-  // Flushes to stable storage, closes and renames over the target. False when any step
-  // failed; the temporary file is then gone and the target untouched.
-  virtual bool Commit() = 0;
-};
-
-// The platform's memory for one loaded picture: a movable, zero-filled block of global
-// memory on Windows (GlobalAlloc, locked with GlobalLock while it lives, released with
-// GlobalUnlock and GlobalFree), zero-filled heap memory elsewhere. Null when memory runs
-// out; *handle is what ReleaseBlockMemory takes back.
-uint8_t* AllocateBlockMemory(size_t size, void** handle);
-void ReleaseBlockMemory(void* handle);
-
-// Prepares the heap of a short-lived program that is about to allocate some `bytes`
-// more: memory it frees is kept for its next allocations rather than handed back to the
-// system at once, and `bytes` of heap are made ready in one call rather than a page fault
-// at a time, on the kernel's large pages where it gives them. A make frees and allocates
-// megabytes in turn (the surfaces, then the loaded pictures). Call it once, before the
-// allocations. Linux with the GNU C library only; nothing elsewhere. Never fails.
-void PrepareHeap(size_t bytes);
-
-// An owned, zero-filled run of bytes in the platform's block memory. Allocation throws
-// std::bad_alloc when memory runs out; copies are deep.
-class MemoryBlock {
- public:
-  MemoryBlock() = default;
-  explicit MemoryBlock(size_t size) { Allocate(size); }
-  MemoryBlock(size_t size, uint8_t fill) : MemoryBlock(size) {
-    if (fill != 0 && size_ > 0) std::memset(data_, fill, size_);
-  }
-  template <typename Iterator>
-  requires(!std::is_integral_v<Iterator>) MemoryBlock(Iterator first, Iterator last)
-      : MemoryBlock(static_cast<size_t>(std::distance(first, last))) {
-    std::copy(first, last, data_);
-  }
-  MemoryBlock(const MemoryBlock& other) : MemoryBlock(other.begin(), other.end()) {}
-  MemoryBlock(MemoryBlock&& other) noexcept { Swap(other); }
-  MemoryBlock& operator=(MemoryBlock other) noexcept {
-    Swap(other);
-    return *this;
-  }
-  ~MemoryBlock() { ReleaseBlockMemory(handle_); }
-
-  uint8_t* data() { return data_; }
-  const uint8_t* data() const { return data_; }
-  size_t size() const { return size_; }
-  uint8_t* begin() { return data_; }
-  uint8_t* end() { return data_ + size_; }
-  const uint8_t* begin() const { return data_; }
-  const uint8_t* end() const { return data_ + size_; }
-  uint8_t& operator[](size_t i) { return data_[i]; }
-  uint8_t operator[](size_t i) const { return data_[i]; }
-
- private:
-  void Allocate(size_t size) {
-    if (size == 0) return;
-    data_ = AllocateBlockMemory(size, &handle_);
-    if (data_ == nullptr) throw std::bad_alloc();
-    size_ = size;
-  }
-  void Swap(MemoryBlock& other) noexcept {
-    std::swap(handle_, other.handle_);
-    std::swap(data_, other.data_);
-    std::swap(size_, other.size_);
-  }
-
-  void* handle_ = nullptr;
-  uint8_t* data_ = nullptr;
-  size_t size_ = 0;
+  virtual Status CreateRiff(FourCC form) = 0;
+  virtual Status CreateChunk(FourCC id, uint32_t size) = 0;
+  virtual Status Write(const uint8_t* data, size_t size) = 0;
+  virtual Status Ascend() = 0;
+  // Flushes to stable storage, closes and renames over the target. An error when any
+  // step failed (or a chunk is still open); the temporary file is then gone and the
+  // target untouched.
+  virtual Status Commit() = 0;
 };
 
 // A shared library loaded at run time. Closed when destroyed.
@@ -132,6 +67,8 @@ class SharedLibrary {
   virtual void* FindEntry(const char* name) = 0;
 };
 
+// Every operation that can fail returns a Status whose message names the file and keeps
+// the system's reason.
 class Env {
  public:
   virtual ~Env() = default;
@@ -140,7 +77,7 @@ class Env {
   static Env& Default();
 
   // Profile (INI) files, with the rules of the platform's profile functions: a missing
-  // file, section or key gives `default_value`; a text comes back cut to
+  // or unreadable file, section or key gives `default_value`; a text comes back cut to
   // `buffer_size` - 1 bytes (before a double-byte character that would not fit).
   virtual std::string GetProfileString(const std::string& path, const std::string& section,
                                        const std::string& key, const std::string& default_value,
@@ -148,30 +85,33 @@ class Env {
   virtual int32_t GetProfileInt(const std::string& path, const std::string& section,
                                 const std::string& key, int32_t default_value) = 0;
   // Adds or replaces key=value in `section`, creating the file and the section when
-  // absent. False when the file could not be written.
-  virtual bool WriteProfileString(const std::string& path, const std::string& section,
-                                  const std::string& key, const std::string& value) = 0;
+  // absent. An error when the file could not be written; it is then as it was.
+  virtual Status WriteProfileString(const std::string& path, const std::string& section,
+                                    const std::string& key, const std::string& value) = 0;
 
-  // Null when the file cannot be opened for reading.
-  virtual std::unique_ptr<InputFile> OpenForSharedRead(const std::string& path) = 0;
-  // Null when the temporary file beside `target` cannot be created.
-  virtual std::unique_ptr<RiffFile> CreateRiffFile(const std::string& target) = 0;
-  // Creates or replaces `path` with `bytes`. False on any failure.
-  virtual bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) = 0;
-  // Deletes one file. False when it could not be deleted (including: it did not exist).
-  virtual bool RemoveFile(const std::string& path) = 0;
-  // The names (without folder) of the regular files in `folder`; empty when it cannot
-  // be read.
-  virtual std::vector<std::string> ListFiles(const std::string& folder) = 0;
+  // Opens `path` for reading into *file. NotFound when there is no such file; an error
+  // also for a folder or another kind of file that is not a regular one.
+  virtual Status OpenForSharedRead(const std::string& path, std::unique_ptr<InputFile>* file) = 0;
+  // Creates the writer of `target` (its temporary file beside the target) into *file.
+  virtual Status CreateRiffFile(const std::string& target, std::unique_ptr<RiffFile>* file) = 0;
+  // Creates or replaces `path` with `bytes`. On failure no half-written file is left.
+  virtual Status WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) = 0;
+  // Deletes one file. NotFound when it did not exist; an error for a folder.
+  virtual Status RemoveFile(const std::string& path) = 0;
+  // Sets *names to the names (without folder) of the regular files in `folder`. An error,
+  // with *names empty, when the folder cannot be read.
+  virtual Status ListFiles(const std::string& folder, std::vector<std::string>* names) = 0;
 
   // Shows one message of the package library: to the handler set by SetMessageHandler
   // when there is one, otherwise one line on standard error (Linux) or an information
   // message box without owner or caption (Windows).
   virtual void ShowMessage(const std::string& text) = 0;
 
-  // Loads a shared library by its bare name ("KLVUtils"): first from the program's own
-  // folder, then from the system's search path. Null when it is not found.
-  virtual std::unique_ptr<SharedLibrary> LoadSharedLibrary(const std::string& bare_name) = 0;
+  // Loads a shared library by its bare name ("KLVUtils") into *library: first from the
+  // program's own folder, then from the system's search path. An error, with the
+  // system's reason, when it cannot be loaded.
+  virtual Status LoadSharedLibrary(const std::string& bare_name,
+                                   std::unique_ptr<SharedLibrary>* library) = 0;
 };
 
 // The separator that joins a folder and a name on this platform.

@@ -24,23 +24,26 @@ bool HasInfoHeader(const PictureBlock& block) { return FieldLe32(block, 0) == kI
 }  // namespace
 
 std::optional<PictureBlock> LoadBitmapFile(InputFile& file) {
-  std::optional<uint64_t> length = file.Length();
-  if (!length || *length < kBmpFileHeaderSize || *length > kMaxPictureFileSize) {
+  uint64_t length = 0;
+  if (!file.Length(&length).ok() || length < kBmpFileHeaderSize || length > kMaxPictureFileSize) {
     return std::nullopt;
   }
   uint8_t file_header[kBmpFileHeaderSize];
-  if (file.Read(file_header, sizeof file_header) != sizeof file_header) return std::nullopt;
+  size_t got = 0;
+  if (!file.Read(file_header, sizeof file_header, &got).ok() || got != sizeof file_header) {
+    return std::nullopt;
+  }
   if (file_header[0] != 'B' || file_header[1] != 'M') return std::nullopt;
 
-  const size_t rest = static_cast<size_t>(*length) - kBmpFileHeaderSize;
+  const size_t rest = static_cast<size_t>(length) - kBmpFileHeaderSize;
   PictureBlock block;
   try {
     // The block is as long as the file: the bytes after the file header, then 14 zeros.
-    block = PictureBlock(static_cast<size_t>(*length));
+    block = PictureBlock(static_cast<size_t>(length));
   } catch (const std::bad_alloc&) {
     return std::nullopt;
   }
-  if (rest > 0 && file.Read(block.data(), rest) != rest) return std::nullopt;
+  if (rest > 0 && (!file.Read(block.data(), rest, &got).ok() || got != rest)) return std::nullopt;
   return block;
 }
 

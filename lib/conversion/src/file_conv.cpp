@@ -7,8 +7,8 @@
 #include <span>
 
 #include "base/codepage.h"
-#include "conversion/messages.h"
 #include "base/platform.h"
+#include "conversion/messages.h"
 
 namespace klv {
 namespace {
@@ -33,8 +33,10 @@ std::string ReadText(Env& env, const std::string& ini, const char* key, const ch
 // Loads one picture into `slot`, reporting an invalid size (4) and a failed load (5).
 void LoadPicture(Env& env, const std::string& path, PictureSlot& slot) {
   slot.reset();
-  if (std::unique_ptr<InputFile> file = env.OpenForSharedRead(path)) {
-    slot = LoadBitmapFile(*file);
+  {
+    // The file is closed again before a message waits for the user.
+    std::unique_ptr<InputFile> file;
+    if (env.OpenForSharedRead(path, &file).ok()) slot = LoadBitmapFile(*file);
   }
   if (!CheckBitmap(slot)) ShowLibraryMessage(env, Message::kInvalidSize, path);
   if (!slot) ShowLibraryMessage(env, Message::kLoadFailed, path);
@@ -87,15 +89,15 @@ int16_t ConvertWorkFolder(Env& env, ConversionState& state, const std::string& f
   LoadPicture(env, base_path, state.base);
 
   const std::string package = JoinPath(folder, PackageFileName(header.PuzzleName));
-  std::unique_ptr<RiffFile> out = env.CreateRiffFile(package);
-  if (!out) {
+  std::unique_ptr<RiffFile> out;
+  if (!env.CreateRiffFile(package, &out).ok()) {
     ShowLibraryMessage(env, Message::kSaveFailed, package, SaveCause::kCannotCreate);
     return 0;
   }
   PackageWriteResult result = WritePackage(
       *out, header, state.base,
       std::span<const PictureSlot>(state.tiles.data(), static_cast<size_t>(tile_count)));
-  if (result.ok() && !out->Commit()) result.cause = SaveCause::kWriteFailed;
+  if (result.ok() && !out->Commit().ok()) result.cause = SaveCause::kWriteFailed;
   // Without a commit this removes the temporary file before the user is told.
   out.reset();
   if (result.ok()) return 1;

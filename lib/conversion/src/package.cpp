@@ -142,9 +142,9 @@ SaveCause WriteBitmapChunk(RiffFile& out, FourCC id, const PictureSlot& slot) {
     PutLe32(head + kBmpFileHeaderSize + kImageSizeOffset, static_cast<uint32_t>(pixel_size));
   }
   const size_t rest = static_cast<size_t>(*data_size) - kInfoHeaderSize;
-  if (!out.CreateChunk(id, static_cast<uint32_t>(kBmpFileHeaderSize + *data_size)) ||
-      !out.Write(head, sizeof head) || !out.Write(block.data() + kInfoHeaderSize, rest) ||
-      !out.Ascend()) {
+  if (!out.CreateChunk(id, static_cast<uint32_t>(kBmpFileHeaderSize + *data_size)).ok() ||
+      !out.Write(head, sizeof head).ok() || !out.Write(block.data() + kInfoHeaderSize, rest).ok() ||
+      !out.Ascend().ok()) {
     return SaveCause::kWriteFailed;
   }
   return SaveCause::kNone;
@@ -154,8 +154,8 @@ PackageWriteResult WritePackage(RiffFile& out, const PackageHeader& header, cons
                                 std::span<const PictureSlot> tiles) {
   PackageWriteResult result;
   const PackageHeaderBytes record = EncodePackageHeader(header);
-  if (!out.CreateRiff(kFormData) || !out.CreateChunk(kHeaderChunk, kPackageHeaderSize) ||
-      !out.Write(record.data(), record.size()) || !out.Ascend()) {
+  if (!out.CreateRiff(kFormData).ok() || !out.CreateChunk(kHeaderChunk, kPackageHeaderSize).ok() ||
+      !out.Write(record.data(), record.size()).ok() || !out.Ascend().ok()) {
     result.cause = SaveCause::kWriteFailed;
     return result;
   }
@@ -171,7 +171,7 @@ PackageWriteResult WritePackage(RiffFile& out, const PackageHeader& header, cons
       return result;
     }
   }
-  if (!out.Ascend()) result.cause = SaveCause::kWriteFailed;
+  if (!out.Ascend().ok()) result.cause = SaveCause::kWriteFailed;
   return result;
 }
 

@@ -443,36 +443,41 @@ std::optional<Raster> DecodeBitmap(const std::vector<uint8_t>& file, std::string
 }
 
 std::optional<Raster> LoadPicture(Env& env, const std::string& path, std::string* cause) {
-  std::unique_ptr<InputFile> in = env.OpenForSharedRead(path);
-  if (!in) {
-    SetCause(cause, "the file cannot be opened");
+  std::unique_ptr<InputFile> in;
+  Status status = env.OpenForSharedRead(path, &in);
+  if (!status.ok()) {
+    SetCause(cause, "the file cannot be opened: " + status.reason());
     return std::nullopt;
   }
-  const std::optional<uint64_t> length = in->Length();
-  if (!length) {
-    SetCause(cause, "the file's length cannot be read");
+  uint64_t length = 0;
+  status = in->Length(&length);
+  if (!status.ok()) {
+    SetCause(cause, "the file's length cannot be read: " + status.reason());
     return std::nullopt;
   }
-  if (*length > kMaxPictureFileBytes) {
-    SetCause(cause, "the file is too large for a picture (" + std::to_string(*length) + " bytes)");
+  if (length > kMaxPictureFileBytes) {
+    SetCause(cause, "the file is too large for a picture (" + std::to_string(length) + " bytes)");
     return std::nullopt;
   }
   std::vector<uint8_t> bytes;
   try {
-    bytes.resize(static_cast<size_t>(*length));
+    bytes.resize(static_cast<size_t>(length));
   } catch (const std::bad_alloc&) {
     SetCause(cause, "not enough memory for the file");
     return std::nullopt;
   }
   size_t total = 0;
-  while (total < bytes.size()) {
-    const size_t got = in->Read(bytes.data() + total, bytes.size() - total);
-    if (got == 0) break;
+  while (status.ok() && total < bytes.size()) {
+    size_t got = 0;
+    status = in->Read(bytes.data() + total, bytes.size() - total, &got);
     total += got;
+    if (got == 0) break;
   }
   if (total < bytes.size()) {
-    SetCause(cause, "the file cannot be read (" + std::to_string(total) + " of " +
-                        std::to_string(bytes.size()) + " bytes arrived)");
+    std::string text = "the file cannot be read (" + std::to_string(total) + " of " +
+                       std::to_string(bytes.size()) + " bytes arrived)";
+    if (!status.ok()) text += ": " + status.reason();
+    SetCause(cause, text);
     return std::nullopt;
   }
   return DecodeBitmap(bytes, cause);

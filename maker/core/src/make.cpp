@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "base/klvutils_client.h"
 #include "base/codepage.h"
+#include "base/klvutils_client.h"
 #include "base/platform.h"
 #include "base/profile.h"
 #include "maker/bitmap_codec.h"
@@ -84,10 +84,9 @@ class LibraryConverter : public PackageConverter {
 
   std::optional<int16_t> Convert(const std::string& folder_argument, std::string* cause) override {
     if (client_ == nullptr) {
-      std::string load_cause;
-      client_ = KLVUtilsClient::Load(env_, &load_cause);
-      if (client_ == nullptr) {
-        if (cause != nullptr) *cause = load_cause;
+      const Status loaded = KLVUtilsClient::Load(env_, &client_);
+      if (!loaded.ok()) {
+        if (cause != nullptr) *cause = "cannot load the package library " + loaded.ToString();
         return std::nullopt;
       }
       if (message_handler_) client_->SetMessageHandler(message_handler_);
@@ -106,7 +105,9 @@ class LibraryConverter : public PackageConverter {
 void RemoveWorkFiles(Env& env, const WorkPaths& paths) {
   // The prefix names the folder also at a root, where the folder argument ("" or "C:")
   // would not.
-  for (const std::string& name : env.ListFiles(paths.filePrefix)) {
+  std::vector<std::string> names;
+  env.ListFiles(paths.filePrefix, &names);
+  for (const std::string& name : names) {
     if (IsTileFileName(name)) env.RemoveFile(paths.filePrefix + name);
   }
   env.RemoveFile(paths.filePrefix + kBaseFileName);
@@ -178,16 +179,20 @@ MakeResult FinishMake(Env& env, WorkCanvas canvas, const MakeRequest& request,
         return Failure(MakeStatus::kWorkFileNotWritten,
                        path + ": the work canvas has no tile surface " + std::to_string(index));
       }
-      if (!env.WriteWholeFile(path, EncodeBitmap24(canvas.tiles[index]))) {
-        return Failure(MakeStatus::kWorkFileNotWritten, path + ": cannot write the tile file");
+      const Status written = env.WriteWholeFile(path, EncodeBitmap24(canvas.tiles[index]));
+      if (!written.ok()) {
+        return Failure(MakeStatus::kWorkFileNotWritten,
+                       path + ": cannot write the tile file: " + written.reason());
       }
       canvas.tiles[index] = Raster();
     }
   }
 
   const std::string base_path = paths.filePrefix + kBaseFileName;
-  if (!env.WriteWholeFile(base_path, EncodeBitmap24(canvas.base))) {
-    return Failure(MakeStatus::kWorkFileNotWritten, base_path + ": cannot write the base picture");
+  const Status base_written = env.WriteWholeFile(base_path, EncodeBitmap24(canvas.base));
+  if (!base_written.ok()) {
+    return Failure(MakeStatus::kWorkFileNotWritten,
+                   base_path + ": cannot write the base picture: " + base_written.reason());
   }
   canvas = WorkCanvas();
 
@@ -206,7 +211,10 @@ MakeResult FinishMake(Env& env, WorkCanvas canvas, const MakeRequest& request,
       {"Difficulty", "5"},
       {"FileVersion", "2"},
   };
-  if (env.OpenForSharedRead(description_path) == nullptr) {
+  std::unique_ptr<InputFile> existing;
+  const bool exists = env.OpenForSharedRead(description_path, &existing).ok();
+  existing.reset();  // closed at once: the profile writer replaces the file
+  if (!exists) {
     // No Puzzle.ini yet (the usual case): the nine keys are set in a new text with the
     // profile writer's own rules and the file written once, which gives the same bytes as
     // nine single writes without rewriting the file nine times.
@@ -214,15 +222,20 @@ MakeResult FinishMake(Env& env, WorkCanvas canvas, const MakeRequest& request,
     for (const auto& [key, value] : keys) {
       text = SetProfileValueInText(text, kPuzzleSection, key, value);
     }
-    if (!env.WriteWholeFile(description_path, std::vector<uint8_t>(text.begin(), text.end()))) {
-      return Failure(MakeStatus::kWorkFileNotWritten,
-                     description_path + ": cannot write the puzzle description");
+    const Status written =
+        env.WriteWholeFile(description_path, std::vector<uint8_t>(text.begin(), text.end()));
+    if (!written.ok()) {
+      return Failure(
+          MakeStatus::kWorkFileNotWritten,
+          description_path + ": cannot write the puzzle description: " + written.reason());
     }
   } else {
     for (const auto& [key, value] : keys) {
-      if (!env.WriteProfileString(description_path, kPuzzleSection, key, value)) {
-        return Failure(MakeStatus::kWorkFileNotWritten,
-                       description_path + ": cannot write the key " + key);
+      const Status written = env.WriteProfileString(description_path, kPuzzleSection, key, value);
+      if (!written.ok()) {
+        return Failure(
+            MakeStatus::kWorkFileNotWritten,
+            description_path + ": cannot write the key " + key + ": " + written.reason());
       }
     }
   }

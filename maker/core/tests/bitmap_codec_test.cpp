@@ -527,9 +527,11 @@ TEST(BitmapCodec, LoadPictureReadsWholeFilesAndNamesFailures) {
   EXPECT_EQ(*got, picture);
 
   const std::vector<std::tuple<std::string, std::function<void()>, std::string>> failures = {
-      {"missing.bmp", [] {}, "cannot be opened"},
+      {"missing.bmp", [] {}, "cannot be opened: No such file or directory"},
       {"bad.bmp", [] {}, "truncated"},
       {"pic.bmp", [&] { env.read_faults["pic.bmp"] = test::ReadFault::kLengthFails; }, "length"},
+      {"pic.bmp", [&] { env.read_faults["pic.bmp"] = test::ReadFault::kReadFails; },
+       "(0 of 78 bytes arrived): Input/output error"},
       {"pic.bmp",
        [&] {
          env.read_faults["pic.bmp"] = test::ReadFault::kShortRead;

@@ -82,7 +82,7 @@ class KlvmakeTest : public ::testing::Test {
       }
     }
     const fs::path path = root_ / name;
-    EXPECT_TRUE(Env::Default().WriteWholeFile(path.string(), EncodeBitmap24(picture)));
+    EXPECT_TRUE(Env::Default().WriteWholeFile(path.string(), EncodeBitmap24(picture)).ok());
     return path.string();
   }
 

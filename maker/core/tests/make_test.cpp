@@ -270,7 +270,7 @@ TEST(Make, NewPuzzleIniHasTheBytesOfNineProfileWrites) {
                                                       {"Difficulty", "5"},
                                                       {"FileVersion", "2"}};
   for (const auto& [key, value] : keys) {
-    ASSERT_TRUE(env.WriteProfileString(reference, "PuzzleData", key, value));
+    ASSERT_TRUE(env.WriteProfileString(reference, "PuzzleData", key, value).ok());
   }
   std::ifstream made(folder / "work" / "Puzzle.ini", std::ios::binary);
   std::ifstream expected(reference, std::ios::binary);
@@ -350,6 +350,8 @@ TEST(Make, UnwritableWorkFileStopsBeforeTheConversion) {
     EXPECT_EQ(result.status, MakeStatus::kWorkFileNotWritten);
     const std::string named = c.unwritable.substr(0, c.unwritable.find(':'));
     EXPECT_NE(result.cause.find(named), std::string::npos) << result.cause;
+    // The system's reason comes through.
+    EXPECT_NE(result.cause.find("Read-only file system"), std::string::npos) << result.cause;
     EXPECT_TRUE(converter.arguments.empty());
     EXPECT_FALSE(after_ran);
     std::vector<std::string> left;

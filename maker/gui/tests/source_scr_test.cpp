@@ -22,9 +22,9 @@
 #include "cp932_edit.h"
 #include "dest_scr.h"
 #include "file_lists.h"
+#include "gui_test_support.h"
 #include "message_presenter.h"
 #include "source_scr.h"
-#include "gui_test_support.h"
 
 using klv::Env;
 using klv::gui::MessageKind;
@@ -161,7 +161,7 @@ std::unique_ptr<SourceScr> SourceScrTest::Open(std::unique_ptr<klv::PackageConve
 
 void SourceScrTest::Store(const char* key, const std::string& value) {
   QVERIFY(QDir().mkpath(QFileInfo(settings_).path()));
-  QVERIFY(Env::Default().WriteProfileString(settings_.toStdString(), kSection, key, value));
+  QVERIFY(Env::Default().WriteProfileString(settings_.toStdString(), kSection, key, value).ok());
 }
 
 std::string SourceScrTest::Stored(const char* key) {

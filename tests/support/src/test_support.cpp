@@ -5,6 +5,7 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
@@ -30,25 +31,31 @@ void Append32(Bytes& out, uint32_t v) {
 
 class FakeInputFile : public InputFile {
  public:
-  FakeInputFile(const Bytes& bytes, ReadFault fault, size_t limit, size_t chunk)
-      : bytes_(bytes), fault_(fault), limit_(limit), chunk_(chunk) {}
+  FakeInputFile(std::string path, const Bytes& bytes, ReadFault fault, size_t limit, size_t chunk)
+      : path_(std::move(path)), bytes_(bytes), fault_(fault), limit_(limit), chunk_(chunk) {}
 
-  std::optional<uint64_t> Length() override {
-    if (fault_ == ReadFault::kLengthFails) return std::nullopt;
-    return bytes_.size();
+  Status Length(uint64_t* length) override {
+    if (fault_ == ReadFault::kLengthFails) return PosixError(path_, EIO);
+    *length = bytes_.size();
+    return Status::OK();
   }
 
-  size_t Read(uint8_t* dst, size_t size) override {
-    if (fault_ == ReadFault::kVanishes) return 0;
+  // A vanished or short file reads as one that ends early.
+  Status Read(uint8_t* dst, size_t size, size_t* got) override {
+    *got = 0;
+    if (fault_ == ReadFault::kVanishes) return Status::OK();
+    if (fault_ == ReadFault::kReadFails) return PosixError(path_, EIO);
     size_t n = std::min({size, chunk_, bytes_.size() - position_});
     if (fault_ == ReadFault::kShortRead) n = std::min(n, limit_ - std::min(limit_, delivered_));
     std::memcpy(dst, bytes_.data() + position_, n);
     position_ += n;
     delivered_ += n;
-    return n;
+    *got = n;
+    return Status::OK();
   }
 
  private:
+  std::string path_;
   Bytes bytes_;
   ReadFault fault_;
   size_t limit_;
@@ -65,42 +72,47 @@ class FakeRiffFile : public RiffFile {
   }
   ~FakeRiffFile() override { --env_.open_writers; }
 
-  bool CreateRiff(FourCC form) override {
-    if (!Step()) return false;
+  Status CreateRiff(FourCC form) override {
+    if (!Step()) return Full();
     Begin({{'R', 'I', 'F', 'F'}});
     bytes_.insert(bytes_.end(), form.bytes, form.bytes + 4);
-    return true;
+    return Status::OK();
   }
-  bool CreateChunk(FourCC id, uint32_t size) override {
-    if (!Step()) return false;
+  Status CreateChunk(FourCC id, uint32_t size) override {
+    if (!Step()) return Full();
     Begin(id);
     PutLe32(bytes_.data() + bytes_.size() - 4, size);
-    return true;
+    return Status::OK();
   }
-  bool Write(const uint8_t* data, size_t size) override {
-    if (!Step()) return false;
+  Status Write(const uint8_t* data, size_t size) override {
+    if (!Step()) return Full();
     bytes_.insert(bytes_.end(), data, data + size);
-    return true;
+    return Status::OK();
   }
-  bool Ascend() override {
-    if (!Step() || open_.empty()) return false;
+  Status Ascend() override {
+    if (!Step()) return Full();
+    if (open_.empty()) return Status::IOError(target_, "no chunk is open");
     const size_t start = open_.back();
     open_.pop_back();
     const size_t size = bytes_.size() - start;
     PutLe32(bytes_.data() + start - 4, static_cast<uint32_t>(size));
     if (size % 2 != 0) bytes_.push_back(0);
-    return true;
+    return Status::OK();
   }
-  bool Commit() override {
-    if (committed_ || env_.fail_commit || !open_.empty()) return false;
+  Status Commit() override {
+    if (committed_) return Status::IOError(target_, "already committed");
+    if (!open_.empty()) return Status::IOError(target_, "a chunk is still open");
+    if (env_.fail_commit) return Full();
     env_.files[target_] = bytes_;
     ++env_.commits;
     committed_ = true;
-    return true;
+    return Status::OK();
   }
 
  private:
   bool Step() { return ++env_.riff_calls != env_.fail_riff_call; }
+  // An injected failure, as a full disk gives it.
+  Status Full() const { return PosixError(target_, ENOSPC); }
   void Begin(FourCC id) {
     bytes_.insert(bytes_.end(), id.bytes, id.bytes + 4);
     bytes_.insert(bytes_.end(), 4, 0);
@@ -227,53 +239,63 @@ int32_t FakeEnv::GetProfileInt(const std::string& path, const std::string& secti
   return GetProfileIntFromText(TextOf(files, path), section, key, default_value);
 }
 
-bool FakeEnv::WriteProfileString(const std::string& path, const std::string& section,
-                                 const std::string& key, const std::string& value) {
-  if (unwritable.count(path + ":" + key) != 0) return false;
+Status FakeEnv::WriteProfileString(const std::string& path, const std::string& section,
+                                   const std::string& key, const std::string& value) {
+  if (unwritable.count(path + ":" + key) != 0) return PosixError(path, EROFS);
   RecordWrite(path);
   AddText(path, SetProfileValueInText(TextOf(files, path), section, key, value));
-  return true;
+  return Status::OK();
 }
 
-std::unique_ptr<InputFile> FakeEnv::OpenForSharedRead(const std::string& path) {
+Status FakeEnv::OpenForSharedRead(const std::string& path, std::unique_ptr<InputFile>* file) {
   opened.push_back(path);
   auto it = files.find(path);
   auto fault = read_faults.find(path);
   const ReadFault kind = fault == read_faults.end() ? ReadFault::kNone : fault->second;
-  if (it == files.end() || kind == ReadFault::kOpenFails) return nullptr;
-  return std::make_unique<FakeInputFile>(it->second, kind, short_read_limit, read_chunk);
+  if (it == files.end()) return PosixError(path, ENOENT);
+  if (kind == ReadFault::kOpenFails) return PosixError(path, EACCES);
+  *file = std::make_unique<FakeInputFile>(path, it->second, kind, short_read_limit, read_chunk);
+  return Status::OK();
 }
 
-std::unique_ptr<RiffFile> FakeEnv::CreateRiffFile(const std::string& target) {
-  if (fail_create) return nullptr;
-  return std::make_unique<FakeRiffFile>(*this, target);
+Status FakeEnv::CreateRiffFile(const std::string& target, std::unique_ptr<RiffFile>* file) {
+  if (fail_create) return PosixError(target, EACCES);
+  *file = std::make_unique<FakeRiffFile>(*this, target);
+  return Status::OK();
 }
 
-bool FakeEnv::WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-  if (unwritable.count(path) != 0) return false;
+Status FakeEnv::WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+  if (unwritable.count(path) != 0) return PosixError(path, EROFS);
   RecordWrite(path);
   files[path] = bytes;
-  return true;
+  return Status::OK();
 }
 
 void FakeEnv::RecordWrite(const std::string& path) {
   if (std::find(writes.begin(), writes.end(), path) == writes.end()) writes.push_back(path);
 }
 
-bool FakeEnv::RemoveFile(const std::string& path) { return files.erase(path) == 1; }
+Status FakeEnv::RemoveFile(const std::string& path) {
+  if (files.erase(path) != 1) return PosixError(path, ENOENT);
+  return Status::OK();
+}
 
-std::vector<std::string> FakeEnv::ListFiles(const std::string& folder) {
-  std::vector<std::string> names;
+Status FakeEnv::LoadSharedLibrary(const std::string& bare_name, std::unique_ptr<SharedLibrary>*) {
+  return Status::IOError(bare_name, "no library can be loaded in a fake environment");
+}
+
+Status FakeEnv::ListFiles(const std::string& folder, std::vector<std::string>* names) {
+  names->clear();
   // A folder given with its trailing separator ("/w/", "/") is the same folder.
   std::string prefix = folder;
   if (prefix.empty() || prefix.back() != kPathSeparator) prefix += kPathSeparator;
   for (const auto& [path, bytes] : files) {
     if (path.compare(0, prefix.size(), prefix) == 0 &&
         path.find(kPathSeparator, prefix.size()) == std::string::npos) {
-      names.push_back(path.substr(prefix.size()));
+      names->push_back(path.substr(prefix.size()));
     }
   }
-  return names;
+  return Status::OK();
 }
 
 TempFolder::TempFolder() {

@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+#include "base/memory_block.h"
 #include "base/platform.h"
 
 namespace klv {

@@ -48,8 +48,9 @@ inline constexpr uint64_t kMaxDecodedPixels = uint64_t{1} << 26;
 std::optional<Raster> DecodeBitmap(const std::vector<uint8_t>& file, std::string* cause);
 
 // Reads the file at `path` through `env` and decodes it. On failure returns nothing and
-// *cause (when not null) names the problem -- the file cannot be opened or read, or why
-// it is not a usable bitmap -- without the path, which the caller's message adds.
+// *cause (when not null) names the problem -- the file cannot be opened or read, with the
+// system's reason, or why it is not a usable bitmap -- without the path, which the
+// caller's message adds.
 std::optional<Raster> LoadPicture(Env& env, const std::string& path, std::string* cause);
 
 // A 24-bit bottom-up BMP file image of `raster` with the 40-byte info header, image size

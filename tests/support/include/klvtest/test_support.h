@@ -76,6 +76,7 @@ enum class ReadFault {
   kLengthFails,  // it opens but cannot be measured
   kShortRead,    // reads deliver at most `short_read_limit` bytes in all
   kVanishes,     // it opens and measures, then every read delivers nothing
+  kReadFails,    // it opens and measures, then every read fails (EIO)
 };
 
 // An in-memory Env: files in a map, messages recorded, faults injected on request.
@@ -97,7 +98,7 @@ class FakeEnv : public Env {
   // The n-th call (1-based, counted over CreateRiff, CreateChunk, Write and Ascend of
   // every RiffFile) fails; 0 for none.
   int fail_riff_call = 0;
-  bool fail_create = false;  // CreateRiffFile gives null
+  bool fail_create = false;  // CreateRiffFile fails
   bool fail_commit = false;  // Commit fails (the target is left untouched)
 
   // RiffFile calls made so far, writers alive now, and successful commits.
@@ -106,7 +107,8 @@ class FakeEnv : public Env {
   int commits = 0;
   // Paths in the order of their first successful WriteWholeFile or WriteProfileString.
   std::vector<std::string> writes;
-  // Writes that fail: a path for WriteWholeFile, "path:key" for WriteProfileString.
+  // Writes that fail (as on a read-only disk): a path for WriteWholeFile, "path:key" for
+  // WriteProfileString.
   std::set<std::string> unwritable;
 
   void AddFile(const std::string& path, Bytes bytes) { files[path] = std::move(bytes); }
@@ -119,15 +121,17 @@ class FakeEnv : public Env {
                                size_t buffer_size) override;
   int32_t GetProfileInt(const std::string& path, const std::string& section, const std::string& key,
                         int32_t default_value) override;
-  bool WriteProfileString(const std::string& path, const std::string& section,
-                          const std::string& key, const std::string& value) override;
-  std::unique_ptr<InputFile> OpenForSharedRead(const std::string& path) override;
-  std::unique_ptr<RiffFile> CreateRiffFile(const std::string& target) override;
-  bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) override;
-  bool RemoveFile(const std::string& path) override;
-  std::vector<std::string> ListFiles(const std::string& folder) override;
+  Status WriteProfileString(const std::string& path, const std::string& section,
+                            const std::string& key, const std::string& value) override;
+  Status OpenForSharedRead(const std::string& path, std::unique_ptr<InputFile>* file) override;
+  Status CreateRiffFile(const std::string& target, std::unique_ptr<RiffFile>* file) override;
+  Status WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) override;
+  Status RemoveFile(const std::string& path) override;
+  Status ListFiles(const std::string& folder, std::vector<std::string>* names) override;
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
-  std::unique_ptr<SharedLibrary> LoadSharedLibrary(const std::string&) override { return nullptr; }
+  // No library is ever found.
+  Status LoadSharedLibrary(const std::string& bare_name,
+                           std::unique_ptr<SharedLibrary>* library) override;
 
  private:
   void RecordWrite(const std::string& path);

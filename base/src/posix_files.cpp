@@ -1,0 +1,204 @@
+// Files on Linux: whole reads and writes through POSIX calls that keep errno's reason, and
+// the atomic replace that the package writer and the profile writer share, with the
+// clean-up of temporary files that killed writers left behind.
+#include "posix_files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <string_view>
+
+namespace klv {
+namespace {
+
+// True when `text` is a non-empty run of decimal digits.
+bool AllDigits(std::string_view text) {
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+void SyncFolder(const std::string& folder) {
+  UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  // Some file systems refuse to sync a folder; the rename has happened all the same.
+  if (dir.get() >= 0) ::fsync(dir.get());
+}
+
+class PosixInputFile : public InputFile {
+ public:
+  // `length`: the file's length when it was opened.
+  PosixInputFile(UniqueFd fd, uint64_t length, std::string path)
+      : fd_(std::move(fd)), length_(length), path_(std::move(path)) {}
+
+  Status Length(uint64_t* length) override {
+    *length = length_;
+    return Status::OK();
+  }
+
+  Status Read(uint8_t* dst, size_t size, size_t* got) override {
+    return ReadFull(fd_.get(), dst, size, got, path_);
+  }
+
+ private:
+  UniqueFd fd_;
+  uint64_t length_;
+  std::string path_;
+};
+
+}  // namespace
+
+UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
+  if (this != &other) {
+    Close();
+    fd_ = std::exchange(other.fd_, -1);
+  }
+  return *this;
+}
+
+Status UniqueFd::Close(const std::string& context) {
+  if (fd_ < 0) return Status::OK();
+  const int rc = ::close(fd_);
+  fd_ = -1;
+  return rc == 0 ? Status::OK() : PosixError(context, errno);
+}
+
+Status WriteAll(int fd, const uint8_t* data, size_t size, const std::string& context) {
+  while (size > 0) {
+    const ssize_t n = ::write(fd, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return PosixError(context, errno);
+    }
+    data += n;
+    size -= static_cast<size_t>(n);
+  }
+  return Status::OK();
+}
+
+Status ReadFull(int fd, uint8_t* dst, size_t size, size_t* got, const std::string& context) {
+  *got = 0;
+  while (*got < size) {
+    const ssize_t n = ::read(fd, dst + *got, size - *got);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return PosixError(context, errno);
+    }
+    if (n == 0) break;
+    *got += static_cast<size_t>(n);
+  }
+  return Status::OK();
+}
+
+Status OpenRegularForRead(const std::string& path, UniqueFd* fd, uint64_t* size) {
+  UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (file.get() < 0) return PosixError(path, errno);
+  struct stat st;
+  if (::fstat(file.get(), &st) != 0) return PosixError(path, errno);
+  if (S_ISDIR(st.st_mode)) return PosixError(path, EISDIR);
+  if (!S_ISREG(st.st_mode) || st.st_size < 0) return Status::IOError(path, "not a regular file");
+  *size = static_cast<uint64_t>(st.st_size);
+  // O_NONBLOCK is the only status flag the file was opened with.
+  ::fcntl(file.get(), F_SETFL, 0);
+  *fd = std::move(file);
+  return Status::OK();
+}
+
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+std::string ResolveLink(const std::string& path) {
+  struct stat st;
+  if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+  char* resolved = ::realpath(path.c_str(), nullptr);
+  if (resolved == nullptr) return path;
+  std::string out(resolved);
+  std::free(resolved);
+  return out;
+}
+
+Status CreateTemporaryBeside(const std::string& target, UniqueFd* fd, std::string* temp_path) {
+  const std::string stem = target + "." + std::to_string(::getpid());
+  std::string candidate;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    candidate = stem;
+    if (attempt > 0) candidate += "." + std::to_string(attempt);
+    candidate += ".tmp";
+    UniqueFd file(::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (file.get() >= 0) {
+      *fd = std::move(file);
+      *temp_path = candidate;
+      return Status::OK();
+    }
+    if (errno != EEXIST) break;
+  }
+  return PosixError(candidate, errno);
+}
+
+void RemoveStaleTemporaries(const std::string& target) {
+  const std::string folder = FolderOf(target);
+  const size_t slash = target.rfind('/');
+  const std::string prefix = (slash == std::string::npos ? target : target.substr(slash + 1)) + ".";
+  DIR* dir = ::opendir(folder.c_str());
+  if (dir == nullptr) return;
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string_view name(entry->d_name);
+    constexpr std::string_view kSuffix = ".tmp";
+    if (name.size() <= prefix.size() + kSuffix.size() || name.substr(0, prefix.size()) != prefix ||
+        name.substr(name.size() - kSuffix.size()) != kSuffix) {
+      continue;
+    }
+    std::string_view middle =
+        name.substr(prefix.size(), name.size() - prefix.size() - kSuffix.size());
+    const size_t dot = middle.find('.');
+    const std::string_view pid_text = middle.substr(0, dot);
+    if (!AllDigits(pid_text) || pid_text.size() > 9 ||
+        (dot != std::string_view::npos && !AllDigits(middle.substr(dot + 1)))) {
+      continue;
+    }
+    const pid_t pid = static_cast<pid_t>(std::stol(std::string(pid_text)));
+    if (pid <= 0 || pid == ::getpid()) continue;
+    if (::kill(pid, 0) != 0 && errno == ESRCH) ::unlinkat(::dirfd(dir), entry->d_name, 0);
+  }
+  ::closedir(dir);
+}
+
+Status FinishReplace(UniqueFd& fd, const std::string& temp_path, const std::string& target,
+                     const uint8_t* data, size_t size, bool durable) {
+  Status status = WriteAll(fd.get(), data, size, temp_path);
+  if (status.ok() && durable && ::fsync(fd.get()) != 0) status = PosixError(temp_path, errno);
+  const Status closed = fd.Close(temp_path);
+  if (status.ok()) status = closed;
+  if (status.ok() && ::rename(temp_path.c_str(), target.c_str()) != 0) {
+    status = PosixError(target, errno);
+  }
+  if (!status.ok()) {
+    ::unlink(temp_path.c_str());
+    return status;
+  }
+  if (durable) SyncFolder(FolderOf(target));
+  return Status::OK();
+}
+
+Status ReplaceFile(const std::string& path, const uint8_t* data, size_t size, bool durable) {
+  const std::string target = ResolveLink(path);
+  std::string temp_path;
+  UniqueFd fd;
+  Status status = CreateTemporaryBeside(target, &fd, &temp_path);
+  if (!status.ok()) return status;
+  return FinishReplace(fd, temp_path, target, data, size, durable);
+}
+
+std::unique_ptr<InputFile> NewPosixInputFile(UniqueFd fd, uint64_t length, std::string path) {
+  return std::make_unique<PosixInputFile>(std::move(fd), length, std::move(path));
+}
+
+}  // namespace klv
