@@ -7,7 +7,6 @@
 #include <stdlib.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -16,8 +15,9 @@
 #include <vector>
 
 #include "base/bytes.h"
-#include "conversion/file_conv.h"
 #include "base/platform.h"
+#include "base/work_folder.h"
+#include "conversion/file_conv.h"
 
 namespace {
 
@@ -59,9 +59,7 @@ class WorkFolder {
     path_ = pattern;
     for (int r = 0; r < kGrid; ++r) {
       for (int c = 0; c < kGrid; ++c) {
-        char name[32];
-        std::snprintf(name, sizeof name, "/res%02d%02d.bmp", r, c);
-        inputs_.push_back(path_ + name);
+        inputs_.push_back(path_ + "/" + klv::TileFileName(r, c));
         WriteFile(inputs_.back(), MakeBmp(64, 64, static_cast<uint8_t>(r * kGrid + c)));
       }
     }

@@ -3,17 +3,9 @@
 // double-byte character behind.
 #include "base/codepage.h"
 
+#include "base/text.h"
+
 namespace klv {
-namespace {
-
-// The width in bytes of the character that starts at `pos`. A lead byte takes the next
-// byte with it whatever that byte is, as the platform's converter does; a lead byte that
-// is the last byte of the text stands alone.
-size_t CharacterWidth(std::string_view text, size_t pos) {
-  return IsCp932LeadByte(static_cast<uint8_t>(text[pos])) && pos + 1 < text.size() ? 2 : 1;
-}
-
-}  // namespace
 
 bool IsCp932LeadByte(uint8_t byte) {
   return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
@@ -23,7 +15,7 @@ std::string_view CutToByteLimit(std::string_view text, size_t limit) {
   if (text.size() <= limit) return text;
   size_t end = 0;
   while (end < text.size()) {
-    const size_t width = CharacterWidth(text, end);
+    const size_t width = Cp932CharacterWidth(text, end);
     if (end + width > limit) break;
     end += width;
   }
@@ -32,7 +24,7 @@ std::string_view CutToByteLimit(std::string_view text, size_t limit) {
 
 std::string_view FirstCharacters(std::string_view text, size_t count) {
   size_t end = 0;
-  for (size_t n = 0; n < count && end < text.size(); ++n) end += CharacterWidth(text, end);
+  for (size_t n = 0; n < count && end < text.size(); ++n) end += Cp932CharacterWidth(text, end);
   return text.substr(0, end);
 }
 

@@ -18,6 +18,7 @@
 #include <utility>
 
 #include "base/profile.h"
+#include "base/text.h"
 #include "base/profile_encoding.h"
 #include "message_route.h"
 #include "posix_files.h"
@@ -193,10 +194,7 @@ Env& Env::Default() {
 }
 
 void ShowMessageByDefault(const std::string& text) {
-  std::string line = text;
-  std::replace(line.begin(), line.end(), '\n', ' ');
-  std::replace(line.begin(), line.end(), '\r', ' ');
-  line += '\n';
+  const std::string line = OneLine(text) + '\n';
   std::fputs(line.c_str(), stderr);
   std::fflush(stderr);
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/codepage.h"
+#include "base/text.h"
 
 namespace klv {
 namespace {
@@ -16,20 +17,16 @@ namespace {
 // them: "\x01key" is a different key from "key".
 bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r') || c == '\x1A'; }
 
-// The width of the character at `pos`: a lead byte takes the next byte of the line with
-// it, whatever that byte is.
-size_t Width(std::string_view s, size_t pos) {
-  return IsCp932LeadByte(static_cast<uint8_t>(s[pos])) && pos + 1 < s.size() ? 2 : 1;
+bool IsSingle(std::string_view s, size_t pos, char c) {
+  return s[pos] == c && Cp932CharacterWidth(s, pos) == 1;
 }
-
-bool IsSingle(std::string_view s, size_t pos, char c) { return s[pos] == c && Width(s, pos) == 1; }
 
 std::string_view Trim(std::string_view s) {
   size_t begin = 0;
   while (begin < s.size() && IsBlank(s[begin])) ++begin;
   size_t end = begin;
   for (size_t pos = begin; pos < s.size();) {
-    const size_t width = Width(s, pos);
+    const size_t width = Cp932CharacterWidth(s, pos);
     if (width == 2 || !IsBlank(s[pos])) end = pos + width;
     pos += width;
   }
@@ -39,7 +36,7 @@ std::string_view Trim(std::string_view s) {
 // Position of the first (or last) single-byte character `c`, or npos.
 size_t FindSingle(std::string_view s, char c, bool last) {
   size_t found = std::string_view::npos;
-  for (size_t pos = 0; pos < s.size(); pos += Width(s, pos)) {
+  for (size_t pos = 0; pos < s.size(); pos += Cp932CharacterWidth(s, pos)) {
     if (IsSingle(s, pos, c)) {
       found = pos;
       if (!last) break;
@@ -56,7 +53,7 @@ char FoldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - '
 bool NamesMatch(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t pos = 0; pos < a.size();) {
-    const size_t width = Width(a, pos);
+    const size_t width = Cp932CharacterWidth(a, pos);
     if (width == 2) {
       if (a.substr(pos, 2) != b.substr(pos, 2)) return false;
     } else if (FoldAscii(a[pos]) != FoldAscii(b[pos])) {
@@ -74,7 +71,7 @@ std::string_view Unquote(std::string_view v) {
   const size_t last = v.size() - 1;
   // The closing quote must be a character of its own, not the trail of a lead byte.
   size_t pos = 0;
-  while (pos + Width(v, pos) <= last) pos += Width(v, pos);
+  while (pos + Cp932CharacterWidth(v, pos) <= last) pos += Cp932CharacterWidth(v, pos);
   if (pos != last || v[last] != v[0]) return v;
   return v.substr(1, last - 1);
 }
@@ -173,7 +170,7 @@ size_t FindKey(const std::vector<Line>& lines, const SectionRange& range, std::s
 std::string_view StripDefault(std::string_view v) {
   size_t end = 0;
   for (size_t pos = 0; pos < v.size();) {
-    const size_t width = Width(v, pos);
+    const size_t width = Cp932CharacterWidth(v, pos);
     if (pos == 0 || width == 2 || v[pos] != ' ') end = pos + width;
     pos += width;
   }

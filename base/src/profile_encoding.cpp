@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "base/platform.h"
+#include "base/text.h"
 
 namespace klv {
 namespace {
@@ -35,30 +36,10 @@ char32_t TakeCodePoint(std::string_view& in, ProfileEncoding encoding, bool* val
     return kReplacement;
   };
   if (encoding == ProfileEncoding::kUtf8) {
-    const uint8_t b0 = byte(0);
-    size_t length = 1;
-    char32_t cp = b0;
-    if (b0 >= 0xC2 && b0 <= 0xDF) {
-      length = 2;
-      cp = b0 & 0x1F;
-    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-      length = 3;
-      cp = b0 & 0x0F;
-    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-      length = 4;
-      cp = b0 & 0x07;
-    } else if (b0 >= 0x80) {
-      return invalid(1);
-    }
-    if (in.size() < length) return invalid(1);
-    for (size_t i = 1; i < length; ++i) {
-      if ((byte(i) & 0xC0) != 0x80) return invalid(1);
-      cp = (cp << 6) | (byte(i) & 0x3F);
-    }
-    const bool overlong = (length == 3 && cp < 0x800) || (length == 4 && cp < 0x10000);
-    if (overlong || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return invalid(1);
-    in.remove_prefix(length);
-    return cp;
+    const std::optional<Utf8Character> character = DecodeUtf8(in, 0);
+    if (!character) return invalid(1);
+    in.remove_prefix(character->length);
+    return character->codePoint;
   }
   const bool le = encoding == ProfileEncoding::kUtf16Le;
   const auto unit = [&](size_t i) -> char32_t {

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "base/platform.h"
+#include "base/work_folder.h"
 #include "conversion/file_conv.h"
 #include "conversion/messages.h"
 #include "klvtest/test_support.h"
@@ -61,9 +62,7 @@ std::vector<std::pair<std::string, Bytes>> WorkFiles() {
         tile.pixels = test::PatternBytes(301, 7);
         tile.image_size = 301;
       }
-      char name[16];
-      std::snprintf(name, sizeof name, "res%02d%02d.bmp", r, c);
-      files.emplace_back(name, MakeBmp(tile));
+      files.emplace_back(TileFileName(r, c), MakeBmp(tile));
     }
   }
   BmpFields base;

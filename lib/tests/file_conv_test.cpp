@@ -5,9 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 #include "base/bytes.h"
+#include "base/work_folder.h"
 #include "conversion/messages.h"
 #include "klvtest/test_support.h"
 
@@ -27,12 +26,6 @@ const std::string kFolder = "/work";
 
 std::string InFolder(const std::string& name) { return kFolder + "/" + name; }
 
-std::string TileName(int r, int c) {
-  char name[32];
-  std::snprintf(name, sizeof name, "res%02d%02d.bmp", r, c);
-  return name;
-}
-
 // A work folder of x_max by y_max valid 64 x 64 tiles (each with its own pixels), a
 // base picture and a Puzzle.ini naming the puzzle "Cat".
 void AddWorkFolder(FakeEnv& env, int x_max, int y_max,
@@ -43,11 +36,12 @@ void AddWorkFolder(FakeEnv& env, int x_max, int y_max,
   env.AddText(InFolder("Puzzle.ini"), PuzzleIni(keys));
   for (int r = 0; r < y_max; ++r) {
     for (int c = 0; c < x_max; ++c) {
-      env.AddFile(InFolder(TileName(r, c)), MakeBmp({.width = 64,
-                                                     .height = 64,
-                                                     .bit_count = 8,
-                                                     .image_size = 4096,
-                                                     .seed = static_cast<uint8_t>(r * 16 + c)}));
+      env.AddFile(InFolder(TileFileName(r, c)),
+                  MakeBmp({.width = 64,
+                           .height = 64,
+                           .bit_count = 8,
+                           .image_size = 4096,
+                           .seed = static_cast<uint8_t>(r * 16 + c)}));
     }
   }
   env.AddFile(InFolder("base.bmp"),
@@ -88,12 +82,12 @@ TEST(FileConv, ValidFolderGivesPackageWithoutMessages) {
   for (int r = 0; r < 2; ++r) {
     for (int c = 0; c < 3; ++c) {
       const test::Chunk& chunk = form->chunks[2 + r * 3 + c];
-      const Bytes& tile = env.files[InFolder(TileName(r, c))];
+      const Bytes& tile = env.files[InFolder(TileFileName(r, c))];
       EXPECT_EQ(chunk.id, "KLVP");
       EXPECT_EQ(chunk.size, 5174u);
       EXPECT_EQ(Bytes(chunk.data.begin() + 14, chunk.data.end()),
                 Bytes(tile.begin() + 14, tile.end()))
-          << TileName(r, c);
+          << TileFileName(r, c);
     }
   }
   // Files are read row by row, the base picture last.
@@ -420,7 +414,7 @@ TEST(FileConv, GridsUpTo144TilesAreAcceptedAndLargerOnesRefused) {
       ASSERT_TRUE(form);
       EXPECT_EQ(form->chunks.size(), 2u + c.tiles);
       if (c.tiles > 0) {
-        EXPECT_EQ(env.opened[c.tiles - 1], InFolder(TileName(c.y_max - 1, c.x_max - 1)));
+        EXPECT_EQ(env.opened[c.tiles - 1], InFolder(TileFileName(c.y_max - 1, c.x_max - 1)));
       }
     }
   }

@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/work_folder.h"
 #include "klvtest/test_support.h"
 
 namespace klv {
@@ -70,9 +71,7 @@ TEST(Kill, AKilledWriteLeavesTheOldOrTheNewPackage) {
       tile.width = 160;
       tile.height = 160;
       tile.seed = static_cast<uint8_t>(r * kColumns + c);
-      char name[16];
-      std::snprintf(name, sizeof name, "res%02d%02d.bmp", r, c);
-      test::WriteDiskFile(folder.File(name), test::MakeBmp(tile));
+      test::WriteDiskFile(folder.File(TileFileName(r, c)), test::MakeBmp(tile));
     }
   }
   test::WriteDiskFile(folder.File("base.bmp"), test::MakeBmp(test::BmpFields{}));

@@ -13,6 +13,7 @@
 #include "base/bytes.h"
 #include "base/klvutils_client.h"
 #include "base/platform.h"
+#include "base/work_folder.h"
 #include "conversion/file_conv.h"
 #include "conversion/messages.h"
 #include "klvtest/test_support.h"
@@ -81,12 +82,11 @@ Bytes ExpectedPackage(const std::string& folder, const std::string& name) {
 void AddTiles(const TempFolder& folder, int x_max, int y_max) {
   for (int r = 0; r < y_max; ++r) {
     for (int c = 0; c < x_max; ++c) {
-      char name[32];
-      std::snprintf(name, sizeof name, "res%02d%02d.bmp", r, c);
-      test::WriteDiskFile(folder.File(name), MakeBmp({.width = 64,
-                                                      .height = 64,
-                                                      .bit_count = 8,
-                                                      .seed = static_cast<uint8_t>(r * 9 + c)}));
+      test::WriteDiskFile(folder.File(TileFileName(r, c)),
+                          MakeBmp({.width = 64,
+                                   .height = 64,
+                                   .bit_count = 8,
+                                   .seed = static_cast<uint8_t>(r * 9 + c)}));
     }
   }
 }

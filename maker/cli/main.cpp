@@ -10,6 +10,8 @@
 
 #include "base/codepage.h"
 #include "base/platform.h"
+#include "base/text.h"
+#include "base/work_folder.h"
 #include "maker/bitmap_codec.h"
 #include "maker/grid.h"
 #include "maker/make.h"
@@ -107,27 +109,10 @@ std::optional<uint32_t> ParseSeed(const std::string& text) {
   return static_cast<uint32_t>(value);
 }
 
-// The length of the UTF-8 sequence that starts with `lead`, or 0 for a byte that cannot
-// start one.
-size_t Utf8SequenceLength(unsigned char lead) {
-  if (lead < 0x80) return 1;
-  if (lead >= 0xC2 && lead <= 0xDF) return 2;
-  if (lead >= 0xE0 && lead <= 0xEF) return 3;
-  if (lead >= 0xF0 && lead <= 0xF4) return 4;
-  return 0;
-}
-
-std::string CodePointText(const std::string& sequence) {
-  const auto lead = static_cast<unsigned char>(sequence[0]);
-  uint32_t code = sequence.size() == 1   ? lead
-                  : sequence.size() == 2 ? (lead & 0x1F)
-                  : sequence.size() == 3 ? (lead & 0x0F)
-                                         : (lead & 0x07);
-  for (size_t i = 1; i < sequence.size(); ++i) {
-    code = (code << 6) | (static_cast<unsigned char>(sequence[i]) & 0x3F);
-  }
+// "U+" and the code point in at least four hexadecimal digits.
+std::string CodePointText(char32_t code_point) {
   char text[16];
-  std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(code));
+  std::snprintf(text, sizeof text, "U+%04X", static_cast<unsigned>(code_point));
   return text;
 }
 
@@ -137,22 +122,18 @@ std::optional<std::string> TextToCp932(const std::string& utf8, const std::strin
                                        std::string* error) {
   if (std::optional<std::string> converted = Utf8ToCp932(utf8)) return converted;
   for (size_t i = 0; i < utf8.size();) {
-    const size_t length = Utf8SequenceLength(static_cast<unsigned char>(utf8[i]));
-    bool valid = length != 0 && i + length <= utf8.size();
-    for (size_t j = 1; valid && j < length; ++j) {
-      valid = (static_cast<unsigned char>(utf8[i + j]) & 0xC0) == 0x80;
-    }
-    if (!valid) {
+    const std::optional<Utf8Character> character = DecodeUtf8(utf8, i);
+    if (!character) {
       *error = what + ": the text is not valid UTF-8";
       return std::nullopt;
     }
-    const std::string sequence = utf8.substr(i, length);
+    const std::string sequence = utf8.substr(i, character->length);
     if (!Utf8ToCp932(sequence)) {
-      *error = what + ": the character \"" + sequence + "\" (" + CodePointText(sequence) +
-               ") cannot be written in code page 932";
+      *error = what + ": the character \"" + sequence + "\" (" +
+               CodePointText(character->codePoint) + ") cannot be written in code page 932";
       return std::nullopt;
     }
-    i += length;
+    i += character->length;
   }
   *error = what + ": the text cannot be written in code page 932";
   return std::nullopt;
@@ -353,11 +334,8 @@ int Run(const std::vector<Argument>& args) {
     return kExitUsage;
   }
 #if defined(_WIN32)
-  for (size_t i = 0; i < puzzle_name.size(); ++i) {
-    const auto byte = static_cast<uint8_t>(puzzle_name[i]);
-    if (IsCp932LeadByte(byte)) {
-      ++i;
-    } else if (byte == '\\' || byte == ':') {
+  for (size_t i = 0; i < puzzle_name.size(); i += Cp932CharacterWidth(puzzle_name, i)) {
+    if (puzzle_name[i] == '\\' || puzzle_name[i] == ':') {
       PrintError("the puzzle name \"" + Cp932ForDisplay(puzzle_name) +
                  "\" contains a folder separator; it names the package file");
       return kExitUsage;
@@ -403,7 +381,7 @@ int Run(const std::vector<Argument>& args) {
   if (puzzle_name.empty()) PrintWarning("the puzzle name is empty; the package is named \".klv\"");
   WarnAboutText("the puzzle name", puzzle_name, kPuzzleNameBytes);
   WarnAboutText("the puzzle-set name", set_name, kPuzzleSetNameBytes);
-  WarnAboutText("the comment", comment, kCommentBytes);
+  WarnAboutText("the comment", comment, kLongPuzzleNameBytes);
   std::cout << Cp932ForDisplay(GridStatusText(grid)) << '\n';
 
   // Without --seed both seedings come from the clock, as in the window.
@@ -430,10 +408,7 @@ int Run(const std::vector<Argument>& args) {
 #else
         line = text;
 #endif
-        for (char& c : line) {
-          if (c == '\n' || c == '\r') c = ' ';
-        }
-        std::cerr << "klvmake: KLVUtils: " << line << '\n';
+        std::cerr << "klvmake: KLVUtils: " << OneLine(line) << '\n';
       });
   const MakeResult result = MakePuzzle(env, request, *converter);
   if (result.status != MakeStatus::kPackageWritten) {
@@ -443,7 +418,7 @@ int Run(const std::vector<Argument>& args) {
   const WorkPaths paths = DeriveWorkPaths(work_folder);
   std::cout << paths.filePrefix
             << Cp932ForDisplay(std::string(CutToByteLimit(puzzle_name, kPuzzleNameBytes)))
-            << ".klv\n";
+            << kPackageExtension << '\n';
   return kExitWritten;
 }
 

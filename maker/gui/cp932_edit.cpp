@@ -10,8 +10,8 @@
 #include <algorithm>
 #include <optional>
 
-#include "base/codepage.h"
 #include "base/platform.h"
+#include "base/text.h"
 
 namespace klv::gui {
 namespace {
@@ -44,8 +44,7 @@ QString FromCp932(const std::string& text) {
   }
   QString decoded;
   for (size_t i = 0; i < text.size();) {
-    const auto byte = static_cast<uint8_t>(text[i]);
-    const size_t width = IsCp932LeadByte(byte) && i + 1 < text.size() ? 2 : 1;
+    const size_t width = Cp932CharacterWidth(text, i);
     const std::optional<std::string> one = Cp932ToUtf8(text.substr(i, width));
     decoded += one ? QString::fromStdString(*one) : QString(QChar::ReplacementCharacter);
     i += width;

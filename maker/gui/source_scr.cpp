@@ -16,14 +16,15 @@
 #include <utility>
 
 #include "base/platform.h"
+#include "base/work_folder.h"
+#include "cp932_edit.h"
+#include "dest_scr.h"
+#include "file_lists.h"
 #include "maker/bitmap_codec.h"
 #include "maker/grid.h"
 #include "maker/make.h"
 #include "maker/make_values.h"
 #include "maker/settings.h"
-#include "cp932_edit.h"
-#include "dest_scr.h"
-#include "file_lists.h"
 #include "message_presenter.h"
 
 namespace klv::gui {
@@ -184,7 +185,7 @@ void SourceScr::CreateControls() {
   PuzzleName_ = new Cp932LineEdit(static_cast<int>(kPuzzleNameBytes), this);
   place(PuzzleName_, "PuzzleName", {503, 256, 169, 18});
   label("Label5", u"画像の説明　（255文字まで）", {503, 288, 153, 17});
-  Comment_ = new Cp932TextEdit(static_cast<int>(kCommentBytes), this);
+  Comment_ = new Cp932TextEdit(static_cast<int>(kLongPuzzleNameBytes), this);
   place(Comment_, "Comment", {503, 304, 169, 40});
 
   label("Label4", u"ピースの濃度", {503, 371, 153, 17});

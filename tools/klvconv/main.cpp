@@ -8,6 +8,7 @@
 
 #include "base/klvutils_client.h"
 #include "base/platform.h"
+#include "base/text.h"
 
 namespace {
 
@@ -34,11 +35,7 @@ int UsageError(const std::string& problem) {
 // One message as one line: line breaks inside it (a file name may hold them) become
 // spaces.
 void PrintMessage(const std::string& text) {
-  std::string line = text;
-  for (char& c : line) {
-    if (c == '\n' || c == '\r') c = ' ';
-  }
-  std::fprintf(stderr, "%s\n", line.c_str());
+  std::fprintf(stderr, "%s\n", klv::OneLine(text).c_str());
   std::fflush(stderr);
 }
 

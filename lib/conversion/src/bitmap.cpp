@@ -19,7 +19,7 @@ uint16_t FieldLe16(const PictureBlock& block, size_t offset) {
   return offset + 2 <= block.size() ? GetLe16(block.data() + offset) : 0;
 }
 
-bool HasInfoHeader(const PictureBlock& block) { return FieldLe32(block, 0) == kInfoHeaderSize; }
+bool HasInfoHeader(const PictureBlock& block) { return FieldLe32(block, 0) == kBmpInfoHeaderSize; }
 
 }  // namespace
 

@@ -3,31 +3,21 @@
 // the package to a temporary file that replaces the target only when it is complete.
 #include "conversion/file_conv.h"
 
-#include <cstdio>
 #include <span>
 
 #include "base/codepage.h"
 #include "base/platform.h"
+#include "base/work_folder.h"
 #include "conversion/messages.h"
 
 namespace klv {
 namespace {
 
-constexpr const char* kSection = "PuzzleData";
-constexpr const char* kDefaultText = "the Puzzle";
-
-std::string TileFileName(int32_t row, int32_t column) {
-  char name[32];
-  std::snprintf(name, sizeof name, "res%02d%02d.bmp", static_cast<int>(row),
-                static_cast<int>(column));
-  return name;
-}
-
+// A text value of Puzzle.ini: at most `limit` bytes, whatever the profile reader returns.
 std::string ReadText(Env& env, const std::string& ini, const char* key, const char* fallback,
-                     size_t buffer_size) {
-  // The field keeps buffer_size - 1 bytes whatever the profile reader returns.
-  std::string value = env.GetProfileString(ini, kSection, key, fallback, buffer_size);
-  return std::string(CutToByteLimit(value, buffer_size - 1));
+                     size_t limit) {
+  std::string value = env.GetProfileString(ini, kPuzzleSection, key, fallback, limit + 1);
+  return std::string(CutToByteLimit(value, limit));
 }
 
 // Loads one picture into `slot`, reporting an invalid size (4) and a failed load (5).
@@ -58,9 +48,9 @@ int16_t ConvertWorkFolder(Env& env, ConversionState& state, const std::string& f
   state.base.reset();
   state.header = PackageHeader{};
 
-  const std::string ini = JoinPath(folder, "Puzzle.ini");
-  state.xMax = env.GetProfileInt(ini, kSection, "xMax", -1);
-  state.yMax = env.GetProfileInt(ini, kSection, "yMax", 8);
+  const std::string ini = JoinPath(folder, kDescriptionFileName);
+  state.xMax = env.GetProfileInt(ini, kPuzzleSection, kXMaxKey, kDefaultXMax);
+  state.yMax = env.GetProfileInt(ini, kPuzzleSection, kYMaxKey, kDefaultYMax);
   const int64_t tile_count = TileCount(state.xMax, state.yMax);
   if (tile_count > static_cast<int64_t>(kTileSlots)) {
     ShowLibraryMessage(env, Message::kGridRefused, ini);
@@ -69,15 +59,18 @@ int16_t ConvertWorkFolder(Env& env, ConversionState& state, const std::string& f
 
   PackageHeader& header = state.header;
   header = NewPackageHeader(state.xMax, state.yMax);
-  header.PassWord = ReadText(env, ini, "PassWord", "", kPassWordWidth);
-  header.PrevPassWord = ReadText(env, ini, "PrevPassWord", "", kPrevPassWordWidth);
-  header.backColor = ParseBackColor(env.GetProfileString(ini, kSection, "backColor", "FF00FF", 40));
-  header.Difficulty = static_cast<int16_t>(
-      static_cast<uint16_t>(env.GetProfileInt(ini, kSection, "Difficulty", 1)));
-  header.PuzzleName = ReadText(env, ini, "PuzzleName", kDefaultText, kPuzzleNameWidth);
-  header.LongPuzzleName = ReadText(env, ini, "LongPuzzleName", kDefaultText, kLongPuzzleNameWidth);
-  header.PuzzleSetName = ReadText(env, ini, "PuzzleSetName", kDefaultText, kPuzzleSetNameWidth);
-  header.fileVersion = env.GetProfileInt(ini, kSection, "fileVersion", 2);
+  header.PassWord = ReadText(env, ini, kPassWordKey, "", kPassWordBytes);
+  header.PrevPassWord = ReadText(env, ini, kPrevPassWordKey, "", kPrevPassWordBytes);
+  header.backColor =
+      ParseBackColor(ReadText(env, ini, kBackColorKey, kDefaultBackColor, kBackColorBytes));
+  header.Difficulty = static_cast<int16_t>(static_cast<uint16_t>(
+      env.GetProfileInt(ini, kPuzzleSection, kDifficultyKey, kDefaultDifficulty)));
+  header.PuzzleName = ReadText(env, ini, kPuzzleNameKey, kDefaultPuzzleText, kPuzzleNameBytes);
+  header.LongPuzzleName =
+      ReadText(env, ini, kLongPuzzleNameKey, kDefaultPuzzleText, kLongPuzzleNameBytes);
+  header.PuzzleSetName =
+      ReadText(env, ini, kPuzzleSetNameKey, kDefaultPuzzleText, kPuzzleSetNameBytes);
+  header.fileVersion = env.GetProfileInt(ini, kPuzzleSection, kFileVersionKey, kDefaultFileVersion);
 
   // Every picture is tried, whatever happened to the ones before it.
   for (int32_t r = 0; tile_count > 0 && r < state.yMax; ++r) {
@@ -85,7 +78,7 @@ int16_t ConvertWorkFolder(Env& env, ConversionState& state, const std::string& f
       LoadPicture(env, JoinPath(folder, TileFileName(r, c)), state.tiles[r * state.xMax + c]);
     }
   }
-  const std::string base_path = JoinPath(folder, "base.bmp");
+  const std::string base_path = JoinPath(folder, kBaseFileName);
   LoadPicture(env, base_path, state.base);
 
   const std::string package = JoinPath(folder, PackageFileName(header.PuzzleName));

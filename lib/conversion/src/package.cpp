@@ -7,6 +7,8 @@
 
 #include "base/bytes.h"
 #include "base/codepage.h"
+#include "base/text.h"
+#include "base/work_folder.h"
 
 namespace klv {
 namespace {
@@ -107,10 +109,10 @@ PackageHeaderBytes EncodePackageHeader(const PackageHeader& header) {
 SaveCause WriteBitmapChunk(RiffFile& out, FourCC id, const PictureSlot& slot) {
   if (!slot) return SaveCause::kPictureMissing;
   const PictureBlock& block = *slot;
-  if (block.size() < 4 || GetLe32(block.data()) != kInfoHeaderSize) {
+  if (block.size() < 4 || GetLe32(block.data()) != kBmpInfoHeaderSize) {
     return SaveCause::kHeaderNot40;
   }
-  if (block.size() < kInfoHeaderSize) return SaveCause::kPictureTruncated;
+  if (block.size() < kBmpInfoHeaderSize) return SaveCause::kPictureTruncated;
 
   const uint64_t table_size = DibColorTableSize(block);
   const uint32_t compression = GetLe32(block.data() + kCompressionOffset);
@@ -127,23 +129,23 @@ SaveCause WriteBitmapChunk(RiffFile& out, FourCC id, const PictureSlot& slot) {
     if (!size) return SaveCause::kPictureTruncated;
     pixel_size = *size;
   }
-  std::optional<uint64_t> data_size = CheckedAdd(kInfoHeaderSize, table_size);
+  std::optional<uint64_t> data_size = CheckedAdd(kBmpInfoHeaderSize, table_size);
   if (data_size) data_size = CheckedAdd(*data_size, pixel_size);
   // The block is at most kMaxPictureFileSize long, so a size that passes fits 32 bits.
   if (!data_size || *data_size > block.size()) return SaveCause::kPictureTruncated;
 
-  uint8_t head[kBmpFileHeaderSize + kInfoHeaderSize] = {};
+  uint8_t head[kBmpFileHeaderSize + kBmpInfoHeaderSize] = {};
   head[0] = 'B';
   head[1] = 'M';
   PutLe32(head + 2, static_cast<uint32_t>(kBmpFileHeaderSize + *data_size));
-  PutLe32(head + 10, static_cast<uint32_t>(kBmpFileHeaderSize + kInfoHeaderSize + table_size));
-  std::memcpy(head + kBmpFileHeaderSize, block.data(), kInfoHeaderSize);
+  PutLe32(head + 10, static_cast<uint32_t>(kBmpFileHeaderSize + kBmpInfoHeaderSize + table_size));
+  std::memcpy(head + kBmpFileHeaderSize, block.data(), kBmpInfoHeaderSize);
   if (!run_length) {
     PutLe32(head + kBmpFileHeaderSize + kImageSizeOffset, static_cast<uint32_t>(pixel_size));
   }
-  const size_t rest = static_cast<size_t>(*data_size) - kInfoHeaderSize;
+  const size_t rest = static_cast<size_t>(*data_size) - kBmpInfoHeaderSize;
   if (!out.CreateChunk(id, static_cast<uint32_t>(kBmpFileHeaderSize + *data_size)).ok() ||
-      !out.Write(head, sizeof head).ok() || !out.Write(block.data() + kInfoHeaderSize, rest).ok() ||
+      !out.Write(head, sizeof head).ok() || !out.Write(block.data() + kBmpInfoHeaderSize, rest).ok() ||
       !out.Ascend().ok()) {
     return SaveCause::kWriteFailed;
   }
@@ -180,14 +182,15 @@ std::string PackageFileName(const std::string& text) {
   const std::string puzzle_name = text.substr(0, text.find('\0'));
   std::string name;
 #if defined(_WIN32)
-  for (size_t i = 0; i < puzzle_name.size(); ++i) {
+  for (size_t i = 0; i < puzzle_name.size();) {
+    const size_t width = Cp932CharacterWidth(puzzle_name, i);
     const char c = puzzle_name[i];
-    if (IsCp932LeadByte(static_cast<uint8_t>(c)) && i + 1 < puzzle_name.size()) {
-      name += c;
-      name += puzzle_name[++i];
+    if (width == 1 && (c == '/' || c == '\\')) {
+      name += '_';
     } else {
-      name += (c == '/' || c == '\\') ? '_' : c;
+      name.append(puzzle_name, i, width);
     }
+    i += width;
   }
 #else
   if (std::optional<std::string> utf8 = Cp932ToUtf8(puzzle_name)) {
@@ -198,7 +201,7 @@ std::string PackageFileName(const std::string& text) {
     size_t i = 0;
     while (i < puzzle_name.size()) {
       const uint8_t lead = static_cast<uint8_t>(puzzle_name[i]);
-      const size_t length = IsCp932LeadByte(lead) && i + 1 < puzzle_name.size() ? 2 : 1;
+      const size_t length = Cp932CharacterWidth(puzzle_name, i);
       std::optional<std::string> part = Cp932ToUtf8(puzzle_name.substr(i, length));
       if (part && !part->empty()) {
         name += *part;
@@ -215,7 +218,7 @@ std::string PackageFileName(const std::string& text) {
   std::replace(name.begin(), name.end(), '/', '_');
   std::replace(name.begin(), name.end(), '\\', '_');
 #endif
-  return name + ".klv";
+  return name + kPackageExtension;
 }
 
 }  // namespace klv

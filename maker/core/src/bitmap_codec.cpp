@@ -14,13 +14,12 @@
 
 #include "base/bytes.h"
 #include "base/platform.h"
+#include "base/work_folder.h"
 
 namespace klv {
 namespace {
 
-constexpr size_t kFileHeaderSize = 14;
 constexpr uint32_t kCoreHeaderSize = 12;
-constexpr uint32_t kInfoHeaderSize = 40;
 
 constexpr uint32_t kBiRgb = 0;
 constexpr uint32_t kBiRle8 = 1;
@@ -124,24 +123,24 @@ class Decoder {
 
   bool ReadHeaders() {
     const size_t size = file_.size();
-    if (size < kFileHeaderSize) return Fail("truncated file header");
+    if (size < kBmpFileHeaderSize) return Fail("truncated file header");
     if (file_[0] != 'B' || file_[1] != 'M') return Fail("not a bitmap file (no \"BM\" signature)");
     const uint32_t offset = GetLe32(&file_[10]);
-    if (size < kFileHeaderSize + 4) return Fail("truncated info header");
+    if (size < kBmpFileHeaderSize + 4) return Fail("truncated info header");
 
     Layout& l = layout_;
-    const uint8_t* h = &file_[kFileHeaderSize];
+    const uint8_t* h = &file_[kBmpFileHeaderSize];
     l.headerSize = GetLe32(h);
     switch (l.headerSize) {
       case kCoreHeaderSize:
-      case kInfoHeaderSize:
+      case kBmpInfoHeaderSize:
       case 52:
       case 56:
       case 108:
       case 124: break;
       default: return Fail("unsupported header size " + std::to_string(l.headerSize));
     }
-    if (size - kFileHeaderSize < l.headerSize) return Fail("truncated info header");
+    if (size - kBmpFileHeaderSize < l.headerSize) return Fail("truncated info header");
 
     int64_t width = 0;
     int64_t height = 0;
@@ -177,8 +176,8 @@ class Decoder {
 
     if (!CheckFormat()) return false;
 
-    l.tableStart = kFileHeaderSize + l.headerSize;
-    if (l.headerSize == kInfoHeaderSize) {
+    l.tableStart = kBmpFileHeaderSize + l.headerSize;
+    if (l.headerSize == kBmpInfoHeaderSize) {
       if (l.compression == kBiBitfields) l.tableStart += 12;
       if (l.compression == kBiAlphaBitfields) l.tableStart += 16;
     }
@@ -237,7 +236,7 @@ class Decoder {
     } else {
       // After a 40-byte header the masks follow it; the longer headers hold them at the
       // same place. ReadHeaders has made sure that the bytes are in the file.
-      const uint8_t* p = &file_[kFileHeaderSize + kInfoHeaderSize];
+      const uint8_t* p = &file_[kBmpFileHeaderSize + kBmpInfoHeaderSize];
       for (int i = 0; i < 3; ++i) masks[i] = GetLe32(p + 4 * i);
     }
     uint32_t seen = 0;
@@ -491,7 +490,7 @@ std::vector<uint8_t> EncodeBitmap24(const Raster& raster) {
   }
   const uint64_t stride = (static_cast<uint64_t>(raster.width) * 3 + 3) / 4 * 4;
   const uint64_t imageSize = stride * static_cast<uint64_t>(raster.height);
-  constexpr uint64_t kHeaders = kFileHeaderSize + kInfoHeaderSize;
+  constexpr uint64_t kHeaders = kBmpFileHeaderSize + kBmpInfoHeaderSize;
   if (imageSize > std::numeric_limits<uint32_t>::max() - kHeaders) return {};
 
   std::vector<uint8_t> out(kHeaders + imageSize, 0);
@@ -500,12 +499,12 @@ std::vector<uint8_t> EncodeBitmap24(const Raster& raster) {
   f[1] = 'M';
   PutLe32(f + 2, static_cast<uint32_t>(out.size()));
   PutLe32(f + 10, static_cast<uint32_t>(kHeaders));  // reserved fields stay 0
-  uint8_t* h = f + kFileHeaderSize;
-  PutLe32(h, kInfoHeaderSize);
+  uint8_t* h = f + kBmpFileHeaderSize;
+  PutLe32(h, kBmpInfoHeaderSize);
   PutLe32(h + 4, static_cast<uint32_t>(raster.width));
   PutLe32(h + 8, static_cast<uint32_t>(raster.height));  // positive: bottom-up
   PutLe16(h + 12, 1);                                    // planes
-  PutLe16(h + 14, 24);
+  PutLe16(h + 14, kWorkBitmapBitCount);
   PutLe32(h + 16, kBiRgb);
   PutLe32(h + 20, static_cast<uint32_t>(imageSize));
   // Resolution, used and important colours stay 0. Each pixel is blue, green, red; four

@@ -3,15 +3,15 @@
 // files are removed again.
 #include "maker/make.h"
 
-#include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "base/codepage.h"
 #include "base/klvutils_client.h"
 #include "base/platform.h"
 #include "base/profile.h"
+#include "base/text.h"
+#include "base/work_folder.h"
 #include "maker/bitmap_codec.h"
 #include "maker/make_values.h"
 #include "maker/tile_effect.h"
@@ -19,59 +19,21 @@
 namespace klv {
 namespace {
 
-constexpr char kPuzzleSection[] = "PuzzleData";
-constexpr char kBaseFileName[] = "base.bmp";
-constexpr char kDescriptionFileName[] = "Puzzle.ini";
-
-// The number of characters in `text` in the platform's file-name encoding: UTF-8 on
-// Linux, the system code page (932) on Windows.
-size_t CharacterCount(const std::string& text) {
-  size_t count = 0;
-#if defined(_WIN32)
-  for (size_t i = 0; i < text.size(); ++i, ++count) {
-    const auto byte = static_cast<unsigned char>(text[i]);
-    if (IsCp932LeadByte(byte) && i + 1 < text.size()) {
-      ++i;
-    }
-  }
-#else
-  for (char c : text) {
-    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
-  }
-#endif
-  return count;
-}
-
 // The last component of `path` (in the platform's narrow encoding).
 std::string FileNameOf(const std::string& path) {
   size_t start = 0;
-  for (size_t i = 0; i < path.size(); ++i) {
 #if defined(_WIN32)
-    if (IsCp932LeadByte(static_cast<uint8_t>(path[i]))) {
-      ++i;  // a trail byte 0x5C is no separator
-      continue;
-    }
+  // Whole characters: a trail byte 0x5C is no separator.
+  for (size_t i = 0; i < path.size(); i += Cp932CharacterWidth(path, i)) {
     if (path[i] == '\\' || path[i] == '/' || path[i] == ':') start = i + 1;
-#else
-    if (path[i] == '/') start = i + 1;
-#endif
   }
+#else
+  for (size_t i = 0; i < path.size(); ++i) {
+    if (path[i] == '/') start = i + 1;
+  }
+#endif
   return path.substr(start);
 }
-
-#if defined(_WIN32)
-bool EqualsAsciiIgnoringCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i];
-    char y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
-#endif
 
 MakeResult Failure(MakeStatus status, std::string cause) {
   return MakeResult{status, std::move(cause)};
@@ -116,23 +78,6 @@ void RemoveWorkFiles(Env& env, const WorkPaths& paths) {
 
 }  // namespace
 
-// Windows matches file names without regard to case; Linux with it.
-bool IsTileFileName(const std::string& name) {
-  constexpr size_t kAffixLength = 7;  // "res" and ".bmp"
-  if (name.size() < kAffixLength + 4) return false;
-  const std::string head = name.substr(0, 3);
-  const std::string tail = name.substr(name.size() - 4);
-  const std::string middle = name.substr(3, name.size() - kAffixLength);
-#if defined(_WIN32)
-  if (!EqualsAsciiIgnoringCase(head, "res") || !EqualsAsciiIgnoringCase(tail, ".bmp")) {
-    return false;
-  }
-#else
-  if (head != "res" || tail != ".bmp") return false;
-#endif
-  return CharacterCount(middle) == 4;
-}
-
 WorkPaths DeriveWorkPaths(const std::string& folder) {
   // On Windows a final byte 0x5C may be the trail of a double-byte character (表).
   if (EndsWithSeparator(folder)) {
@@ -151,12 +96,6 @@ std::optional<std::string> WorkFileOfPicture(const std::string& picture,
     if (SameFile(picture, prefix + name)) return name;
   }
   return std::nullopt;
-}
-
-std::string TileFileName(int row, int column) {
-  char name[32];
-  std::snprintf(name, sizeof name, "res%02d%02d.bmp", row, column);
-  return name;
 }
 
 std::unique_ptr<PackageConverter> MakeLibraryConverter(
@@ -201,15 +140,15 @@ MakeResult FinishMake(Env& env, WorkCanvas canvas, const MakeRequest& request,
   // library reading a wrong or default value, so it stops the make.
   const std::string description_path = paths.filePrefix + kDescriptionFileName;
   const std::pair<const char*, std::string> keys[] = {
-      {"xMax", std::to_string(grid.xMax)},
-      {"yMax", std::to_string(grid.yMax)},
-      {"backColor", BackColorText(request.backColorIndex)},
-      {"PuzzleName", request.puzzleName},
-      {"PassWord", request.password},
-      {"PuzzleSetName", request.puzzleSetName},
-      {"LongPuzzleName", request.comment},
-      {"Difficulty", "5"},
-      {"FileVersion", "2"},
+      {kXMaxKey, std::to_string(grid.xMax)},
+      {kYMaxKey, std::to_string(grid.yMax)},
+      {kBackColorKey, BackColorText(request.backColorIndex)},
+      {kPuzzleNameKey, request.puzzleName},
+      {kPassWordKey, request.password},
+      {kPuzzleSetNameKey, request.puzzleSetName},
+      {kLongPuzzleNameKey, request.comment},
+      {kDifficultyKey, kMadeDifficulty},
+      {kFileVersionKey, kMadeFileVersion},
   };
   std::unique_ptr<InputFile> existing;
   const bool exists = env.OpenForSharedRead(description_path, &existing).ok();

@@ -20,6 +20,7 @@
 #include "base/bytes.h"
 #include "base/platform.h"
 #include "base/profile.h"
+#include "base/work_folder.h"
 #include "klvtest/test_support.h"
 #include "maker/bitmap_codec.h"
 #include "maker/grid.h"
@@ -146,16 +147,6 @@ TEST(Make, WorkFileOfPictureFindsThePicturesTheMakeWouldDestroy) {
         << c.picture << " in " << c.folder;
   }
   std::filesystem::remove_all(root);
-}
-
-TEST(Make, TileFileNames) {
-  struct Case {
-    int row, column;
-    const char* name;
-  };
-  const Case cases[] = {{0, 0, "res0000.bmp"},  {0, 3, "res0003.bmp"}, {3, 0, "res0300.bmp"},
-                        {1, 10, "res0110.bmp"}, {8, 8, "res0808.bmp"}, {100, 7, "res10007.bmp"}};
-  for (const Case& c : cases) EXPECT_EQ(TileFileName(c.row, c.column), c.name);
 }
 
 TEST(Make, WorkFilesAreWrittenInOrderThenConvertedThenRemoved) {

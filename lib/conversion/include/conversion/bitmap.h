@@ -11,6 +11,7 @@
 
 #include "base/memory_block.h"
 #include "base/platform.h"
+#include "base/work_folder.h"
 
 namespace klv {
 
@@ -20,8 +21,6 @@ using PictureBlock = MemoryBlock;
 // A table slot: empty, or holding one loaded picture.
 using PictureSlot = std::optional<PictureBlock>;
 
-inline constexpr size_t kBmpFileHeaderSize = 14;
-inline constexpr uint32_t kInfoHeaderSize = 40;
 // The largest picture file one slot may hold; a larger one counts as too large for the
 // memory at hand.
 inline constexpr uint64_t kMaxPictureFileSize = uint64_t{512} << 20;

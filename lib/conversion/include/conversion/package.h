@@ -12,9 +12,10 @@
 #include <string>
 #include <string_view>
 
+#include "base/platform.h"
+#include "base/work_folder.h"
 #include "conversion/bitmap.h"
 #include "conversion/messages.h"
-#include "base/platform.h"
 
 namespace klv {
 
@@ -22,12 +23,12 @@ inline constexpr size_t kPackageHeaderSize = 592;
 inline constexpr int16_t kTileSide = 64;
 
 // Offsets and widths of the header's text fields. A field holds its text (at most the
-// width less one byte), a zero terminator and zero bytes to its end.
-inline constexpr size_t kPassWordOffset = 24, kPassWordWidth = 11;
-inline constexpr size_t kPrevPassWordOffset = 35, kPrevPassWordWidth = 11;
-inline constexpr size_t kPuzzleSetNameOffset = 46, kPuzzleSetNameWidth = 11;
-inline constexpr size_t kPuzzleNameOffset = 57, kPuzzleNameWidth = 16;
-inline constexpr size_t kLongPuzzleNameOffset = 73, kLongPuzzleNameWidth = 256;
+// bytes Puzzle.ini's value keeps), a zero terminator and zero bytes to its end.
+inline constexpr size_t kPassWordOffset = 24, kPassWordWidth = kPassWordBytes + 1;
+inline constexpr size_t kPrevPassWordOffset = 35, kPrevPassWordWidth = kPrevPassWordBytes + 1;
+inline constexpr size_t kPuzzleSetNameOffset = 46, kPuzzleSetNameWidth = kPuzzleSetNameBytes + 1;
+inline constexpr size_t kPuzzleNameOffset = 57, kPuzzleNameWidth = kPuzzleNameBytes + 1;
+inline constexpr size_t kLongPuzzleNameOffset = 73, kLongPuzzleNameWidth = kLongPuzzleNameBytes + 1;
 
 // The values of the header record. Texts are code page 932 bytes, not yet scrambled.
 struct PackageHeader {

@@ -20,12 +20,6 @@ namespace klv {
 class Env;
 class KLVUtilsClient;
 
-// The most code page 932 bytes the package keeps of each text: the widths of the package
-// header's text fields (16, 11 and 256 bytes) less the zero terminator.
-inline constexpr size_t kPuzzleNameBytes = 15;
-inline constexpr size_t kPuzzleSetNameBytes = 10;
-inline constexpr size_t kCommentBytes = 255;
-
 // Everything one make reads, as the window (or the command line) holds it.
 struct MakeRequest {
   Raster source;              // the chosen picture, as decoded for the preview
@@ -51,13 +45,6 @@ struct WorkPaths {
   std::string folderArgument;
 };
 WorkPaths DeriveWorkPaths(const std::string& folder);
-
-// "res" + row and column in decimal with at least two digits + ".bmp": res0110.bmp.
-std::string TileFileName(int row, int column);
-
-// True for the names that the pattern "res????.bmp" matches ("res", four characters,
-// ".bmp"): the tile files that FinishMake removes from the work folder.
-bool IsTileFileName(const std::string& name);
 
 // The make writes base.bmp, Puzzle.ini and its tile files into the work folder and then
 // removes them with every other "res????.bmp" there, so a picture that is one of those
