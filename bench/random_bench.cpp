@@ -1,6 +1,6 @@
 // Benchmarks of the make's random source: 200,000 outputs, about what one make's tile
-// effect draws, from std::mt19937 call by call, from MersenneTwister call by call and in
-// one Fill, and as the [0, 1) values of RandomSource one by one and in integer form.
+// effect draws, from std::mt19937 and from MersenneTwister call by call, and as the
+// [0, 1) values of RandomSource.
 #include <benchmark/benchmark.h>
 
 #include <cstddef>
@@ -40,18 +40,6 @@ void BM_MersenneTwisterNext(benchmark::State& state) {
 }
 BENCHMARK(BM_MersenneTwisterNext)->Unit(benchmark::kMicrosecond);
 
-void BM_MersenneTwisterFill(benchmark::State& state) {
-  MersenneTwister engine(1);
-  std::vector<uint32_t> out(kDraws);
-  for (auto _ : state) {
-    engine.Fill(out.data(), out.size());
-    benchmark::DoNotOptimize(out.data());
-    benchmark::ClobberMemory();
-  }
-  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * kDraws));
-}
-BENCHMARK(BM_MersenneTwisterFill)->Unit(benchmark::kMicrosecond);
-
 void BM_RandomSourceNext(benchmark::State& state) {
   RandomSource source(1);
   std::vector<float> out(kDraws);
@@ -63,18 +51,6 @@ void BM_RandomSourceNext(benchmark::State& state) {
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * kDraws));
 }
 BENCHMARK(BM_RandomSourceNext)->Unit(benchmark::kMicrosecond);
-
-void BM_RandomSourceNextRaw24(benchmark::State& state) {
-  RandomSource source(1);
-  std::vector<uint32_t> out(kDraws);
-  for (auto _ : state) {
-    source.NextRaw24(out.data(), out.size());
-    benchmark::DoNotOptimize(out.data());
-    benchmark::ClobberMemory();
-  }
-  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * kDraws));
-}
-BENCHMARK(BM_RandomSourceNextRaw24)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace klv

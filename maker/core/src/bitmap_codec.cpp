@@ -307,31 +307,9 @@ class Decoder {
     for (int stored = 0; stored < l.height; ++stored) {
       const uint8_t* row = &file_[l.pixelOffset + stored * stride];
       const int y = RasterRow(stored);
-      if (l.bitCount == 24) {
-        UnpackRow24(row, raster.pixels.data() + static_cast<size_t>(y) * raster.width,
-                    static_cast<size_t>(l.width));
-        continue;
-      }
       for (int x = 0; x < l.width; ++x) raster.Set(x, y, PixelAt(row, x));
     }
     return true;
-  }
-
-  // A row of blue, green, red triplets: four pixels come from three little-endian words.
-  static void UnpackRow24(const uint8_t* row, uint32_t* out, size_t width) {
-    size_t x = 0;
-    for (; x + 4 <= width; x += 4, row += 12) {
-      const uint32_t a = GetLe32(row);
-      const uint32_t b = GetLe32(row + 4);
-      const uint32_t c = GetLe32(row + 8);
-      out[x] = a & 0xFFFFFF;
-      out[x + 1] = (a >> 24) | ((b & 0xFFFF) << 8);
-      out[x + 2] = (b >> 16) | ((c & 0xFF) << 16);
-      out[x + 3] = c >> 8;
-    }
-    for (; x < width; ++x, row += 3) {
-      out[x] = (uint32_t{row[2]} << 16) | (uint32_t{row[1]} << 8) | row[0];
-    }
   }
 
   uint32_t PixelAt(const uint8_t* row, int x) const {
@@ -340,7 +318,11 @@ class Decoder {
       case 1: return PaletteColor((row[x / 8] >> (7 - x % 8)) & 1);
       case 4: return PaletteColor((row[x / 2] >> (x % 2 == 0 ? 4 : 0)) & 0xF);
       case 8: return PaletteColor(row[x]);
-      default: {  // 16 and 32 bits; 24-bit rows go through UnpackRow24
+      case 24: {  // blue, green, red
+        const uint8_t* p = row + 3 * static_cast<size_t>(x);
+        return (uint32_t{p[2]} << 16) | (uint32_t{p[1]} << 8) | p[0];
+      }
+      default: {  // 16 and 32 bits
         const uint32_t v = l.bitCount == 16 ? GetLe16(row + 2 * static_cast<size_t>(x))
                                             : GetLe32(row + 4 * static_cast<size_t>(x));
         return (l.red.Extract(v) << 16) | (l.green.Extract(v) << 8) | l.blue.Extract(v);
@@ -507,22 +489,15 @@ std::vector<uint8_t> EncodeBitmap24(const Raster& raster) {
   PutLe16(h + 14, kWorkBitmapBitCount);
   PutLe32(h + 16, kBiRgb);
   PutLe32(h + 20, static_cast<uint32_t>(imageSize));
-  // Resolution, used and important colours stay 0. Each pixel is blue, green, red; four
-  // pixels make three little-endian words, so a row is mostly written a word at a time.
-  const auto width = static_cast<size_t>(raster.width);
+  // Resolution, used and important colours stay 0. Each pixel is blue, green, red.
   for (int y = 0; y < raster.height; ++y) {
-    const uint32_t* c = raster.pixels.data() + static_cast<size_t>(y) * width;
     uint8_t* row = f + kHeaders + static_cast<uint64_t>(raster.height - 1 - y) * stride;
-    size_t x = 0;
-    for (; x + 4 <= width; x += 4, row += 12) {
-      PutLe32(row, (c[x] & 0xFFFFFF) | (c[x + 1] << 24));
-      PutLe32(row + 4, ((c[x + 1] >> 8) & 0xFFFF) | (c[x + 2] << 16));
-      PutLe32(row + 8, ((c[x + 2] >> 16) & 0xFF) | (c[x + 3] << 8));
-    }
-    for (; x < width; ++x, row += 3) {
-      row[0] = static_cast<uint8_t>(c[x]);
-      row[1] = static_cast<uint8_t>(c[x] >> 8);
-      row[2] = static_cast<uint8_t>(c[x] >> 16);
+    for (int x = 0; x < raster.width; ++x) {
+      const uint32_t c = raster.At(x, y);
+      uint8_t* p = row + 3 * static_cast<size_t>(x);
+      p[0] = static_cast<uint8_t>(c);
+      p[1] = static_cast<uint8_t>(c >> 8);
+      p[2] = static_cast<uint8_t>(c >> 16);
     }
   }
   return out;

@@ -135,9 +135,10 @@ MakeResult FinishMake(Env& env, WorkCanvas canvas, const MakeRequest& request,
   }
   canvas = WorkCanvas();
 
-  // An existing Puzzle.ini is updated key by key, so keys this make does not write (such
-  // as PrevPassWord) keep their values. A key that cannot be written would leave the
-  // library reading a wrong or default value, so it stops the make.
+  // Puzzle.ini is written key by key through the profile writer, so that an existing file
+  // is updated and keys this make does not write (such as PrevPassWord) keep their values.
+  // A key that cannot be written would leave the library reading a wrong or default
+  // value, so it stops the make.
   const std::string description_path = paths.filePrefix + kDescriptionFileName;
   const std::pair<const char*, std::string> keys[] = {
       {kXMaxKey, std::to_string(grid.xMax)},
@@ -150,32 +151,11 @@ MakeResult FinishMake(Env& env, WorkCanvas canvas, const MakeRequest& request,
       {kDifficultyKey, kMadeDifficulty},
       {kFileVersionKey, kMadeFileVersion},
   };
-  std::unique_ptr<InputFile> existing;
-  const bool exists = env.OpenForSharedRead(description_path, &existing).ok();
-  existing.reset();  // closed at once: the profile writer replaces the file
-  if (!exists) {
-    // No Puzzle.ini yet (the usual case): the nine keys are set in a new text with the
-    // profile writer's own rules and the file written once, which gives the same bytes as
-    // nine single writes without rewriting the file nine times.
-    std::string text;
-    for (const auto& [key, value] : keys) {
-      text = SetProfileValueInText(text, kPuzzleSection, key, value);
-    }
-    const Status written =
-        env.WriteWholeFile(description_path, std::vector<uint8_t>(text.begin(), text.end()));
+  for (const auto& [key, value] : keys) {
+    const Status written = env.WriteProfileString(description_path, kPuzzleSection, key, value);
     if (!written.ok()) {
-      return Failure(
-          MakeStatus::kWorkFileNotWritten,
-          description_path + ": cannot write the puzzle description: " + written.reason());
-    }
-  } else {
-    for (const auto& [key, value] : keys) {
-      const Status written = env.WriteProfileString(description_path, kPuzzleSection, key, value);
-      if (!written.ok()) {
-        return Failure(
-            MakeStatus::kWorkFileNotWritten,
-            description_path + ": cannot write the key " + key + ": " + written.reason());
-      }
+      return Failure(MakeStatus::kWorkFileNotWritten,
+                     description_path + ": cannot write the key " + key + ": " + written.reason());
     }
   }
 
@@ -199,16 +179,6 @@ MakeResult FinishMake(Env& env, WorkCanvas canvas, const MakeRequest& request,
   if (after_conversion) after_conversion(result);
   if (!request.keepWorkFiles) RemoveWorkFiles(env, paths);
   return result;
-}
-
-size_t MakeMemoryBytes(int width, int height) {
-  if (width <= 0 || height <= 0) return 0;
-  constexpr size_t kTileBytes = size_t{kTileSize} * kTileSize * sizeof(uint32_t);
-  const Grid grid = GridForPicture(width, height);
-  const size_t tiles = GridFits(grid) ? static_cast<size_t>(WorkTileCount(grid)) : 0;
-  const size_t picture_bytes =
-      static_cast<size_t>(width) * static_cast<size_t>(height) * sizeof(uint32_t);
-  return 3 * picture_bytes + tiles * kTileBytes;
 }
 
 MakeResult MakePuzzle(Env& env, const MakeRequest& request, PackageConverter& converter,

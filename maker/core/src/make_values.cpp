@@ -77,11 +77,6 @@ double BoxNumber(std::string_view text) {
   return negative ? -value : value;
 }
 
-void RandomSource::NextRaw24(uint32_t* out, size_t n) {
-  engine_.Fill(out, n);
-  for (size_t i = 0; i < n; ++i) out[i] >>= 8;
-}
-
 uint32_t RandomSource::ClockSeed() {
   const auto ticks =
       static_cast<uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count());

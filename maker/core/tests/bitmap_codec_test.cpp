@@ -139,7 +139,7 @@ TEST(BitmapCodec, EveryDepthDecodesBottomUpAndTopDown) {
        {0xFF0000, 0x00FF00, 0x0000FF, 0x848484}},
       {"24 bits", 24, 2, {}, {{0x33, 0x22, 0x11, 0xC0, 0xB0, 0xA0}, {1, 2, 3, 4, 5, 6}},
        {kA, kB, 0x030201, 0x060504}},
-      // Five pixels: a group of four read from three words, then one more.
+      // Five pixels a row, so that each row ends in padding.
       {"24 bits, five wide", 24, 5, {},
        {{0x33, 0x22, 0x11, 0xC0, 0xB0, 0xA0, 1, 2, 3, 4, 5, 6, 7, 8, 9},
         {10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24}},

@@ -237,39 +237,6 @@ TEST(Make, ExistingPuzzleIniIsUpdatedNotReplaced) {
   EXPECT_FALSE(env.files.count("/w/Puzzle.ini"));
 }
 
-TEST(Make, NewPuzzleIniHasTheBytesOfNineProfileWrites) {
-  namespace fs = std::filesystem;
-  const fs::path folder = fs::temp_directory_path() / ("klv_ini_" + std::to_string(::getpid()));
-  fs::remove_all(folder);
-  fs::create_directories(folder / "work");
-  Env& env = Env::Default();
-  MakeRequest request = Request(96, 64, (folder / "work").string());
-  request.keepWorkFiles = true;
-  request.comment = "\x83\x52\x83\x81\x83\x93\x83\x67";  // a code page 932 text
-  FakeEnv unused;
-  FakeConverter converter(unused);
-  ASSERT_EQ(MakePuzzle(env, request, converter).status, MakeStatus::kPackageWritten);
-
-  const std::string reference = (folder / "reference.ini").string();
-  const std::pair<const char*, std::string> keys[] = {{"xMax", "2"},
-                                                      {"yMax", "1"},
-                                                      {"backColor", "FF00FF"},
-                                                      {"PuzzleName", "Cat"},
-                                                      {"PassWord", "1234"},
-                                                      {"PuzzleSetName", "Animals"},
-                                                      {"LongPuzzleName", request.comment},
-                                                      {"Difficulty", "5"},
-                                                      {"FileVersion", "2"}};
-  for (const auto& [key, value] : keys) {
-    ASSERT_TRUE(env.WriteProfileString(reference, "PuzzleData", key, value).ok());
-  }
-  std::ifstream made(folder / "work" / "Puzzle.ini", std::ios::binary);
-  std::ifstream expected(reference, std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(made), {}),
-            std::string(std::istreambuf_iterator<char>(expected), {}));
-  fs::remove_all(folder);
-}
-
 TEST(Make, RootFolderGetsNoDoubledSeparatorAndAnEmptyFolderArgument) {
   FakeEnv env;
   FakeConverter converter(env);
@@ -385,26 +352,6 @@ TEST(Make, TooLargeGridWritesNothing) {
   EXPECT_EQ(result.status, MakeStatus::kGridTooLarge);
   EXPECT_TRUE(env.files.empty());
   EXPECT_TRUE(converter.arguments.empty());
-}
-
-// klvmake prepares its heap for the largest picture before it knows the picture's size.
-TEST(Make, MemoryOfTheLargestMakeCoversEveryMake) {
-  const size_t largest = MakeMemoryBytes(kMaxPictureSide, kMaxPictureSide);
-  const int sides[] = {1, 15, 16, 64, 100, 303, 320, kMaxPictureSide};
-  for (const int width : sides) {
-    for (const int height : sides) {
-      SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height));
-      const size_t estimate = MakeMemoryBytes(width, height);
-      EXPECT_LE(estimate, largest);
-      const Raster source = Raster::Filled(width, height, 0);
-      const WorkCanvas canvas = PrepareWorkCanvas(source, GridForPicture(width, height), 13);
-      size_t held = (source.pixels.size() + canvas.base.pixels.size()) * sizeof(uint32_t);
-      for (const Raster& tile : canvas.tiles) held += tile.pixels.size() * sizeof(uint32_t);
-      EXPECT_GE(estimate, held);
-    }
-  }
-  EXPECT_EQ(MakeMemoryBytes(0, 320), 0u);
-  EXPECT_EQ(MakeMemoryBytes(320, -1), 0u);
 }
 
 TEST(Make, DensitiesAreReadFromTheBoxTextsAndTheSeedFixesTheTiles) {

@@ -74,23 +74,6 @@ TEST(MakeValues, RandomSourceIsTheTop24BitsOfTheMersenneTwister) {
   EXPECT_TRUE(differs);
 }
 
-TEST(MakeValues, NextRaw24GivesTheValuesOfNextInIntegerForm) {
-  // Bulk draws of several sizes, across block boundaries, interleaved with single draws.
-  const size_t sizes[] = {0, 1, 5, 623, 624, 700, 3000, 1};
-  RandomSource bulk(4242);
-  RandomSource single(4242);
-  for (const size_t size : sizes) {
-    SCOPED_TRACE(size);
-    std::vector<uint32_t> raw(size);
-    bulk.NextRaw24(raw.data(), raw.size());
-    for (const uint32_t value : raw) {
-      ASSERT_LT(value, 1u << 24);
-      ASSERT_EQ(static_cast<float>(value) * (1.0f / 16777216.0f), single.Next());
-    }
-    ASSERT_EQ(bulk.Next(), single.Next());
-  }
-}
-
 TEST(MakeValues, PasswordIsTwoDecimalPartsWithoutPadding) {
   struct Case {
     float r1, r2;

@@ -241,7 +241,9 @@ int32_t FakeEnv::GetProfileInt(const std::string& path, const std::string& secti
 
 Status FakeEnv::WriteProfileString(const std::string& path, const std::string& section,
                                    const std::string& key, const std::string& value) {
-  if (unwritable.count(path + ":" + key) != 0) return PosixError(path, EROFS);
+  if (unwritable.count(path) != 0 || unwritable.count(path + ":" + key) != 0) {
+    return PosixError(path, EROFS);
+  }
   RecordWrite(path);
   AddText(path, SetProfileValueInText(TextOf(files, path), section, key, value));
   return Status::OK();

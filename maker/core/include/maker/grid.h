@@ -11,8 +11,6 @@ namespace klv {
 inline constexpr int kTileSize = 64;
 inline constexpr int kTilePitch = 32;
 inline constexpr int kMaxGridSide = 9;
-// The longest picture side whose tile count fits the grid.
-inline constexpr int kMaxPictureSide = 335;
 
 struct Grid {
   int16_t xMax = 0;  // tile columns

@@ -100,13 +100,6 @@ MakeResult FinishMake(Env& env, WorkCanvas canvas, const MakeRequest& request,
 // canvas here.
 using CanvasRendered = std::function<void(const WorkCanvas& canvas)>;
 
-// The most memory a make of a `width` x `height` picture allocates at one time, from
-// reading the picture on: the picture's file (as if it held four bytes a pixel), the
-// source and base surfaces and the tile surfaces. The saved files, and the library's
-// loaded pictures, take the memory of the surfaces again once those are freed. 0 for an
-// empty picture's side.
-size_t MakeMemoryBytes(int width, int height);
-
 // The whole make: densities from the boxes' texts, PrepareWorkCanvas, RenderTileEffect
 // with a RandomSource seeded by request.seed, `canvas_rendered`, FinishMake.
 MakeResult MakePuzzle(Env& env, const MakeRequest& request, PackageConverter& converter,

@@ -3,7 +3,6 @@
 #ifndef KLV_MAKER_MAKE_VALUES_H_
 #define KLV_MAKER_MAKE_VALUES_H_
 
-#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -32,12 +31,6 @@ class RandomSource : public UniformSource {
  public:
   explicit RandomSource(uint32_t seed) : engine_(seed) {}
   float Next() override { return static_cast<float>(engine_.Next() >> 8) * (1.0f / 16777216.0f); }
-
-  // Fills out[0..n) with the next n values in integer form: value i is out[i] x 2^-24
-  // (out[i] = raw >> 8 < 2^24), the same values and order that n calls of Next() give,
-  // and leaves the source where those calls would. Requires out to hold n words (out may
-  // be null when n is 0); never fails.
-  void NextRaw24(uint32_t* out, size_t n);
 
   // A seed taken from the clock, as the maker seeds when no seed is given.
   static uint32_t ClockSeed();

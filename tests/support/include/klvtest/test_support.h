@@ -107,8 +107,8 @@ class FakeEnv : public Env {
   int commits = 0;
   // Paths in the order of their first successful WriteWholeFile or WriteProfileString.
   std::vector<std::string> writes;
-  // Writes that fail (as on a read-only disk): a path for WriteWholeFile, "path:key" for
-  // WriteProfileString.
+  // Writes that fail: a path for every write to that file, "path:key" for
+  // WriteProfileString of that one key.
   std::set<std::string> unwritable;
 
   void AddFile(const std::string& path, Bytes bytes) { files[path] = std::move(bytes); }
