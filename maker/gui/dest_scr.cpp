@@ -60,7 +60,7 @@ QImage RasterToImage(const Raster& raster) {
 
 DestScr::DestScr(QWidget* parent) : QWidget(parent, Qt::Window) {
   setObjectName(QStringLiteral("DestScr"));
-  setWindowTitle(QStringLiteral("ピーステーブル"));
+  setWindowTitle(tr("ピーステーブル"));
   setFixedSize(kClientWidth, kClientHeight);
   for (int i = 0; i < kTileSurfaceCount; ++i) {
     QLabel* tile = MakeSurface(this, "DesPic", QRect(TilePosition(i), QSize(kTileSize, kTileSize)));
@@ -73,7 +73,8 @@ DestScr::DestScr(QWidget* parent) : QWidget(parent, Qt::Window) {
 
 void DestScr::ShowTile(int index, const QImage& image) {
   if (index < 0 || index >= kTileSurfaceCount) return;
-  DesPic(index)->setPixmap(QPixmap::fromImage(image.copy(0, 0, kTileSize, kTileSize)));
+  des_pic_[static_cast<size_t>(index)]->setPixmap(
+      QPixmap::fromImage(image.copy(0, 0, kTileSize, kTileSize)));
 }
 
 void DestScr::ShowBase(const QImage& image) {

@@ -25,11 +25,8 @@ class DestScr : public QWidget {
   static constexpr int kClientHeight = 682;
   static constexpr int kBaseDesignSide = 288;  // the base surface before a picture is shown
 
+  // The surfaces are labels named "DesPic" (with the property "index") and "BasePic".
   explicit DestScr(QWidget* parent = nullptr);
-
-  // Requires 0 <= index < kTileSurfaceCount.
-  QLabel* DesPic(int index) const { return des_pic_[static_cast<size_t>(index)]; }
-  QLabel* BasePic() const { return base_pic_; }
 
   // Shows `image` on tile surface `index` (cut to 64 x 64); an index outside 0 to 114 is
   // ignored.

@@ -1,7 +1,7 @@
-// The maker's main window: its controls at their places with their texts, the start-up
-// that restores Morvel.ini, the list wiring, the picture click, and the make button that
-// hands the make to the core (MakePuzzle) and ends the program. Texts cross to the core
-// as code page 932 bytes; paths as the file system's UTF-8.
+// The maker's main window: the form built from one table of places and texts, the
+// start-up that restores Morvel.ini, the list wiring, the picture click, and the make
+// button that hands the make to the core (MakePuzzle) and ends the program. Texts cross
+// to the core as code page 932 bytes; paths as the file system's UTF-8.
 #include "source_scr.h"
 
 #include <QButtonGroup>
@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <string_view>
 #include <utility>
 
 #include "base/platform.h"
@@ -21,6 +22,7 @@
 #include "dest_scr.h"
 #include "file_lists.h"
 #include "maker/bitmap_codec.h"
+#include "maker/colors.h"
 #include "maker/grid.h"
 #include "maker/make.h"
 #include "maker/make_values.h"
@@ -33,17 +35,86 @@ namespace {
 constexpr int kFontPixels = 12;
 constexpr int kSmallestLabelPixels = 10;
 
-struct OptionPlace {
-  const char16_t* caption;
-  QRect geometry;
-};
-const OptionPlace kOptions[8] = {
-    {u"黒", {362, 468, 53, 17}},     {u"青", {362, 484, 77, 17}}, {u"緑", {362, 500, 77, 17}},
-    {u"シアン", {362, 516, 77, 17}}, {u"赤", {417, 468, 53, 17}}, {u"マゼンダ", {417, 484, 69, 17}},
-    {u"黄色", {417, 500, 61, 17}},   {u"白", {417, 516, 53, 17}},
+// One entry of the form: a control's place in the client area (x, y, width, height in
+// pixels) and the text it shows. The Japanese texts
+// are the source language of the translations.
+struct FormEntry {
+  std::string_view name;
+  int index;  // tells the colour options Option1 apart; 0 for every other control
+  QRect place;
+  const char* text;  // null: the control shows no fixed text
 };
 
-QString Text(const char16_t* text) { return QString::fromUtf16(text); }
+// The form, bottom to top: the preview lies under everything, a frame under the controls
+// it holds. Every control is a child of the window, placed in its client area; the
+// frames only draw. The order is also the order of the tab key.
+// clang-format off
+constexpr FormEntry kForm[] = {
+    {"SourceScr",     0, {  0,   0, 683, 551}, QT_TRANSLATE_NOOP("klv::gui::SourceScr", "モーベルパズルメーカー")},
+    {"SrcPic",        0, { 10,  10, 288, 288}, nullptr},
+
+    {"Frame1",        0, {  1, 336, 345, 209}, QT_TRANSLATE_NOOP("klv::gui::SourceScr", "ビットマップを選択")},
+    {"Dir1",          0, {  7, 352, 166, 160}, nullptr},
+    {"File1",         0, {177, 352, 161, 186}, nullptr},
+    {"Drive1",        0, {  7, 520, 166,  20}, nullptr},
+    {"Label1",        0, {353, 371, 137,  17}, QT_TRANSLATE_NOOP("klv::gui::SourceScr", "画像サイズ")},
+
+    {"Frame2",        0, {353, 454, 137,  89}, QT_TRANSLATE_NOOP("klv::gui::SourceScr", "背景色の選択")},
+    {"Option1",       0, {362, 468,  53,  17}, QT_TRANSLATE_NOOP("klv::gui::SourceScr", "黒")},
+    {"Option1",       1, {362, 484,  77,  17}, QT_TRANSLATE_NOOP("klv::gui::SourceScr", "青")},
+    {"Option1",       2, {362, 500,  77,  17}, QT_TRANSLATE_NOOP("klv::gui::SourceScr", "緑")},
+    {"Option1",       3, {362, 516,  77,  17}, QT_TRANSLATE_NOOP("klv::gui::SourceScr", "シアン")},
+    {"Option1",       4, {417, 468,  53,  17}, QT_TRANSLATE_NOOP("klv::gui::SourceScr", "赤")},
+    {"Option1",       5, {417, 484,  69,  17}, QT_TRANSLATE_NOOP("klv::gui::SourceScr", "マゼンダ")},
+    {"Option1",       6, {417, 500,  61,  17}, QT_TRANSLATE_NOOP("klv::gui::SourceScr", "黄色")},
+    {"Option1",       7, {417, 516,  53,  17}, QT_TRANSLATE_NOOP("klv::gui::SourceScr", "白")},
+
+    {"Frame3",        0, {496,   8, 185, 154}, QT_TRANSLATE_NOOP("klv::gui::SourceScr", "保存先を選択")},
+    {"Dir3",          0, {504,  24, 169, 104}, nullptr},
+    {"Drive3",        0, {505, 134, 169,  20}, nullptr},
+
+    {"Frame4",        0, {495, 168, 185, 183}, QT_TRANSLATE_NOOP("klv::gui::SourceScr", "パズル情報")},
+    {"Label7",        0, {503, 192, 169,  17}, QT_TRANSLATE_NOOP("klv::gui::SourceScr", "ﾊﾟｽﾞﾙｾｯﾄの名前（10ﾊﾞｲﾄまで）")},
+    {"PuzzleSetName", 0, {503, 208, 169,  18}, nullptr},
+    {"Label6",        0, {503, 240, 145,  17}, QT_TRANSLATE_NOOP("klv::gui::SourceScr", "パズルの名前（15文字まで）")},
+    {"PuzzleName",    0, {503, 256, 169,  18}, nullptr},
+    {"Label5",        0, {503, 288, 153,  17}, QT_TRANSLATE_NOOP("klv::gui::SourceScr", "画像の説明　（255文字まで）")},
+    {"Comment",       0, {503, 304, 169,  40}, nullptr},
+
+    {"Frame5",        0, {494, 355, 185, 112}, QT_TRANSLATE_NOOP("klv::gui::SourceScr", "難易度調整")},
+    {"Label4",        0, {503, 371, 153,  17}, QT_TRANSLATE_NOOP("klv::gui::SourceScr", "ピースの濃度")},
+    {"Text1",         0, {507, 391,  33,  17}, nullptr},
+    {"Slider1",       0, {542, 386, 121,  25}, nullptr},
+    {"Label3",        0, {503, 417, 145,  17}, QT_TRANSLATE_NOOP("klv::gui::SourceScr", "背景の濃度")},
+    {"Text2",         0, {506, 437,  33,  17}, nullptr},
+    {"Slider2",       0, {543, 434, 121,  25}, nullptr},
+
+    {"MakeIt",        0, {495, 473, 184,  35}, QT_TRANSLATE_NOOP("klv::gui::SourceScr", "分解")},
+    {"Command2",      0, {495, 513, 185,  33}, QT_TRANSLATE_NOOP("klv::gui::SourceScr", "終了")},
+};
+// clang-format on
+
+const FormEntry& Entry(std::string_view name, int index = 0) {
+  for (const FormEntry& entry : kForm) {
+    if (entry.name == name && entry.index == index) return entry;
+  }
+  qFatal("the form has no control %.*s(%d)", static_cast<int>(name.size()), name.data(), index);
+}
+
+// The text of a form entry, translated.
+QString FormText(std::string_view name, int index = 0) {
+  return SourceScr::tr(Entry(name, index).text);
+}
+
+// Gives `widget`, a child of the window, the name of its form entry and puts it at its
+// place.
+template <typename Widget>
+Widget* Place(Widget* widget, std::string_view name, int index = 0) {
+  const FormEntry& entry = Entry(name, index);
+  widget->setObjectName(QString::fromLatin1(entry.name.data(), entry.name.size()));
+  widget->setGeometry(entry.place);
+  return widget;
+}
 
 // A stored path or drive as the window may name it: the code page 932 reading first, then
 // the bytes as UTF-8 (how a name that code page 932 cannot hold is stored).
@@ -72,15 +143,15 @@ QString JoinPath(const QString& folder, const QString& name) {
 QString MakeOutcomeText(const MakeResult& result) {
   QString headline;
   switch (result.status) {
-    case MakeStatus::kPackageWritten: return Text(u"コンバートが終了しました");
-    case MakeStatus::kConversionFailed: headline = Text(u"コンバートに失敗しました"); break;
+    case MakeStatus::kPackageWritten: return SourceScr::tr("コンバートが終了しました");
+    case MakeStatus::kConversionFailed: headline = SourceScr::tr("コンバートに失敗しました"); break;
     case MakeStatus::kLibraryMissing:
-      headline = Text(u"KLVUtils が見つからないため、コンバートできませんでした");
+      headline = SourceScr::tr("KLVUtils が見つからないため、コンバートできませんでした");
       break;
     case MakeStatus::kWorkFileNotWritten:
-      headline = Text(u"作業ファイルを保存できませんでした");
+      headline = SourceScr::tr("作業ファイルを保存できませんでした");
       break;
-    case MakeStatus::kGridTooLarge: headline = Text(u"画像が大きすぎです"); break;
+    case MakeStatus::kGridTooLarge: headline = SourceScr::tr("画像が大きすぎです"); break;
   }
   if (result.cause.empty()) return headline;
   return headline + QLatin1Char('\n') + QString::fromStdString(result.cause);
@@ -96,8 +167,8 @@ SourceScr::SourceScr(Env& env, std::string settings_path, MessagePresenter& pres
       presenter_(presenter),
       converter_(std::move(converter)) {
   setObjectName(QStringLiteral("SourceScr"));
-  setWindowTitle(Text(u"モーベルパズルメーカー"));
-  setFixedSize(kClientWidth, kClientHeight);
+  setWindowTitle(FormText("SourceScr"));
+  setFixedSize(Entry("SourceScr").place.size());
   QFont font(QStringLiteral("Noto Sans CJK JP"));
   font.setPixelSize(kFontPixels);
   setFont(font);
@@ -108,112 +179,109 @@ SourceScr::SourceScr(Env& env, std::string settings_path, MessagePresenter& pres
                      " background-color: palette(window); }"
                      "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left;"
                      " left: 6px; padding: 0 2px; background-color: palette(window); }"));
-  CreateControls();
+  BuildPreview();
+  BuildSourceFrame();
+  BuildStatusLine();
+  BuildColourFrame();
+  BuildDestinationFrame();
+  BuildPuzzleFrame();
+  BuildDifficultyFrame();
+  BuildButtons();
   ConnectControls();
   Load();
 }
 
 SourceScr::~SourceScr() = default;
 
-void SourceScr::CreateControls() {
-  // Created bottom to top: the preview lies under everything, the frames under the
-  // controls they hold.
-  SrcPic_ = new QLabel(this);
-  SrcPic_->setObjectName(QStringLiteral("SrcPic"));
-  SrcPic_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  SrcPic_->setGeometry(10, 10, 288, 288);
+void SourceScr::AddFrame(const char* name) {
+  Place(new QGroupBox(FormText(name), this), name)->setAutoFillBackground(true);
+}
 
-  auto frame = [this](const char* name, const char16_t* title, QRect geometry) {
-    auto* box = new QGroupBox(Text(title), this);
-    box->setObjectName(QString::fromLatin1(name));
-    box->setAutoFillBackground(true);
-    box->setGeometry(geometry);
-    return box;
-  };
-  Frame1_ = frame("Frame1", u"ビットマップを選択", {1, 336, 345, 209});
-  Frame2_ = frame("Frame2", u"背景色の選択", {353, 454, 137, 89});
-  Frame3_ = frame("Frame3", u"保存先を選択", {496, 8, 185, 154});
-  Frame4_ = frame("Frame4", u"パズル情報", {495, 168, 185, 183});
-  Frame5_ = frame("Frame5", u"難易度調整", {494, 355, 185, 112});
-
-  auto place = [](QWidget* widget, const char* name, QRect geometry) {
-    widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(geometry);
-  };
-  auto label = [this, &place](const char* name, const char16_t* text, QRect geometry) {
-    auto* widget = new QLabel(Text(text), this);
-    place(widget, name, geometry);
-    // A label keeps its place; where the font runs wider than the label, it gets smaller.
-    QFont fitted = widget->font();
-    while (fitted.pixelSize() > kSmallestLabelPixels &&
-           QFontMetrics(fitted).horizontalAdvance(widget->text()) > geometry.width()) {
-      fitted.setPixelSize(fitted.pixelSize() - 1);
-    }
-    widget->setFont(fitted);
-    return widget;
-  };
-
-  Dir1_ = new DirList(this);
-  place(Dir1_, "Dir1", {7, 352, 166, 160});
-  File1_ = new FileList(this);
-  place(File1_, "File1", {177, 352, 161, 186});
-  Drive1_ = new DriveList(this);
-  place(Drive1_, "Drive1", {7, 520, 166, 20});
-
-  Label1_ = new QLineEdit(Text(u"画像サイズ"), this);
-  Label1_->setReadOnly(true);
-  place(Label1_, "Label1", {353, 371, 137, 17});
-
-  Option1Group_ = new QButtonGroup(this);
-  for (int i = 0; i < 8; ++i) {
-    auto* option = new QRadioButton(Text(kOptions[i].caption), this);
-    place(option, "Option1", kOptions[i].geometry);
-    option->setProperty("index", i);
-    Option1Group_->addButton(option, i);
-    Option1_[static_cast<size_t>(i)] = option;
+QLabel* SourceScr::AddLabel(const char* name) {
+  auto* label = Place(new QLabel(FormText(name), this), name);
+  // A label keeps its place; where the font runs wider than the label, it gets smaller.
+  QFont fitted = label->font();
+  while (fitted.pixelSize() > kSmallestLabelPixels &&
+         QFontMetrics(fitted).horizontalAdvance(label->text()) > label->width()) {
+    fitted.setPixelSize(fitted.pixelSize() - 1);
   }
+  label->setFont(fitted);
+  return label;
+}
 
-  Dir3_ = new DirList(this);
-  place(Dir3_, "Dir3", {504, 24, 169, 104});
-  Drive3_ = new DriveList(this);
-  place(Drive3_, "Drive3", {505, 134, 169, 20});
+void SourceScr::BuildPreview() {
+  SrcPic_ = Place(new QLabel(this), "SrcPic");
+  SrcPic_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+}
 
-  label("Label7", u"ﾊﾟｽﾞﾙｾｯﾄの名前（10ﾊﾞｲﾄまで）", {503, 192, 169, 17});
-  PuzzleSetName_ = new Cp932LineEdit(static_cast<int>(kPuzzleSetNameBytes), this);
-  place(PuzzleSetName_, "PuzzleSetName", {503, 208, 169, 18});
-  label("Label6", u"パズルの名前（15文字まで）", {503, 240, 145, 17});
-  PuzzleName_ = new Cp932LineEdit(static_cast<int>(kPuzzleNameBytes), this);
-  place(PuzzleName_, "PuzzleName", {503, 256, 169, 18});
-  label("Label5", u"画像の説明　（255文字まで）", {503, 288, 153, 17});
-  Comment_ = new Cp932TextEdit(static_cast<int>(kLongPuzzleNameBytes), this);
-  place(Comment_, "Comment", {503, 304, 169, 40});
+void SourceScr::BuildSourceFrame() {
+  AddFrame("Frame1");
+  Dir1_ = Place(new DirList(this), "Dir1");
+  File1_ = Place(new FileList(this), "File1");
+  Drive1_ = Place(new DriveList(this), "Drive1");
+}
 
-  label("Label4", u"ピースの濃度", {503, 371, 153, 17});
-  Text1_ = new QLineEdit(QStringLiteral("30"), this);
-  place(Text1_, "Text1", {507, 391, 33, 17});
-  Slider1_ = new QSlider(Qt::Horizontal, this);
-  place(Slider1_, "Slider1", {542, 386, 121, 25});
-  label("Label3", u"背景の濃度", {503, 417, 145, 17});
-  Text2_ = new QLineEdit(QStringLiteral("15"), this);
-  place(Text2_, "Text2", {506, 437, 33, 17});
-  Slider2_ = new QSlider(Qt::Horizontal, this);
-  place(Slider2_, "Slider2", {543, 434, 121, 25});
+// The status line of the picture-size check.
+void SourceScr::BuildStatusLine() {
+  Label1_ = Place(new QLineEdit(FormText("Label1"), this), "Label1");
+  Label1_->setReadOnly(true);
+  Label1_->setTextMargins(0, 0, 0, 0);
+}
+
+// The colour options, one group; each option's index is its place in kBackgroundChoices.
+void SourceScr::BuildColourFrame() {
+  AddFrame("Frame2");
+  Option1_ = new QButtonGroup(this);
+  for (int i = 0; i < static_cast<int>(kBackgroundChoices.size()); ++i) {
+    auto* option = Place(new QRadioButton(FormText("Option1", i), this), "Option1", i);
+    option->setProperty("index", i);
+    Option1_->addButton(option, i);
+  }
+}
+
+void SourceScr::BuildDestinationFrame() {
+  AddFrame("Frame3");
+  Dir3_ = Place(new DirList(this), "Dir3");
+  Drive3_ = Place(new DriveList(this), "Drive3");
+}
+
+// The three puzzle texts; each box's input limit is its text's field in the package.
+void SourceScr::BuildPuzzleFrame() {
+  AddFrame("Frame4");
+  AddLabel("Label7");
+  PuzzleSetName_ =
+      Place(new Cp932LineEdit(static_cast<int>(kPuzzleSetNameBytes), this), "PuzzleSetName");
+  AddLabel("Label6");
+  PuzzleName_ = Place(new Cp932LineEdit(static_cast<int>(kPuzzleNameBytes), this), "PuzzleName");
+  AddLabel("Label5");
+  Comment_ = Place(new Cp932TextEdit(static_cast<int>(kLongPuzzleNameBytes), this), "Comment");
+}
+
+// The two densities: a slider from 0 to 100 and the box that shows 100 minus its value.
+void SourceScr::BuildDifficultyFrame() {
+  AddFrame("Frame5");
+  AddLabel("Label4");
+  Text1_ = Place(new QLineEdit(this), "Text1");
+  Slider1_ = Place(new QSlider(Qt::Horizontal, this), "Slider1");
+  AddLabel("Label3");
+  Text2_ = Place(new QLineEdit(this), "Text2");
+  Slider2_ = Place(new QSlider(Qt::Horizontal, this), "Slider2");
   for (QSlider* slider : {Slider1_, Slider2_}) {
     slider->setRange(0, 100);
     slider->setPageStep(10);
   }
-  for (QLineEdit* box : {Label1_, Text1_, Text2_}) box->setTextMargins(0, 0, 0, 0);
+  for (QLineEdit* box : {Text1_, Text2_}) box->setTextMargins(0, 0, 0, 0);
+}
 
-  MakeIt_ = new QPushButton(Text(u"分解"), this);
-  place(MakeIt_, "MakeIt", {495, 473, 184, 35});
-  Command2_ = new QPushButton(Text(u"終了"), this);
-  place(Command2_, "Command2", {495, 513, 185, 33});
+void SourceScr::BuildButtons() {
+  MakeIt_ = Place(new QPushButton(FormText("MakeIt"), this), "MakeIt");
+  Command2_ = Place(new QPushButton(FormText("Command2"), this), "Command2");
 }
 
 void SourceScr::ConnectControls() {
-  connect(Option1Group_, &QButtonGroup::idToggled, this, [this](int index, bool checked) {
-    if (checked && index >= 0 && index < 8) {
-      backColorIndex_ = kOptionColorIndex[static_cast<size_t>(index)];
+  connect(Option1_, &QButtonGroup::idToggled, this, [this](int index, bool checked) {
+    if (checked && index >= 0 && index < static_cast<int>(kBackgroundChoices.size())) {
+      backColorIndex_ = kBackgroundChoices[static_cast<size_t>(index)].paletteIndex;
     }
   });
   connect(Slider1_, &QSlider::valueChanged, this,
@@ -229,7 +297,7 @@ void SourceScr::ConnectControls() {
   for (DirList* dirs : {Dir1_, Dir3_}) {
     connect(dirs, &DirList::OpenFailed, this, [this](const QString& path) {
       presenter_.Show(this, MessageKind::kFailure,
-                      Text(u"フォルダを開けません") + QLatin1Char('\n') + path);
+                      tr("フォルダを開けません") + QLatin1Char('\n') + path);
     });
   }
   connect(File1_, &FileList::FileClicked, this, &SourceScr::PictureClick);
@@ -246,7 +314,7 @@ void SourceScr::Load() {
   loading_ = true;
   File1_->SetFolder(Dir1_->Path());
 
-  Option1(kStartOption)->setChecked(true);  // sets backColorIndex to 13, as a click does
+  Option1_->button(kStartChoice)->setChecked(true);  // sets backColorIndex, as a click does
 
   RandomSource random(RandomSource::ClockSeed());
   puzzlePassWord_ = MakePuzzlePassword(random);
@@ -291,7 +359,7 @@ void SourceScr::FollowDrive(DriveList* drives, DirList* dirs, const QString& dri
   }
   if (!loading_) {
     presenter_.Show(this, MessageKind::kFailure,
-                    Text(u"ドライブを開けません") + QLatin1Char('\n') + drive);
+                    tr("ドライブを開けません") + QLatin1Char('\n') + drive);
   }
 }
 
@@ -303,8 +371,8 @@ void SourceScr::PictureClick(const QString& file_name) {
   if (!picture) {
     // Nothing changes: the preview, the grid, the status line and MakeIt stay as they were.
     presenter_.Show(this, MessageKind::kFailure,
-                    Text(u"画像を読み込めません") + QLatin1Char('\n') + path +
-                        QStringLiteral(": ") + QString::fromStdString(cause));
+                    tr("画像を読み込めません") + QLatin1Char('\n') + path + QStringLiteral(": ") +
+                        QString::fromStdString(cause));
     return;
   }
   source_ = std::move(picture);
@@ -345,7 +413,7 @@ void SourceScr::Make() {
   if (const std::optional<std::string> work_file =
           WorkFileOfPicture(sourcePath_, request.workFolder)) {
     presenter_.Show(this, MessageKind::kFailure,
-                    Text(u"この画像は保存先の作業ファイルと同じため、分解できません") +
+                    tr("この画像は保存先の作業ファイルと同じため、分解できません") +
                         QLatin1Char('\n') + QString::fromStdString(sourcePath_) +
                         QStringLiteral(" (") + QString::fromStdString(*work_file) +
                         QLatin1Char(')'));

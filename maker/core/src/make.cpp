@@ -13,6 +13,7 @@
 #include "base/text.h"
 #include "base/work_folder.h"
 #include "maker/bitmap_codec.h"
+#include "maker/colors.h"
 #include "maker/make_values.h"
 #include "maker/tile_effect.h"
 

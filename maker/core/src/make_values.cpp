@@ -1,5 +1,5 @@
 // The values a make reads at its start: the density boxes' numbers, the random source and
-// the run's puzzle password, and the QBColor palette that the background colour comes from.
+// the run's puzzle password.
 #include "maker/make_values.h"
 
 #include <charconv>
@@ -14,17 +14,6 @@
 
 namespace klv {
 namespace {
-
-// The 16-colour QBColor palette as colour numbers: blue in the high byte, red in the low.
-constexpr uint32_t kQBColorNumbers[16] = {
-    0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC0C0C0,
-    0x808080, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF,
-};
-
-uint32_t ColorNumber(int index) {
-  if (index < 0 || index > 15) return 0;
-  return kQBColorNumbers[index];
-}
 
 bool IsIgnoredBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -93,24 +82,6 @@ std::string MakePuzzlePassword(UniformSource& source) {
   const auto first = static_cast<long long>(std::floor(r1 * 1000.0));
   const auto second = static_cast<long long>(std::floor(r2 * 10000.0));
   return std::to_string(first) + std::to_string(second);
-}
-
-uint32_t QBColor(int index) {
-  const uint32_t number = ColorNumber(index);
-  // Colour number 0xBBGGRR to raster pixel 0xRRGGBB.
-  return ((number & 0xFF) << 16) | (number & 0xFF00) | ((number >> 16) & 0xFF);
-}
-
-std::string BackColorText(int index) {
-  static constexpr char kHexDigits[] = "0123456789ABCDEF";
-  uint32_t number = ColorNumber(index);
-  if (number == 0) return "0";
-  std::string text;
-  while (number != 0) {
-    text.insert(text.begin(), kHexDigits[number & 0xF]);
-    number >>= 4;
-  }
-  return text;
 }
 
 }  // namespace klv

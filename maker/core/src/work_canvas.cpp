@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "maker/make_values.h"
+#include "maker/colors.h"
 
 namespace klv {
 

@@ -1,5 +1,5 @@
-// Tests of the make-time values: the density boxes' numbers, the random source, the
-// puzzle password and the palette colours.
+// Tests of the make-time values: the density boxes' numbers, the random source and the
+// puzzle password.
 #include "maker/make_values.h"
 
 #include <gtest/gtest.h>
@@ -92,27 +92,6 @@ TEST(MakeValues, PasswordIsTwoDecimalPartsWithoutPadding) {
     SCOPED_TRACE(c.password);
     ScriptedSource source({c.r1, c.r2});
     EXPECT_EQ(MakePuzzlePassword(source), c.password);
-  }
-}
-
-TEST(MakeValues, PaletteColoursAndTheirProfileTexts) {
-  struct Case {
-    int index;
-    uint32_t rgb;
-    const char* text;
-  };
-  const Case cases[] = {
-      {0, 0x000000, "0"},       {1, 0x000080, "800000"},  {2, 0x008000, "8000"},
-      {3, 0x008080, "808000"},  {4, 0x800000, "80"},      {5, 0x800080, "800080"},
-      {6, 0x808000, "8080"},    {7, 0xC0C0C0, "C0C0C0"},  {8, 0x808080, "808080"},
-      {9, 0x0000FF, "FF0000"},  {10, 0x00FF00, "FF00"},   {11, 0x00FFFF, "FFFF00"},
-      {12, 0xFF0000, "FF"},     {13, 0xFF00FF, "FF00FF"}, {14, 0xFFFF00, "FFFF"},
-      {15, 0xFFFFFF, "FFFFFF"}, {-1, 0x000000, "0"},      {16, 0x000000, "0"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.index);
-    EXPECT_EQ(QBColor(c.index), c.rgb);
-    EXPECT_EQ(BackColorText(c.index), c.text);
   }
 }
 

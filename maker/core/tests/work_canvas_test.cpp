@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
+#include "maker/colors.h"
 #include "maker/grid.h"
-#include "maker/make_values.h"
 
 namespace klv {
 namespace {

@@ -3,12 +3,14 @@
 #include <QLabel>
 #include <QtTest>
 
-#include "maker/grid.h"
 #include "dest_scr.h"
+#include "gui_test_support.h"
+#include "maker/grid.h"
 
 using klv::Raster;
 using klv::gui::DestScr;
 using klv::gui::RasterToImage;
+using klv::gui::testing::Find;
 
 class DestScrTest : public QObject {
   Q_OBJECT
@@ -63,12 +65,12 @@ void DestScrTest::SurfacesAreSeparateAndInsideTheWindow() {
 
   QList<QRect> taken;
   // The base surface must have room for the largest picture a make takes (335 x 335).
-  const QRect base_room(canvas.BasePic()->pos(), QSize(335, 335));
-  QCOMPARE(canvas.BasePic()->size(), QSize(288, 288));
+  const QRect base_room(Find<QLabel>(canvas, "BasePic")->pos(), QSize(335, 335));
+  QCOMPARE(Find<QLabel>(canvas, "BasePic")->size(), QSize(288, 288));
   QVERIFY(client.contains(base_room));
   taken << base_room;
   for (int i = 0; i < klv::kTileSurfaceCount; ++i) {
-    const QRect tile = canvas.DesPic(i)->geometry();
+    const QRect tile = Find<QLabel>(canvas, "DesPic", i)->geometry();
     QCOMPARE(tile.size(), QSize(klv::kTileSize, klv::kTileSize));
     QVERIFY2(client.contains(tile), qPrintable(QString::number(i)));
     for (const QRect& other : taken)
@@ -87,14 +89,18 @@ void DestScrTest::ShownCanvasFillsItsTilesAndSizesTheBase() {
   DestScr canvas;
   canvas.ShowCanvas(work);
   for (int i = 0; i < 6; ++i) {
-    const QImage shown = canvas.DesPic(i)->pixmap().toImage();
+    const QImage shown = Find<QLabel>(canvas, "DesPic", i)->pixmap().toImage();
     QCOMPARE(shown.size(), QSize(64, 64));
     QCOMPARE(shown.pixel(10, 10) & 0xFFFFFFu, 0x101010u * static_cast<uint32_t>(i));
   }
-  QCOMPARE(canvas.DesPic(3)->pixmap().toImage().pixel(63, 0) & 0xFFFFFFu, 0xFF00FFu);
-  QVERIFY(canvas.DesPic(6)->pixmap().isNull());  // surfaces beyond the grid stay untouched
-  QCOMPARE(canvas.BasePic()->size(), QSize(128, 96));
-  QCOMPARE(canvas.BasePic()->pixmap().toImage().pixel(127, 95) & 0xFFFFFFu, 0x00FF00u);
+  QCOMPARE(Find<QLabel>(canvas, "DesPic", 3)->pixmap().toImage().pixel(63, 0) & 0xFFFFFFu,
+           0xFF00FFu);
+  QVERIFY(Find<QLabel>(canvas, "DesPic", 6)
+              ->pixmap()
+              .isNull());  // surfaces beyond the grid stay untouched
+  QCOMPARE(Find<QLabel>(canvas, "BasePic")->size(), QSize(128, 96));
+  QCOMPARE(Find<QLabel>(canvas, "BasePic")->pixmap().toImage().pixel(127, 95) & 0xFFFFFFu,
+           0x00FF00u);
 }
 
 QTEST_MAIN(DestScrTest)

@@ -27,8 +27,15 @@
 #include "source_scr.h"
 
 using klv::Env;
+using klv::gui::Cp932LineEdit;
+using klv::gui::Cp932TextEdit;
+using klv::gui::DirList;
+using klv::gui::DriveList;
+using klv::gui::FileList;
 using klv::gui::MessageKind;
 using klv::gui::SourceScr;
+using klv::gui::testing::Find;
+using klv::gui::testing::FindWindow;
 using klv::gui::testing::TypeText;
 
 namespace {
@@ -169,7 +176,7 @@ std::string SourceScrTest::Stored(const char* key) {
 }
 
 bool SourceScrTest::ClickFile(SourceScr& window, const QString& name) {
-  klv::gui::FileList* list = window.File1();
+  FileList* list = Find<FileList>(window, "File1");
   const QList<QListWidgetItem*> found = list->findItems(name, Qt::MatchExactly);
   if (found.size() != 1) return false;
   list->scrollToItem(found.front());
@@ -182,27 +189,27 @@ void SourceScrTest::FirstRunShowsTheDefaults() {
   auto window = Open();
   QCOMPARE(window->windowTitle(), QStringLiteral("モーベルパズルメーカー"));
   QCOMPARE(window->size(), QSize(683, 551));
-  QCOMPARE(window->PuzzleSetName()->text(), QStringLiteral("ﾊﾟｽﾞﾙｾｯﾄ名"));
-  QCOMPARE(window->PuzzleName()->text(), QStringLiteral("ﾊﾟｽﾞﾙ名"));
-  QCOMPARE(window->Comment()->Text(), QStringLiteral("コメント"));
-  QCOMPARE(window->Slider1()->value(), 70);
-  QCOMPARE(window->Slider2()->value(), 85);
-  QCOMPARE(window->Text1()->text(), QStringLiteral("30"));
-  QCOMPARE(window->Text2()->text(), QStringLiteral("15"));
-  QVERIFY(window->Option1(5)->isChecked());
+  QCOMPARE(Find<Cp932LineEdit>(*window, "PuzzleSetName")->text(), QStringLiteral("ﾊﾟｽﾞﾙｾｯﾄ名"));
+  QCOMPARE(Find<Cp932LineEdit>(*window, "PuzzleName")->text(), QStringLiteral("ﾊﾟｽﾞﾙ名"));
+  QCOMPARE(Find<Cp932TextEdit>(*window, "Comment")->Text(), QStringLiteral("コメント"));
+  QCOMPARE(Find<QSlider>(*window, "Slider1")->value(), 70);
+  QCOMPARE(Find<QSlider>(*window, "Slider2")->value(), 85);
+  QCOMPARE(Find<QLineEdit>(*window, "Text1")->text(), QStringLiteral("30"));
+  QCOMPARE(Find<QLineEdit>(*window, "Text2")->text(), QStringLiteral("15"));
+  QVERIFY(Find<QRadioButton>(*window, "Option1", 5)->isChecked());
   QCOMPARE(window->backColorIndex(), 13);
-  QVERIFY(!window->MakeIt()->isEnabled());
-  QCOMPARE(window->Label1()->text(), QStringLiteral("画像サイズ"));
+  QVERIFY(!Find<QPushButton>(*window, "MakeIt")->isEnabled());
+  QCOMPARE(Find<QLineEdit>(*window, "Label1")->text(), QStringLiteral("画像サイズ"));
   QCOMPARE(window->xMax(), 0);
   QCOMPARE(window->yMax(), 0);
 
   const QString start = Dir("start");
-  QCOMPARE(window->Dir1()->Path(), start);
-  QCOMPARE(window->Dir3()->Path(), start);
-  QCOMPARE(window->File1()->Folder(), start);
-  const QString drive = klv::gui::DriveOfPath(window->Drive1()->Drives(), start);
-  QCOMPARE(window->Drive1()->Drive(), drive);
-  QCOMPARE(window->Drive3()->Drive(), drive);
+  QCOMPARE(Find<DirList>(*window, "Dir1")->Path(), start);
+  QCOMPARE(Find<DirList>(*window, "Dir3")->Path(), start);
+  QCOMPARE(Find<FileList>(*window, "File1")->Folder(), start);
+  const QString drive = klv::gui::DriveOfPath(Find<DriveList>(*window, "Drive1")->Drives(), start);
+  QCOMPARE(Find<DriveList>(*window, "Drive1")->Drive(), drive);
+  QCOMPARE(Find<DriveList>(*window, "Drive3")->Drive(), drive);
 
   QVERIFY2(QRegularExpression("^[0-9]{2,7}$")
                .match(QString::fromStdString(window->puzzlePassWord()))
@@ -243,16 +250,17 @@ void SourceScrTest::StoredSettingsAreRestored() {
 
   auto window = Open();
   const QString expected = exists ? path : Dir("start");
-  QCOMPARE(window->Dir1()->Path(), expected);
-  QCOMPARE(window->Dir3()->Path(), expected);
-  QCOMPARE(window->File1()->Folder(), expected);
-  QCOMPARE(window->File1()->FileNames(), exists ? QStringList{"pic.bmp"} : QStringList());
-  QCOMPARE(window->Drive1()->Drive(), start_drive);
-  QCOMPARE(window->Drive3()->Drive(), start_drive);
+  QCOMPARE(Find<DirList>(*window, "Dir1")->Path(), expected);
+  QCOMPARE(Find<DirList>(*window, "Dir3")->Path(), expected);
+  QCOMPARE(Find<FileList>(*window, "File1")->Folder(), expected);
+  QCOMPARE(Find<FileList>(*window, "File1")->FileNames(),
+           exists ? QStringList{"pic.bmp"} : QStringList());
+  QCOMPARE(Find<DriveList>(*window, "Drive1")->Drive(), start_drive);
+  QCOMPARE(Find<DriveList>(*window, "Drive3")->Drive(), start_drive);
   QVERIFY(presenter_.messages.empty());  // start-up passes over what it cannot apply
 
   // What was restored is what is saved again, byte for byte.
-  window->Command2()->click();
+  Find<QPushButton>(*window, "Command2")->click();
   if (exists) {
     QCOMPARE(Stored("SrcDir"), stored);
     QCOMPARE(Stored("DestDir"), stored);
@@ -267,13 +275,13 @@ void SourceScrTest::StoredTextsAndSlidersAreRestored() {
   Store("Slider2", "150");
 
   auto window = Open();
-  QCOMPARE(window->PuzzleSetName()->text(), QStringLiteral("Animals"));
-  QCOMPARE(window->PuzzleName()->text(), QStringLiteral("ネコのパズル"));
-  QCOMPARE(window->Comment()->Text(), QString(255, 'c'));  // cut to 255 bytes
-  QCOMPARE(window->Slider1()->value(), 20);
-  QCOMPARE(window->Text1()->text(), QStringLiteral("80"));
-  QCOMPARE(window->Slider2()->value(), 100);  // kept within 0 to 100
-  QCOMPARE(window->Text2()->text(), QStringLiteral("0"));
+  QCOMPARE(Find<Cp932LineEdit>(*window, "PuzzleSetName")->text(), QStringLiteral("Animals"));
+  QCOMPARE(Find<Cp932LineEdit>(*window, "PuzzleName")->text(), QStringLiteral("ネコのパズル"));
+  QCOMPARE(Find<Cp932TextEdit>(*window, "Comment")->Text(), QString(255, 'c'));  // cut to 255 bytes
+  QCOMPARE(Find<QSlider>(*window, "Slider1")->value(), 20);
+  QCOMPARE(Find<QLineEdit>(*window, "Text1")->text(), QStringLiteral("80"));
+  QCOMPARE(Find<QSlider>(*window, "Slider2")->value(), 100);  // kept within 0 to 100
+  QCOMPARE(Find<QLineEdit>(*window, "Text2")->text(), QStringLiteral("0"));
 }
 
 void SourceScrTest::SlidersDriveTheirBoxes_data() {
@@ -294,9 +302,12 @@ void SourceScrTest::SlidersDriveTheirBoxes() {
   QFETCH(int, value);
   QFETCH(QString, text);
   auto window = Open();
-  QSlider* moved = slider == 1 ? window->Slider1() : window->Slider2();
-  QLineEdit* box = slider == 1 ? window->Text1() : window->Text2();
-  QLineEdit* other = slider == 1 ? window->Text2() : window->Text1();
+  QSlider* moved =
+      slider == 1 ? Find<QSlider>(*window, "Slider1") : Find<QSlider>(*window, "Slider2");
+  QLineEdit* box =
+      slider == 1 ? Find<QLineEdit>(*window, "Text1") : Find<QLineEdit>(*window, "Text2");
+  QLineEdit* other =
+      slider == 1 ? Find<QLineEdit>(*window, "Text2") : Find<QLineEdit>(*window, "Text1");
   const QString other_text = other->text();
   QTest::keyClick(moved, static_cast<Qt::Key>(key));
   QCOMPARE(moved->value(), value);
@@ -304,7 +315,7 @@ void SourceScrTest::SlidersDriveTheirBoxes() {
   QCOMPARE(other->text(), other_text);
 
   // The sliders are stored as their own values, not as the numbers in the boxes.
-  QTest::mouseClick(window->Command2(), Qt::LeftButton);
+  QTest::mouseClick(Find<QPushButton>(*window, "Command2"), Qt::LeftButton);
   QCOMPARE(Stored(slider == 1 ? "Slider1" : "Slider2"), std::to_string(value));
 }
 
@@ -324,11 +335,12 @@ void SourceScrTest::ColourOptionsStoreTheirPaletteIndex() {
   // Start from another option, so that every click is a change.
   const int other = option == 0 ? 7 : 0;
   // A person clicks on the button's circle.
-  const QPoint circle(6, window->Option1(0)->height() / 2);
-  QTest::mouseClick(window->Option1(other), Qt::LeftButton, {}, circle);
-  QTest::mouseClick(window->Option1(option), Qt::LeftButton, {}, circle);
+  const QPoint circle(6, Find<QRadioButton>(*window, "Option1", 0)->height() / 2);
+  QTest::mouseClick(Find<QRadioButton>(*window, "Option1", other), Qt::LeftButton, {}, circle);
+  QTest::mouseClick(Find<QRadioButton>(*window, "Option1", option), Qt::LeftButton, {}, circle);
   QCOMPARE(window->backColorIndex(), palette);
-  for (int i = 0; i < 8; ++i) QCOMPARE(window->Option1(i)->isChecked(), i == option);
+  for (int i = 0; i < 8; ++i)
+    QCOMPARE(Find<QRadioButton>(*window, "Option1", i)->isChecked(), i == option);
 }
 
 void SourceScrTest::PictureClicksSetGridStatusAndName() {
@@ -374,14 +386,14 @@ void SourceScrTest::PictureClicksSetGridStatusAndName() {
     const auto& click = clicks[i];
     const QString file = QString::fromUtf16(click.file);
     QVERIFY2(ClickFile(*window, file), qPrintable(file));
-    QCOMPARE(window->Label1()->text(), QString::fromUtf16(click.status));
-    QCOMPARE(window->MakeIt()->isEnabled(), click.makeIt);
-    QCOMPARE(window->PuzzleName()->text(), QString::fromUtf16(click.name));
+    QCOMPARE(Find<QLineEdit>(*window, "Label1")->text(), QString::fromUtf16(click.status));
+    QCOMPARE(Find<QPushButton>(*window, "MakeIt")->isEnabled(), click.makeIt);
+    QCOMPARE(Find<Cp932LineEdit>(*window, "PuzzleName")->text(), QString::fromUtf16(click.name));
     QCOMPARE(window->xMax(), click.xMax);
     QCOMPARE(window->yMax(), click.yMax);
     // The preview is the picture at 1:1.
-    QCOMPARE(window->SrcPic()->size(), click.size);
-    const QImage preview = window->SrcPic()->pixmap().toImage();
+    QCOMPARE(Find<QLabel>(*window, "SrcPic")->size(), click.size);
+    const QImage preview = Find<QLabel>(*window, "SrcPic")->pixmap().toImage();
     const QPoint corner(click.size.width() - 1, click.size.height() - 1);
     QCOMPARE(preview.pixel(corner), pictures[i].pixel(corner));
   }
@@ -397,18 +409,18 @@ void SourceScrTest::UnreadablePictureChangesNothing() {
   Store("SrcDir", Cp932(Dir("src")));
   auto window = Open();
   QVERIFY(ClickFile(*window, "fit.bmp"));
-  window->PuzzleName()->SetText("Kept");
+  Find<Cp932LineEdit>(*window, "PuzzleName")->SetText("Kept");
 
   QVERIFY(ClickFile(*window, "bad.bmp"));
   QCOMPARE(presenter_.messages.size(), size_t{1});
   QCOMPARE(presenter_.messages[0].kind, MessageKind::kFailure);
   QVERIFY2(presenter_.messages[0].text.contains(Dir("src") + "/bad.bmp"),
            qPrintable(presenter_.messages[0].text));
-  QCOMPARE(window->Label1()->text(), QStringLiteral("ピース数： x = 3 , y = 2"));
-  QVERIFY(window->MakeIt()->isEnabled());
-  QCOMPARE(window->PuzzleName()->text(), QStringLiteral("Kept"));
+  QCOMPARE(Find<QLineEdit>(*window, "Label1")->text(), QStringLiteral("ピース数： x = 3 , y = 2"));
+  QVERIFY(Find<QPushButton>(*window, "MakeIt")->isEnabled());
+  QCOMPARE(Find<Cp932LineEdit>(*window, "PuzzleName")->text(), QStringLiteral("Kept"));
   QCOMPARE(window->xMax(), 3);
-  QCOMPARE(window->SrcPic()->size(), QSize(128, 96));
+  QCOMPARE(Find<QLabel>(*window, "SrcPic")->size(), QSize(128, 96));
 }
 
 void SourceScrTest::ChangingTheFolderKeepsThePicture() {
@@ -417,7 +429,7 @@ void SourceScrTest::ChangingTheFolderKeepsThePicture() {
   auto window = Open();
   QVERIFY(ClickFile(*window, "fit.bmp"));
 
-  klv::gui::DirList* dirs = window->Dir1();
+  DirList* dirs = Find<DirList>(*window, "Dir1");
   const QList<QListWidgetItem*> parent =
       dirs->findItems(QFileInfo(root_).fileName(), Qt::MatchExactly);
   QCOMPARE(parent.size(), 1);
@@ -426,17 +438,17 @@ void SourceScrTest::ChangingTheFolderKeepsThePicture() {
   QTest::mouseClick(dirs->viewport(), Qt::LeftButton, {}, line);
   QTest::mouseDClick(dirs->viewport(), Qt::LeftButton, {}, line);
   QCOMPARE(dirs->Path(), root_);
-  QCOMPARE(window->File1()->Folder(), root_);  // the file list followed
-  QCOMPARE(window->File1()->FileNames(), QStringList());
-  QCOMPARE(window->Label1()->text(), QStringLiteral("ピース数： x = 3 , y = 2"));
-  QVERIFY(window->MakeIt()->isEnabled());
-  QCOMPARE(window->SrcPic()->size(), QSize(128, 96));
+  QCOMPARE(Find<FileList>(*window, "File1")->Folder(), root_);  // the file list followed
+  QCOMPARE(Find<FileList>(*window, "File1")->FileNames(), QStringList());
+  QCOMPARE(Find<QLineEdit>(*window, "Label1")->text(), QStringLiteral("ピース数： x = 3 , y = 2"));
+  QVERIFY(Find<QPushButton>(*window, "MakeIt")->isEnabled());
+  QCOMPARE(Find<QLabel>(*window, "SrcPic")->size(), QSize(128, 96));
 }
 
 void SourceScrTest::ExitButtonWritesTheNineKeys() {
   auto window = Open();
   QSignalSpy ended(window.get(), &SourceScr::Ended);
-  QTest::mouseClick(window->Command2(), Qt::LeftButton);
+  QTest::mouseClick(Find<QPushButton>(*window, "Command2"), Qt::LeftButton);
   QCOMPARE(ended.count(), 1);
   QVERIFY(!window->isVisible());
 
@@ -453,7 +465,8 @@ void SourceScrTest::ExitButtonWritesTheNineKeys() {
 
   const std::string start = Dir("start").toStdString();
   const std::string drive =
-      klv::gui::DriveOfPath(window->Drive1()->Drives(), Dir("start")).toStdString();
+      klv::gui::DriveOfPath(Find<DriveList>(*window, "Drive1")->Drives(), Dir("start"))
+          .toStdString();
   QCOMPARE(Stored("PuzzleName"), std::string("\xca\xdf\xbd\xde\xd9\x96\xbc"));
   QCOMPARE(Stored("PuzzleSetName"), std::string("\xca\xdf\xbd\xde\xd9\xbe\xaf\xc4\x96\xbc"));
   QCOMPARE(Stored("LongPuzzleName"), std::string("\x83\x52\x83\x81\x83\x93\x83\x67"));
@@ -482,8 +495,8 @@ void SourceScrTest::CloseBoxWritesNothing() {
   }
   auto window = Open();
   QSignalSpy ended(window.get(), &SourceScr::Ended);
-  QTest::keyClick(window->Slider1(), Qt::Key_End);
-  TypeText(window->PuzzleSetName(), "x");
+  QTest::keyClick(Find<QSlider>(*window, "Slider1"), Qt::Key_End);
+  TypeText(Find<Cp932LineEdit>(*window, "PuzzleSetName"), "x");
   QVERIFY(window->close());
   QCOMPARE(ended.count(), 1);
   QCOMPARE(QFile::exists(settings_), fileExists);
@@ -507,14 +520,14 @@ void SourceScrTest::MakeWritesThePackageAndEnds() {
 
   auto window = Open();
   QVERIFY(ClickFile(*window, "cat.bmp"));
-  QTest::keyClick(window->PuzzleSetName(), Qt::Key_A, Qt::ControlModifier);
-  TypeText(window->PuzzleSetName(), QStringLiteral("どうぶつ"));
-  QTest::keyClick(window->Comment(), Qt::Key_A, Qt::ControlModifier);
-  TypeText(window->Comment(), QStringLiteral("A cat"));
-  QTest::mouseClick(window->Option1(7), Qt::LeftButton, {}, QPoint(6, 8));
+  QTest::keyClick(Find<Cp932LineEdit>(*window, "PuzzleSetName"), Qt::Key_A, Qt::ControlModifier);
+  TypeText(Find<Cp932LineEdit>(*window, "PuzzleSetName"), QStringLiteral("どうぶつ"));
+  QTest::keyClick(Find<Cp932TextEdit>(*window, "Comment"), Qt::Key_A, Qt::ControlModifier);
+  TypeText(Find<Cp932TextEdit>(*window, "Comment"), QStringLiteral("A cat"));
+  QTest::mouseClick(Find<QRadioButton>(*window, "Option1", 7), Qt::LeftButton, {}, QPoint(6, 8));
   QSignalSpy ended(window.get(), &SourceScr::Ended);
 
-  QTest::mouseClick(window->MakeIt(), Qt::LeftButton);
+  QTest::mouseClick(Find<QPushButton>(*window, "MakeIt"), Qt::LeftButton);
 
   QCOMPARE(presenter_.messages.size(), size_t{1});
   const Shown& done = presenter_.messages[0];
@@ -552,17 +565,18 @@ void SourceScrTest::MakeWritesThePackageAndEnds() {
 
   QCOMPARE(ended.count(), 1);
   QVERIFY(!window->isVisible());
-  klv::gui::DestScr* canvas = window->destScr();
+  auto* canvas = FindWindow<klv::gui::DestScr>("DestScr");
   QVERIFY(canvas != nullptr);
   QVERIFY(!canvas->isVisible());
   for (int i = 0; i < 6; ++i) {
-    const QImage tile = canvas->DesPic(i)->pixmap().toImage();
+    const QImage tile = Find<QLabel>(*canvas, "DesPic", i)->pixmap().toImage();
     QCOMPARE(tile.size(), QSize(64, 64));
     // Tile (0, 0)'s top-left cell is a corner: a complete copy of the picture.
-    if (i == 0) QCOMPARE(tile.pixel(5, 3), window->SrcPic()->pixmap().toImage().pixel(5, 3));
+    if (i == 0)
+      QCOMPARE(tile.pixel(5, 3), Find<QLabel>(*window, "SrcPic")->pixmap().toImage().pixel(5, 3));
   }
-  QVERIFY(canvas->DesPic(6)->pixmap().isNull());
-  QCOMPARE(canvas->BasePic()->size(), QSize(128, 96));
+  QVERIFY(Find<QLabel>(*canvas, "DesPic", 6)->pixmap().isNull());
+  QCOMPARE(Find<QLabel>(*canvas, "BasePic")->size(), QSize(128, 96));
 }
 
 void SourceScrTest::FailedMakeIsReportedAndEnds_data() {
@@ -597,7 +611,7 @@ void SourceScrTest::FailedMakeIsReportedAndEnds() {
   QSignalSpy ended(window.get(), &SourceScr::Ended);
   if (folderGone) QVERIFY(QDir(Dir("dest")).removeRecursively());
 
-  QTest::mouseClick(window->MakeIt(), Qt::LeftButton);
+  QTest::mouseClick(Find<QPushButton>(*window, "MakeIt"), Qt::LeftButton);
 
   QCOMPARE(presenter_.messages.size(), size_t{1});
   QCOMPARE(presenter_.messages[0].kind, MessageKind::kFailure);
@@ -635,7 +649,7 @@ void SourceScrTest::PictureThatIsAWorkFileIsRefusedAndKept() {
   QVERIFY(ClickFile(*window, picture));
   QSignalSpy ended(window.get(), &SourceScr::Ended);
 
-  QTest::mouseClick(window->MakeIt(), Qt::LeftButton);
+  QTest::mouseClick(Find<QPushButton>(*window, "MakeIt"), Qt::LeftButton);
 
   QCOMPARE(presenter_.messages.size(), size_t{1});
   QCOMPARE(presenter_.messages[0].kind, MessageKind::kFailure);
@@ -646,7 +660,7 @@ void SourceScrTest::PictureThatIsAWorkFileIsRefusedAndKept() {
   QVERIFY(kept.open(QIODevice::ReadOnly));
   QCOMPARE(kept.readAll(), bytes);
   QCOMPARE(ended.count(), 0);
-  QVERIFY(window->MakeIt()->isEnabled());
+  QVERIFY(Find<QPushButton>(*window, "MakeIt")->isEnabled());
 }
 
 QTEST_MAIN(SourceScrTest)

@@ -1,5 +1,5 @@
 // The values a make reads at its start: the densities from the two density boxes' texts,
-// the run's random source and puzzle password, and the background colours.
+// and the run's random source and puzzle password.
 #ifndef KLV_MAKER_MAKE_VALUES_H_
 #define KLV_MAKER_MAKE_VALUES_H_
 
@@ -42,16 +42,6 @@ class RandomSource : public UniformSource {
 // The run's puzzle password: decimal floor(r1 x 1000) followed by decimal
 // floor(r2 x 10000), r1 and r2 the next two values of `source`: 2 to 7 digits.
 std::string MakePuzzlePassword(UniformSource& source);
-
-// Entry `index` of the 16-colour QBColor palette as 0xRRGGBB; black for an index outside
-// 0 to 15.
-uint32_t QBColor(int index);
-
-// The colour number of palette entry `index` (blue high, red low) as upper-case
-// hexadecimal without leading zeros: "FF00FF" for 13, "0" for 0.
-std::string BackColorText(int index);
-
-inline constexpr int kWhiteIndex = 15;
 
 }  // namespace klv
 

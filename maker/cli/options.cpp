@@ -1,0 +1,208 @@
+// Reading klvmake's options: one pass over the arguments, a table of the options that
+// take a value, and no output; the caller reports the error.
+#include "options.h"
+
+#include <charconv>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+namespace klv {
+
+const char kUsage[] =
+    "usage: klvmake PICTURE [options]\n"
+    "Makes one puzzle package (.klv) from one bitmap picture of at most 335 x 335 pixels.\n"
+    "\n"
+    "  --out DIR                 destination folder (default: the current folder)\n"
+    "  --name TEXT               puzzle name, also the package's file name (default: the\n"
+    "                            picture's file name up to its first \".\", 15 characters)\n"
+    "  --set-name TEXT           puzzle-set name (default \"ﾊﾟｽﾞﾙｾｯﾄ名\")\n"
+    "  --comment TEXT            description of the picture (default \"コメント\")\n"
+    "  --color NAME              tile background: black, blue, green, cyan, red, magenta,\n"
+    "                            yellow or white (default magenta)\n"
+    "  --piece-density N         piece density box, in percent (default 30)\n"
+    "  --background-density N    background density box, in percent (default 15)\n"
+    "  --seed N                  seed the random source with N (0 to 4294967295) instead of\n"
+    "                            the clock: the same picture, options and seed give the\n"
+    "                            same package\n"
+    "  --keep-work-files         leave the tile files, base.bmp and Puzzle.ini in DIR\n"
+    "  --help                    show this text\n"
+    "\n"
+    "Exit status: 0 package written, 1 make failed, 2 usage error.\n";
+
+namespace {
+
+// False, with *error set, when the platform cannot name the path `argument` stands for.
+bool HasPath(const ProgramArgument& argument, const std::string& what, std::string* error) {
+  if (argument.path) return true;
+  *error =
+      what + " \"" + argument.utf8 + "\" has characters that the system's code page cannot hold";
+  return false;
+}
+
+// A whole decimal number from 0 to 4294967295, without sign or blanks.
+std::optional<uint32_t> ParseSeed(std::string_view text) {
+  uint32_t value = 0;
+  const char* end = text.data() + text.size();
+  const std::from_chars_result parsed = std::from_chars(text.data(), end, value);
+  if (parsed.ec != std::errc() || parsed.ptr != end) return std::nullopt;
+  return value;
+}
+
+std::string ColourNames() {
+  std::string names;
+  for (const BackgroundChoice& choice : kBackgroundChoices) {
+    if (!names.empty()) names += ", ";
+    names += choice.name;
+  }
+  return names;
+}
+
+// Stores `value` into `options`; false, with *error set, when the value is not allowed.
+using ApplyValue = bool (*)(const ProgramArgument& value, Options& options, std::string* error);
+
+struct ValueOption {
+  std::string_view name;
+  ApplyValue apply;
+};
+
+constexpr ValueOption kValueOptions[] = {
+    {"--out",
+     [](const ProgramArgument& value, Options& options, std::string* error) {
+       if (!HasPath(value, "--out: the folder", error)) return false;
+       if (value.path->empty()) {
+         *error = "--out: the folder name is empty";
+         return false;
+       }
+       options.out = *value.path;
+       return true;
+     }},
+    {"--name",
+     [](const ProgramArgument& value, Options& options, std::string*) {
+       options.name = value.utf8;
+       return true;
+     }},
+    {"--set-name",
+     [](const ProgramArgument& value, Options& options, std::string*) {
+       options.setName = value.utf8;
+       return true;
+     }},
+    {"--comment",
+     [](const ProgramArgument& value, Options& options, std::string*) {
+       options.comment = value.utf8;
+       return true;
+     }},
+    {"--color",
+     [](const ProgramArgument& value, Options& options, std::string* error) {
+       const std::optional<int16_t> index = BackgroundIndexByName(value.utf8);
+       if (!index) {
+         *error = "--color: unknown colour \"" + value.utf8 + "\"; one of " + ColourNames();
+         return false;
+       }
+       options.colorIndex = *index;
+       return true;
+     }},
+    {"--piece-density",
+     [](const ProgramArgument& value, Options& options, std::string*) {
+       options.pieceDensity = value.utf8;
+       return true;
+     }},
+    {"--background-density",
+     [](const ProgramArgument& value, Options& options, std::string*) {
+       options.backgroundDensity = value.utf8;
+       return true;
+     }},
+    {"--seed",
+     [](const ProgramArgument& value, Options& options, std::string* error) {
+       options.seed = ParseSeed(value.utf8);
+       if (!options.seed) {
+         *error = "--seed: \"" + value.utf8 + "\" is not a number from 0 to 4294967295";
+         return false;
+       }
+       return true;
+     }},
+};
+
+const ValueOption* FindValueOption(std::string_view name) {
+  for (const ValueOption& option : kValueOptions) {
+    if (option.name == name) return &option;
+  }
+  return nullptr;
+}
+
+// "--option=VALUE" split at its first "=": the value in both forms (the path form split
+// the same way), or nothing when there is no "=".
+std::optional<ProgramArgument> InlineValue(const ProgramArgument& argument) {
+  const size_t equals = argument.utf8.find('=');
+  if (equals == std::string::npos) return std::nullopt;
+  ProgramArgument value{argument.utf8.substr(equals + 1), std::nullopt};
+  if (argument.path) {
+    const size_t path_equals = argument.path->find('=');
+    value.path = argument.path->substr(path_equals + 1);
+  }
+  return value;
+}
+
+}  // namespace
+
+std::optional<Options> ParseOptions(const std::vector<ProgramArgument>& args, std::string* error) {
+  Options options;
+  bool have_picture = false;
+  bool options_ended = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i].utf8;
+    if (options_ended || !arg.starts_with("--")) {
+      if (!options_ended && arg.starts_with('-')) {
+        *error = "unknown option \"" + arg + "\" (see klvmake --help)";
+        return std::nullopt;
+      }
+      if (have_picture) {
+        *error = "more than one picture given: \"" + arg + "\" (see klvmake --help)";
+        return std::nullopt;
+      }
+      if (!HasPath(args[i], "the picture", error)) return std::nullopt;
+      options.picture = args[i];
+      have_picture = true;
+      continue;
+    }
+    if (arg == "--") {
+      options_ended = true;
+      continue;
+    }
+
+    const std::optional<ProgramArgument> inline_value = InlineValue(args[i]);
+    const std::string option = inline_value ? arg.substr(0, arg.find('=')) : arg;
+    if (option == "--help" || option == "--keep-work-files") {
+      if (inline_value) {
+        *error = option + " takes no value";
+        return std::nullopt;
+      }
+      (option == "--help" ? options.help : options.keepWorkFiles) = true;
+      continue;
+    }
+    const ValueOption* value_option = FindValueOption(option);
+    if (value_option == nullptr) {
+      *error = "unknown option \"" + option + "\" (see klvmake --help)";
+      return std::nullopt;
+    }
+    ProgramArgument value;
+    if (inline_value) {
+      value = *inline_value;
+    } else if (i + 1 < args.size()) {
+      value = args[++i];
+    } else {
+      *error = option + " needs a value";
+      return std::nullopt;
+    }
+    if (!value_option->apply(value, options, error)) return std::nullopt;
+  }
+  if (!options.help && !have_picture) {
+    *error = "no picture given (see klvmake --help)";
+    return std::nullopt;
+  }
+  return options;
+}
+
+}  // namespace klv

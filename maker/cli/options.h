@@ -1,0 +1,41 @@
+// klvmake's command line: the options as one plain struct, read from the arguments
+// without any output, so that the reading can be tested apart from the make.
+#ifndef KLV_MAKER_CLI_OPTIONS_H_
+#define KLV_MAKER_CLI_OPTIONS_H_
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/platform.h"
+#include "maker/colors.h"
+
+namespace klv {
+
+struct Options {
+  ProgramArgument picture;                            // the one argument that is no option
+  std::string out;                                    // platform's path encoding; empty: here
+  std::optional<std::string> name, setName, comment;  // UTF-8, as given
+  int16_t colorIndex = kBackgroundChoices[kStartChoice].paletteIndex;
+  std::string pieceDensity = "30";       // the density boxes' texts, read as the window
+  std::string backgroundDensity = "15";  // reads its boxes
+  std::optional<uint32_t> seed;          // nothing: seeded from the clock
+  bool keepWorkFiles = false;
+  bool help = false;
+};
+
+// Reads `args` (the arguments after the program's name). Options take their value as the
+// next argument or after "=" ("--out DIR", "--out=DIR"); "--" ends the options. On a usage
+// error returns nothing and sets *error to one line without the program's name: an
+// unknown option, a missing or extra value, a second picture or none (unless --help), a
+// path that the platform cannot name, an unknown colour, a seed that is not a whole
+// number from 0 to 4294967295.
+std::optional<Options> ParseOptions(const std::vector<ProgramArgument>& args, std::string* error);
+
+// The text that --help prints.
+extern const char kUsage[];
+
+}  // namespace klv
+
+#endif  // KLV_MAKER_CLI_OPTIONS_H_

@@ -1,0 +1,127 @@
+// Tests of klvmake's option reading: both value forms, the end of the options, the values
+// each option accepts, and the usage errors with the words that explain them.
+#include "options.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace klv {
+namespace {
+
+// Arguments that the platform can name as paths, as on Linux.
+std::vector<ProgramArgument> Args(const std::vector<std::string>& texts) {
+  std::vector<ProgramArgument> args;
+  for (const std::string& text : texts) args.push_back(ProgramArgument{text, text});
+  return args;
+}
+
+std::optional<Options> Parse(const std::vector<ProgramArgument>& args, std::string* error) {
+  error->clear();
+  return ParseOptions(args, error);
+}
+
+TEST(Options, ValuesAreTakenInBothForms) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string out, name, piece;
+    int16_t color;
+    std::optional<uint32_t> seed;
+  };
+  const Case cases[] = {
+      {{"p.bmp", "--out", "d", "--name", "n"}, "d", "n", "30", 13, {}},
+      {{"--out=d", "--name=a=b", "p.bmp"}, "d", "a=b", "30", 13, {}},
+      {{"p.bmp", "--name", "--seed"}, "", "--seed", "30", 13, {}},  // a value may look like one
+      {{"p.bmp", "--name="}, "", "", "30", 13, {}},
+      {{"p.bmp", "--color", "WHITE", "--color=Black"}, "", "", "30", 0, {}},  // the last wins
+      {{"p.bmp", "--piece-density", "-4.5e"}, "", "", "-4.5e", 13, {}},  // read as the box reads
+      {{"p.bmp", "--seed", "0"}, "", "", "30", 13, 0u},
+      {{"p.bmp", "--seed=4294967295"}, "", "", "30", 13, 4294967295u},
+      {{"p.bmp", "--seed", "007"}, "", "", "30", 13, 7u},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args[1]);
+    std::string error;
+    const std::optional<Options> options = Parse(Args(c.args), &error);
+    ASSERT_TRUE(options) << error;
+    EXPECT_EQ(*options->picture.path, "p.bmp");
+    EXPECT_EQ(options->out, c.out);
+    EXPECT_EQ(options->name.value_or(""), c.name);
+    EXPECT_EQ(options->pieceDensity, c.piece);
+    EXPECT_EQ(options->colorIndex, c.color);
+    EXPECT_EQ(options->seed, c.seed);
+  }
+}
+
+TEST(Options, DoubleDashEndsTheOptions) {
+  std::string error;
+  const std::optional<Options> options =
+      Parse(Args({"--keep-work-files", "--", "--p.bmp"}), &error);
+  ASSERT_TRUE(options) << error;
+  EXPECT_EQ(options->picture.utf8, "--p.bmp");
+  EXPECT_TRUE(options->keepWorkFiles);
+}
+
+TEST(Options, UsageErrorsSayWhy) {
+  const struct {
+    std::vector<std::string> args;
+    const char* said;
+  } cases[] = {
+      {{}, "no picture given"},
+      {{"--help"}, ""},  // help needs no picture
+      {{"p.bmp", "-x"}, "unknown option \"-x\""},
+      {{"-"}, "unknown option \"-\""},
+      {{"p.bmp", "--nam=x"}, "unknown option \"--nam\""},
+      {{"p.bmp", "q.bmp"}, "more than one picture given: \"q.bmp\""},
+      {{"p.bmp", "--seed"}, "--seed needs a value"},
+      {{"p.bmp", "--keep-work-files=1"}, "--keep-work-files takes no value"},
+      {{"p.bmp", "--out="}, "--out: the folder name is empty"},
+      {{"p.bmp", "--color", "grey"},
+       "one of black, blue, green, cyan, red, magenta, yellow, white"},
+      {{"p.bmp", "--seed", "4294967296"}, "\"4294967296\" is not a number from 0 to 4294967295"},
+      {{"p.bmp", "--seed", "+1"}, "--seed: \"+1\""},
+      {{"p.bmp", "--seed", " 1"}, "--seed: \" 1\""},
+      {{"p.bmp", "--seed", "1.0"}, "--seed: \"1.0\""},
+      {{"p.bmp", "--seed="}, "--seed: \"\""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.said);
+    std::string error;
+    const std::optional<Options> options = Parse(Args(c.args), &error);
+    EXPECT_EQ(options.has_value(), *c.said == '\0') << error;
+    EXPECT_NE(error.find(c.said), std::string::npos) << error;
+  }
+}
+
+// On Windows a path may hold characters that the system's code page cannot: such a
+// picture or folder is refused, while texts are taken from their UTF-8 form.
+TEST(Options, PathsThePlatformCannotNameAreRefused) {
+  const ProgramArgument unnamed{"\xE2\x82\xAC.bmp", std::nullopt};
+  const ProgramArgument unnamed_out{"--out=\xE2\x82\xAC", std::nullopt};
+  const ProgramArgument unnamed_text{"--comment=\xE2\x82\xAC", std::nullopt};
+  const ProgramArgument good{"p.bmp", "p.bmp"};
+  const struct {
+    std::vector<ProgramArgument> args;
+    const char* said;
+  } cases[] = {
+      {{unnamed}, "the picture \"\xE2\x82\xAC.bmp\" has characters"},
+      {{good, unnamed_out}, "--out: the folder \"\xE2\x82\xAC\" has characters"},
+      {{good, unnamed_text}, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.said);
+    std::string error;
+    const std::optional<Options> options = Parse(c.args, &error);
+    EXPECT_EQ(options.has_value(), *c.said == '\0') << error;
+    EXPECT_NE(error.find(c.said), std::string::npos) << error;
+    if (options) {
+      EXPECT_EQ(options->comment, "\xE2\x82\xAC");
+    }
+  }
+}
+
+}  // namespace
+}  // namespace klv

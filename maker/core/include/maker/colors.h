@@ -1,0 +1,55 @@
+// The colours of a make: the 16-colour QBColor palette and the eight background choices
+// that the window's colour options and klvmake's --color offer. Defined once here, so
+// that the window and the command line always offer the same colours in the same order.
+#ifndef KLV_MAKER_COLORS_H_
+#define KLV_MAKER_COLORS_H_
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace klv {
+
+inline constexpr int kPaletteSize = 16;
+inline constexpr int kWhiteIndex = 15;  // the base picture's background
+
+// Entry `index` of the 16-colour QBColor palette as a raster pixel 0xRRGGBB; black for an
+// index outside 0 to 15.
+uint32_t QBColor(int index);
+
+// The colour number of palette entry `index` (blue in the high byte, red in the low) as
+// upper-case hexadecimal without leading zeros, as Puzzle.ini holds it: "FF00FF" for 13,
+// "0" for 0 and for an index outside 0 to 15.
+std::string BackColorText(int index);
+
+// One background colour a user may choose for the tiles.
+struct BackgroundChoice {
+  std::string_view name;  // klvmake's --color word
+  int16_t paletteIndex;   // the QBColor entry
+};
+
+// The eight choices in the order of the window's colour options Option1(0 to 7). There
+// is no choice for palette entries 1 to 8.
+inline constexpr std::array<BackgroundChoice, 8> kBackgroundChoices = {{
+    {"black", 0},
+    {"blue", 9},
+    {"green", 10},
+    {"cyan", 11},
+    {"red", 12},
+    {"magenta", 13},
+    {"yellow", 14},
+    {"white", 15},
+}};
+
+// The choice the window selects at start-up and klvmake takes without --color: magenta.
+inline constexpr int kStartChoice = 5;
+
+// The palette index of the choice called `name`, matched without regard to ASCII case;
+// nothing for a name that is not one of kBackgroundChoices.
+std::optional<int16_t> BackgroundIndexByName(std::string_view name);
+
+}  // namespace klv
+
+#endif  // KLV_MAKER_COLORS_H_
