@@ -1,9 +1,16 @@
 #!/usr/bin/env python3
 # Writes the fuzz targets' seed inputs into fuzz/corpus/<target>/: a few small valid
 # inputs of every kind each target reads (profile texts, every bitmap flavour, density
-# texts, framed work folders). Run it again after changing it; the files are committed.
+# texts, framed work folders, packages). Run it again after changing it; the files are
+# committed. The packages are made by the project's own klvconv from work folders:
+#   fuzz/make_corpus.py [build/dev/bin/klvconv]
+# Without klvconv the package seeds are left as they are.
 import os
+import shutil
 import struct
+import subprocess
+import sys
+import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -143,7 +150,49 @@ def work_folders():
                                   ("res0001.bmp", bmp(2, 2, 24, top_down=True))], ini)
 
 
+def package_folders():
+    """Work folders whose packages seed package_reader_fuzzer: tiles of several depths,
+    an odd-sized run-length base (a pad byte), no tiles at all, Japanese texts."""
+    ini = PUZZLE_INI
+    yield "two_tiles", [("base.bmp", bmp(3, 2, 24)),
+                        ("res0000.bmp", bmp(4, 4, 8, pixels=bytes([0, 1, 2, 1] * 4),
+                                            used_colors=3)),
+                        ("res0001.bmp", bmp(9, 3, 1))], ini
+    yield "base_only", [("base.bmp", bmp(1, 1, 24))], ""
+    yield "rle_base", [("base.bmp", bmp(6, 2, 8, pixels=rle8(6, 2) + b"\x00",
+                                        compression=1))], "[PuzzleData]\nxMax=0\nPuzzleName=rle\n"
+    japanese = ("[PuzzleData]\r\nxMax=2\r\nyMax=2\r\nbackColor=FFFF\r\nPuzzleName=ﾈｺ\r\n"
+                "PassWord=77\r\nPrevPassWord=1\r\nPuzzleSetName=動物\r\n"
+                "LongPuzzleName=三毛猫です\r\nDifficulty=-3\r\nFileVersion=2\r\n")
+    yield "japanese_2x2", [("base.bmp", bmp(3, 3, 4)), ("res0000.bmp", bmp(2, 2, 24)),
+                           ("res0001.bmp", bmp(2, 1, 32)), ("res0100.bmp", bmp(1, 2, 16)),
+                           ("res0101.bmp", bmp(5, 3, 4))], japanese
+
+
+def packages(klvconv):
+    work = tempfile.mkdtemp(prefix="klv_corpus_")
+    try:
+        for name, files, ini in package_folders():
+            folder = os.path.join(work, name)
+            os.mkdir(folder)
+            for file_name, data in files:
+                with open(os.path.join(folder, file_name), "wb") as f:
+                    f.write(data)
+            if ini:
+                with open(os.path.join(folder, "Puzzle.ini"), "wb") as f:
+                    f.write(ini.encode("cp932"))
+            subprocess.run([klvconv, folder], check=True)
+            made = [n for n in os.listdir(folder) if n.endswith(".klv")]
+            with open(os.path.join(folder, made[0]), "rb") as f:
+                yield name + ".klv", f.read()
+    finally:
+        shutil.rmtree(work)
+
+
 def main():
+    if len(sys.argv) > 1:
+        for name, data in packages(sys.argv[1]):
+            write("package_reader_fuzzer", name, data)
     for name, data in profiles():
         write("profile_fuzzer", name, data)
     for name, data in bitmaps():

@@ -568,6 +568,30 @@ bool SameFile(const std::string& a, const std::string& b) {
          x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
 }
 
+bool MakeFolder(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }
+
+bool IsEmptyFolder(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
+      (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    return false;
+  }
+  std::string pattern = path;
+  if (!EndsWithSeparator(pattern)) pattern += '\\';
+  pattern += '*';
+  WIN32_FIND_DATAA entry;
+  const HANDLE find = FindFirstFileA(pattern.c_str(), &entry);
+  if (find == INVALID_HANDLE_VALUE) return false;
+  bool empty = true;
+  do {
+    if (std::strcmp(entry.cFileName, ".") != 0 && std::strcmp(entry.cFileName, "..") != 0) {
+      empty = false;
+    }
+  } while (empty && FindNextFileA(find, &entry));
+  FindClose(find);
+  return empty;
+}
+
 std::optional<std::string> CurrentFolder() {
   const DWORD size = GetCurrentDirectoryA(0, nullptr);
   if (size == 0) return std::nullopt;

@@ -369,6 +369,26 @@ TEST(PosixEnv, OpenForSharedReadReadsRegularFilesOnly) {
   close(writer);
 }
 
+TEST(PosixEnv, FoldersAreMadeOnceAndEmptyOnlyWithoutEntries) {
+  TempFolder temp;
+  const std::string made = temp.File("made");
+  EXPECT_TRUE(MakeFolder(made));
+  EXPECT_FALSE(MakeFolder(made)) << "a folder that exists is made again";
+  EXPECT_FALSE(MakeFolder(temp.File("missing/child")));
+  std::filesystem::create_directory(temp.File("with_file"));
+  WriteDiskText(temp.File("with_file/a"), "a");
+  std::filesystem::create_directories(temp.File("with_folder/sub"));
+  std::filesystem::create_directory_symlink(made, temp.File("link"));
+  WriteDiskText(temp.File("file"), "x");
+  EXPECT_FALSE(MakeFolder(temp.File("file")));
+  struct Case {
+    const char* name;
+    bool empty;
+  } cases[] = {{"made", true},  {"with_file", false}, {"with_folder", false},
+               {"link", false}, {"file", false},      {"absent", false}};
+  for (const Case& c : cases) EXPECT_EQ(IsEmptyFolder(temp.File(c.name)), c.empty) << c.name;
+}
+
 TEST(PosixEnv, ProfileFilesAreReadAndWrittenOnDisk) {
   TempFolder folder;
   Env& env = Env::Default();

@@ -354,6 +354,21 @@ TEST(PlatformWin, WholeFilesListsAndRemoval) {
   EXPECT_TRUE(names.empty());
 }
 
+TEST(PlatformWin, FoldersAreMadeOnceAndEmptyOnlyWithoutEntries) {
+  TempDir dir;
+  // A Japanese name whose last byte is 0x5C: the pattern of its entries must not lose it.
+  const std::string made = dir.File(kZuhyo);
+  EXPECT_TRUE(MakeFolder(made));
+  EXPECT_FALSE(MakeFolder(made));
+  EXPECT_FALSE(MakeFolder(dir.File("missing\\child")));
+  EXPECT_TRUE(IsEmptyFolder(made));
+  EXPECT_TRUE(IsEmptyFolder(made + "\\"));
+  WriteBytes(made + "\\a.bmp", "BM");
+  EXPECT_FALSE(IsEmptyFolder(made));
+  EXPECT_FALSE(IsEmptyFolder(made + "\\a.bmp"));
+  EXPECT_FALSE(IsEmptyFolder(dir.File("missing")));
+}
+
 std::vector<std::pair<std::string, void*>>* g_received = nullptr;
 
 void KLV_CALL Receive(const char* text, void* context) { g_received->emplace_back(text, context); }

@@ -7,8 +7,8 @@ set -eu
 home=$1
 bin=$2
 
-for program in KLVUtils.dll klvconv.exe klvmake.exe profile_probe.exe codepage_probe.exe \
-    platform_win_test.exe; do
+for program in KLVUtils.dll klvconv.exe klvinfo.exe klvmake.exe profile_probe.exe \
+    codepage_probe.exe platform_win_test.exe; do
   if [ ! -f "$bin/$program" ]; then
     echo "prepare_wine: $bin/$program is missing: build the mingw preset first" \
          "(cmake --preset mingw && cmake --build build/mingw)" >&2

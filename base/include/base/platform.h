@@ -146,6 +146,9 @@ struct ProgramArgument {
 // (such as the one of 表) is not one.
 // IsFolder: true when `path` names an existing folder.
 // SameFile: true when `a` and `b` name one existing file, through whatever names or links.
+// MakeFolder: creates the folder `path` in an existing parent; false when the name is
+// taken already (by anything) or the folder cannot be made.
+// IsEmptyFolder: true when `path` is itself a folder (not a link to one) with no entries.
 // CurrentFolder: the process's current folder, or nothing when it cannot be found.
 // ProgramArguments: the program's arguments after its own name. Linux: argv as given, in
 // both forms. Windows: the wide command line converted explicitly, whatever the system's
@@ -157,6 +160,8 @@ struct ProgramArgument {
 bool EndsWithSeparator(const std::string& path);
 bool IsFolder(const std::string& path);
 bool SameFile(const std::string& a, const std::string& b);
+bool MakeFolder(const std::string& path);
+bool IsEmptyFolder(const std::string& path);
 std::optional<std::string> CurrentFolder();
 std::vector<ProgramArgument> ProgramArguments(int argc, char** argv);
 #else
@@ -172,6 +177,17 @@ inline bool IsFolder(const std::string& path) {
 inline bool SameFile(const std::string& a, const std::string& b) {
   std::error_code error;
   return std::filesystem::equivalent(a, b, error);
+}
+
+inline bool MakeFolder(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::create_directory(path, error) && !error;
+}
+
+inline bool IsEmptyFolder(const std::string& path) {
+  std::error_code error;
+  if (!std::filesystem::is_directory(std::filesystem::symlink_status(path, error))) return false;
+  return std::filesystem::is_empty(path, error) && !error;
 }
 
 inline std::optional<std::string> CurrentFolder() {

@@ -34,10 +34,7 @@ void LoadPicture(Env& env, const std::string& path, PictureSlot& slot) {
 
 }  // namespace
 
-int64_t TileCount(int32_t x_max, int32_t y_max) {
-  if (x_max <= 0 || y_max <= 0) return 0;
-  return int64_t{x_max} * y_max;
-}
+int64_t TileCount(int32_t x_max, int32_t y_max) { return PackageTileCount(x_max, y_max); }
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
   return folder + kPathSeparator + name;

@@ -1,5 +1,5 @@
-// Writing the puzzle package: the header record byte by byte, the text scramble, the
-// picture chunks rebuilt from the loaded blocks, and the package's file name.
+// Writing the puzzle package: the encoded header record, the picture chunks rebuilt
+// from the loaded blocks, the colour text, and the package's file name.
 #include "conversion/package.h"
 
 #include <algorithm>
@@ -13,10 +13,7 @@
 namespace klv {
 namespace {
 
-constexpr FourCC kFormData{{'D', 'A', 'T', 'A'}};
-constexpr FourCC kHeaderChunk{{'K', 'L', 'V', 'Z'}};
-constexpr FourCC kBaseChunk{{'K', 'L', 'V', 'B'}};
-constexpr FourCC kTileChunk{{'K', 'L', 'V', 'P'}};
+FourCC ToFourCC(const ChunkId& id) { return FourCC{{id[0], id[1], id[2], id[3]}}; }
 
 // Offsets inside the 40-byte info header.
 constexpr size_t kBitCountOffset = 14;
@@ -24,14 +21,6 @@ constexpr size_t kCompressionOffset = 16;
 constexpr size_t kImageSizeOffset = 20;
 constexpr uint32_t kRle8 = 1;
 constexpr uint32_t kRle4 = 2;
-
-void PutText(uint8_t* record, size_t offset, size_t width, const std::string& text) {
-  std::string_view value(text);
-  value = value.substr(0, value.find('\0'));
-  value = CutToByteLimit(value, width - 1);
-  std::memcpy(record + offset, value.data(), value.size());
-  ScrambleText(std::span<uint8_t>(record + offset, width));
-}
 
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -43,20 +32,6 @@ int HexDigit(char c) {
 bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
 }  // namespace
-
-PackageHeader NewPackageHeader(int32_t x_max, int32_t y_max) {
-  PackageHeader header;
-  header.xMax = static_cast<int16_t>(static_cast<uint16_t>(x_max));
-  header.yMax = static_cast<int16_t>(static_cast<uint16_t>(y_max));
-  header.tileWidth = kTileSide;
-  header.tileHeight = kTileSide;
-  // Unsigned arithmetic: the picture size wraps to 16 bits for any grid value.
-  header.pictureWidth =
-      static_cast<int16_t>(static_cast<uint16_t>((static_cast<uint32_t>(x_max) + 1u) * 32u));
-  header.pictureHeight =
-      static_cast<int16_t>(static_cast<uint16_t>((static_cast<uint32_t>(y_max) + 1u) * 32u));
-  return header;
-}
 
 std::array<uint8_t, 3> ParseBackColor(std::string_view text) {
   std::array<uint8_t, 3> color{};
@@ -74,36 +49,6 @@ std::array<uint8_t, 3> ParseBackColor(std::string_view text) {
     byte = static_cast<uint8_t>(value);
   }
   return color;
-}
-
-void ScrambleText(std::span<uint8_t> field) {
-  for (uint8_t& byte : field) {
-    if (byte == 0) return;
-    const uint8_t n = static_cast<uint8_t>(255 - byte);
-    byte = static_cast<uint8_t>(((n & 0x0F) << 4) | (n >> 4));
-  }
-}
-
-PackageHeaderBytes EncodePackageHeader(const PackageHeader& header) {
-  PackageHeaderBytes bytes{};
-  uint8_t* p = bytes.data();
-  PutLe32(p + 0, static_cast<uint32_t>(header.fileVersion));
-  PutLe16(p + 4, static_cast<uint16_t>(header.xMax));
-  PutLe16(p + 6, static_cast<uint16_t>(header.yMax));
-  PutLe16(p + 8, static_cast<uint16_t>(header.tileWidth));
-  PutLe16(p + 10, static_cast<uint16_t>(header.tileHeight));
-  PutLe16(p + 12, static_cast<uint16_t>(header.pictureWidth));
-  PutLe16(p + 14, static_cast<uint16_t>(header.pictureHeight));
-  PutLe16(p + 16, static_cast<uint16_t>(header.Difficulty));
-  p[20] = header.backColor[0];
-  p[21] = header.backColor[1];
-  p[22] = header.backColor[2];
-  PutText(p, kPassWordOffset, kPassWordWidth, header.PassWord);
-  PutText(p, kPrevPassWordOffset, kPrevPassWordWidth, header.PrevPassWord);
-  PutText(p, kPuzzleSetNameOffset, kPuzzleSetNameWidth, header.PuzzleSetName);
-  PutText(p, kPuzzleNameOffset, kPuzzleNameWidth, header.PuzzleName);
-  PutText(p, kLongPuzzleNameOffset, kLongPuzzleNameWidth, header.LongPuzzleName);
-  return bytes;
 }
 
 SaveCause WriteBitmapChunk(RiffFile& out, FourCC id, const PictureSlot& slot) {
@@ -156,18 +101,19 @@ PackageWriteResult WritePackage(RiffFile& out, const PackageHeader& header, cons
                                 std::span<const PictureSlot> tiles) {
   PackageWriteResult result;
   const PackageHeaderBytes record = EncodePackageHeader(header);
-  if (!out.CreateRiff(kFormData).ok() || !out.CreateChunk(kHeaderChunk, kPackageHeaderSize).ok() ||
+  if (!out.CreateRiff(ToFourCC(kPackageFormType)).ok() ||
+      !out.CreateChunk(ToFourCC(kHeaderChunkId), kPackageHeaderSize).ok() ||
       !out.Write(record.data(), record.size()).ok() || !out.Ascend().ok()) {
     result.cause = SaveCause::kWriteFailed;
     return result;
   }
-  result.cause = WriteBitmapChunk(out, kBaseChunk, base);
+  result.cause = WriteBitmapChunk(out, ToFourCC(kBaseChunkId), base);
   if (!result.ok()) {
     result.picture = PackageWriteResult::kBasePicture;
     return result;
   }
   for (size_t i = 0; i < tiles.size(); ++i) {
-    result.cause = WriteBitmapChunk(out, kTileChunk, tiles[i]);
+    result.cause = WriteBitmapChunk(out, ToFourCC(kTileChunkId), tiles[i]);
     if (!result.ok()) {
       result.picture = static_cast<int>(i);
       return result;

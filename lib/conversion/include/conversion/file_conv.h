@@ -19,7 +19,7 @@ class Env;
 
 // The tile table holds 144 slots (12 rows of 12), used as one run of slots: tile (r, c)
 // lives in slot r x xMax + c, so any grid of up to 144 tiles fits.
-inline constexpr size_t kTileSlots = 144;
+inline constexpr size_t kTileSlots = kMaxPackageTiles;
 
 // The library's state between calls: the header of the last call and its pictures,
 // which stay loaded until the next call releases them.

@@ -1,0 +1,64 @@
+// The pictures of a package as rasters, for klvinfo and the package window: the base and
+// the tiles decoded in their grid places, the picture put back together from the tiles
+// (what the player shows when the puzzle is solved), and a sheet of every picture.
+#ifndef KLV_MAKER_PACKAGE_PICTURES_H_
+#define KLV_MAKER_PACKAGE_PICTURES_H_
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/package_reader.h"
+#include "maker/raster.h"
+
+namespace klv {
+
+// A decoded tile and its place: tile (row, column) lies at (32 x column, 32 x row) of the
+// picture.
+struct TileRaster {
+  int64_t index = 0;  // the tile slot, row-major
+  int row = 0;
+  int column = 0;
+  Raster raster;
+};
+
+struct PackagePictures {
+  std::optional<Raster> base;
+  // The tiles that decode and lie in the grid, in slot order.
+  std::vector<TileRaster> tiles;
+  // One entry per picture that does not decode, naming its chunk and offset.
+  std::vector<PackageProblem> problems;
+};
+
+// Decodes the base and every tile of `package` that has a place in its grid.
+PackagePictures DecodePackagePictures(const Package& package);
+
+// The header's background colour as 0xRRGGBB (its bytes are red, green, blue).
+uint32_t BackColorRgb(const PackageHeader& header);
+
+// Pictures larger than this many pixels are not made.
+inline constexpr uint64_t kMaxPackagePicturePixels = uint64_t{1} << 26;
+
+// The picture the player shows when the puzzle is solved: (xMax + 1) x 32 by
+// (yMax + 1) x 32 pixels of the background colour, on which every tile is laid at its
+// place in slot order, its background-colour pixels left out (they are transparent, so
+// the background colour marks what no tile covers). Nothing, with *cause set, when the
+// grid holds no tile or the picture would pass kMaxPackagePicturePixels.
+std::optional<Raster> ReassemblePicture(const PackageHeader& header,
+                                        const std::vector<TileRaster>& tiles, std::string* cause);
+
+// The colour of the sheet's margins and gaps, and their width in pixels.
+inline constexpr uint32_t kSheetColor = 0xC0C0C0;
+inline constexpr int kSheetGap = 8;
+
+// Every picture on one sheet of kSheetColor: the base at the top left, then the grid of
+// xMax by yMax cells (each as large as the largest tile) with each tile, as stored, in
+// its cell; kSheetGap pixels around and between them. Nothing, with *cause set, when the
+// sheet would pass kMaxPackagePicturePixels.
+std::optional<Raster> PackageSheet(const PackageHeader& header, const PackagePictures& pictures,
+                                   std::string* cause);
+
+}  // namespace klv
+
+#endif  // KLV_MAKER_PACKAGE_PICTURES_H_

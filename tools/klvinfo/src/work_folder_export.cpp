@@ -1,0 +1,147 @@
+// The work folder of a package: Puzzle.ini written with the same profile rules the
+// converter reads it with, and read back through them to find every text that would not
+// come back the same; the pictures are the chunks' bytes, which the converter takes as
+// they are. Writing goes into a new or empty folder only.
+#include "klvinfo/work_folder_export.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "base/codepage.h"
+#include "base/platform.h"
+#include "base/profile.h"
+#include "base/work_folder.h"
+#include "klvinfo/package_report.h"
+#include "maker/make.h"
+
+namespace klv {
+namespace {
+
+// A text key as the converter reads it: its default and the field it goes into.
+struct TextKey {
+  const char* key;
+  const char* what;  // for warnings
+  const char* fallback;
+  std::string PackageHeader::*member;
+  size_t width;
+};
+constexpr TextKey kTextKeys[] = {
+    {kPuzzleNameKey, "the puzzle name", kDefaultPuzzleText, &PackageHeader::PuzzleName,
+     kPuzzleNameWidth},
+    {kPassWordKey, "the password", "", &PackageHeader::PassWord, kPassWordWidth},
+    {kPuzzleSetNameKey, "the puzzle-set name", kDefaultPuzzleText, &PackageHeader::PuzzleSetName,
+     kPuzzleSetNameWidth},
+    {kLongPuzzleNameKey, "the comment", kDefaultPuzzleText, &PackageHeader::LongPuzzleName,
+     kLongPuzzleNameWidth},
+    {kPrevPassWordKey, "the previous password", "", &PackageHeader::PrevPassWord,
+     kPrevPassWordWidth},
+};
+
+std::string PuzzleIniText(const PackageHeader& h) {
+  char color[8];
+  std::snprintf(color, sizeof color, "%02X%02X%02X", h.backColor[0], h.backColor[1],
+                h.backColor[2]);
+  // In the order the maker writes its keys; PrevPassWord, which it never writes, last.
+  const std::pair<const char*, std::string> keys[] = {
+      {kXMaxKey, std::to_string(h.xMax)},
+      {kYMaxKey, std::to_string(h.yMax)},
+      {kBackColorKey, color},
+      {kPuzzleNameKey, h.PuzzleName},
+      {kPassWordKey, h.PassWord},
+      {kPuzzleSetNameKey, h.PuzzleSetName},
+      {kLongPuzzleNameKey, h.LongPuzzleName},
+      {kDifficultyKey, std::to_string(h.Difficulty)},
+      {kFileVersionKey, std::to_string(h.fileVersion)},
+      {kPrevPassWordKey, h.PrevPassWord},
+  };
+  std::string ini;
+  for (const auto& [key, value] : keys)
+    ini = SetProfileValueInText(ini, kPuzzleSection, key, value);
+  return ini;
+}
+
+std::string Quoted(const std::string& cp932) {
+  std::string quoted = "\"";
+  quoted += DisplayText(cp932, true);
+  quoted += '"';
+  return quoted;
+}
+
+std::string TileName(const PackagePicture& tile) {
+  return "tile " + std::to_string(tile.index) + " (row " + std::to_string(tile.row) + ", column " +
+         std::to_string(tile.column) + ")";
+}
+
+}  // namespace
+
+WorkFolderExport ExportWorkFolder(const Package& package) {
+  WorkFolderExport out;
+  const PackageHeader& header = *package.header;
+  const std::string ini = PuzzleIniText(header);
+  out.files.push_back({kDescriptionFileName, std::vector<uint8_t>(ini.begin(), ini.end())});
+  for (const TextKey& k : kTextKeys) {
+    // Read back as the converter reads it: the profile rules, then the field's limit.
+    const std::string back = std::string(CutToByteLimit(
+        GetProfileStringFromText(ini, kPuzzleSection, k.key, k.fallback, k.width), k.width - 1));
+    const std::string& text = header.*k.member;
+    if (back != text) {
+      out.warnings.push_back(std::string(k.what) + " " + Quoted(text) +
+                             " comes back from Puzzle.ini as " + Quoted(back) +
+                             " (blanks at either end, enclosing quotes and line breaks are lost)");
+    }
+  }
+  const int64_t grid = package.GridTileCount();
+  if (grid > kMaxPackageTiles) {
+    out.warnings.push_back("the grid holds " + std::to_string(grid) +
+                           " tiles; the converter takes at most " +
+                           std::to_string(kMaxPackageTiles));
+  }
+
+  if (package.base) {
+    out.files.push_back({kBaseFileName, package.base->bmp});
+  } else {
+    out.warnings.push_back("the base picture is missing");
+  }
+  std::vector<bool> present(static_cast<size_t>(std::min(grid, kMaxPackageTiles)), false);
+  for (const PackagePicture& tile : package.tiles) {
+    if (tile.row < 0) continue;  // beyond the grid: no file name to give it
+    out.files.push_back({TileFileName(tile.row, tile.column), tile.bmp});
+    if (tile.index < static_cast<int64_t>(present.size())) present[tile.index] = true;
+  }
+  for (size_t i = 0; i < present.size(); ++i) {
+    if (!present[i]) {
+      PackagePicture missing;
+      missing.index = static_cast<int64_t>(i);
+      missing.row = static_cast<int>(i / header.xMax);
+      missing.column = static_cast<int>(i % header.xMax);
+      out.warnings.push_back(TileName(missing) + " is missing");
+    }
+  }
+  return out;
+}
+
+bool WriteWorkFolder(const std::string& folder, const std::vector<ExportedFile>& files,
+                     std::string* cause) {
+  if (IsFolder(folder)) {
+    if (!IsEmptyFolder(folder)) {
+      *cause = "is neither a new name nor an empty folder";
+      return false;
+    }
+  } else if (!MakeFolder(folder)) {
+    *cause = "cannot be made as a folder";
+    return false;
+  }
+  const std::string prefix = EndsWithSeparator(folder) ? folder : folder + kPathSeparator;
+  Env& env = Env::Default();
+  for (size_t i = 0; i < files.size(); ++i) {
+    const Status written = env.WriteWholeFile(prefix + files[i].name, files[i].bytes);
+    if (!written.ok()) {
+      *cause = "cannot write " + files[i].name + " into it: " + written.reason();
+      for (size_t j = 0; j < i; ++j) env.RemoveFile(prefix + files[j].name);
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace klv

@@ -1,0 +1,231 @@
+// End-to-end tests of klvinfo, run as a user runs it on packages that klvmake and klvconv
+// make: usage and exit statuses, unpacking and converting back to the same bytes, the
+// solved picture against the source, and damaged or unreadable packages.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+
+#include "klvtest/test_support.h"
+#include "maker/bitmap_codec.h"
+
+namespace klv {
+namespace {
+
+using test::Bytes;
+using test::TempFolder;
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string Quote(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+std::string Text(const std::optional<Bytes>& bytes) {
+  return bytes ? std::string(bytes->begin(), bytes->end()) : std::string();
+}
+
+// Runs build/bin/`program` with `args`; its output goes through files in `scratch`.
+Outcome Program(const std::string& program, const std::vector<std::string>& args,
+                const TempFolder& scratch) {
+  std::string command = Quote(std::string(KLV_BINARY_DIR) + "/" + program);
+  for (const std::string& arg : args) command += " " + Quote(arg);
+  command += " >" + Quote(scratch.File("out")) + " 2>" + Quote(scratch.File("err"));
+  const int raw = std::system(command.c_str());
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Text(test::ReadDiskFile(scratch.File("out"))),
+          Text(test::ReadDiskFile(scratch.File("err")))};
+}
+
+// A picture whose pixels are none of the palette's colours (its blue is always 0x33).
+Raster Source(int width, int height) {
+  Raster picture = Raster::Filled(width, height, 0);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      picture.Set(x, y, static_cast<uint32_t>((x * 7 & 0xFF) << 16 | (y * 5 & 0xFF) << 8 | 0x33));
+    }
+  }
+  return picture;
+}
+
+// Makes a package with klvmake from a width x height picture into `folder`.
+std::string Make(const TempFolder& folder, int width, int height,
+                 const std::vector<std::string>& options, const std::string& package) {
+  test::WriteDiskFile(folder.File("picture.bmp"), EncodeBitmap24(Source(width, height)));
+  std::vector<std::string> args = {folder.File("picture.bmp"), "--out", folder.path()};
+  args.insert(args.end(), options.begin(), options.end());
+  const Outcome run = Program("klvmake", args, folder);
+  EXPECT_EQ(run.status, 0) << run.err;
+  return folder.File(package);
+}
+
+TEST(Klvinfo, CommandLineUsage) {
+  TempFolder scratch;
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    const char* said;  // on stdout for status 0, on stderr otherwise
+  } cases[] = {
+      {{"--help"}, 0, "Exit status: 0 when every PACKAGE is sound"},
+      {{"-h"}, 0, "Usage: klvinfo [OPTION] [--] PACKAGE..."},
+      {{"--version"}, 0, "klvinfo (KLVMaker) "},
+      {{}, 2, "missing PACKAGE"},
+      {{"--bogus", "a.klv"}, 2, "unknown option '--bogus'"},
+      {{"--json", "--check", "a.klv"}, 2, "one of --json, --check"},
+      {{"--json", "a.klv", "b.klv"}, 2, "--json takes one PACKAGE"},
+      {{"--check=yes", "a.klv"}, 2, "--check takes no value"},
+      {{"a.klv", "--extract"}, 2, "--extract needs a value"},
+      {{"--picture=", "a.klv"}, 2, "--picture needs a non-empty value"},
+      {{"--", "--json"}, 1, "klvinfo: --json: cannot be opened"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.args));
+    const Outcome run = Program("klvinfo", c.args, scratch);
+    EXPECT_EQ(run.status, c.status);
+    EXPECT_NE((c.status == 0 ? run.out : run.err).find(c.said), std::string::npos)
+        << run.out << run.err;
+  }
+}
+
+// Every package of these makes comes back byte for byte from its unpacked work folder:
+// the makes of klvmake's own tests, the largest grid, and work folders with what klvmake
+// never writes (odd run-length and paletted pictures, PrevPassWord, negative numbers, a
+// "/" in the name, no Puzzle.ini at all).
+TEST(Klvinfo, ExtractedWorkFoldersConvertBackToTheSameBytes) {
+  const Bytes rows = {6, 1, 0, 0, 6, 2, 0, 0, 0, 1, 0};  // two run-length rows: odd-sized
+  const std::string keys = test::PuzzleIni({{"xMax", "1"},
+                                            {"yMax", "2"},
+                                            {"backColor", "FF"},
+                                            {"PuzzleName", "\xC8\xBA/1"},
+                                            {"PassWord", "0"},
+                                            {"PrevPassWord", "12345"},
+                                            {"Difficulty", "-40000"},
+                                            {"fileVersion", "-2147483648"}});
+  struct Case {
+    const char* name;
+    std::function<std::string(const TempFolder&)> make;
+  };
+  // clang-format off
+  const Case cases[] = {
+      {"seeded, cyan, comment in Japanese", [](const TempFolder& f) { return Make(f, 160, 128,
+         {"--seed", "4294967295", "--color", "Cyan", "--piece-density", "45", "--comment",
+          "猫です"}, "picture.klv"); }},
+      {"black, named", [](const TempFolder& f) { return Make(f, 96, 64,
+         {"--name", "Neko", "--color", "black", "--seed", "1"}, "Neko.klv"); }},
+      {"texts cut by the library, the largest grid", [](const TempFolder& f) { return Make(f,
+         335, 335, {"--name", "abcdefghijklmnopqrst", "--set-name", "ﾊﾟｽﾞﾙｾｯﾄ名前", "--comment",
+         "two\nlines", "--seed", "9"}, "abcdefghijklmno.klv"); }},
+      {"every key set", [&](const TempFolder& f) {
+         test::WriteDiskFile(f.File("base.bmp"), test::MakeBmp({.width = 6, .height = 2,
+             .bit_count = 8, .compression = 1, .image_size = 11, .pixels = rows}));
+         test::WriteDiskFile(f.File("res0000.bmp"), test::MakeBmp({.width = 64, .height = 64,
+             .bit_count = 8, .used_colors = 3}));
+         test::WriteDiskFile(f.File("res0100.bmp"), test::MakeBmp({.width = 9, .bit_count = 1}));
+         test::WriteDiskText(f.File("Puzzle.ini"), keys);
+         EXPECT_EQ(Program("klvconv", {f.path()}, f).status, 0);
+         return f.File("ﾈｺ_1.klv"); }},
+      {"no Puzzle.ini", [](const TempFolder& f) {
+         test::WriteDiskFile(f.File("base.bmp"), test::MakeBmp({}));
+         EXPECT_EQ(Program("klvconv", {f.path()}, f).status, 0);
+         return f.File("the Puzzle.klv"); }},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder made, scratch;
+    const std::string package = c.make(made);
+    const std::optional<Bytes> original = test::ReadDiskFile(package);
+    ASSERT_TRUE(original);
+    EXPECT_EQ(Program("klvinfo", {"--check", package}, scratch).status, 0);
+
+    const std::string dir = scratch.File("work");
+    const Outcome extract = Program("klvinfo", {"--extract", dir, package}, scratch);
+    ASSERT_EQ(extract.status, 0) << extract.err;
+    EXPECT_EQ(extract.err, "");
+    ASSERT_EQ(Program("klvconv", {dir}, scratch).status, 0);
+    const std::string name = std::filesystem::path(package).filename().string();
+    EXPECT_EQ(test::ReadDiskFile(dir + "/" + name), original);
+  }
+}
+
+TEST(Klvinfo, SolvedPictureIsTheSourceOnTheCoveredArea) {
+  for (const char* density : {"100", "0"}) {
+    SCOPED_TRACE(density);
+    TempFolder folder;
+    // A 160 x 128 picture has a grid of 4 x 3, which covers it whole.
+    const std::string package =
+        Make(folder, 160, 128, {"--piece-density", density, "--seed", "5"}, "picture.klv");
+    const Outcome bmp =
+        Program("klvinfo", {"--picture", folder.File("solved.bmp"), package}, folder);
+    ASSERT_EQ(bmp.status, 0) << bmp.err;
+    std::string cause;
+    const std::optional<Raster> solved =
+        DecodeBitmap(test::ReadDiskFile(folder.File("solved.bmp")).value_or(Bytes{}), &cause);
+    ASSERT_TRUE(solved) << cause;
+    EXPECT_EQ(*solved, Source(160, 128));
+
+    // The PNG is written beside it.
+    ASSERT_EQ(Program("klvinfo", {"--picture=" + folder.File("s.png"), package}, folder).status, 0);
+    EXPECT_EQ(test::ReadDiskFile(folder.File("s.png")).value_or(Bytes{}).at(1), 'P');
+  }
+}
+
+TEST(Klvinfo, DamagedAndUnreadablePackagesExitWithOneAndNameTheFile) {
+  TempFolder folder;
+  const std::string sound = Make(folder, 96, 64, {"--seed", "2"}, "picture.klv");
+  Bytes cut = test::ReadDiskFile(sound).value();
+  cut.resize(cut.size() - 100);
+  test::WriteDiskFile(folder.File("cut.klv"), cut);
+  std::filesystem::create_directory(folder.File("dir.klv"));
+
+  const Outcome check = Program(
+      "klvinfo",
+      {"--check", sound, folder.File("cut.klv"), folder.File("dir.klv"), folder.File("none.klv")},
+      folder);
+  EXPECT_EQ(check.status, 1);
+  EXPECT_EQ(check.out, sound + ": sound\n");
+  const std::string err = check.err;
+  EXPECT_NE(err.find("klvinfo: " + folder.File("cut.klv") + ": RIFF at offset 4: the size field"),
+            std::string::npos)
+      << err;
+  EXPECT_NE(err.find("klvinfo: " + folder.File("cut.klv") + ": KLVP 1 (row 0, column 1) at"),
+            std::string::npos)
+      << err;
+  EXPECT_NE(err.find("klvinfo: " + folder.File("dir.klv") + ": is a folder\n"), std::string::npos);
+  EXPECT_NE(err.find("klvinfo: " + folder.File("none.klv") +
+                     ": cannot be opened: No such file or directory\n"),
+            std::string::npos);
+
+  // The summary lists the problems itself.
+  const Outcome summary = Program("klvinfo", {sound, folder.File("cut.klv")}, folder);
+  EXPECT_EQ(summary.status, 1);
+  EXPECT_NE(summary.out.find("  problems           none\n\n" + folder.File("cut.klv") + "\n"),
+            std::string::npos)
+      << summary.out;
+}
+
+TEST(Klvinfo, OutputsNeverReplaceThePackageOrFillAFolderInUse) {
+  TempFolder folder;
+  const std::string package = Make(folder, 64, 64, {"--seed", "3"}, "picture.klv");
+  const std::optional<Bytes> before = test::ReadDiskFile(package);
+  const Outcome onto_itself = Program("klvinfo", {"--sheet", package, package}, folder);
+  EXPECT_EQ(onto_itself.status, 1);
+  EXPECT_NE(onto_itself.err.find("is the package itself"), std::string::npos);
+  EXPECT_EQ(test::ReadDiskFile(package), before);
+
+  const Outcome into_used = Program("klvinfo", {"--extract", folder.path(), package}, folder);
+  EXPECT_EQ(into_used.status, 1);
+  EXPECT_NE(into_used.err.find("is neither a new name nor an empty folder"), std::string::npos);
+  EXPECT_FALSE(test::ReadDiskFile(folder.File("Puzzle.ini")));
+}
+
+}  // namespace
+}  // namespace klv
