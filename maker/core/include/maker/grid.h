@@ -11,6 +11,8 @@ namespace klv {
 inline constexpr int kTileSize = 64;
 inline constexpr int kTilePitch = 32;
 inline constexpr int kMaxGridSide = 9;
+// The longest side whose grid still fits: 335 / 32 - 1 rounds to 9, 336 / 32 - 1 to 10.
+inline constexpr int kMaxPictureSide = 335;
 
 struct Grid {
   int16_t xMax = 0;  // tile columns

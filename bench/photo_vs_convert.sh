@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Compares a whole klvmake process that fits a 4000 x 3000 JPEG photo to the grid
+# (klvmake photo.jpg --fit: 9 x 7 tiles) with ImageMagick's best pipeline that merely
+# fits the same photo and cuts the same 63 overlapping tiles (decoding at a reduced
+# size, resizing, cutting the centre, cropping the tiles).
+# Goal: klvmake takes at most half of convert's wall time, with no more peak memory.
+# Usage: bench/photo_vs_convert.sh [BUILD_DIR]   (default build/release; a Release build)
+# The programs work in a fresh folder under $TMPDIR, by default /dev/shm (tmpfs), so that
+# the disk does not take part. The photo is a plasma fractal drawn by ImageMagick with a
+# fixed seed, saved at quality 90.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build/release}
+bin=$build/bin
+# Debian's ImageMagick itself, not a wrapper that may stand before it on the PATH.
+convert=${CONVERT:-/usr/bin/convert}
+for tool in hyperfine "$convert" /usr/bin/time; do
+  command -v "$tool" >/dev/null || { echo "missing: $tool" >&2; exit 2; }
+done
+[[ -x $bin/klvmake ]] || { echo "build klvmake in $build first" >&2; exit 2; }
+
+work=$(mktemp -d "${TMPDIR:-/dev/shm}/klv-photo-bench.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/klvmake" "$work/convert"
+"$convert" -seed 7 -size 4000x3000 plasma:fractal -quality 90 "$work/photo.jpg"
+
+klvmake_cmd="$bin/klvmake $work/photo.jpg --fit --out $work/klvmake --name Bench --seed 1"
+convert_cmd="$convert -define jpeg:size=682x512 $work/photo.jpg -resize 341x256^ -gravity center \
+-extent 320x256 -crop 9x7+32+32@ +repage $work/convert/t_%02d.bmp"
+# shellcheck disable=SC2086 # the command is split into its words on purpose
+$klvmake_cmd >/dev/null || { echo "klvmake cannot fit the photo (no --fit?)" >&2; exit 2; }
+
+# -N: no shell between hyperfine and the program, so only the programs are measured.
+hyperfine -N --warmup 3 --min-runs 20 --export-json "$work/times.json" \
+  -n klvmake "$klvmake_cmd" -n convert "$convert_cmd"
+
+# Peak resident memory in KiB, the largest of five runs.
+peak() {
+  local most=0 kib
+  for _ in 1 2 3 4 5; do
+    # shellcheck disable=SC2086 # the command is split into its words on purpose
+    kib=$(/usr/bin/time -f '%M' $1 2>&1 >/dev/null | tail -1)
+    (( kib > most )) && most=$kib
+  done
+  echo "$most"
+}
+klvmake_kib=$(peak "$klvmake_cmd")
+convert_kib=$(peak "$convert_cmd")
+
+python3 - "$work/times.json" "$klvmake_kib" "$convert_kib" <<'PY'
+import json, sys
+runs = {r["command"]: r for r in json.load(open(sys.argv[1]))["results"]}
+k, c = runs["klvmake"]["mean"], runs["convert"]["mean"]
+km, cm = int(sys.argv[2]), int(sys.argv[3])
+print(f"wall time: klvmake {k*1000:.2f} ms, convert {c*1000:.2f} ms, ratio {k/c:.3f} (goal <= 0.5)")
+print(f"peak memory: klvmake {km} KiB, convert {cm} KiB (goal: klvmake <= convert)")
+ok = k <= c / 2 and km <= cm
+print("goal met" if ok else "goal NOT met")
+sys.exit(0 if ok else 1)
+PY

@@ -1,0 +1,85 @@
+// Fitting a picture of any size to the tile grid: the covered area it gets (multiples of
+// 32 from 64 to 320 pixels a side), the scale that covers it, the centred cut, a person's
+// own crop, and the reducing filter (area averaging, in 8-bit sRGB) that does the scaling.
+#ifndef KLV_MAKER_PICTURE_FIT_H_
+#define KLV_MAKER_PICTURE_FIT_H_
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "maker/raster.h"
+
+namespace klv {
+
+// The smallest and largest side of a fitted covered area, and its step (a grid cell).
+inline constexpr int kMinFitSide = 64;
+inline constexpr int kMaxFitSide = 320;
+inline constexpr int kFitStep = 32;
+
+// A rectangle of a picture, in its upright pixels.
+struct CropRect {
+  int width = 0;
+  int height = 0;
+  int x = 0;
+  int y = 0;
+  friend bool operator==(const CropRect&, const CropRect&) = default;
+};
+
+// Parses "WxH+X+Y": four decimal numbers of at most nine digits, no signs or blanks, W
+// and H at least 1 ("640x480+100+50"). On failure returns nothing and sets *cause (when
+// not null) to what is wrong, in English.
+std::optional<CropRect> ParseCrop(std::string_view text, std::string* cause);
+
+// "WxH+X+Y" of `crop`.
+std::string CropText(const CropRect& crop);
+
+// True when `crop` lies wholly inside a width x height picture.
+bool CropFits(const CropRect& crop, int width, int height);
+
+// Requires CropFits(crop, raster.width, raster.height).
+Raster CropRaster(const Raster& raster, const CropRect& crop);
+
+// How a width x height picture is fitted: scaled to scaledWidth x scaledHeight (never
+// larger than the picture), then cut to the covered area coveredWidth x coveredHeight at
+// (cutX, cutY), which leaves the excess evenly on both sides (the odd pixel on the right
+// or at the bottom).
+struct FitPlan {
+  int scaledWidth = 0;
+  int scaledHeight = 0;
+  int coveredWidth = 0;
+  int coveredHeight = 0;
+  int cutX = 0;
+  int cutY = 0;
+  friend bool operator==(const FitPlan&, const FitPlan&) = default;
+};
+
+// The fit of a width x height picture (both at least 1).
+// - A picture of at most 320 x 320 pixels is only cut: its covered area is each side
+//   rounded down to a multiple of 32.
+// - A larger one gets, among the areas of multiples of 32 from 64 to 320 a side that it
+//   covers when scaled down (or kept) by the smallest factor that covers them, the
+//   largest area whose centred cut keeps at least 90% of the scaled picture; among equal
+//   areas, the one that keeps more. When no area keeps 90% (a panorama), the area that
+//   keeps most, and among those the largest.
+// The side the scale is set by is scaled exactly; the other is rounded to the nearest
+// pixel (which never falls short of the area). 4000 x 3000 gives 320 x 256, scaled to
+// 341 x 256; 1280 x 400 gives 320 x 96.
+// Nothing, with *cause set, when a side is under 64 pixels: no area fits without
+// enlarging the picture.
+std::optional<FitPlan> PlanFit(int width, int height, std::string* cause);
+
+// `raster` reduced to width x height by area averaging: every output pixel is the mean
+// of the input area it covers, partly covered pixels counting by their share, rounded to
+// the nearest level. Exact integer arithmetic, so every build gives the same pixels.
+// Requires 1 <= width <= raster.width and 1 <= height <= raster.height.
+Raster ReduceRaster(const Raster& raster, int width, int height);
+
+// The whole fit of `raster` by `plan` (which PlanFit made for a picture of this shape,
+// perhaps of a larger size: a reduced decode): reduced to the scaled size, then cut.
+// Requires raster.width >= plan.scaledWidth and raster.height >= plan.scaledHeight.
+Raster ApplyFit(const Raster& raster, const FitPlan& plan);
+
+}  // namespace klv
+
+#endif  // KLV_MAKER_PICTURE_FIT_H_

@@ -1,0 +1,76 @@
+// Reading the pictures a person has: BMP (the maker's own decoder), PNG, JPEG and WebP on
+// Linux, and what the Windows Imaging Component decodes on Windows (PNG, JPEG, GIF, TIFF).
+// Every picture comes out upright (its EXIF orientation applied), laid over white, at 8
+// bits a channel, as a Raster; its size is checked before any pixel memory is taken.
+#ifndef KLV_MAKER_PICTURE_READER_H_
+#define KLV_MAKER_PICTURE_READER_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "maker/raster.h"
+
+namespace klv {
+
+class Env;
+
+// Pictures of more pixels than this are refused before they are decoded, whatever their
+// file size: no small file may ask for gigabytes. (Bitmaps keep their decoder's own,
+// lower limit, kMaxDecodedPixels.) No side may exceed kMaxDecodedSide either.
+inline constexpr uint64_t kMaxPicturePixels = 100'000'000;
+
+enum class PictureKind { kBmp, kPng, kJpeg, kWebp, kGif, kTiff };
+
+// The kind of picture a file holds, from its first bytes (never from its name); nothing
+// for content of no kind above. A known kind may still be one this build cannot decode.
+std::optional<PictureKind> SniffPictureKind(const std::vector<uint8_t>& file);
+
+// "BMP", "PNG", "JPEG", "WebP", "GIF", "TIFF".
+const char* PictureKindName(PictureKind kind);
+
+// What a picture's headers say.
+struct PictureInfo {
+  PictureKind kind = PictureKind::kBmp;
+  int width = 0;  // upright, as a photo viewer shows it (sides swapped for orientations 5-8)
+  int height = 0;
+  int orientation = 1;  // the EXIF orientation 1-8 that DecodePicture applies; 1 when none
+};
+
+// Reads the headers of the picture file image `file` without decoding its pixels. On
+// failure returns nothing and sets *cause (when not null) to a short English description
+// without the file's name: content of no kind this build reads, unreadable headers, an
+// empty picture, or a picture over kMaxPicturePixels or kMaxDecodedSide ("picture too
+// large (W x H ...)"). A bitmap's headers are judged by its decoder, with its messages.
+std::optional<PictureInfo> InspectPicture(const std::vector<uint8_t>& file, std::string* cause);
+
+// Decodes `file`, which InspectPicture described as `info`: upright, transparent parts
+// laid over white, channels of more than 8 bits rounded to 8; colour profiles and gamma
+// are not applied. A decoder that can decode at a reduced scale (JPEG on Linux: 1/2, 1/4,
+// 1/8 in the DCT) returns the picture reduced as far as each side stays at least
+// min_width x min_height (upright); otherwise the raster is info.width x info.height, as
+// it always is for minimums of info.width x info.height. On failure returns nothing and
+// sets *cause as InspectPicture does; a truncated or corrupt picture is a failure, never
+// a partly grey raster.
+std::optional<Raster> DecodePicture(const std::vector<uint8_t>& file, const PictureInfo& info,
+                                    int min_width, int min_height, std::string* cause);
+
+// Reads the whole file at `path` through `env`. On failure returns nothing and sets
+// *cause: the file cannot be opened, measured or read, or it is over 1 GiB.
+std::optional<std::vector<uint8_t>> ReadPictureFile(Env& env, const std::string& path,
+                                                    std::string* cause);
+
+// The file-name extensions of the pictures this build reads, lower case with the dot
+// (".bmp", ".png", ...), for a window's file list.
+const std::vector<std::string>& ReadablePictureExtensions();
+
+// True when `file_name` ends in one of ReadablePictureExtensions(), in any case
+// ("PHOTO.JPG", "a.Png"). A name that is only an extension (".png") counts too.
+bool IsReadablePictureName(std::string_view file_name);
+
+}  // namespace klv
+
+#endif  // KLV_MAKER_PICTURE_READER_H_

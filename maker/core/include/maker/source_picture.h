@@ -1,0 +1,55 @@
+// The make's source picture from a picture file: the one way in that klvmake and the window
+// both take. Reads the file, turns it upright, applies a person's crop, and either fits it
+// to the grid or checks that it fits as it is (at most 335 x 335 pixels), so that a small
+// bitmap gives exactly the raster it always has.
+#ifndef KLV_MAKER_SOURCE_PICTURE_H_
+#define KLV_MAKER_SOURCE_PICTURE_H_
+
+#include <optional>
+#include <string>
+
+#include "maker/picture_fit.h"
+#include "maker/raster.h"
+
+namespace klv {
+
+class Env;
+
+struct SourceOptions {
+  bool fit = false;              // fit the picture to the grid (--fit)
+  std::optional<CropRect> crop;  // cut this first, in the upright picture's pixels (--crop)
+};
+
+enum class SourceProblem {
+  kUnreadable,     // the file cannot be read, or holds no picture this build reads
+  kCropOutside,    // the crop reaches outside the picture: a usage error
+  kTooLarge,       // over 335 pixels on a side without fit
+  kTooSmallToFit,  // fit asked of a picture under 64 pixels on a side
+};
+
+struct SourceError {
+  SourceProblem problem = SourceProblem::kUnreadable;
+  std::string cause;  // English, without the file's name
+  // The upright picture's size (the crop's, when there is one), where it is known.
+  int width = 0;
+  int height = 0;
+};
+
+// The source Raster for the picture file at `path` (the platform's narrow encoding):
+// the picture upright, over white, cut to options.crop when given; then with options.fit
+// scaled and cut by PlanFit, so that its sides are multiples of 32 from 64 to 320;
+// without it unchanged, and refused when its grid does not fit (GridFits). Sizes are
+// checked before pixels are decoded; a JPEG is decoded reduced in its DCT when it is
+// fitted without a crop and much larger than its scaled size. On failure returns nothing
+// and fills *error (when not null).
+std::optional<Raster> ReadSourcePicture(Env& env, const std::string& path,
+                                        const SourceOptions& options, SourceError* error);
+
+// The one-line message for `error` that names the file as `display_name` (UTF-8):
+// "NAME: cannot read the picture: CAUSE", "NAME: 画像が大きすぎです (W x H pixels; ...
+// --fit ...)", "NAME: the crop WxH+X+Y reaches outside the W x H picture", ...
+std::string SourceErrorMessage(const std::string& display_name, const SourceError& error);
+
+}  // namespace klv
+
+#endif  // KLV_MAKER_SOURCE_PICTURE_H_

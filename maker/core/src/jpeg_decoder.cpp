@@ -1,0 +1,198 @@
+// JPEG decoding over libjpeg-turbo: baseline and progressive, grey and colour, CMYK and
+// YCCK turned into RGB, optionally reduced by 1/2, 1/4 or 1/8 in the DCT, decoded straight
+// into the raster's memory. libjpeg reports errors by a long jump, so the functions that
+// set the jump point hold no object with a destructor.
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+// jpeglib.h needs size_t and FILE declared before it, and jerror.h needs jpeglib.h.
+#include <jpeglib.h>
+
+#include <jerror.h>
+
+#include "library_decoders.h"
+
+namespace klv {
+namespace {
+
+// A progressive picture may announce any number of scans, each a pass over all of its
+// coefficients; real ones have about ten. More than this is taken for a hostile file.
+constexpr int kMaxScans = 500;
+
+struct ErrorManager {
+  jpeg_error_mgr pub;  // first, so that libjpeg's pointer is also ours
+  std::jmp_buf jump;
+  char text[JMSG_LENGTH_MAX] = {};
+  bool dataLost = false;  // a warning said pixels are missing or wrong
+};
+
+// Warnings after which the decoded pixels are not the picture: the file ends early or its
+// entropy-coded data is corrupt (libjpeg would fill in grey and carry on).
+bool MeansLostData(int code) {
+  return code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER || code == JWRN_HUFF_BAD_CODE ||
+         code == JWRN_ARITH_BAD_CODE || code == JWRN_MUST_RESYNC;
+}
+
+[[noreturn]] void OnError(j_common_ptr cinfo) {
+  auto* errors = reinterpret_cast<ErrorManager*>(cinfo->err);
+  // After lost data the error is only its consequence: the warning says what happened.
+  if (!errors->dataLost) (*cinfo->err->format_message)(cinfo, errors->text);
+  std::longjmp(errors->jump, 1);
+}
+
+void OnMessage(j_common_ptr cinfo, int level) {
+  auto* errors = reinterpret_cast<ErrorManager*>(cinfo->err);
+  if (level >= 0 || errors->dataLost || !MeansLostData(cinfo->err->msg_code)) return;
+  errors->dataLost = true;
+  (*cinfo->err->format_message)(cinfo, errors->text);
+}
+
+void OnProgress(j_common_ptr cinfo) {
+  if (!cinfo->is_decompressor) return;
+  if (reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxScans) {
+    auto* errors = reinterpret_cast<ErrorManager*>(cinfo->err);
+    std::snprintf(errors->text, sizeof errors->text, "more than %d scans", kMaxScans);
+    std::longjmp(errors->jump, 1);
+  }
+}
+
+// One read of one file image: libjpeg's decompressor, destroyed when it goes away.
+class JpegReader {
+ public:
+  explicit JpegReader(const std::vector<uint8_t>& file) : file_(file) {
+    cinfo_.err = jpeg_std_error(&errors_.pub);
+    errors_.pub.error_exit = OnError;
+    errors_.pub.emit_message = OnMessage;
+    progress_.progress_monitor = OnProgress;
+  }
+  ~JpegReader() {
+    if (created_) jpeg_destroy_decompress(&cinfo_);
+  }
+  JpegReader(const JpegReader&) = delete;
+  JpegReader& operator=(const JpegReader&) = delete;
+
+  bool ReadHeader(StoredSize* size) {
+    if (setjmp(errors_.jump)) return false;
+    jpeg_create_decompress(&cinfo_);
+    created_ = true;
+    cinfo_.progress = &progress_;
+    jpeg_mem_src(&cinfo_, file_.data(), static_cast<unsigned long>(file_.size()));
+    jpeg_read_header(&cinfo_, TRUE);
+    size->width = static_cast<int>(cinfo_.image_width);
+    size->height = static_cast<int>(cinfo_.image_height);
+    return true;
+  }
+
+  // Sets the scale and the output colours and computes the output size.
+  bool Prepare(int reduction, StoredSize* output) {
+    if (setjmp(errors_.jump)) return false;
+    cinfo_.scale_num = 1;
+    cinfo_.scale_denom = static_cast<unsigned int>(reduction);
+    cinfo_.out_color_space = IsCmyk() ? JCS_CMYK : JCS_EXT_RGBX;
+    jpeg_calc_output_dimensions(&cinfo_);
+    output->width = static_cast<int>(cinfo_.output_width);
+    output->height = static_cast<int>(cinfo_.output_height);
+    return true;
+  }
+
+  // Decodes every row into `rows` (four bytes a pixel).
+  bool ReadImage(JSAMPARRAY rows) {
+    if (setjmp(errors_.jump)) return false;
+    jpeg_start_decompress(&cinfo_);
+    while (cinfo_.output_scanline < cinfo_.output_height) {
+      const JDIMENSION read = jpeg_read_scanlines(&cinfo_, rows + cinfo_.output_scanline,
+                                                  cinfo_.output_height - cinfo_.output_scanline);
+      if (read == 0) {  // suspended: cannot happen with the whole file in memory
+        std::snprintf(errors_.text, sizeof errors_.text, "the data ends early");
+        return false;
+      }
+    }
+    return !errors_.dataLost;
+  }
+
+  bool IsCmyk() const {
+    return cinfo_.jpeg_color_space == JCS_CMYK || cinfo_.jpeg_color_space == JCS_YCCK;
+  }
+  // Adobe's writers store CMYK inverted (0 for full ink), and say so with their marker.
+  bool InvertedCmyk() const { return cinfo_.saw_Adobe_marker != 0; }
+
+  std::string Cause() const {
+    if (errors_.dataLost) return std::string("damaged JPEG picture (") + errors_.text + ")";
+    return std::string("unreadable JPEG picture (") + errors_.text + ")";
+  }
+
+ private:
+  const std::vector<uint8_t>& file_;
+  jpeg_decompress_struct cinfo_{};
+  ErrorManager errors_{};
+  jpeg_progress_mgr progress_{};
+  bool created_ = false;
+};
+
+void SetCause(std::string* cause, std::string text) {
+  if (cause != nullptr) *cause = std::move(text);
+}
+
+uint32_t Product(uint32_t a, uint32_t b) { return (a * b + 127) / 255; }
+
+// Four bytes C, M, Y, K per pixel, in place, into 0xRRGGBB.
+void CmykBytesToPixels(Raster& raster, bool inverted) {
+  for (uint32_t& pixel : raster.pixels) {
+    uint8_t cmyk[4];
+    std::memcpy(cmyk, &pixel, 4);
+    if (!inverted) {
+      for (uint8_t& v : cmyk) v = static_cast<uint8_t>(255 - v);
+    }
+    // Each channel is what its ink and the black leave of white.
+    pixel = (Product(cmyk[0], cmyk[3]) << 16) | (Product(cmyk[1], cmyk[3]) << 8) |
+            Product(cmyk[2], cmyk[3]);
+  }
+}
+
+}  // namespace
+
+std::optional<StoredSize> ReadJpegSize(const std::vector<uint8_t>& file, std::string* cause) {
+  JpegReader reader(file);
+  StoredSize size;
+  if (!reader.ReadHeader(&size)) {
+    SetCause(cause, reader.Cause());
+    return std::nullopt;
+  }
+  if (!CheckPictureSize(size.width, size.height, cause)) return std::nullopt;
+  return size;
+}
+
+std::optional<Raster> DecodeJpeg(const std::vector<uint8_t>& file, int reduction,
+                                 std::string* cause) {
+  JpegReader reader(file);
+  StoredSize size;
+  StoredSize output;
+  if (!reader.ReadHeader(&size)) {
+    SetCause(cause, reader.Cause());
+    return std::nullopt;
+  }
+  if (!CheckPictureSize(size.width, size.height, cause)) return std::nullopt;
+  if (!reader.Prepare(reduction, &output)) {
+    SetCause(cause, reader.Cause());
+    return std::nullopt;
+  }
+  Raster raster = Raster::Filled(output.width, output.height, 0);
+  std::vector<JSAMPROW> rows(static_cast<size_t>(output.height));
+  for (int y = 0; y < output.height; ++y) {
+    rows[y] = reinterpret_cast<JSAMPROW>(&raster.pixels[static_cast<size_t>(y) * output.width]);
+  }
+  if (!reader.ReadImage(rows.data())) {
+    SetCause(cause, reader.Cause());
+    return std::nullopt;
+  }
+  if (reader.IsCmyk()) {
+    CmykBytesToPixels(raster, reader.InvertedCmyk());
+  } else {
+    RgbaBytesToPixels(raster);  // the fourth byte is 0xFF: opaque
+  }
+  return raster;
+}
+
+}  // namespace klv

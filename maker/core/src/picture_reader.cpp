@@ -1,0 +1,265 @@
+// The picture reader: tells the kinds apart by their first bytes, hands bitmaps to the
+// maker's own decoder and everything else to the platform's, checks sizes before pixels
+// are decoded, and turns the result upright by the picture's EXIF orientation.
+#include "maker/picture_reader.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <utility>
+
+#include "base/bytes.h"
+#include "base/platform.h"
+#include "maker/bitmap_codec.h"
+#include "maker/exif.h"
+#include "picture_decoders.h"
+
+namespace klv {
+namespace {
+
+// No readable picture needs a bigger file: kMaxPicturePixels at four bytes each is 400 MB.
+constexpr uint64_t kMaxPictureFileBytes = uint64_t{1} << 30;
+
+void SetCause(std::string* cause, std::string text) {
+  if (cause != nullptr) *cause = std::move(text);
+}
+
+bool StartsWith(const std::vector<uint8_t>& file, const char* text, size_t length) {
+  return file.size() >= length && std::memcmp(file.data(), text, length) == 0;
+}
+
+// A bitmap's size from its headers as its decoder reads them (the 12-byte core header's
+// 16-bit sides, the others' 32-bit ones, a negative height meaning top-down rows).
+// Nothing when the headers are too short or the size is not one the decoder takes, so
+// that the decoder itself says why.
+std::optional<StoredSize> PeekBitmapSize(const std::vector<uint8_t>& file) {
+  if (file.size() < 26) return std::nullopt;
+  int64_t width = 0;
+  int64_t height = 0;
+  if (GetLe32(&file[14]) == 12) {
+    width = GetLe16(&file[18]);
+    height = GetLe16(&file[20]);
+  } else {
+    width = GetLe32Signed(&file[18]);
+    height = GetLe32Signed(&file[22]);
+    if (height < 0) height = -height;
+  }
+  if (width <= 0 || height <= 0 || width > kMaxDecodedSide || height > kMaxDecodedSide ||
+      static_cast<uint64_t>(width * height) > kMaxDecodedPixels) {
+    return std::nullopt;
+  }
+  return StoredSize{static_cast<int>(width), static_cast<int>(height)};
+}
+
+std::optional<StoredSize> InspectBitmap(const std::vector<uint8_t>& file, std::string* cause) {
+  if (std::optional<StoredSize> size = PeekBitmapSize(file)) return size;
+  // The decoder refuses such headers before it allocates anything; its cause is the
+  // message bitmaps have always had.
+  std::optional<Raster> raster = DecodeBitmap(file, cause);
+  if (!raster) return std::nullopt;
+  return StoredSize{raster->width, raster->height};
+}
+
+// The stored picture `s` turned upright by EXIF orientation `o`: 2 mirrors it, 3 turns
+// it half round, 4 flips it, 5 transposes it, 6 turns it a quarter clockwise, 7 mirrors
+// the transpose, 8 turns it a quarter anticlockwise.
+Raster Upright(const Raster& s, int o) {
+  if (o < 2 || o > 8) return s;
+  const bool swapped = o >= 5;
+  const int w = swapped ? s.height : s.width;
+  const int h = swapped ? s.width : s.height;
+  Raster u = Raster::Filled(w, h, 0);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      int sx = x;
+      int sy = y;
+      switch (o) {
+        case 2: sx = s.width - 1 - x; break;
+        case 3:
+          sx = s.width - 1 - x;
+          sy = s.height - 1 - y;
+          break;
+        case 4: sy = s.height - 1 - y; break;
+        case 5:
+          sx = y;
+          sy = x;
+          break;
+        case 6:
+          sx = y;
+          sy = s.height - 1 - x;
+          break;
+        case 7:
+          sx = s.width - 1 - y;
+          sy = s.height - 1 - x;
+          break;
+        case 8:
+          sx = s.width - 1 - y;
+          sy = x;
+          break;
+      }
+      u.Set(x, y, s.At(sx, sy));
+    }
+  }
+  return u;
+}
+
+}  // namespace
+
+std::optional<PictureKind> SniffPictureKind(const std::vector<uint8_t>& file) {
+  if (StartsWith(file, "BM", 2)) return PictureKind::kBmp;
+  if (StartsWith(file, "\x89PNG\r\n\x1A\n", 8)) return PictureKind::kPng;
+  if (StartsWith(file, "\xFF\xD8\xFF", 3)) return PictureKind::kJpeg;
+  if (file.size() >= 12 && StartsWith(file, "RIFF", 4) && std::memcmp(&file[8], "WEBP", 4) == 0) {
+    return PictureKind::kWebp;
+  }
+  if (StartsWith(file, "GIF87a", 6) || StartsWith(file, "GIF89a", 6)) return PictureKind::kGif;
+  if (StartsWith(file, "II*\0", 4) || StartsWith(file, "MM\0*", 4)) return PictureKind::kTiff;
+  return std::nullopt;
+}
+
+const char* PictureKindName(PictureKind kind) {
+  switch (kind) {
+    case PictureKind::kBmp: return "BMP";
+    case PictureKind::kPng: return "PNG";
+    case PictureKind::kJpeg: return "JPEG";
+    case PictureKind::kWebp: return "WebP";
+    case PictureKind::kGif: return "GIF";
+    case PictureKind::kTiff: return "TIFF";
+  }
+  return "?";
+}
+
+bool CheckPictureSize(int64_t width, int64_t height, std::string* cause) {
+  const std::string size = std::to_string(width) + " x " + std::to_string(height);
+  if (width <= 0 || height <= 0) {
+    SetCause(cause, "empty picture (" + size + ")");
+    return false;
+  }
+  if (width > kMaxDecodedSide || height > kMaxDecodedSide ||
+      static_cast<uint64_t>(width) * static_cast<uint64_t>(height) > kMaxPicturePixels) {
+    SetCause(cause, "picture too large (" + size + " pixels; a picture may have at most " +
+                        std::to_string(kMaxPicturePixels / 1'000'000) + " million pixels and " +
+                        std::to_string(kMaxDecodedSide) + " on a side)");
+    return false;
+  }
+  return true;
+}
+
+std::optional<PictureInfo> InspectPicture(const std::vector<uint8_t>& file, std::string* cause) {
+  const std::optional<PictureKind> kind = SniffPictureKind(file);
+  if (!kind) {
+    std::string kinds = "BMP";
+    for (PictureKind k : {PictureKind::kPng, PictureKind::kJpeg, PictureKind::kWebp,
+                          PictureKind::kGif, PictureKind::kTiff}) {
+      if (PlatformDecodes(k)) kinds += std::string(", ") + PictureKindName(k);
+    }
+    SetCause(cause, "not a picture of a kind this program reads (" + kinds + ")");
+    return std::nullopt;
+  }
+  std::optional<StoredSize> stored;
+  PictureInfo info;
+  info.kind = *kind;
+  if (*kind == PictureKind::kBmp) {
+    stored = InspectBitmap(file, cause);
+  } else if (!PlatformDecodes(*kind)) {
+    SetCause(cause, std::string(PictureKindName(*kind)) + " pictures are not read on this system");
+    return std::nullopt;
+  } else {
+    stored = ReadStoredSize(*kind, file, cause);
+    info.orientation = PictureOrientation(file.data(), file.size());
+  }
+  if (!stored) return std::nullopt;
+  const bool swapped = info.orientation >= 5;
+  info.width = swapped ? stored->height : stored->width;
+  info.height = swapped ? stored->width : stored->height;
+  return info;
+}
+
+std::optional<Raster> DecodePicture(const std::vector<uint8_t>& file, const PictureInfo& info,
+                                    int min_width, int min_height, std::string* cause) {
+  try {
+    if (info.kind == PictureKind::kBmp) return DecodeBitmap(file, cause);
+    const bool swapped = info.orientation >= 5;
+    const StoredSize stored{swapped ? info.height : info.width, swapped ? info.width : info.height};
+    const int reduction = ChooseReduction(info.kind, stored, swapped ? min_height : min_width,
+                                          swapped ? min_width : min_height);
+    std::optional<Raster> raster = DecodeStoredPicture(info.kind, file, reduction, cause);
+    if (!raster) return std::nullopt;
+    if (info.orientation == 1) return raster;
+    return Upright(*raster, info.orientation);
+  } catch (const std::bad_alloc&) {
+    SetCause(cause, "not enough memory for the picture");
+    return std::nullopt;
+  }
+}
+
+std::optional<std::vector<uint8_t>> ReadPictureFile(Env& env, const std::string& path,
+                                                    std::string* cause) {
+  std::unique_ptr<InputFile> in;
+  Status status = env.OpenForSharedRead(path, &in);
+  if (!status.ok()) {
+    SetCause(cause, "the file cannot be opened: " + status.reason());
+    return std::nullopt;
+  }
+  uint64_t length = 0;
+  status = in->Length(&length);
+  if (!status.ok()) {
+    SetCause(cause, "the file's length cannot be read: " + status.reason());
+    return std::nullopt;
+  }
+  if (length > kMaxPictureFileBytes) {
+    SetCause(cause, "the file is too large for a picture (" + std::to_string(length) + " bytes)");
+    return std::nullopt;
+  }
+  std::vector<uint8_t> bytes;
+  try {
+    bytes.resize(static_cast<size_t>(length));
+  } catch (const std::bad_alloc&) {
+    SetCause(cause, "not enough memory for the file");
+    return std::nullopt;
+  }
+  size_t total = 0;
+  while (total < bytes.size()) {
+    size_t got = 0;
+    status = in->Read(bytes.data() + total, bytes.size() - total, &got);
+    if (!status.ok()) {
+      SetCause(cause, "the file cannot be read: " + status.reason());
+      return std::nullopt;
+    }
+    if (got == 0) break;
+    total += got;
+  }
+  if (total < bytes.size()) {
+    SetCause(cause, "the file cannot be read (" + std::to_string(total) + " of " +
+                        std::to_string(bytes.size()) + " bytes arrived)");
+    return std::nullopt;
+  }
+  return bytes;
+}
+
+const std::vector<std::string>& ReadablePictureExtensions() {
+  static const std::vector<std::string> extensions = [] {
+    std::vector<std::string> all = {".bmp"};
+    for (std::string& extension : PlatformExtensions()) all.push_back(std::move(extension));
+    return all;
+  }();
+  return extensions;
+}
+
+bool IsReadablePictureName(std::string_view file_name) {
+  const auto lower = [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  };
+  for (const std::string& extension : ReadablePictureExtensions()) {
+    if (file_name.size() < extension.size()) continue;
+    const std::string_view tail = file_name.substr(file_name.size() - extension.size());
+    if (std::equal(tail.begin(), tail.end(), extension.begin(),
+                   [&](char a, char b) { return lower(a) == b; })) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace klv

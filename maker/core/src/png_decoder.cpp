@@ -1,0 +1,144 @@
+// PNG decoding over libpng: every colour type and depth expanded to 8-bit RGBA (palette
+// and single-colour transparency become alpha, 16 bits are rounded), interlaced or not,
+// decoded straight into the raster's memory. libpng reports errors by a long jump, so
+// the two functions that set the jump point hold no object with a destructor.
+#include <png.h>
+
+#include <cstring>
+#include <string>
+
+#include "library_decoders.h"
+#include "maker/bitmap_codec.h"
+
+namespace klv {
+namespace {
+
+struct MemorySource {
+  const uint8_t* data = nullptr;
+  size_t size = 0;
+  size_t pos = 0;
+};
+
+struct ErrorText {
+  char text[200] = {};
+};
+
+void ReadFromMemory(png_structp png, png_bytep out, size_t count) {
+  auto* source = static_cast<MemorySource*>(png_get_io_ptr(png));
+  if (count > source->size - source->pos) png_error(png, "the file ends early");
+  std::memcpy(out, source->data + source->pos, count);
+  source->pos += count;
+}
+
+[[noreturn]] void OnError(png_structp png, png_const_charp message) {
+  auto* error = static_cast<ErrorText*>(png_get_error_ptr(png));
+  std::snprintf(error->text, sizeof error->text, "%s", message);
+  png_longjmp(png, 1);
+}
+
+void OnWarning(png_structp, png_const_charp) {}
+
+// One read of one file image: the library's structures, freed when it goes away.
+class PngReader {
+ public:
+  explicit PngReader(const std::vector<uint8_t>& file) {
+    source_.data = file.data();
+    source_.size = file.size();
+    png_ = png_create_read_struct(PNG_LIBPNG_VER_STRING, &error_, OnError, OnWarning);
+    if (png_ != nullptr) info_ = png_create_info_struct(png_);
+  }
+  ~PngReader() { png_destroy_read_struct(&png_, &info_, nullptr); }
+  PngReader(const PngReader&) = delete;
+  PngReader& operator=(const PngReader&) = delete;
+
+  // Reads the headers up to the image data and sets the transformations to 8-bit RGBA.
+  bool ReadInfo(StoredSize* size) {
+    if (png_ == nullptr || info_ == nullptr) {
+      std::snprintf(error_.text, sizeof error_.text, "not enough memory");
+      return false;
+    }
+    if (setjmp(png_jmpbuf(png_))) return false;
+    png_set_read_fn(png_, &source_, ReadFromMemory);
+    // The sizes are judged by CheckPictureSize, with its message, not by libpng's
+    // default limit of a million pixels a side.
+    png_set_user_limits(png_, PNG_USER_WIDTH_MAX, PNG_USER_HEIGHT_MAX);
+    png_read_info(png_, info_);
+    size->width = static_cast<int>(png_get_image_width(png_, info_));
+    size->height = static_cast<int>(png_get_image_height(png_, info_));
+
+    const int color_type = png_get_color_type(png_, info_);
+    if (color_type == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png_);
+    if (color_type == PNG_COLOR_TYPE_GRAY && png_get_bit_depth(png_, info_) < 8) {
+      png_set_expand_gray_1_2_4_to_8(png_);
+    }
+    const bool has_trns = png_get_valid(png_, info_, PNG_INFO_tRNS) != 0;
+    if (has_trns) png_set_tRNS_to_alpha(png_);
+    if (png_get_bit_depth(png_, info_) == 16) png_set_scale_16(png_);
+    if ((color_type & PNG_COLOR_MASK_COLOR) == 0) png_set_gray_to_rgb(png_);
+    if ((color_type & PNG_COLOR_MASK_ALPHA) == 0 && !has_trns) {
+      png_set_filler(png_, 0xFF, PNG_FILLER_AFTER);
+    }
+    png_set_interlace_handling(png_);
+    png_read_update_info(png_, info_);
+    if (png_get_rowbytes(png_, info_) != static_cast<size_t>(size->width) * 4) {
+      std::snprintf(error_.text, sizeof error_.text, "unexpected row layout");
+      return false;
+    }
+    return true;
+  }
+
+  // Decodes every row (all passes of an interlaced picture) into `rows`.
+  bool ReadImage(png_bytepp rows) {
+    if (setjmp(png_jmpbuf(png_))) return false;
+    png_read_image(png_, rows);
+    return true;
+  }
+
+  std::string Cause() const { return std::string("unreadable PNG picture (") + error_.text + ")"; }
+
+ private:
+  MemorySource source_;
+  ErrorText error_;
+  png_structp png_ = nullptr;
+  png_infop info_ = nullptr;
+};
+
+void SetCause(std::string* cause, std::string text) {
+  if (cause != nullptr) *cause = std::move(text);
+}
+
+}  // namespace
+
+std::optional<StoredSize> ReadPngSize(const std::vector<uint8_t>& file, std::string* cause) {
+  PngReader reader(file);
+  StoredSize size;
+  if (!reader.ReadInfo(&size)) {
+    SetCause(cause, reader.Cause());
+    return std::nullopt;
+  }
+  if (!CheckPictureSize(size.width, size.height, cause)) return std::nullopt;
+  return size;
+}
+
+std::optional<Raster> DecodePng(const std::vector<uint8_t>& file, std::string* cause) {
+  PngReader reader(file);
+  StoredSize size;
+  if (!reader.ReadInfo(&size)) {
+    SetCause(cause, reader.Cause());
+    return std::nullopt;
+  }
+  if (!CheckPictureSize(size.width, size.height, cause)) return std::nullopt;
+  Raster raster = Raster::Filled(size.width, size.height, 0);
+  std::vector<png_bytep> rows(static_cast<size_t>(size.height));
+  for (int y = 0; y < size.height; ++y) {
+    rows[y] = reinterpret_cast<png_bytep>(&raster.pixels[static_cast<size_t>(y) * size.width]);
+  }
+  if (!reader.ReadImage(rows.data())) {
+    SetCause(cause, reader.Cause());
+    return std::nullopt;
+  }
+  RgbaBytesToPixels(raster);
+  return raster;
+}
+
+}  // namespace klv

@@ -1,0 +1,99 @@
+// The make's source picture: file, headers, the crop and the fit (or the size check), then
+// the pixels, decoded only once every size is known to be acceptable.
+#include "maker/source_picture.h"
+
+#include <new>
+#include <utility>
+
+#include "base/platform.h"
+#include "maker/bitmap_codec.h"
+#include "maker/grid.h"
+#include "maker/picture_reader.h"
+
+namespace klv {
+namespace {
+
+bool HasBitmapName(const std::string& path) {
+  if (path.size() < 4) return false;
+  std::string tail = path.substr(path.size() - 4);
+  for (char& c : tail) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return tail == ".bmp";
+}
+
+std::string SizeText(int width, int height) {
+  return std::to_string(width) + " x " + std::to_string(height);
+}
+
+}  // namespace
+
+std::optional<Raster> ReadSourcePicture(Env& env, const std::string& path,
+                                        const SourceOptions& options, SourceError* error) {
+  const auto fail = [error](SourceProblem problem, std::string cause, int width = 0,
+                            int height = 0) -> std::optional<Raster> {
+    if (error != nullptr) *error = SourceError{problem, std::move(cause), width, height};
+    return std::nullopt;
+  };
+  std::string cause;
+  const std::optional<std::vector<uint8_t>> file = ReadPictureFile(env, path, &cause);
+  if (!file) return fail(SourceProblem::kUnreadable, cause);
+  const std::optional<PictureInfo> info = InspectPicture(*file, &cause);
+  if (!info) {
+    // A file named as a bitmap whose content is of no known kind is told what is wrong
+    // with it as a bitmap, as it always was.
+    if (!SniffPictureKind(*file) && HasBitmapName(path)) DecodeBitmap(*file, &cause);
+    return fail(SourceProblem::kUnreadable, cause);
+  }
+
+  int width = info->width;
+  int height = info->height;
+  if (options.crop) {
+    if (!CropFits(*options.crop, width, height)) {
+      return fail(SourceProblem::kCropOutside,
+                  "the crop " + CropText(*options.crop) + " reaches outside the " +
+                      SizeText(width, height) + " picture",
+                  width, height);
+    }
+    width = options.crop->width;
+    height = options.crop->height;
+  }
+  std::optional<FitPlan> plan;
+  int min_width = info->width;
+  int min_height = info->height;
+  if (options.fit) {
+    plan = PlanFit(width, height, &cause);
+    if (!plan) return fail(SourceProblem::kTooSmallToFit, cause, width, height);
+    // A crop is made in the full picture's pixels, so only an uncropped picture is
+    // decoded reduced.
+    if (!options.crop) {
+      min_width = plan->scaledWidth;
+      min_height = plan->scaledHeight;
+    }
+  } else if (!GridFits(GridForPicture(width, height))) {
+    return fail(
+        SourceProblem::kTooLarge,
+        "画像が大きすぎです (" + SizeText(width, height) + " pixels; a picture may be at most " +
+            SizeText(kMaxPictureSide, kMaxPictureSide) + " pixels; --fit fits it to the grid)",
+        width, height);
+  }
+
+  std::optional<Raster> raster = DecodePicture(*file, *info, min_width, min_height, &cause);
+  if (!raster) return fail(SourceProblem::kUnreadable, cause, width, height);
+  try {
+    if (options.crop) raster = CropRaster(*raster, *options.crop);
+    if (plan) raster = ApplyFit(*raster, *plan);
+  } catch (const std::bad_alloc&) {
+    return fail(SourceProblem::kUnreadable, "not enough memory for the picture", width, height);
+  }
+  return raster;
+}
+
+std::string SourceErrorMessage(const std::string& display_name, const SourceError& error) {
+  if (error.problem == SourceProblem::kUnreadable) {
+    return display_name + ": cannot read the picture: " + error.cause;
+  }
+  return display_name + ": " + error.cause;
+}
+
+}  // namespace klv

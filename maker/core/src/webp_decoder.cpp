@@ -1,0 +1,72 @@
+// WebP decoding over libwebp: still pictures, lossy or lossless, with or without alpha,
+// decoded as RGBA straight into the raster's memory. Animations are refused rather than
+// reduced to a frame the person did not choose.
+#include <webp/decode.h>
+
+#include <string>
+
+#include "library_decoders.h"
+
+namespace klv {
+namespace {
+
+void SetCause(std::string* cause, std::string text) {
+  if (cause != nullptr) *cause = std::move(text);
+}
+
+std::string StatusText(VP8StatusCode status) {
+  switch (status) {
+    case VP8_STATUS_OUT_OF_MEMORY: return "not enough memory";
+    case VP8_STATUS_INVALID_PARAM: return "invalid parameter";
+    case VP8_STATUS_BITSTREAM_ERROR: return "corrupt data";
+    case VP8_STATUS_UNSUPPORTED_FEATURE: return "unsupported feature";
+    case VP8_STATUS_SUSPENDED: return "suspended";
+    case VP8_STATUS_USER_ABORT: return "aborted";
+    case VP8_STATUS_NOT_ENOUGH_DATA: return "the file ends early";
+    default: return "status " + std::to_string(static_cast<int>(status));
+  }
+}
+
+// The features of the file's headers; nothing (with *cause) for an unreadable header or
+// an animation.
+std::optional<WebPBitstreamFeatures> ReadFeatures(const std::vector<uint8_t>& file,
+                                                  std::string* cause) {
+  WebPBitstreamFeatures features;
+  const VP8StatusCode status = WebPGetFeatures(file.data(), file.size(), &features);
+  if (status != VP8_STATUS_OK) {
+    SetCause(cause, "unreadable WebP picture (" + StatusText(status) + ")");
+    return std::nullopt;
+  }
+  if (features.has_animation) {
+    SetCause(cause, "animated WebP picture (only still pictures are read)");
+    return std::nullopt;
+  }
+  if (!CheckPictureSize(features.width, features.height, cause)) return std::nullopt;
+  return features;
+}
+
+}  // namespace
+
+std::optional<StoredSize> ReadWebpSize(const std::vector<uint8_t>& file, std::string* cause) {
+  const std::optional<WebPBitstreamFeatures> features = ReadFeatures(file, cause);
+  if (!features) return std::nullopt;
+  return StoredSize{features->width, features->height};
+}
+
+std::optional<Raster> DecodeWebp(const std::vector<uint8_t>& file, std::string* cause) {
+  const std::optional<WebPBitstreamFeatures> features = ReadFeatures(file, cause);
+  if (!features) return std::nullopt;
+  Raster raster = Raster::Filled(features->width, features->height, 0);
+  const size_t stride = static_cast<size_t>(features->width) * 4;
+  auto* out = reinterpret_cast<uint8_t*>(raster.pixels.data());
+  if (WebPDecodeRGBAInto(file.data(), file.size(), out, stride * features->height,
+                         static_cast<int>(stride)) == nullptr) {
+    // The headers were readable: the picture data is what fails.
+    SetCause(cause, "unreadable WebP picture (corrupt or truncated data)");
+    return std::nullopt;
+  }
+  RgbaBytesToPixels(raster);
+  return raster;
+}
+
+}  // namespace klv
