@@ -1,20 +1,76 @@
 #!/usr/bin/env bash
-# Installs, from Debian 12's archive, everything needed to build, run and test the
-# product: compilers, CMake, the picture decoders (libpng, libjpeg-turbo, libwebp),
-# nlohmann-json (klvinfo), GoogleTest, Google Benchmark, Qt 6, a Japanese font, mingw-w64
-# and Wine for the Windows build, clang's libFuzzer, and the measuring tools.
+# scripts/install-deps.sh [--test]: installs from Debian 12's archive what building and
+# running the product need: compilers, CMake, the picture decoders (libpng,
+# libjpeg-turbo, libwebp), nlohmann-json (klvinfo), GoogleTest and Google Benchmark (the
+# presets build the tests and benchmarks), Qt 6, a Japanese font, and the tools that
+# make the manual pages and the icons. With --test it adds what the whole test run
+# needs: mingw-w64 and Wine for the Windows build, clang's libFuzzer, the desktop-file
+# validators, the virtual display and the measuring tools.
 set -euo pipefail
+
+# One package a line, grouped, so that additions merge cleanly.
+build_packages=(
+  # compilers and build tools
+  build-essential
+  cmake
+  ninja-build
+  pkg-config
+  ca-certificates
+  # libraries
+  libpng-dev
+  libjpeg62-turbo-dev
+  libwebp-dev
+  nlohmann-json3-dev
+  googletest
+  libgtest-dev
+  libgmock-dev
+  libbenchmark-dev
+  qt6-base-dev
+  qt6-base-dev-tools
+  libgl-dev
+  libxkbcommon-dev
+  # manual pages and icons
+  help2man
+  librsvg2-bin
+  # running the window
+  fonts-noto-cjk
+)
+test_packages=(
+  # the Windows build under Wine
+  mingw-w64
+  wine
+  wine64
+  locales
+  # fuzzing
+  clang
+  libclang-rt-14-dev
+  # the desktop files' validators
+  desktop-file-utils
+  appstream
+  shared-mime-info
+  # a virtual display for the window
+  xvfb
+  xauth
+  x11-apps
+  # measuring
+  imagemagick
+  hyperfine
+  time
+  valgrind
+)
+
+packages=("${build_packages[@]}")
+case "${1:-}" in
+  "") ;;
+  --test) packages+=("${test_packages[@]}") ;;
+  *)
+    echo "usage: $0 [--test]   (--test: also what the tests need)" >&2
+    exit 2
+    ;;
+esac
+
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -q
-$SUDO apt-get install -y -q \
-  build-essential cmake ninja-build pkg-config ca-certificates \
-  libpng-dev libjpeg62-turbo-dev libwebp-dev \
-  clang libclang-rt-14-dev \
-  googletest libgtest-dev libgmock-dev libbenchmark-dev \
-  qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev \
-  nlohmann-json3-dev \
-  fonts-noto-cjk xvfb xauth x11-apps imagemagick \
-  mingw-w64 wine wine64 locales \
-  hyperfine time valgrind
+$SUDO apt-get install -y -q "${packages[@]}"

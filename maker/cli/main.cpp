@@ -11,6 +11,7 @@
 #include "base/codepage.h"
 #include "base/platform.h"
 #include "base/text.h"
+#include "base/version.h"
 #include "base/work_folder.h"
 #include "maker/bitmap_codec.h"
 #include "maker/grid.h"
@@ -73,6 +74,10 @@ int Run(const std::vector<ProgramArgument>& args) {
   const Options& options = *parsed;
   if (options.help) {
     std::cout << kUsage;
+    return kExitWritten;
+  }
+  if (options.version) {
+    std::cout << VersionText("klvmake");
     return kExitWritten;
   }
   // A text that cannot be written is a usage error, found before any work.

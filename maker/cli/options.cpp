@@ -12,7 +12,7 @@
 namespace klv {
 
 const char kUsage[] =
-    "usage: klvmake PICTURE [options]\n"
+    "Usage: klvmake PICTURE [options]\n"
     "Makes one puzzle package (.klv) from one bitmap picture of at most 335 x 335 pixels.\n"
     "\n"
     "  --out DIR                 destination folder (default: the current folder)\n"
@@ -29,6 +29,7 @@ const char kUsage[] =
     "                            same package\n"
     "  --keep-work-files         leave the tile files, base.bmp and Puzzle.ini in DIR\n"
     "  --help                    show this text\n"
+    "  --version                 show the version\n"
     "\n"
     "Exit status: 0 package written, 1 make failed, 2 usage error.\n";
 
@@ -174,12 +175,15 @@ std::optional<Options> ParseOptions(const std::vector<ProgramArgument>& args, st
 
     const std::optional<ProgramArgument> inline_value = InlineValue(args[i]);
     const std::string option = inline_value ? arg.substr(0, arg.find('=')) : arg;
-    if (option == "--help" || option == "--keep-work-files") {
+    if (bool* flag = option == "--help"              ? &options.help
+                     : option == "--version"         ? &options.version
+                     : option == "--keep-work-files" ? &options.keepWorkFiles
+                                                     : nullptr) {
       if (inline_value) {
         *error = option + " takes no value";
         return std::nullopt;
       }
-      (option == "--help" ? options.help : options.keepWorkFiles) = true;
+      *flag = true;
       continue;
     }
     const ValueOption* value_option = FindValueOption(option);
@@ -198,7 +202,7 @@ std::optional<Options> ParseOptions(const std::vector<ProgramArgument>& args, st
     }
     if (!value_option->apply(value, options, error)) return std::nullopt;
   }
-  if (!options.help && !have_picture) {
+  if (!options.help && !options.version && !have_picture) {
     *error = "no picture given (see klvmake --help)";
     return std::nullopt;
   }

@@ -23,14 +23,15 @@ struct Options {
   std::optional<uint32_t> seed;          // nothing: seeded from the clock
   bool keepWorkFiles = false;
   bool help = false;
+  bool version = false;
 };
 
 // Reads `args` (the arguments after the program's name). Options take their value as the
 // next argument or after "=" ("--out DIR", "--out=DIR"); "--" ends the options. On a usage
 // error returns nothing and sets *error to one line without the program's name: an
-// unknown option, a missing or extra value, a second picture or none (unless --help), a
-// path that the platform cannot name, an unknown colour, a seed that is not a whole
-// number from 0 to 4294967295.
+// unknown option, a missing or extra value, a second picture or none (unless --help or --version),
+// a path that the platform cannot name, an unknown colour, a seed that is not a whole number from 0
+// to 4294967295.
 std::optional<Options> ParseOptions(const std::vector<ProgramArgument>& args, std::string* error);
 
 // The text that --help prints.

@@ -9,6 +9,7 @@
 #include "base/klvutils_client.h"
 #include "base/platform.h"
 #include "base/text.h"
+#include "base/version.h"
 
 namespace {
 
@@ -25,7 +26,8 @@ constexpr const char* kUsage =
     "\n"
     "Exit status: 0 when the package was written, 1 when it was not, 2 for a usage error.\n"
     "\n"
-    "  -h, --help  show this help and exit\n";
+    "  -h, --help  show this help and exit\n"
+    "  --version   show the version and exit\n";
 
 int UsageError(const std::string& problem) {
   std::fprintf(stderr, "klvconv: %s\nTry 'klvconv --help'.\n", problem.c_str());
@@ -52,6 +54,9 @@ int main(int argc, char** argv) {
       options_done = true;
     } else if (!options_done && (arg == "--help" || arg == "-h")) {
       std::fputs(kUsage, stdout);
+      return kWritten;
+    } else if (!options_done && arg == "--version") {
+      std::fputs(klv::VersionText("klvconv").c_str(), stdout);
       return kWritten;
     } else if (!options_done && arg.size() > 1 && arg[0] == '-') {
       return UsageError("unknown option '" + arg + "'");

@@ -10,6 +10,7 @@
 
 #include "base/package_reader.h"
 #include "base/platform.h"
+#include "base/version.h"
 #include "klvinfo/package_report.h"
 #include "klvinfo/picture_file.h"
 #include "klvinfo/work_folder_export.h"
@@ -119,7 +120,7 @@ std::optional<int> ParseArguments(const std::vector<ProgramArgument>& args, Opti
       return kSound;
     }
     if (arg == "--version") {
-      std::printf("klvinfo (KLVMaker) %s\n", KLV_VERSION);
+      std::fputs(VersionText("klvinfo").c_str(), stdout);
       return kSound;
     }
     const size_t equals = arg.find('=');

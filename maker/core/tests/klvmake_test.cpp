@@ -104,7 +104,7 @@ class KlvmakeTest : public ::testing::Test {
 TEST_F(KlvmakeTest, HelpIsPrinted) {
   const Outcome outcome = Run({"--help"});
   EXPECT_EQ(outcome.status, 0);
-  EXPECT_NE(outcome.out.find("usage: klvmake PICTURE"), std::string::npos);
+  EXPECT_NE(outcome.out.find("Usage: klvmake PICTURE"), std::string::npos);
   EXPECT_NE(outcome.out.find("--seed"), std::string::npos);
 }
 

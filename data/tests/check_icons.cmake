@@ -1,0 +1,17 @@
+# cmake -DICON_DIR=dir -DAPP_ID=id -P check_icons.cmake: fails unless each rendered icon
+# NxN/apps/ID.png is a PNG of N by N pixels (its IHDR record's width and height).
+foreach(size 48 256)
+  set(png "${ICON_DIR}/${size}x${size}/apps/${APP_ID}.png")
+  if(NOT EXISTS "${png}")
+    message(FATAL_ERROR "${png} is missing")
+  endif()
+  file(READ "${png}" head LIMIT 24 HEX)
+  string(SUBSTRING "${head}" 0 16 signature)
+  string(SUBSTRING "${head}" 32 8 width)
+  string(SUBSTRING "${head}" 40 8 height)
+  math(EXPR width "0x${width}")
+  math(EXPR height "0x${height}")
+  if(NOT signature STREQUAL "89504e470d0a1a0a" OR NOT width EQUAL size OR NOT height EQUAL size)
+    message(FATAL_ERROR "${png}: ${width} x ${height}, expected a ${size} x ${size} PNG")
+  endif()
+endforeach()
