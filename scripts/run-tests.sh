@@ -6,7 +6,7 @@
 # line that counts every test run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-FUZZ_SECONDS="${FUZZ_SECONDS:-60}"
+FUZZ_SECONDS="${FUZZ_SECONDS:-30}"
 passed=0
 failed=0
 log=$(mktemp)
