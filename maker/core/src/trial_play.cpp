@@ -55,9 +55,15 @@ TrialPlay::TrialPlay(const std::vector<TileRaster>& tiles, uint32_t back_color, 
   }
   board_width_ = Capped(board_width);
   board_height_ = Capped(board_height);
-  // The scatter area is as large as the board and holds at least two tiles each way.
-  scatter_width_ = Capped(std::max<int64_t>(board_width_, 2 * widest));
-  scatter_height_ = Capped(std::max<int64_t>(board_height_, 2 * highest));
+  // The scatter area is at least as large as the board, holds two tiles each way, and is
+  // large enough that the tiles, laid out in a square of columns and rows, would overlap
+  // by a quarter at most.
+  int64_t columns = 1;
+  while (columns * columns < static_cast<int64_t>(tiles_.size())) ++columns;
+  const int64_t rows =
+      std::max<int64_t>((static_cast<int64_t>(tiles_.size()) + columns - 1) / columns, 1);
+  scatter_width_ = Capped(std::max({int64_t{board_width_}, 2 * widest, columns * widest * 3 / 4}));
+  scatter_height_ = Capped(std::max({int64_t{board_height_}, 2 * highest, rows * highest * 3 / 4}));
   table_width_ = Capped(int64_t{board_width_} + kScatterGap + scatter_width_);
   table_height_ = std::max(board_height_, scatter_height_);
 }

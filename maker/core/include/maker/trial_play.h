@@ -52,7 +52,8 @@ class TrialPlay {
   // The board: the base and every tile's place, from the table's origin.
   int BoardWidth() const { return board_width_; }
   int BoardHeight() const { return board_height_; }
-  // The whole table: the board, the gap and the scatter area right of it.
+  // The whole table: the board, the gap and the scatter area right of it, which is as
+  // large as the board or more when many tiles need the room.
   int TableWidth() const { return table_width_; }
   int TableHeight() const { return table_height_; }
 
