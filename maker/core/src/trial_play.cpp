@@ -10,8 +10,9 @@
 namespace klv {
 namespace {
 
-// Table sizes are kept to this, so that positions and their sums stay well inside int.
-constexpr int64_t kMaxTableSide = int64_t{1} << 24;
+// Table sizes are kept to this, so that positions and their sums stay well inside int and
+// a window can be as large as the table (a damaged package may claim any grid).
+constexpr int64_t kMaxTableSide = int64_t{1} << 15;
 
 int Capped(int64_t value) { return static_cast<int>(std::clamp<int64_t>(value, 0, kMaxTableSide)); }
 
