@@ -173,11 +173,25 @@ PackageWindow::PackageWindow(const QString& path, QWidget* parent)
   for (const PackageProblem& problem : pictures.problems)
     problems << QString::fromStdString(DescribeProblem(problem));
 
-  // The header's fields and the problems.
+  const uint32_t back_color = package.header ? BackColorRgb(*package.header) : 0;
+
+  auto* tabs = new QTabWidget;
+  tabs->setObjectName(QStringLiteral("Tabs"));
+  tabs->addTab(BuildInfoPage(package, problems), tr("情報"));
+  tabs->addTab(BuildPicturesPage(package, pictures, back_color), tr("画像"));
+  tabs->addTab(BuildTrialPage(pictures, back_color), tr("試しに遊ぶ"));
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(tabs);
+  resize(900, 640);
+  ShowCount();
+}
+
+// The header's fields and the problems.
+QWidget* PackageWindow::BuildInfoPage(const Package& package, const QStringList& problems) {
   auto* fields = new QWidget;
   fields->setObjectName(QStringLiteral("Fields"));
   auto* form = new QFormLayout(fields);
-  form->addRow(tr("ファイル"), ValueLabel("File", path));
+  form->addRow(tr("ファイル"), ValueLabel("File", path_));
   if (const std::optional<PackageHeader>& h = package.header) {
     const auto number = [](int64_t value) { return QString::number(value); };
     const auto times = [](int64_t a, int64_t b) { return QStringLiteral("%1 × %2").arg(a).arg(b); };
@@ -222,8 +236,12 @@ PackageWindow::PackageWindow(const QString& path, QWidget* parent)
   problem_list->setVisible(!problems.isEmpty());
   info->addWidget(problem_list);
 
-  // The pictures: the base, every picture in its grid, and the solved picture.
-  const uint32_t back_color = package.header ? BackColorRgb(*package.header) : 0;
+  return info_page;
+}
+
+// The base, every picture in its grid, and the solved picture.
+QWidget* PackageWindow::BuildPicturesPage(const Package& package, const PackagePictures& pictures,
+                                          uint32_t back_color) {
   auto* pictures_inner = new QWidget;
   auto* pictures_layout = new QVBoxLayout(pictures_inner);
   const QString unreadable = tr("（読めませんでした）");
@@ -243,7 +261,11 @@ PackageWindow::PackageWindow(const QString& path, QWidget* parent)
              tr("（ピースがありません）"));
   pictures_layout->addStretch();
 
-  // The trial play.
+  return Scrolled(pictures_inner);
+}
+
+// The trial play with its counter, its message and the scatter button.
+QWidget* PackageWindow::BuildTrialPage(const PackagePictures& pictures, uint32_t back_color) {
   auto* trial_page = new QWidget;
   auto* trial = new QVBoxLayout(trial_page);
   auto* bar = new QHBoxLayout;
@@ -264,15 +286,7 @@ PackageWindow::PackageWindow(const QString& path, QWidget* parent)
   connect(trial_, &TrialPlayView::Changed, this, &PackageWindow::ShowCount);
   connect(scatter, &QPushButton::clicked, trial_, &TrialPlayView::Scatter);
 
-  auto* tabs = new QTabWidget;
-  tabs->setObjectName(QStringLiteral("Tabs"));
-  tabs->addTab(info_page, tr("情報"));
-  tabs->addTab(Scrolled(pictures_inner), tr("画像"));
-  tabs->addTab(trial_page, tr("試しに遊ぶ"));
-  auto* layout = new QVBoxLayout(this);
-  layout->addWidget(tabs);
-  resize(900, 640);
-  ShowCount();
+  return trial_page;
 }
 
 void PackageWindow::ShowCount() {

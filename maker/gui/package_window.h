@@ -10,9 +10,14 @@
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+#include <cstdint>
 
 class QLabel;
-class QPushButton;
+
+namespace klv {
+struct Package;
+struct PackagePictures;
+}  // namespace klv
 
 namespace klv::gui {
 
@@ -35,6 +40,10 @@ class PackageWindow : public QWidget {
   QString Path() const { return path_; }
 
  private:
+  QWidget* BuildInfoPage(const Package& package, const QStringList& problems);
+  QWidget* BuildPicturesPage(const Package& package, const PackagePictures& pictures,
+                             uint32_t back_color);
+  QWidget* BuildTrialPage(const PackagePictures& pictures, uint32_t back_color);
   void ShowCount();
 
   QString path_;
