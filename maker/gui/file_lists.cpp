@@ -204,7 +204,8 @@ void FileList::SetFolder(const QString& folder) {
   folder_ = folder;
   clear();
   QDir dir(folder);
-  dir.setNameFilters({QStringLiteral("*.bmp")});  // matched without regard to case
+  // Pictures, and packages beside them; matched without regard to case.
+  dir.setNameFilters({QStringLiteral("*.bmp"), QStringLiteral("*.klv")});
   dir.setFilter(QDir::Files | QDir::Hidden);
   dir.setSorting(QDir::Name | QDir::IgnoreCase);
   addItems(dir.entryList());

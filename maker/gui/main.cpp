@@ -1,7 +1,9 @@
 // klvmaker: the maker's desktop program. Opens SourceScr with the settings file at its
-// fixed place and quits when the window ends the program.
+// fixed place and quits when the window ends the program; `klvmaker PACKAGE...` opens a
+// package window for each package instead and quits when the last one closes.
 #include <QApplication>
 #include <QIcon>
+#include <QStringList>
 #include <cstdio>
 #include <cstring>
 
@@ -9,6 +11,7 @@
 #include "base/version.h"
 #include "maker/settings.h"
 #include "message_presenter.h"
+#include "package_window.h"
 #include "source_scr.h"
 
 int main(int argc, char* argv[]) {
@@ -28,6 +31,12 @@ int main(int argc, char* argv[]) {
   icon.addFile(QStringLiteral(":/icons/48x48/apps/io.github.klvmaker.KLVMaker.png"));
   icon.addFile(QStringLiteral(":/icons/256x256/apps/io.github.klvmaker.KLVMaker.png"));
   QApplication::setWindowIcon(icon);
+
+  const QStringList packages = QApplication::arguments().mid(1);
+  if (!packages.isEmpty()) {
+    for (const QString& path : packages) klv::gui::OpenPackageWindow(path, nullptr);
+    return app.exec();
+  }
 
   klv::gui::MessageBoxPresenter presenter;
   klv::gui::SourceScr window(klv::Env::Default(), klv::SettingsPath(), presenter);

@@ -28,6 +28,7 @@
 #include "maker/make_values.h"
 #include "maker/settings.h"
 #include "message_presenter.h"
+#include "package_window.h"
 
 namespace klv::gui {
 namespace {
@@ -188,6 +189,7 @@ SourceScr::SourceScr(Env& env, std::string settings_path, MessagePresenter& pres
   BuildDifficultyFrame();
   BuildButtons();
   ConnectControls();
+  AcceptPackageDrops(this);
   Load();
 }
 
@@ -366,6 +368,10 @@ void SourceScr::FollowDrive(DriveList* drives, DirList* dirs, const QString& dri
 void SourceScr::PictureClick(const QString& file_name) {
   if (making_) return;
   const QString path = JoinPath(Dir1_->Path(), file_name);
+  if (IsPackageName(file_name)) {  // a package opens its own window; the picture stays
+    OpenPackageWindow(path, this);
+    return;
+  }
   std::string cause;
   std::optional<Raster> picture = LoadPicture(env_, path.toStdString(), &cause);
   if (!picture) {
