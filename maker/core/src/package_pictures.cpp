@@ -48,11 +48,24 @@ std::optional<Raster> Canvas(int64_t width, int64_t height, uint32_t color, cons
 
 }  // namespace
 
-PackagePictures DecodePackagePictures(const Package& package) {
+PackagePictures DecodePackagePictures(const Package& package, uint64_t pixel_budget) {
   PackagePictures pictures;
   std::string cause;
+  uint64_t decoded_pixels = 0;
+  const auto decode = [&](const std::vector<uint8_t>& bmp) -> std::optional<Raster> {
+    if (decoded_pixels > pixel_budget) {
+      cause = "the package's pictures together pass " + std::to_string(pixel_budget) + " pixels";
+      return std::nullopt;
+    }
+    std::optional<Raster> raster = DecodeBitmap(bmp, &cause);
+    if (raster) {
+      decoded_pixels +=
+          static_cast<uint64_t>(raster->width) * static_cast<uint64_t>(raster->height);
+    }
+    return raster;
+  };
   if (package.base) {
-    pictures.base = DecodeBitmap(package.base->bmp, &cause);
+    pictures.base = decode(package.base->bmp);
     if (!pictures.base) {
       pictures.problems.push_back(
           {"KLVB", package.base->offset, "the picture does not decode: " + cause});
@@ -60,7 +73,7 @@ PackagePictures DecodePackagePictures(const Package& package) {
   }
   for (const PackagePicture& tile : package.tiles) {
     if (tile.row < 0) continue;  // beyond the grid: no place to show it
-    std::optional<Raster> raster = DecodeBitmap(tile.bmp, &cause);
+    std::optional<Raster> raster = decode(tile.bmp);
     if (!raster) {
       pictures.problems.push_back(
           {TileLabel(tile), tile.offset, "the picture does not decode: " + cause});

@@ -48,6 +48,19 @@ TEST(PackagePictures, DecodesTheChunksInTheirGridPlaces) {
   EXPECT_NE(pictures.problems[0].what.find("does not decode"), std::string::npos);
 }
 
+TEST(PackagePictures, PicturesPastThePixelBudgetAreProblemsNotDecoded) {
+  Package package;
+  package.header = Grid(2, 1);
+  package.tiles = {Chunk(0, 0, 0, Tile(0, 0, 1)), Chunk(1, 0, 1, Tile(0, 0, 2)),
+                   Chunk(2, 1, 0, Tile(0, 0, 3))};
+  // The second tile takes the decoded pixels past the budget: the third is not decoded.
+  const PackagePictures pictures = DecodePackagePictures(package, 64 * 64 * 2 - 1);
+  EXPECT_EQ(pictures.tiles.size(), 2u);
+  ASSERT_EQ(pictures.problems.size(), 1u);
+  EXPECT_EQ(pictures.problems[0].chunk, "KLVP 2 (row 1, column 0)");
+  EXPECT_NE(pictures.problems[0].what.find("together pass 8191 pixels"), std::string::npos);
+}
+
 TEST(PackagePictures, SolvedPictureLaysTilesWithTheBackgroundTransparent) {
   const PackageHeader header = Grid(2, 2);
   // Tile (0, 1) lies at (32, 0): its square at (32, 32) of its own covers (64, 32) to

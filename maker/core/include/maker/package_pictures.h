@@ -31,14 +31,18 @@ struct PackagePictures {
   std::vector<PackageProblem> problems;
 };
 
-// Decodes the base and every tile of `package` that has a place in its grid.
-PackagePictures DecodePackagePictures(const Package& package);
+// Pictures larger than this many pixels are not made.
+inline constexpr uint64_t kMaxPackagePicturePixels = uint64_t{1} << 26;
+
+// Decodes the base and every tile of `package` that has a place in its grid. A run-length
+// picture may decode to far more memory than its bytes, so once the decoded pictures
+// together pass `pixel_budget` the rest are reported as problems instead of decoded (a
+// sound package, at most 320 x 320 and 144 tiles of 64 x 64, never comes near).
+PackagePictures DecodePackagePictures(const Package& package,
+                                      uint64_t pixel_budget = kMaxPackagePicturePixels);
 
 // The header's background colour as 0xRRGGBB (its bytes are red, green, blue).
 uint32_t BackColorRgb(const PackageHeader& header);
-
-// Pictures larger than this many pixels are not made.
-inline constexpr uint64_t kMaxPackagePicturePixels = uint64_t{1} << 26;
 
 // The picture the player shows when the puzzle is solved: (xMax + 1) x 32 by
 // (yMax + 1) x 32 pixels of the background colour, on which every tile is laid at its
