@@ -25,6 +25,7 @@ enum class SourceProblem {
   kCropOutside,    // the crop reaches outside the picture: a usage error
   kTooLarge,       // over 335 pixels on a side without fit
   kTooSmallToFit,  // fit asked of a picture under 64 pixels on a side
+  kTooSmall,       // under 64 pixels on a side without fit: not one whole tile
 };
 
 struct SourceError {
@@ -38,7 +39,8 @@ struct SourceError {
 // The source Raster for the picture file at `path` (the platform's narrow encoding):
 // the picture upright, over white, cut to options.crop when given; then with options.fit
 // scaled and cut by PlanFit, so that its sides are multiples of 32 from 64 to 320;
-// without it unchanged, and refused when its grid does not fit (GridFits). Sizes are
+// without it unchanged, and refused when a side is under one tile (kTileSize) or its
+// grid does not fit (GridFits), the large side judged first. Sizes are
 // checked before pixels are decoded; a JPEG is decoded reduced in its DCT when it is
 // fitted without a crop and much larger than its scaled size. On failure returns nothing
 // and fills *error (when not null).
@@ -47,7 +49,8 @@ std::optional<Raster> ReadSourcePicture(Env& env, const std::string& path,
 
 // The one-line message for `error` that names the file as `display_name` (UTF-8):
 // "NAME: cannot read the picture: CAUSE", "NAME: 画像が大きすぎです (W x H pixels; ...
-// --fit ...)", "NAME: the crop WxH+X+Y reaches outside the W x H picture", ...
+// --fit ...)", "NAME: the crop WxH+X+Y reaches outside the W x H picture",
+// "NAME: 画像が小さすぎです (W x H pixels; ...)", ...
 std::string SourceErrorMessage(const std::string& display_name, const SourceError& error);
 
 }  // namespace klv
