@@ -12,6 +12,9 @@
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <algorithm>
+#include <string>
+
+#include "maker/picture_reader.h"
 
 namespace klv::gui {
 namespace {
@@ -204,7 +207,11 @@ void FileList::SetFolder(const QString& folder) {
   folder_ = folder;
   clear();
   QDir dir(folder);
-  dir.setNameFilters({QStringLiteral("*.bmp")});  // matched without regard to case
+  QStringList patterns;
+  for (const std::string& extension : ReadablePictureExtensions()) {
+    patterns << QLatin1Char('*') + QString::fromStdString(extension);
+  }
+  dir.setNameFilters(patterns);  // matched without regard to case
   dir.setFilter(QDir::Files | QDir::Hidden);
   dir.setSorting(QDir::Name | QDir::IgnoreCase);
   addItems(dir.entryList());

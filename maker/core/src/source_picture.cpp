@@ -70,6 +70,8 @@ std::optional<Raster> ReadSourcePicture(Env& env, const std::string& path,
       min_width = plan->scaledWidth;
       min_height = plan->scaledHeight;
     }
+  } else if (!options.checkSize) {
+    // Taken as it is.
   } else if (!GridFits(GridForPicture(width, height))) {
     return fail(
         SourceProblem::kTooLarge,

@@ -18,6 +18,9 @@ class Env;
 struct SourceOptions {
   bool fit = false;              // fit the picture to the grid (--fit)
   std::optional<CropRect> crop;  // cut this first, in the upright picture's pixels (--crop)
+  // Without fit: false takes the picture whatever its size, for a window that shows a
+  // picture it will not make (its decoders' own limits still hold).
+  bool checkSize = true;
 };
 
 enum class SourceProblem {
@@ -39,8 +42,8 @@ struct SourceError {
 // The source Raster for the picture file at `path` (the platform's narrow encoding):
 // the picture upright, over white, cut to options.crop when given; then with options.fit
 // scaled and cut by PlanFit, so that its sides are multiples of 32 from 64 to 320;
-// without it unchanged, and refused when a side is under one tile (kTileSize) or its
-// grid does not fit (GridFits), the large side judged first. Sizes are
+// without it unchanged, and (with options.checkSize) refused when its grid does not fit
+// (GridFits), and otherwise when a side is under one tile (kTileSize). Sizes are
 // checked before pixels are decoded; a JPEG is decoded reduced in its DCT when it is
 // fitted without a crop and much larger than its scaled size. On failure returns nothing
 // and fills *error (when not null).
