@@ -35,16 +35,6 @@ BmpFields Picture(int32_t width, int32_t height, uint16_t bits = 24, uint8_t see
   return fields;
 }
 
-// A 96 x 64 palette picture of stripes, one of its two colours half transparent,
-// stored turned a quarter (EXIF orientation 6).
-Bytes PalettePng() {
-  std::vector<uint16_t> indexes(96 * 64);
-  for (size_t i = 0; i < indexes.size(); ++i) indexes[i] = (i / 3) % 2;
-  return test::EncodePng(
-      96, 64, 3, 8, indexes,
-      {.palette = {0x102030, 0x405060}, .paletteAlpha = {255, 128}, .exif = test::ExifBlock(6)});
-}
-
 std::vector<MakeCase> Cases() {
   return {
       {.name = "128 x 96, defaults", .picture = Picture(128, 96)},
@@ -71,17 +61,10 @@ std::vector<MakeCase> Cases() {
       {.name = "PNG picture",
        .picture_name = "photo.png",
        .file = test::EncodePngRaster(test::TestPhoto(128, 96))},
-      {.name = "PNG photo fitted",
-       .options = {"--fit"},
-       .picture_name = "photo.png",
-       .file = test::EncodePngRaster(test::TestPhoto(640, 480))},
       {.name = "PNG photo cut, then fitted",
        .options = {"--crop", "500x300+71+13", "--fit"},
        .picture_name = "photo.png",
        .file = test::EncodePngRaster(test::TestPhoto(640, 480))},
-      {.name = "PNG palette with transparency, turned by its EXIF orientation",
-       .picture_name = "palette.png",
-       .file = PalettePng()},
       {.name = "BMP fitted", .picture = Picture(500, 400), .options = {"--fit"}},
       {.name = "Japanese work folder", .picture = Picture(64, 64), .out = "作業フォルダ"},
       // 表 is 0x95 0x5C in code page 932: its trail byte is the backslash.
