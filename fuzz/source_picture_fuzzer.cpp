@@ -1,7 +1,8 @@
 // Fuzz target for the make's source picture (ReadSourcePicture), the entry point the
 // command line and the window share: the first byte chooses fit and crop, a crop's text
 // follows it ("WxH+X+Y", up to a zero byte), the rest is the picture file, read through
-// the tests' in-memory Env. A result is always a size the grid can take.
+// the tests' in-memory Env (which reads only as far as the headers say). A result is
+// always a size the grid can take.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -66,6 +67,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } else {
     Check(klv::GridFits(klv::GridForPicture(raster->width, raster->height)),
           "an unfitted picture too large for the grid was read");
+    Check(raster->width >= klv::kTileSize && raster->height >= klv::kTileSize,
+          "an unfitted picture under one tile was read");
   }
   if (options.crop && !options.fit) {
     Check(raster->width == options.crop->width && raster->height == options.crop->height,

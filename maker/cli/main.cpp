@@ -13,10 +13,10 @@
 #include "base/text.h"
 #include "base/version.h"
 #include "base/work_folder.h"
-#include "maker/bitmap_codec.h"
 #include "maker/grid.h"
 #include "maker/make.h"
 #include "maker/make_values.h"
+#include "maker/source_picture.h"
 #include "options.h"
 #include "package_texts.h"
 
@@ -98,19 +98,14 @@ int Run(const std::vector<ProgramArgument>& args) {
   }
 
   Env& env = Env::Default();
-  std::string cause;
-  std::optional<Raster> picture = LoadPicture(env, picture_path, &cause);
+  SourceError source_error;
+  std::optional<Raster> picture =
+      ReadSourcePicture(env, picture_path, SourceOptions{options.fit, options.crop}, &source_error);
   if (!picture) {
-    PrintError(options.picture.utf8 + ": cannot read the picture: " + cause);
-    return kExitMakeFailed;
+    PrintError(SourceErrorMessage(options.picture.utf8, source_error));
+    return source_error.problem == SourceProblem::kCropOutside ? kExitUsage : kExitMakeFailed;
   }
   const Grid grid = GridForPicture(picture->width, picture->height);
-  if (!GridFits(grid)) {
-    PrintError(options.picture.utf8 + ": 画像が大きすぎです (" + std::to_string(picture->width) +
-               " x " + std::to_string(picture->height) +
-               " pixels; a picture may be at most 335 x 335 pixels)");
-    return kExitMakeFailed;
-  }
   for (const std::string& warning : texts->warnings) PrintWarning(warning);
   std::cout << Cp932ForDisplay(GridStatusText(grid)) << '\n';
 

@@ -13,8 +13,14 @@ namespace klv {
 
 const char kUsage[] =
     "Usage: klvmake PICTURE [options]\n"
-    "Makes one puzzle package (.klv) from one bitmap picture of at most 335 x 335 pixels.\n"
+    "Makes one puzzle package (.klv) from one picture: BMP, PNG, JPEG or WebP (on Windows\n"
+    "BMP, PNG, JPEG, GIF and TIFF). Without --fit the picture may be at most 335 x 335\n"
+    "pixels and must be at least 64 x 64.\n"
     "\n"
+    "  --fit                     scale the picture down and cut it evenly to the largest\n"
+    "                            grid that keeps at least 90% of it (at most 320 x 320)\n"
+    "  --crop WxH+X+Y            first cut the W x H pixels at X, Y from the picture (as a\n"
+    "                            photo viewer shows it upright)\n"
     "  --out DIR                 destination folder (default: the current folder)\n"
     "  --name TEXT               puzzle name, also the package's file name (default: the\n"
     "                            picture's file name up to its first \".\", 15 characters)\n"
@@ -115,6 +121,16 @@ constexpr ValueOption kValueOptions[] = {
        options.backgroundDensity = value.utf8;
        return true;
      }},
+    {"--crop",
+     [](const ProgramArgument& value, Options& options, std::string* error) {
+       std::string cause;
+       options.crop = ParseCrop(value.utf8, &cause);
+       if (!options.crop) {
+         *error = "--crop: \"" + value.utf8 + "\": " + cause;
+         return false;
+       }
+       return true;
+     }},
     {"--seed",
      [](const ProgramArgument& value, Options& options, std::string* error) {
        options.seed = ParseSeed(value.utf8);
@@ -178,6 +194,7 @@ std::optional<Options> ParseOptions(const std::vector<ProgramArgument>& args, st
     if (bool* flag = option == "--help"              ? &options.help
                      : option == "--version"         ? &options.version
                      : option == "--keep-work-files" ? &options.keepWorkFiles
+                     : option == "--fit"             ? &options.fit
                                                      : nullptr) {
       if (inline_value) {
         *error = option + " takes no value";

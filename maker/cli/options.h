@@ -10,6 +10,7 @@
 
 #include "base/platform.h"
 #include "maker/colors.h"
+#include "maker/picture_fit.h"
 
 namespace klv {
 
@@ -21,6 +22,8 @@ struct Options {
   std::string pieceDensity = "30";       // the density boxes' texts, read as the window
   std::string backgroundDensity = "15";  // reads its boxes
   std::optional<uint32_t> seed;          // nothing: seeded from the clock
+  bool fit = false;                      // fit the picture to the grid
+  std::optional<CropRect> crop;          // cut first, in the upright picture's pixels
   bool keepWorkFiles = false;
   bool help = false;
   bool version = false;
@@ -31,7 +34,8 @@ struct Options {
 // error returns nothing and sets *error to one line without the program's name: an
 // unknown option, a missing or extra value, a second picture or none (unless --help or --version),
 // a path that the platform cannot name, an unknown colour, a seed that is not a whole number from 0
-// to 4294967295.
+// to 4294967295, a crop that is not WxH+X+Y. (A crop outside the picture is found when the
+// picture is read.)
 std::optional<Options> ParseOptions(const std::vector<ProgramArgument>& args, std::string* error);
 
 // The text that --help prints.

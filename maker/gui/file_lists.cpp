@@ -12,6 +12,9 @@
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <algorithm>
+#include <string>
+
+#include "maker/picture_reader.h"
 
 namespace klv::gui {
 namespace {
@@ -204,8 +207,12 @@ void FileList::SetFolder(const QString& folder) {
   folder_ = folder;
   clear();
   QDir dir(folder);
-  // Pictures, and packages beside them; matched without regard to case.
-  dir.setNameFilters({QStringLiteral("*.bmp"), QStringLiteral("*.klv")});
+  QStringList patterns;
+  for (const std::string& extension : ReadablePictureExtensions()) {
+    patterns << QLatin1Char('*') + QString::fromStdString(extension);
+  }
+  patterns << QStringLiteral("*.klv");  // packages beside the pictures
+  dir.setNameFilters(patterns);         // matched without regard to case
   dir.setFilter(QDir::Files | QDir::Hidden);
   dir.setSorting(QDir::Name | QDir::IgnoreCase);
   addItems(dir.entryList());

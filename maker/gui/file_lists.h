@@ -1,6 +1,6 @@
 // The file-system lists of the maker window: the drive list (the file-system roots and
 // mount points), the directory list (the path from the root down to the current folder
-// and the folder's subfolders) and the file list of one folder's "*.bmp" and "*.klv" files.
+// and the folder's subfolders) and the file list of one folder's pictures and packages.
 #ifndef KLV_MAKER_GUI_FILE_LISTS_H_
 #define KLV_MAKER_GUI_FILE_LISTS_H_
 
@@ -80,9 +80,10 @@ class DirList : public QListWidget {
   QString path_;
 };
 
-// The file list: the names of the files of one folder that match "*.bmp" or "*.klv"
-// without regard to case, in name order. A click on a name (or moving to it by keyboard) emits
-// FileClicked.
+// The file list: the names of the files of one folder that end in an extension of a
+// picture the program reads (ReadablePictureExtensions), without regard to case, in
+// name order, and the packages ("*.klv") beside them. A click on a name (or moving to it by
+// keyboard) emits FileClicked.
 class FileList : public QListWidget {
   Q_OBJECT
  public:

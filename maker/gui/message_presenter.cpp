@@ -1,7 +1,10 @@
-// The maker's message boxes: application-modal, one OK button, the program's title.
+// The maker's message boxes: application-modal, the program's title, one OK button or the
+// two buttons of a question.
 #include "message_presenter.h"
 
+#include <QCoreApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace klv::gui {
 
@@ -15,6 +18,18 @@ void MessageBoxPresenter::Show(QWidget* parent, MessageKind kind, const QString&
   QMessageBox box(icon, QString::fromLatin1(kProgramTitle), text, QMessageBox::Ok, parent);
   box.setWindowModality(Qt::ApplicationModal);
   box.exec();
+}
+
+bool MessageBoxPresenter::Ask(QWidget* parent, const QString& text) {
+  QMessageBox box(QMessageBox::Question, QString::fromLatin1(kProgramTitle), text,
+                  QMessageBox::Yes | QMessageBox::No, parent);
+  box.button(QMessageBox::Yes)
+      ->setText(QCoreApplication::translate("klv::gui::MessageBoxPresenter", "はい"));
+  box.button(QMessageBox::No)
+      ->setText(QCoreApplication::translate("klv::gui::MessageBoxPresenter", "いいえ"));
+  box.setDefaultButton(QMessageBox::Yes);
+  box.setWindowModality(Qt::ApplicationModal);
+  return box.exec() == QMessageBox::Yes;
 }
 
 }  // namespace klv::gui

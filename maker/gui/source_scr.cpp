@@ -6,13 +6,19 @@
 
 #include <QButtonGroup>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <algorithm>
 #include <string_view>
 #include <utility>
 
@@ -21,12 +27,13 @@
 #include "cp932_edit.h"
 #include "dest_scr.h"
 #include "file_lists.h"
-#include "maker/bitmap_codec.h"
 #include "maker/colors.h"
 #include "maker/grid.h"
 #include "maker/make.h"
 #include "maker/make_values.h"
+#include "maker/picture_reader.h"
 #include "maker/settings.h"
+#include "maker/source_picture.h"
 #include "message_presenter.h"
 #include "package_window.h"
 
@@ -158,6 +165,23 @@ QString MakeOutcomeText(const MakeResult& result) {
   return headline + QLatin1Char('\n') + QString::fromStdString(result.cause);
 }
 
+// The preview of `picture`: the picture at 1:1, its part beyond the area that `grid`'s
+// tiles cover (to the right and below) shaded, since no tile shows it.
+QImage PreviewImage(const Raster& picture, Grid grid) {
+  QImage image = RasterToImage(picture);
+  const int covered_width = std::max(0, (grid.xMax + 1) * kTilePitch);
+  const int covered_height = std::max(0, (grid.yMax + 1) * kTilePitch);
+  if (picture.width > covered_width || picture.height > covered_height) {
+    QPainter painter(&image);
+    const QColor shade(0, 0, 0, 128);
+    painter.fillRect(QRect(covered_width, 0, picture.width - covered_width, picture.height), shade);
+    painter.fillRect(QRect(0, covered_height, std::min(covered_width, picture.width),
+                           picture.height - covered_height),
+                     shade);
+  }
+  return image;
+}
+
 }  // namespace
 
 SourceScr::SourceScr(Env& env, std::string settings_path, MessagePresenter& presenter,
@@ -191,6 +215,7 @@ SourceScr::SourceScr(Env& env, std::string settings_path, MessagePresenter& pres
   ConnectControls();
   AcceptPackageDrops(this);
   Load();
+  setAcceptDrops(true);
 }
 
 SourceScr::~SourceScr() = default;
@@ -372,27 +397,89 @@ void SourceScr::PictureClick(const QString& file_name) {
     OpenPackageWindow(path, this);
     return;
   }
-  std::string cause;
-  std::optional<Raster> picture = LoadPicture(env_, path.toStdString(), &cause);
+  const std::string native = path.toStdString();
+  SourceOptions as_made;
+  SourceOptions fitted;
+  fitted.fit = true;
+  SourceOptions as_it_is;
+  as_it_is.checkSize = false;
+  SourceError error;
+  std::optional<Raster> picture = ReadSourcePicture(env_, native, as_made, &error);
+  if (!picture && error.problem == SourceProblem::kTooLarge &&
+      presenter_.Ask(this, tr("画像が大きすぎです") +
+                               QStringLiteral(" (%1 x %2)\n").arg(error.width).arg(error.height) +
+                               tr("グリッドに合わせて縮小しますか？"))) {
+    picture = ReadSourcePicture(env_, native, fitted, &error);
+  }
+  // A picture that cannot be made is still shown, with the reason in the status line.
+  QString refusal;
+  if (!picture && error.problem != SourceProblem::kUnreadable &&
+      error.problem != SourceProblem::kCropOutside) {
+    refusal = error.problem == SourceProblem::kTooLarge ? tr("画像が大きすぎです")
+                                                        : tr("画像が小さすぎです");
+    picture = ReadSourcePicture(env_, native, as_it_is, &error);
+  }
   if (!picture) {
     // Nothing changes: the preview, the grid, the status line and MakeIt stay as they were.
     presenter_.Show(this, MessageKind::kFailure,
-                    tr("画像を読み込めません") + QLatin1Char('\n') + path + QStringLiteral(": ") +
-                        QString::fromStdString(cause));
+                    tr("画像を読み込めません") + QLatin1Char('\n') +
+                        QString::fromStdString(SourceErrorMessage(native, error)));
     return;
   }
   source_ = std::move(picture);
-  sourcePath_ = path.toStdString();
-  SrcPic_->setPixmap(QPixmap::fromImage(RasterToImage(*source_)));
-  SrcPic_->resize(source_->width, source_->height);
+  sourcePath_ = native;
 
   const Grid grid = GridForPicture(source_->width, source_->height);
   xMax_ = grid.xMax;
   yMax_ = grid.yMax;
-  Label1_->setText(FromCp932(GridStatusText(grid)));
+  SrcPic_->setPixmap(QPixmap::fromImage(PreviewImage(*source_, grid)));
+  SrcPic_->resize(source_->width, source_->height);
+  Label1_->setText(refusal.isEmpty() ? FromCp932(GridStatusText(grid)) : refusal);
   Label1_->setCursorPosition(0);
-  MakeIt_->setEnabled(GridFits(grid));
+  MakeIt_->setEnabled(refusal.isEmpty() && GridFits(grid));
   PuzzleName_->SetText(FromCp932(ProposePuzzleName(ToCp932(file_name))));
+}
+
+void SourceScr::ChoosePictureFile(const QString& path) {
+  if (making_) return;
+  const QFileInfo file(path);
+  if (!Dir1_->SetPath(file.absolutePath())) return;
+  {
+    // The drive list follows without moving the directory list again.
+    const QSignalBlocker blocker(Drive1_);
+    Drive1_->SetDrive(DriveOfPath(Drive1_->Drives(), Dir1_->Path()));
+  }
+  File1_->SetFolder(Dir1_->Path());  // also when the folder was already open
+  const QList<QListWidgetItem*> found = File1_->findItems(file.fileName(), Qt::MatchExactly);
+  if (!found.isEmpty()) File1_->setCurrentItem(found.front());
+  PictureClick(file.fileName());
+}
+
+namespace {
+
+// The one picture file of a drag, or nothing when the drag holds anything else.
+std::optional<QString> DraggedPicture(const QMimeData* data) {
+  if (data == nullptr || !data->hasUrls() || data->urls().size() != 1) return std::nullopt;
+  const QUrl url = data->urls().front();
+  if (!url.isLocalFile()) return std::nullopt;
+  const QString path = url.toLocalFile();
+  if (!IsReadablePictureName(path.toStdString()) || !QFileInfo(path).isFile()) {
+    return std::nullopt;
+  }
+  return path;
+}
+
+}  // namespace
+
+void SourceScr::dragEnterEvent(QDragEnterEvent* event) {
+  if (!making_ && DraggedPicture(event->mimeData())) event->acceptProposedAction();
+}
+
+void SourceScr::dropEvent(QDropEvent* event) {
+  const std::optional<QString> path = DraggedPicture(event->mimeData());
+  if (!path) return;
+  event->acceptProposedAction();
+  ChoosePictureFile(*path);
 }
 
 MakeRequest SourceScr::ReadMakeRequest() const {

@@ -65,6 +65,9 @@ class SourceScr : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // A picture file dropped on the window is chosen as if clicked in its folder's list.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   // Each builds one part of the form, at the places and with the texts of the form's
@@ -84,7 +87,12 @@ class SourceScr : public QWidget {
   void FollowDrive(DriveList* drives, DirList* dirs, const QString& drive);
   void ApplyStoredDrive(DriveList* drives, const std::string& stored);
   void ApplyStoredFolder(DirList* dirs, const std::string& stored);
+  // Reads the picture through the make's own reader. Over 335 pixels it asks whether to
+  // fit the picture to the grid; one not fitted, or under one tile, is shown but not
+  // made, with the reason in the status line.
   void PictureClick(const QString& file_name);
+  // Moves the source lists to the folder of `path` and clicks its file.
+  void ChoosePictureFile(const QString& path);
   void Make();
   MakeRequest ReadMakeRequest() const;
   void ReportMake(const MakeResult& result);

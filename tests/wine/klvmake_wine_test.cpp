@@ -1,5 +1,6 @@
 // klvmake (Linux) against klvmake.exe (Windows, under Wine, loading KLVUtils.dll by its
-// bare name): the same picture, options and --seed must give byte-identical packages,
+// bare name): the same picture (BMP or PNG, as it is or fitted), options and --seed must
+// give byte-identical packages,
 // also when the Windows make goes into the root of a drive (the file prefix "K:\" and
 // the folder argument "K:").
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "klvtest/picture_files.h"
 #include "wine_support.h"
 
 namespace klv::winetest {
@@ -21,6 +23,7 @@ struct MakeCase {
   std::string picture_name = "picture.bmp";  // UTF-8
   std::string earlier_ini;  // a Puzzle.ini already in the work folder (UTF-8), or none
   std::string out = "out";  // the work folder's name (UTF-8)
+  Bytes file;               // the picture file when not empty (then `picture` is unused)
 };
 
 BmpFields Picture(int32_t width, int32_t height, uint16_t bits = 24, uint8_t seed = 3) {
@@ -54,6 +57,15 @@ std::vector<MakeCase> Cases() {
        .picture = Picture(64, 64),
        .options = {"--comment", "A cat\r\nholds", "--keep-work-files"}},
       {.name = "picture too large", .picture = Picture(336, 40), .written = false},
+      {.name = "picture under one tile", .picture = Picture(63, 100), .written = false},
+      {.name = "PNG picture",
+       .picture_name = "photo.png",
+       .file = test::EncodePngRaster(test::TestPhoto(128, 96))},
+      {.name = "PNG photo cut, then fitted",
+       .options = {"--crop", "500x300+71+13", "--fit"},
+       .picture_name = "photo.png",
+       .file = test::EncodePngRaster(test::TestPhoto(640, 480))},
+      {.name = "BMP fitted", .picture = Picture(500, 400), .options = {"--fit"}},
       {.name = "Japanese work folder", .picture = Picture(64, 64), .out = "作業フォルダ"},
       // 表 is 0x95 0x5C in code page 932: its trail byte is the backslash.
       {.name = "work folder ending in a backslash trail byte",
@@ -73,7 +85,7 @@ TEST(KlvmakeOnWine, SamePictureOptionsAndSeedGiveTheSamePackage) {
     SCOPED_TRACE(make.name);
     TempFolder root;
     const std::string picture = root.File(make.picture_name);
-    WriteDiskFile(picture, MakeBmp(make.picture));
+    WriteDiskFile(picture, make.file.empty() ? MakeBmp(make.picture) : make.file);
     const std::string linux_out = root.path() + "/linux/" + make.out;
     const std::string windows_out = root.path() + "/windows/" + make.out;
     Lay(linux_out, make);

@@ -56,6 +56,26 @@ TEST(Options, ValuesAreTakenInBothForms) {
   }
 }
 
+TEST(Options, FitAndCropAreTakenInEveryForm) {
+  const struct {
+    std::vector<std::string> args;
+    bool fit;
+    std::optional<CropRect> crop;
+  } cases[] = {
+      {{"p.bmp", "--fit"}, true, {}},
+      {{"--crop", "640x480+100+50", "p.bmp"}, false, CropRect{640, 480, 100, 50}},
+      {{"p.bmp", "--crop=1x2+0+0", "--fit"}, true, CropRect{1, 2, 0, 0}},
+  };
+  for (const auto& c : cases) {
+    std::string error;
+    const std::optional<Options> options = Parse(Args(c.args), &error);
+    ASSERT_TRUE(options) << error;
+    EXPECT_EQ(options->fit, c.fit) << c.args.back();
+    EXPECT_EQ(options->crop, c.crop) << c.args.back();
+    EXPECT_EQ(*options->picture.path, "p.bmp");
+  }
+}
+
 TEST(Options, DoubleDashEndsTheOptions) {
   std::string error;
   const std::optional<Options> options =
@@ -86,6 +106,9 @@ TEST(Options, UsageErrorsSayWhy) {
       {{"p.bmp", "--seed", " 1"}, "--seed: \" 1\""},
       {{"p.bmp", "--seed", "1.0"}, "--seed: \"1.0\""},
       {{"p.bmp", "--seed="}, "--seed: \"\""},
+      {{"p.bmp", "--fit=yes"}, "--fit takes no value"},
+      {{"p.bmp", "--crop", "640x480"}, "--crop: \"640x480\": expected WxH+X+Y"},
+      {{"p.bmp", "--crop", "0x480+0+0"}, "at least 1 pixel"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.said);

@@ -18,8 +18,12 @@
 namespace klv {
 namespace {
 
-// No readable picture needs a bigger file: kMaxPicturePixels at four bytes each is 400 MB.
-constexpr uint64_t kMaxPictureFileBytes = uint64_t{1} << 30;
+// A picture file beyond this is refused before it is read. No picture the maker can use
+// needs more: an uncompressed bitmap of kMaxDecodedPixels pixels at 24 bits is 192 MiB.
+constexpr uint64_t kMaxPictureFileBytes = uint64_t{256} << 20;
+// The first read takes at most this much: every header field that says how much of the
+// file a picture needs lies within it (a bitmap's compression ends at byte 34).
+constexpr size_t kHeadBytes = 64;
 
 void SetCause(std::string* cause, std::string text) {
   if (cause != nullptr) *cause = std::move(text);
@@ -194,6 +198,28 @@ std::optional<Raster> DecodePicture(const std::vector<uint8_t>& file, const Pict
   }
 }
 
+std::optional<uint64_t> PictureBytesNeeded(const std::vector<uint8_t>& head) {
+  const std::optional<PictureKind> kind = SniffPictureKind(head);
+  if (kind == PictureKind::kWebp) return uint64_t{GetLe32(&head[4])} + 8;
+  if (kind != PictureKind::kBmp || head.size() < 30) return std::nullopt;
+  const uint32_t header_size = GetLe32(&head[14]);
+  const bool core = header_size == 12;
+  if (!core && head.size() < 34) return std::nullopt;
+  const int64_t width = core ? GetLe16(&head[18]) : GetLe32Signed(&head[18]);
+  int64_t height = core ? GetLe16(&head[20]) : GetLe32Signed(&head[22]);
+  if (height < 0) height = -height;
+  const uint32_t bits = GetLe16(&head[core ? 24 : 28]);
+  const uint32_t compression = core ? 0 : GetLe32(&head[30]);
+  // Run-length pixels end where their data says; 1 and 2 are RLE8 and RLE4. Other
+  // sizes and depths are left to the decoder to judge, with the whole file.
+  if (compression == 1 || compression == 2 || width <= 0 || height <= 0 ||
+      width > kMaxDecodedSide || height > kMaxDecodedSide || bits == 0 || bits > 32) {
+    return std::nullopt;
+  }
+  const uint64_t row = (static_cast<uint64_t>(width) * bits + 31) / 32 * 4;
+  return uint64_t{GetLe32(&head[10])} + row * static_cast<uint64_t>(height);
+}
+
 std::optional<std::vector<uint8_t>> ReadPictureFile(Env& env, const std::string& path,
                                                     std::string* cause) {
   std::unique_ptr<InputFile> in;
@@ -209,30 +235,45 @@ std::optional<std::vector<uint8_t>> ReadPictureFile(Env& env, const std::string&
     return std::nullopt;
   }
   if (length > kMaxPictureFileBytes) {
-    SetCause(cause, "the file is too large for a picture (" + std::to_string(length) + " bytes)");
+    SetCause(cause, "the file is too large for a picture (" + std::to_string(length) +
+                        " bytes; a picture file may have at most " +
+                        std::to_string(kMaxPictureFileBytes >> 20) + " MiB)");
     return std::nullopt;
   }
   std::vector<uint8_t> bytes;
+  // Reads until `bytes` holds `want` bytes; false, with *cause set, when the file fails
+  // or ends first.
+  const auto read_up_to = [&](uint64_t want) {
+    size_t total = bytes.size();
+    bytes.resize(static_cast<size_t>(want));
+    while (total < bytes.size()) {
+      size_t got = 0;
+      status = in->Read(bytes.data() + total, bytes.size() - total, &got);
+      if (!status.ok()) {
+        SetCause(cause, "the file cannot be read: " + status.reason());
+        return false;
+      }
+      if (got == 0) break;
+      total += got;
+    }
+    if (total < bytes.size()) {
+      SetCause(cause, "the file cannot be read (" + std::to_string(total) + " of " +
+                          std::to_string(bytes.size()) + " bytes arrived)");
+      return false;
+    }
+    return true;
+  };
   try {
-    bytes.resize(static_cast<size_t>(length));
+    // The headers first; then only as much of the rest as they say the picture needs,
+    // so that a small picture at the head of a large file is read without the rest.
+    if (!read_up_to(std::min<uint64_t>(length, kHeadBytes))) return std::nullopt;
+    uint64_t want = length;
+    if (const std::optional<uint64_t> needed = PictureBytesNeeded(bytes)) {
+      want = std::max<uint64_t>(bytes.size(), std::min(length, *needed));
+    }
+    if (!read_up_to(want)) return std::nullopt;
   } catch (const std::bad_alloc&) {
     SetCause(cause, "not enough memory for the file");
-    return std::nullopt;
-  }
-  size_t total = 0;
-  while (total < bytes.size()) {
-    size_t got = 0;
-    status = in->Read(bytes.data() + total, bytes.size() - total, &got);
-    if (!status.ok()) {
-      SetCause(cause, "the file cannot be read: " + status.reason());
-      return std::nullopt;
-    }
-    if (got == 0) break;
-    total += got;
-  }
-  if (total < bytes.size()) {
-    SetCause(cause, "the file cannot be read (" + std::to_string(total) + " of " +
-                        std::to_string(bytes.size()) + " bytes arrived)");
     return std::nullopt;
   }
   return bytes;

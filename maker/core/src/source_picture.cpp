@@ -70,12 +70,20 @@ std::optional<Raster> ReadSourcePicture(Env& env, const std::string& path,
       min_width = plan->scaledWidth;
       min_height = plan->scaledHeight;
     }
+  } else if (!options.checkSize) {
+    // Taken as it is.
   } else if (!GridFits(GridForPicture(width, height))) {
     return fail(
         SourceProblem::kTooLarge,
         "画像が大きすぎです (" + SizeText(width, height) + " pixels; a picture may be at most " +
             SizeText(kMaxPictureSide, kMaxPictureSide) + " pixels; --fit fits it to the grid)",
         width, height);
+  } else if (width < kTileSize || height < kTileSize) {
+    return fail(SourceProblem::kTooSmall,
+                "画像が小さすぎです (" + SizeText(width, height) +
+                    " pixels; a picture needs at least " + SizeText(kTileSize, kTileSize) +
+                    " pixels, one tile)",
+                width, height);
   }
 
   std::optional<Raster> raster = DecodePicture(*file, *info, min_width, min_height, &cause);

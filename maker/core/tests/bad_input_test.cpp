@@ -262,9 +262,8 @@ TEST_F(BadInputTest, Klvmake) {
       {"1 x 1 pixels",
        picture("one.bmp", Picture(1, 1)),
        {"@/one.bmp", "--out", "@/out", "--seed", "1"},
-       kWritten,
-       {},
-       "out/one.klv"},
+       kFailed,
+       {"@/one.bmp: 画像が小さすぎです (1 x 1 pixels"}},
       {"100000 x 1 pixels",
        picture("wide.bmp", Picture(100000, 1)),
        {"@/wide.bmp", "--out", "@/out"},
@@ -567,7 +566,7 @@ std::string SourceMessage(const PictureCase& c, std::optional<Raster>* got) {
 }
 
 TEST(BadPicture, DamagedOrHostilePicturesAreRefusedWithTheirCause) {
-  const Raster photo = test::TestPhoto(64, 48);
+  const Raster photo = test::TestPhoto(80, 64);
   const std::vector<uint8_t> png = test::EncodePngRaster(photo);
   const std::vector<uint8_t> jpeg = test::EncodeJpeg(photo);
   std::vector<uint8_t> damaged = png;
@@ -589,7 +588,7 @@ TEST(BadPicture, DamagedOrHostilePicturesAreRefusedWithTheirCause) {
        "cut.jpeg: cannot read the picture: damaged JPEG picture (Premature end of JPEG file)"},
       {{"head.jpg", {jpeg.begin(), jpeg.begin() + 30}},
        "head.jpg: cannot read the picture: damaged JPEG picture (Premature end of JPEG file)"},
-      {{"cut.webp", FirstHalf(test::EncodeWebp(64, 48, test::RgbaOf(photo), false))},
+      {{"cut.webp", FirstHalf(test::EncodeWebp(80, 64, test::RgbaOf(photo), false))},
        "cut.webp: cannot read the picture: unreadable WebP picture (corrupt or truncated data)"},
       {{"notes.png", {'h', 'e', 'l', 'l', 'o'}}, "notes.png" + unknown},
       {{"empty.jpg", {}}, "empty.jpg" + unknown},
@@ -615,38 +614,38 @@ TEST(BadPicture, DamagedOrHostilePicturesAreRefusedWithTheirCause) {
 }
 
 TEST(BadPicture, UnusualPicturesAreReadUpright) {
-  const Raster photo = test::TestPhoto(64, 48);
-  const std::vector<uint16_t> rgba16(64 * 48 * 4, 0x8123);
+  const Raster photo = test::TestPhoto(80, 64);
+  const std::vector<uint16_t> rgba16(80 * 64 * 4, 0x8123);
   const std::vector<uint8_t> exif_garbage = {'M', 'M', 0, '*', 0xFF, 0xFF, 0xFF, 0xF0, 1, 2};
   const struct {
     PictureCase picture;
     int width, height;
     uint32_t corner;  // the top-left pixel
   } cases[] = {
-      {{"png.jpg", test::EncodePngRaster(photo)}, 64, 48, photo.At(0, 0)},
-      {{"jpeg.bmp", test::EncodeJpeg(Raster::Filled(64, 48, 0x808080))}, 64, 48, 0x808080},
+      {{"png.jpg", test::EncodePngRaster(photo)}, 80, 64, photo.At(0, 0)},
+      {{"jpeg.bmp", test::EncodeJpeg(Raster::Filled(80, 64, 0x808080))}, 80, 64, 0x808080},
       // Adobe-inverted inks of 0: white.
       {{"cmyk.jpg",
-        test::EncodeCmykJpeg(32, 16, std::vector<uint8_t>(32 * 16 * 4, 255), false, true)},
-       32,
-       16,
+        test::EncodeCmykJpeg(64, 64, std::vector<uint8_t>(64 * 64 * 4, 255), false, true)},
+       64,
+       64,
        0xFFFFFF},
       // Every channel 0x8123 rounds to 0x81, laid over white at alpha 0x81.
-      {{"deep.png", test::EncodePng(64, 48, 6, 16, rgba16)}, 64, 48, 0xBFBFBF},
-      {{"palette.png", test::EncodePng(2, 2, 3, 8, {0, 1, 1, 0},
+      {{"deep.png", test::EncodePng(80, 64, 6, 16, rgba16)}, 80, 64, 0xBFBFBF},
+      {{"palette.png", test::EncodePng(64, 64, 3, 8, std::vector<uint16_t>(64 * 64, 0),
                                        {.palette = {0x102030, 0x405060}, .paletteAlpha = {0}})},
-       2,
-       2,
-       0xFFFFFF},
-      {{"garbage.jpg", test::EncodeJpeg(photo, {.exif = exif_garbage})}, 64, 48, 0},
-      {{"nine.png", test::EncodePngRaster(photo, {.exif = test::ExifBlock(9)})},
        64,
-       48,
+       64,
+       0xFFFFFF},
+      {{"garbage.jpg", test::EncodeJpeg(photo, {.exif = exif_garbage})}, 80, 64, 0},
+      {{"nine.png", test::EncodePngRaster(photo, {.exif = test::ExifBlock(9)})},
+       80,
+       64,
        photo.At(0, 0)},
       {{"turned.png", test::EncodePngRaster(photo, {.exif = test::ExifBlock(6)})},
-       48,
        64,
-       photo.At(0, 47)},
+       80,
+       photo.At(0, 63)},
   };
   for (const auto& c : cases) {
     std::optional<Raster> got;

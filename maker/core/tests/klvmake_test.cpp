@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "base/platform.h"
+#include "klvtest/picture_files.h"
+#include "klvtest/test_support.h"
 #include "maker/bitmap_codec.h"
 #include "maker/raster.h"
 
@@ -246,6 +248,60 @@ TEST_F(KlvmakeTest, SeedPinsThePackageBytes) {
     const fs::path package = root_ / "out" / "Pinned.klv";
     EXPECT_EQ(Fingerprint(ReadText(package)), c.fingerprint);
     fs::remove(package);
+  }
+}
+
+TEST_F(KlvmakeTest, PicturesAreFittedCutOrRefusedBeforeAnythingIsWritten) {
+  const auto write = [this](const std::string& name, const std::vector<uint8_t>& bytes) {
+    const fs::path path = root_ / name;
+    EXPECT_TRUE(Env::Default().WriteWholeFile(path.string(), bytes).ok());
+    return path.string();
+  };
+  const std::string photo = write("photo.png", test::EncodePngRaster(test::TestPhoto(800, 600)));
+  const std::string tiny = WritePicture("tiny.bmp", 63, 100);
+  // About 1 KB of run-length bitmap (its palette and an end of bitmap) that declares
+  // 8192 x 8192 pixels.
+  const std::string bomb = write("bomb.bmp", test::MakeBmp({.width = 8192,
+                                                            .height = 8192,
+                                                            .bit_count = 8,
+                                                            .compression = 1,
+                                                            .pixels = test::Bytes{0, 1}}));
+  // A 100 x 100 bitmap padded with zeros to just over 256 MiB: refused before it is read.
+  const std::string padded = WritePicture("padded.bmp", 100, 100);
+  fs::resize_file(padded, (uint64_t{256} << 20) + 1);
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string said;  // on stdout for a package, else on stderr
+  };
+  const std::vector<Case> cases = {
+      {{photo, "--fit"}, 0, "ピース数： x = 9 , y = 7"},
+      {{photo, "--crop", "300x200+500+400", "--fit"}, 0, "ピース数： x = 8 , y = 5"},
+      {{photo, "--crop", "160x128+0+0"}, 0, "ピース数： x = 4 , y = 3"},
+      {{photo},
+       1,
+       "photo.png: 画像が大きすぎです (800 x 600 pixels; a picture may be at most 335 x "
+       "335 pixels; --fit"},
+      {{photo, "--crop", "300x201+500+400"},
+       2,
+       "the crop 300x201+500+400 reaches outside the 800 "
+       "x 600 picture"},
+      {{tiny}, 1, "tiny.bmp: 画像が小さすぎです (63 x 100 pixels"},
+      {{photo, "--crop", "200x63+0+0"}, 1, "画像が小さすぎです (200 x 63 pixels"},
+      {{bomb}, 1, "bomb.bmp: 画像が大きすぎです (8192 x 8192 pixels"},
+      {{padded}, 1, "padded.bmp: cannot read the picture: the file is too large for a picture"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = c.args;
+    args.insert(args.end(), {"--out", Out(), "--name", "P", "--seed", "5"});
+    SCOPED_TRACE(args[0] + " " + args[1]);
+    const Outcome outcome = Run(args);
+    EXPECT_EQ(outcome.status, c.status) << outcome.err;
+    EXPECT_NE((c.status == 0 ? outcome.out : outcome.err).find(c.said), std::string::npos)
+        << outcome.out << outcome.err;
+    EXPECT_EQ(FilesIn(root_ / "out"),
+              c.status == 0 ? std::vector<std::string>{"P.klv"} : std::vector<std::string>{});
+    fs::remove(root_ / "out" / "P.klv");
   }
 }
 

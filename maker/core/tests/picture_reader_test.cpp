@@ -1,7 +1,7 @@
 // Tests of the picture reader: PNG of every colour type and depth, JPEG (baseline,
 // progressive, grey, CMYK, YCCK, reduced in the DCT) and WebP decoded against known
 // rasters; transparency over white; the eight EXIF orientations; the file list's
-// extensions.
+// extensions; how much of a file is read.
 #include "maker/picture_reader.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "klvtest/picture_files.h"
+#include "klvtest/test_support.h"
+#include "maker/bitmap_codec.h"
 
 namespace klv {
 namespace {
@@ -227,6 +229,41 @@ TEST(PictureReader, FileListTakesEveryReadableExtensionInAnyCase) {
       {"a.gif", false},   {"noextension", false}, {"", false},
   };
   for (const auto& c : cases) EXPECT_EQ(IsReadablePictureName(c.name), c.readable) << c.name;
+}
+
+// A picture at the head of a larger file is read only as far as its headers say; where
+// they cannot say, the whole file is read. The fake file delivers no more bytes than the
+// case expects to be read, so reading further fails.
+TEST(PictureReader, FileIsReadOnlyAsFarAsThePictureNeeds) {
+  const Bytes bitmap = EncodeBitmap24(test::TestPhoto(100, 100));  // 54 + 100 x 300 bytes
+  const Bytes rle = test::MakeBmp(
+      {.width = 4, .height = 2, .bit_count = 8, .compression = 1, .pixels = Bytes{4, 1, 0, 1}});
+  const Bytes webp = test::EncodeWebp(40, 40, test::RgbaOf(test::TestPhoto(40, 40)), false);
+  const auto padded = [](Bytes file, size_t extra) {
+    file.resize(file.size() + extra, 0);
+    return file;
+  };
+  const struct {
+    const char* name;
+    Bytes file;
+    size_t read;  // the bytes expected to be read
+  } cases[] = {
+      {"bitmap padded by 1 MiB", padded(bitmap, 1 << 20), bitmap.size()},
+      {"truncated bitmap: all there is", Bytes(bitmap.begin(), bitmap.begin() + 5000), 5000},
+      {"run-length bitmap: the whole file", padded(rle, 9000), rle.size() + 9000},
+      {"WebP padded", padded(webp, 9000), webp.size()},
+  };
+  for (const auto& c : cases) {
+    test::FakeEnv env;
+    env.AddFile("p", c.file);
+    env.read_faults["p"] = test::ReadFault::kShortRead;
+    env.short_read_limit = c.read;
+    env.read_chunk = 1000;
+    std::string cause;
+    const std::optional<Bytes> got = ReadPictureFile(env, "p", &cause);
+    ASSERT_TRUE(got) << c.name << ": " << cause;
+    EXPECT_EQ(*got, Bytes(c.file.begin(), c.file.begin() + static_cast<long>(c.read))) << c.name;
+  }
 }
 
 }  // namespace

@@ -48,7 +48,7 @@ class FileListsTest : public QObject {
   void DirListRefusesWhatIsNoFolder();
   void DoubleClickAndEnterOpenAFolder();
   void VanishedFolderIsReportedAndTheListStays();
-  void FileListShowsBitmapsWithoutRegardToCase();
+  void FileListShowsPicturesWithoutRegardToCase();
   void ClicksAndArrowKeysChooseAFile();
 
  private:
@@ -193,15 +193,17 @@ void FileListsTest::VanishedFolderIsReportedAndTheListStays() {
   QVERIFY(Line(dirs, "b") == nullptr);  // the list was read again
 }
 
-void FileListsTest::FileListShowsBitmapsWithoutRegardToCase() {
-  for (const char* name : {"b.bmp", "A.BMP", "c.Bmp", "d.txt", "e.bmp.txt", "bmp", ".bmp"}) {
+void FileListsTest::FileListShowsPicturesWithoutRegardToCase() {
+  for (const char* name : {"b.bmp", "A.BMP", "c.Bmp", "d.txt", "e.bmp.txt", "bmp", ".bmp", "f.PNG",
+                           "g.jpg", "h.Jpeg", "i.webp", "j.png.old", "k.klv"}) {
     Touch(root_ + "/pics/" + name);
   }
   FileList files;
   files.SetFolder(root_ + "/pics");
   QCOMPARE(files.Folder(), root_ + "/pics");
   // The folder "sub.bmp" is no file.
-  QCOMPARE(files.FileNames(), QStringList({".bmp", "A.BMP", "b.bmp", "c.Bmp"}));
+  QCOMPARE(files.FileNames(),
+           QStringList({".bmp", "A.BMP", "b.bmp", "c.Bmp", "f.PNG", "g.jpg", "h.Jpeg", "i.webp"}));
   QCOMPARE(files.FileName(), QString());
 
   files.SetFolder(root_ + "/missing");

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -23,6 +24,7 @@
 #include "dest_scr.h"
 #include "file_lists.h"
 #include "gui_test_support.h"
+#include "maker/source_picture.h"
 #include "message_presenter.h"
 #include "source_scr.h"
 
@@ -67,6 +69,12 @@ class RecordingPresenter : public klv::gui::MessagePresenter {
     }
     messages.push_back(shown);
   }
+  bool Ask(QWidget* /*parent*/, const QString& text) override {
+    questions.push_back(text);
+    return answer;
+  }
+  bool answer = false;  // to every question
+  std::vector<QString> questions;
   QString workFolder;
   QString settingsPath;
   std::vector<Shown> messages;
@@ -90,14 +98,16 @@ class FakeConverter : public klv::PackageConverter {
 
 std::string Cp932(const QString& text) { return klv::gui::ToCp932(text); }
 
-// A picture whose every pixel differs from its neighbours, saved as a 24-bit bitmap.
+// A picture whose every pixel differs from its neighbours, saved as a 24-bit bitmap (a
+// PNG when its name ends in ".png").
 QImage SavePicture(const QString& path, int width, int height) {
   QImage image(width, height, QImage::Format_RGB32);
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x)
       image.setPixel(x, y, qRgb(x * 7 % 256, y * 5 % 256, (x + y) % 256));
   }
-  if (!image.save(path, "BMP")) qWarning("cannot save %s", qPrintable(path));
+  const char* format = path.endsWith(QStringLiteral(".png")) ? "PNG" : "BMP";
+  if (!image.save(path, format)) qWarning("cannot save %s", qPrintable(path));
   return image;
 }
 
@@ -118,6 +128,8 @@ class SourceScrTest : public QObject {
   void ColourOptionsStoreTheirPaletteIndex_data();
   void ColourOptionsStoreTheirPaletteIndex();
   void PictureClicksSetGridStatusAndName();
+  void LargePictureIsFittedWhenTheQuestionIsAnsweredYes();
+  void DroppedPictureIsChosenInItsFolder();
   void UnreadablePictureChangesNothing();
   void ChangingTheFolderKeepsThePicture();
   void ExitButtonWritesTheNineKeys();
@@ -351,28 +363,32 @@ void SourceScrTest::PictureClicksSetGridStatusAndName() {
     bool makeIt;
     const char16_t* name;
     int xMax, yMax;
+    bool shaded;  // the bottom-right corner lies beyond the tiles' area
   } clicks[] = {
-      {u"fit.bmp", {128, 96}, u"ピース数： x = 3 , y = 2", true, u"fit", 3, 2},
-      {u"wide.bmp", {336, 100}, u"画像が大きすぎです", false, u"wide", 10, 2},
-      {u"abc.def.bmp", {320, 320}, u"ピース数： x = 9 , y = 9", true, u"abc", 9, 9},
-      {u"tall.bmp", {100, 400}, u"画像が大きすぎです", false, u"tall", 2, 12},
+      {u"fit.bmp", {128, 96}, u"ピース数： x = 3 , y = 2", true, u"fit", 3, 2, false},
+      // Not fitted (the question is answered no): shown as it is.
+      {u"wide.bmp", {336, 100}, u"画像が大きすぎです", false, u"wide", 10, 2, true},
+      {u"abc.def.bmp", {320, 320}, u"ピース数： x = 9 , y = 9", true, u"abc", 9, 9, false},
+      {u"tall.bmp", {100, 400}, u"画像が大きすぎです", false, u"tall", 2, 12, true},
       {u"abcdefghijklmnopqrst.bmp",
        {304, 305},
        u"ピース数： x = 8 , y = 9",
        true,
        u"abcdefghijklmno",
        8,
-       9},
+       9,
+       true},
       // Fifteen full-width characters are 30 bytes: the box does not cut them.
       {u"あいうえおかきくけこさしすせそた.bmp",
        {40, 100},
-       u"ピース数： x = 0 , y = 2",
-       true,
+       u"画像が小さすぎです",
+       false,
        u"あいうえおかきくけこさしすせそ",
        0,
-       2},
-      {u"small.BMP", {15, 15}, u"ピース数： x = -1 , y = -1", true, u"small", -1, -1},
-      {u".bmp", {64, 64}, u"ピース数： x = 1 , y = 1", true, u"", 1, 1},
+       2,
+       true},
+      {u"small.BMP", {15, 15}, u"画像が小さすぎです", false, u"small", -1, -1, true},
+      {u".bmp", {64, 64}, u"ピース数： x = 1 , y = 1", true, u"", 1, 1, false},
   };
   std::vector<QImage> pictures;
   for (const auto& click : clicks) {
@@ -391,13 +407,71 @@ void SourceScrTest::PictureClicksSetGridStatusAndName() {
     QCOMPARE(Find<Cp932LineEdit>(*window, "PuzzleName")->text(), QString::fromUtf16(click.name));
     QCOMPARE(window->xMax(), click.xMax);
     QCOMPARE(window->yMax(), click.yMax);
-    // The preview is the picture at 1:1.
+    // The preview is the picture at 1:1, shaded where no tile takes it.
     QCOMPARE(Find<QLabel>(*window, "SrcPic")->size(), click.size);
     const QImage preview = Find<QLabel>(*window, "SrcPic")->pixmap().toImage();
     const QPoint corner(click.size.width() - 1, click.size.height() - 1);
-    QCOMPARE(preview.pixel(corner), pictures[i].pixel(corner));
+    QCOMPARE(preview.pixel(corner) != pictures[i].pixel(corner), click.shaded);
+    if (click.xMax >= 0 && click.yMax >= 0) {
+      QCOMPARE(preview.pixel(0, 0), pictures[i].pixel(0, 0));
+    }
   }
   QVERIFY(presenter_.messages.empty());
+  QCOMPARE(presenter_.questions.size(), size_t{2});  // wide.bmp and tall.bmp
+  QVERIFY2(presenter_.questions[1].startsWith(QStringLiteral("画像が大きすぎです (100 x 400)")),
+           qPrintable(presenter_.questions[1]));
+}
+
+// Yes to the question fits the picture as klvmake --fit does; the preview is exactly the
+// make's source.
+void SourceScrTest::LargePictureIsFittedWhenTheQuestionIsAnsweredYes() {
+  SavePicture(Dir("src") + "/photo.png", 640, 480);
+  Store("SrcDir", Cp932(Dir("src")));
+  auto window = Open();
+  presenter_.answer = true;
+  QVERIFY(ClickFile(*window, "photo.png"));
+  QCOMPARE(presenter_.questions.size(), size_t{1});
+  QCOMPARE(Find<QLineEdit>(*window, "Label1")->text(), QStringLiteral("ピース数： x = 9 , y = 7"));
+  QVERIFY(Find<QPushButton>(*window, "MakeIt")->isEnabled());
+  QCOMPARE(Find<QLabel>(*window, "SrcPic")->size(), QSize(320, 256));
+  klv::SourceOptions fit;
+  fit.fit = true;
+  const std::optional<klv::Raster> made = klv::ReadSourcePicture(
+      Env::Default(), (Dir("src") + "/photo.png").toStdString(), fit, nullptr);
+  QVERIFY(made.has_value());
+  QCOMPARE(
+      Find<QLabel>(*window, "SrcPic")->pixmap().toImage().convertToFormat(QImage::Format_RGB32),
+      klv::gui::RasterToImage(*made).convertToFormat(QImage::Format_RGB32));
+}
+
+// A picture dropped on the window is chosen as a click in its folder would choose it.
+void SourceScrTest::DroppedPictureIsChosenInItsFolder() {
+  QVERIFY(QDir(root_).mkpath("photos"));
+  SavePicture(Dir("photos") + "/cat.png", 128, 96);
+  QFile(Dir("photos") + "/notes.txt").open(QIODevice::WriteOnly);
+  auto window = Open();
+  const auto drop = [&window](const QString& path) {
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &dropped);
+    return true;
+  };
+  QVERIFY(!drop(Dir("photos") + "/notes.txt"));
+  QCOMPARE(Find<DirList>(*window, "Dir1")->Path(), Dir("start"));
+
+  QVERIFY(drop(Dir("photos") + "/cat.png"));
+  QCOMPARE(Find<DirList>(*window, "Dir1")->Path(), Dir("photos"));
+  FileList* files = Find<FileList>(*window, "File1");
+  QCOMPARE(files->Folder(), Dir("photos"));
+  QCOMPARE(files->FileName(), QStringLiteral("cat.png"));
+  QCOMPARE(Find<QLineEdit>(*window, "Label1")->text(), QStringLiteral("ピース数： x = 3 , y = 2"));
+  QVERIFY(Find<QPushButton>(*window, "MakeIt")->isEnabled());
+  QCOMPARE(Find<Cp932LineEdit>(*window, "PuzzleName")->text(), QStringLiteral("cat"));
+  QCOMPARE(Find<QLabel>(*window, "SrcPic")->size(), QSize(128, 96));
 }
 
 void SourceScrTest::UnreadablePictureChangesNothing() {

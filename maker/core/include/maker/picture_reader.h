@@ -58,8 +58,15 @@ std::optional<PictureInfo> InspectPicture(const std::vector<uint8_t>& file, std:
 std::optional<Raster> DecodePicture(const std::vector<uint8_t>& file, const PictureInfo& info,
                                     int min_width, int min_height, std::string* cause);
 
-// Reads the whole file at `path` through `env`. On failure returns nothing and sets
-// *cause: the file cannot be opened, measured or read, or it is over 1 GiB.
+// How many bytes from its start the picture whose first bytes are `head` needs, where
+// its headers tell (an uncompressed bitmap: its pixels' end; WebP: its RIFF size); nothing
+// where the whole file is needed. The result may exceed the file: a truncated picture.
+std::optional<uint64_t> PictureBytesNeeded(const std::vector<uint8_t>& head);
+
+// Reads the picture file at `path` through `env`: its first 64 bytes, then as much
+// of the rest as PictureBytesNeeded says (all of it when that says nothing). On failure
+// returns nothing and sets *cause: the file cannot be opened, measured or read, or it is
+// over 256 MiB (refused before anything is read).
 std::optional<std::vector<uint8_t>> ReadPictureFile(Env& env, const std::string& path,
                                                     std::string* cause);
 

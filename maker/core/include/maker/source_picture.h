@@ -18,6 +18,9 @@ class Env;
 struct SourceOptions {
   bool fit = false;              // fit the picture to the grid (--fit)
   std::optional<CropRect> crop;  // cut this first, in the upright picture's pixels (--crop)
+  // Without fit: false takes the picture whatever its size, for a window that shows a
+  // picture it will not make (its decoders' own limits still hold).
+  bool checkSize = true;
 };
 
 enum class SourceProblem {
@@ -25,6 +28,7 @@ enum class SourceProblem {
   kCropOutside,    // the crop reaches outside the picture: a usage error
   kTooLarge,       // over 335 pixels on a side without fit
   kTooSmallToFit,  // fit asked of a picture under 64 pixels on a side
+  kTooSmall,       // under 64 pixels on a side without fit: not one whole tile
 };
 
 struct SourceError {
@@ -38,7 +42,8 @@ struct SourceError {
 // The source Raster for the picture file at `path` (the platform's narrow encoding):
 // the picture upright, over white, cut to options.crop when given; then with options.fit
 // scaled and cut by PlanFit, so that its sides are multiples of 32 from 64 to 320;
-// without it unchanged, and refused when its grid does not fit (GridFits). Sizes are
+// without it unchanged, and (with options.checkSize) refused when its grid does not fit
+// (GridFits), and otherwise when a side is under one tile (kTileSize). Sizes are
 // checked before pixels are decoded; a JPEG is decoded reduced in its DCT when it is
 // fitted without a crop and much larger than its scaled size. On failure returns nothing
 // and fills *error (when not null).
@@ -47,7 +52,8 @@ std::optional<Raster> ReadSourcePicture(Env& env, const std::string& path,
 
 // The one-line message for `error` that names the file as `display_name` (UTF-8):
 // "NAME: cannot read the picture: CAUSE", "NAME: 画像が大きすぎです (W x H pixels; ...
-// --fit ...)", "NAME: the crop WxH+X+Y reaches outside the W x H picture", ...
+// --fit ...)", "NAME: the crop WxH+X+Y reaches outside the W x H picture",
+// "NAME: 画像が小さすぎです (W x H pixels; ...)", ...
 std::string SourceErrorMessage(const std::string& display_name, const SourceError& error);
 
 }  // namespace klv
