@@ -19,6 +19,7 @@
 #include "maker/source_picture.h"
 #include "options.h"
 #include "package_texts.h"
+#include "puzzle_set.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -80,6 +81,9 @@ int Run(const std::vector<ProgramArgument>& args) {
     std::cout << VersionText("klvmake");
     return kExitWritten;
   }
+  // Several pictures, a folder, --chain or --manifest: a set (puzzle_set.h).
+  if (IsPuzzleSet(options)) return RunPuzzleSetCommand(options, std::cout, std::cerr);
+
   // A text that cannot be written is a usage error, found before any work.
   const std::optional<PackageTexts> texts = ReadPackageTexts(options, &error);
   if (!texts) {

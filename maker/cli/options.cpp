@@ -12,10 +12,10 @@
 namespace klv {
 
 const char kUsage[] =
-    "Usage: klvmake PICTURE [options]\n"
-    "Makes one puzzle package (.klv) from one picture: BMP, PNG, JPEG or WebP (on Windows\n"
-    "BMP, PNG, JPEG, GIF and TIFF). Without --fit the picture may be at most 335 x 335\n"
-    "pixels and must be at least 64 x 64.\n"
+    "Usage: klvmake PICTURE... [options]   or   klvmake FOLDER [options]\n"
+    "Makes one puzzle package (.klv) per picture: BMP, PNG, JPEG or WebP (on Windows BMP,\n"
+    "PNG, JPEG, GIF and TIFF). Without --fit a picture may be at most 335 x 335 pixels and\n"
+    "must be at least 64 x 64.\n"
     "\n"
     "  --fit                     scale the picture down and cut it evenly to the largest\n"
     "                            grid that keeps at least 90% of it (at most 320 x 320)\n"
@@ -34,10 +34,22 @@ const char kUsage[] =
     "                            the clock: the same picture, options and seed give the\n"
     "                            same package\n"
     "  --keep-work-files         leave the tile files, base.bmp and Puzzle.ini in DIR\n"
+    "                            (one picture only)\n"
+    "\n"
+    "A set: klvmake PICTURE PICTURE... [options] or klvmake FOLDER [options] (every\n"
+    "picture in FOLDER, in name order) makes one package per picture, with the same\n"
+    "set name, comment and options; each is named after its picture's file name.\n"
+    "  --chain                   each package's previous password is the password of\n"
+    "                            the package before it in the set\n"
+    "  --manifest FILE           write a tab-separated line per package made: picture,\n"
+    "                            package, puzzle name, password, previous password, grid\n"
+    "  -j N, --jobs N            make N pictures at once (default: the processors)\n"
+    "  With --seed N, puzzle i of the set gets a seed derived from N and i.\n"
+    "\n"
     "  --help                    show this text\n"
     "  --version                 show the version\n"
     "\n"
-    "Exit status: 0 package written, 1 make failed, 2 usage error.\n";
+    "Exit status: 0 every package written, 1 a make failed, 2 usage error.\n";
 
 namespace {
 
@@ -140,6 +152,23 @@ constexpr ValueOption kValueOptions[] = {
        }
        return true;
      }},
+    {"--manifest",
+     [](const ProgramArgument& value, Options& options, std::string* error) {
+       if (!HasPath(value, "--manifest: the file", error)) return false;
+       options.manifest = *value.path;
+       return true;
+     }},
+    {"--jobs",
+     [](const ProgramArgument& value, Options& options, std::string* error) {
+       const std::optional<uint32_t> jobs = ParseSeed(value.utf8);
+       if (!jobs || *jobs < 1 || *jobs > kMaxJobs) {
+         *error =
+             "--jobs: \"" + value.utf8 + "\" is not a number from 1 to " + std::to_string(kMaxJobs);
+         return false;
+       }
+       options.jobs = *jobs;
+       return true;
+     }},
 };
 
 const ValueOption* FindValueOption(std::string_view name) {
@@ -170,17 +199,26 @@ std::optional<Options> ParseOptions(const std::vector<ProgramArgument>& args, st
   bool options_ended = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i].utf8;
+    if (!options_ended && arg.starts_with("-j")) {  // "-j N" and "-jN" are --jobs
+      ProgramArgument value{arg.substr(2), arg.substr(2)};
+      if (arg.size() == 2) {
+        if (i + 1 == args.size()) {
+          *error = "-j needs a value";
+          return std::nullopt;
+        }
+        value = args[++i];
+      }
+      if (!FindValueOption("--jobs")->apply(value, options, error)) return std::nullopt;
+      continue;
+    }
     if (options_ended || !arg.starts_with("--")) {
       if (!options_ended && arg.starts_with('-')) {
         *error = "unknown option \"" + arg + "\" (see klvmake --help)";
         return std::nullopt;
       }
-      if (have_picture) {
-        *error = "more than one picture given: \"" + arg + "\" (see klvmake --help)";
-        return std::nullopt;
-      }
       if (!HasPath(args[i], "the picture", error)) return std::nullopt;
-      options.picture = args[i];
+      if (!have_picture) options.picture = args[i];
+      options.pictures.push_back(args[i]);
       have_picture = true;
       continue;
     }
@@ -195,6 +233,7 @@ std::optional<Options> ParseOptions(const std::vector<ProgramArgument>& args, st
                      : option == "--version"         ? &options.version
                      : option == "--keep-work-files" ? &options.keepWorkFiles
                      : option == "--fit"             ? &options.fit
+                     : option == "--chain"           ? &options.chain
                                                      : nullptr) {
       if (inline_value) {
         *error = option + " takes no value";

@@ -27,15 +27,23 @@ struct Options {
   bool keepWorkFiles = false;
   bool help = false;
   bool version = false;
+
+  // Puzzle sets: every argument that is no option, in order (`picture` is the first).
+  std::vector<ProgramArgument> pictures;
+  bool chain = false;                   // PrevPassWord = the password of the puzzle before
+  std::optional<std::string> manifest;  // platform's path encoding
+  std::optional<unsigned> jobs;         // -j N, 1 to kMaxJobs; nothing: the processors
 };
+
+inline constexpr unsigned kMaxJobs = 64;
 
 // Reads `args` (the arguments after the program's name). Options take their value as the
 // next argument or after "=" ("--out DIR", "--out=DIR"); "--" ends the options. On a usage
 // error returns nothing and sets *error to one line without the program's name: an
-// unknown option, a missing or extra value, a second picture or none (unless --help or --version),
+// unknown option, a missing or extra value, no picture (unless --help or --version),
 // a path that the platform cannot name, an unknown colour, a seed that is not a whole number from 0
-// to 4294967295, a crop that is not WxH+X+Y. (A crop outside the picture is found when the
-// picture is read.)
+// to 4294967295, a crop that is not WxH+X+Y (a crop outside the picture is found when the
+// picture is read), a job count that is not from 1 to kMaxJobs. "-j N" and "-jN" are --jobs.
 std::optional<Options> ParseOptions(const std::vector<ProgramArgument>& args, std::string* error);
 
 // The text that --help prints.

@@ -95,7 +95,10 @@ TEST(Options, UsageErrorsSayWhy) {
       {{"p.bmp", "-x"}, "unknown option \"-x\""},
       {{"-"}, "unknown option \"-\""},
       {{"p.bmp", "--nam=x"}, "unknown option \"--nam\""},
-      {{"p.bmp", "q.bmp"}, "more than one picture given: \"q.bmp\""},
+      {{"p.bmp", "-j"}, "-j needs a value"},
+      {{"p.bmp", "-j0"}, "--jobs: \"0\" is not a number from 1 to 64"},
+      {{"p.bmp", "--jobs=65"}, "--jobs: \"65\""},
+      {{"p.bmp", "--chain=yes"}, "--chain takes no value"},
       {{"p.bmp", "--seed"}, "--seed needs a value"},
       {{"p.bmp", "--keep-work-files=1"}, "--keep-work-files takes no value"},
       {{"p.bmp", "--out="}, "--out: the folder name is empty"},
@@ -117,6 +120,19 @@ TEST(Options, UsageErrorsSayWhy) {
     EXPECT_EQ(options.has_value(), *c.said == '\0') << error;
     EXPECT_NE(error.find(c.said), std::string::npos) << error;
   }
+}
+
+TEST(Options, ASetTakesEveryPictureInOrder) {
+  std::string error;
+  const std::optional<Options> options = Parse(
+      Args({"p.bmp", "-j", "3", "q.bmp", "--chain", "--manifest=m.tsv", "-j2", "r.bmp"}), &error);
+  ASSERT_TRUE(options) << error;
+  ASSERT_EQ(options->pictures.size(), 3u);
+  EXPECT_EQ(*options->pictures[2].path, "r.bmp");
+  EXPECT_EQ(*options->picture.path, "p.bmp");
+  EXPECT_EQ(options->jobs, 2u);  // the last wins
+  EXPECT_TRUE(options->chain);
+  EXPECT_EQ(options->manifest, "m.tsv");
 }
 
 // On Windows a path may hold characters that the system's code page cannot: such a

@@ -3,6 +3,7 @@
 // files are removed again.
 #include "maker/make.h"
 
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -46,6 +47,7 @@ class LibraryConverter : public PackageConverter {
       : env_(env), message_handler_(std::move(message_handler)) {}
 
   std::optional<int16_t> Convert(const std::string& folder_argument, std::string* cause) override {
+    std::lock_guard<std::mutex> lock(mutex_);
     if (client_ == nullptr) {
       const Status loaded = KLVUtilsClient::Load(env_, &client_);
       if (!loaded.ok()) {
@@ -60,6 +62,7 @@ class LibraryConverter : public PackageConverter {
  private:
   Env& env_;
   std::function<void(const std::string&)> message_handler_;
+  std::mutex mutex_;  // FileConv is not re-entrant; also guards the loading of client_
   std::unique_ptr<KLVUtilsClient> client_;
 };
 
@@ -141,7 +144,7 @@ MakeResult FinishMake(Env& env, WorkCanvas canvas, const MakeRequest& request,
   // A key that cannot be written would leave the library reading a wrong or default
   // value, so it stops the make.
   const std::string description_path = paths.filePrefix + kDescriptionFileName;
-  const std::pair<const char*, std::string> keys[] = {
+  std::vector<std::pair<const char*, std::string>> keys = {
       {kXMaxKey, std::to_string(grid.xMax)},
       {kYMaxKey, std::to_string(grid.yMax)},
       {kBackColorKey, BackColorText(request.backColorIndex)},
@@ -152,6 +155,7 @@ MakeResult FinishMake(Env& env, WorkCanvas canvas, const MakeRequest& request,
       {kDifficultyKey, kMadeDifficulty},
       {kFileVersionKey, kMadeFileVersion},
   };
+  if (request.prevPassword) keys.emplace_back(kPrevPassWordKey, *request.prevPassword);
   for (const auto& [key, value] : keys) {
     const Status written = env.WriteProfileString(description_path, kPuzzleSection, key, value);
     if (!written.ok()) {

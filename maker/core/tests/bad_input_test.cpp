@@ -213,14 +213,14 @@ TEST_F(BadInputTest, Klvmake) {
        {"@/missing.bmp", "--out", "@/out"},
        kFailed,
        {"@/missing.bmp: cannot read the picture: the file cannot be opened"}},
-      {"folder as picture",
+      {"folder without pictures",
        [](const fs::path& r) {
          fs::create_directory(r / "out");
          fs::create_directory(r / "folder.bmp");
        },
        {"@/folder.bmp", "--out", "@/out"},
        kFailed,
-       {"@/folder.bmp: cannot read the picture: the file cannot be opened"}},
+       {"@/folder.bmp: the folder holds no picture that klvmake can read"}},
       {"pipe as picture",
        [](const fs::path& r) {
          fs::create_directory(r / "out");

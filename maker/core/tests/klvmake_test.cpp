@@ -123,7 +123,7 @@ TEST_F(KlvmakeTest, UsageErrorsExitWithTwoAndSayWhy) {
       {{picture, "--seed", "4294967296"}, "4294967296"},
       {{picture, "--seed", "12x"}, "--seed"},
       {{picture, "--bogus"}, "--bogus"},
-      {{picture, picture}, "more than one picture"},
+      {{picture, picture}, "would both make the package p.klv"},
       {{picture, "--out"}, "--out needs a value"},
       {{picture, "--name", "cat\xF0\x9F\x98\x80"}, "U+1F600"},
       {{picture, "--comment", "\xE2\x82\xAC"}, "U+20AC"},

@@ -29,6 +29,9 @@ struct MakeRequest {
   std::string puzzleSetName;  // code page 932
   std::string comment;        // code page 932; written as LongPuzzleName
   std::string password;       // the run's puzzle password
+  // Written as PrevPassWord when given (a set's chain; the first puzzle's is empty);
+  // nothing leaves the key as the folder's Puzzle.ini has it.
+  std::optional<std::string> prevPassword;
   std::string pieceDensityText = "30";       // the piece density box's text
   std::string backgroundDensityText = "15";  // the background density box's text
   int backColorIndex = 13;                   // QBColor palette index
@@ -64,7 +67,9 @@ class PackageConverter {
 };
 
 // Loads KLVUtils by its bare name at the first Convert and keeps it loaded. Every message
-// of the library goes to `message_handler` when one is given (platform's narrow encoding).
+// of the library goes to `message_handler` when one is given (platform's narrow encoding);
+// it runs on the thread that called Convert. Convert may be called from several threads:
+// the calls run one at a time, since FileConv keeps process-wide state.
 std::unique_ptr<PackageConverter> MakeLibraryConverter(
     Env& env, std::function<void(const std::string& text)> message_handler = nullptr);
 
