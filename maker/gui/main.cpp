@@ -1,15 +1,19 @@
 // klvmaker: the maker's desktop program. Opens SourceScr with the settings file at its
-// fixed place and quits when the window ends the program.
+// fixed place, in Japanese or, for a user who does not read Japanese, in English, and quits
+// when the window ends the program.
 #include <QApplication>
 #include <QIcon>
+#include <QTranslator>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include "base/platform.h"
 #include "base/version.h"
 #include "maker/settings.h"
 #include "message_presenter.h"
 #include "source_scr.h"
+#include "window_language.h"
 
 int main(int argc, char* argv[]) {
   // Answered before Qt starts, so that it needs no display.
@@ -28,6 +32,8 @@ int main(int argc, char* argv[]) {
   icon.addFile(QStringLiteral(":/icons/48x48/apps/io.github.klvmaker.KLVMaker.png"));
   icon.addFile(QStringLiteral(":/icons/256x256/apps/io.github.klvmaker.KLVMaker.png"));
   QApplication::setWindowIcon(icon);
+
+  const std::unique_ptr<QTranslator> english = klv::gui::InstallWindowLanguage();
 
   klv::gui::MessageBoxPresenter presenter;
   klv::gui::SourceScr window(klv::Env::Default(), klv::SettingsPath(), presenter);
