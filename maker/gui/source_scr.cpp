@@ -116,7 +116,7 @@ Widget* Place(Widget* widget, std::string_view name, int index = 0) {
   return widget;
 }
 
-// Where a control's text runs wider than its place (an English text can), its font gets
+// Where a control's text runs wider than its place (a translated text can), its font gets
 // smaller, down to kSmallestLabelPixels; the place stays.
 void FitFontToPlace(QWidget* control) {
   QFont fitted = control->font();
@@ -262,7 +262,8 @@ void SourceScr::BuildColourFrame() {
   for (int i = 0; i < static_cast<int>(kBackgroundChoices.size()); ++i) {
     auto* option = Place(new QRadioButton(FormText("Option1", i), this), "Option1", i);
     option->setProperty("index", i);
-    FitFontToPlace(option);
+    // The Japanese captions keep the designed font; a translated one may need less.
+    if (option->text() != QString::fromUtf8(Entry("Option1", i).text)) FitFontToPlace(option);
     Option1_->addButton(option, i);
   }
 }
