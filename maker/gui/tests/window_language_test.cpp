@@ -1,4 +1,4 @@
-// Tests of the windows' language: which language a user's preferences choose, that the
+// Tests of the windows' language: which language a user's environment chooses, that the
 // English window shows no Japanese text (controls, status line, messages, work canvas) and
 // every text fits its control, and that the Japanese window shows its designed texts.
 #include <QAbstractButton>
@@ -17,8 +17,6 @@
 #include "message_presenter.h"
 #include "source_scr.h"
 #include "window_language.h"
-
-using klv::gui::WindowLanguage;
 
 namespace {
 
@@ -56,26 +54,6 @@ QStringList VisibleTexts(const QWidget& window) {
 class WindowLanguageTest : public QObject {
   Q_OBJECT
  private slots:
-  void PreferencesChooseTheLanguage() {
-    const struct {
-      QStringList preferences;
-      WindowLanguage expected;
-    } cases[] = {
-        {{"ja-JP"}, WindowLanguage::kJapanese},
-        {{"en-US", "ja-JP"}, WindowLanguage::kEnglish},
-        // No French translation: the next language the person reads.
-        {{"fr-FR", "ja_JP.UTF-8"}, WindowLanguage::kJapanese},
-        {{"de-DE"}, WindowLanguage::kEnglish},
-        {{"C"}, WindowLanguage::kEnglish},
-        {{}, WindowLanguage::kEnglish},
-        {{"jam"}, WindowLanguage::kEnglish},  // Jamaican Creole is not Japanese
-    };
-    for (const auto& c : cases) {
-      QVERIFY2(klv::gui::ChooseWindowLanguage(c.preferences) == c.expected,
-               qPrintable(c.preferences.join(',')));
-    }
-  }
-
   // CTest runs this with one case's language variables and the language they choose.
   void TheUsersEnvironmentChoosesTheLanguage() {
     const QByteArray expected = qgetenv("KLV_EXPECTED_LANGUAGE");
