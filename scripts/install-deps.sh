@@ -2,7 +2,7 @@
 # scripts/install-deps.sh [--test]: installs from Debian 12's archive what building and
 # running the product need: compilers, CMake, the picture decoders (libpng,
 # libjpeg-turbo, libwebp), nlohmann-json (klvinfo), GoogleTest and Google Benchmark (the
-# presets build the tests and benchmarks), Qt 6, a Japanese font, and the tools that
+# presets build the tests and benchmarks), Qt 6 with its translation tools (the English window), a Japanese font, and the tools that
 # make the manual pages and the icons. With --test it adds what the whole test run
 # needs: mingw-w64 and Wine for the Windows build, clang's libFuzzer, the desktop-file
 # validators, the virtual display and the measuring tools.
@@ -27,6 +27,8 @@ build_packages=(
   libbenchmark-dev
   qt6-base-dev
   qt6-base-dev-tools
+  qt6-tools-dev
+  qt6-l10n-tools
   libgl-dev
   libxkbcommon-dev
   # manual pages and icons

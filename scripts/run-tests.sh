@@ -2,8 +2,9 @@
 # Builds and runs every test: the Windows cross-build first (its programs are compared
 # with the Linux ones under Wine), then the developer build's whole suite, the maker's
 # core tests in an -O3 x86-64-v3 build, the same suite under the address and
-# undefined-behaviour sanitizers, and each fuzz target for a bounded time. Ends with one
-# line that counts every test run.
+# undefined-behaviour sanitizers, each fuzz target for a bounded time, and the packages as
+# a user gets them (the .deb installed with apt, the Windows zip). Ends with one line that
+# counts every test run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 FUZZ_SECONDS="${FUZZ_SECONDS:-30}"
@@ -62,6 +63,13 @@ run_ctest --preset asan
 
 echo "== Fuzzing, ${FUZZ_SECONDS} s a target"
 if ./scripts/fuzz.sh "$FUZZ_SECONDS"; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1))
+fi
+
+echo "== The packages: the .deb installed and tried, the Windows zip"
+if ./scripts/package-tests.sh; then
   passed=$((passed + 1))
 else
   failed=$((failed + 1))

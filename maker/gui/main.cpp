@@ -1,11 +1,14 @@
 // klvmaker: the maker's desktop program. Opens SourceScr with the settings file at its
-// fixed place and quits when the window ends the program; `klvmaker PACKAGE...` opens a
-// package window for each package instead and quits when the last one closes.
+// fixed place, in Japanese or, for a user who does not read Japanese, in English, and quits
+// when the window ends the program; `klvmaker PACKAGE...` opens a package window for each
+// package instead and quits when the last one closes.
 #include <QApplication>
 #include <QIcon>
 #include <QStringList>
+#include <QTranslator>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include "base/platform.h"
 #include "base/version.h"
@@ -13,6 +16,7 @@
 #include "message_presenter.h"
 #include "package_window.h"
 #include "source_scr.h"
+#include "window_language.h"
 
 int main(int argc, char* argv[]) {
   // Answered before Qt starts, so that it needs no display.
@@ -31,6 +35,8 @@ int main(int argc, char* argv[]) {
   icon.addFile(QStringLiteral(":/icons/48x48/apps/io.github.klvmaker.KLVMaker.png"));
   icon.addFile(QStringLiteral(":/icons/256x256/apps/io.github.klvmaker.KLVMaker.png"));
   QApplication::setWindowIcon(icon);
+
+  const std::unique_ptr<QTranslator> english = klv::gui::InstallWindowLanguage();
 
   const QStringList packages = QApplication::arguments().mid(1);
   if (!packages.isEmpty()) {

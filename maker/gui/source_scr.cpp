@@ -124,6 +124,17 @@ Widget* Place(Widget* widget, std::string_view name, int index = 0) {
   return widget;
 }
 
+// Where a control's text runs wider than its place (a translated text can), its font gets
+// smaller, down to kSmallestLabelPixels; the place stays.
+void FitFontToPlace(QWidget* control) {
+  QFont fitted = control->font();
+  while (fitted.pixelSize() > kSmallestLabelPixels &&
+         control->sizeHint().width() > control->width()) {
+    fitted.setPixelSize(fitted.pixelSize() - 1);
+    control->setFont(fitted);
+  }
+}
+
 // A stored path or drive as the window may name it: the code page 932 reading first, then
 // the bytes as UTF-8 (how a name that code page 932 cannot hold is stored).
 QStringList StoredPathCandidates(const std::string& stored) {
@@ -146,6 +157,22 @@ std::string PathForSettings(const QString& path) {
 
 QString JoinPath(const QString& folder, const QString& name) {
   return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
+}
+
+// The status line after a picture click: the grid, or that the picture is too large.
+QString GridStatus(Grid grid) {
+  if (!GridFits(grid)) return SourceScr::tr("画像が大きすぎです");
+  return SourceScr::tr("ピース数： x = %1 , y = %2").arg(grid.xMax).arg(grid.yMax);
+}
+
+// The default texts of the three puzzle boxes (the settings file's defaults).
+const char* const kDefaultPuzzleSetName = QT_TRANSLATE_NOOP("klv::gui::SourceScr", "ﾊﾟｽﾞﾙｾｯﾄ名");
+const char* const kDefaultPuzzleName = QT_TRANSLATE_NOOP("klv::gui::SourceScr", "ﾊﾟｽﾞﾙ名");
+const char* const kDefaultComment = QT_TRANSLATE_NOOP("klv::gui::SourceScr", "コメント");
+
+// A box's restored text; its default (also when stored as such) in the window's language.
+QString InWindowLanguage(const QString& text, const char* default_text) {
+  return text == QString::fromUtf8(default_text) ? SourceScr::tr(default_text) : text;
 }
 
 QString MakeOutcomeText(const MakeResult& result) {
@@ -262,6 +289,8 @@ void SourceScr::BuildColourFrame() {
   for (int i = 0; i < static_cast<int>(kBackgroundChoices.size()); ++i) {
     auto* option = Place(new QRadioButton(FormText("Option1", i), this), "Option1", i);
     option->setProperty("index", i);
+    // The Japanese captions keep the designed font; a translated one may need less.
+    if (option->text() != QString::fromUtf8(Entry("Option1", i).text)) FitFontToPlace(option);
     Option1_->addButton(option, i);
   }
 }
@@ -349,9 +378,10 @@ void SourceScr::Load() {
   MakeIt_->setEnabled(false);
 
   const Settings settings = LoadSettings(env_, settingsPath_);
-  PuzzleSetName_->SetText(FromCp932(settings.puzzleSetName));
-  PuzzleName_->SetText(FromCp932(settings.puzzleName));
-  Comment_->SetText(MultiLineFromCp932(settings.longPuzzleName));
+  PuzzleSetName_->SetText(
+      InWindowLanguage(FromCp932(settings.puzzleSetName), kDefaultPuzzleSetName));
+  PuzzleName_->SetText(InWindowLanguage(FromCp932(settings.puzzleName), kDefaultPuzzleName));
+  Comment_->SetText(InWindowLanguage(MultiLineFromCp932(settings.longPuzzleName), kDefaultComment));
   ApplyStoredDrive(Drive1_, settings.srcDrive);
   ApplyStoredFolder(Dir1_, settings.srcDir);
   ApplyStoredDrive(Drive3_, settings.destDrive);
@@ -434,7 +464,7 @@ void SourceScr::PictureClick(const QString& file_name) {
   yMax_ = grid.yMax;
   SrcPic_->setPixmap(QPixmap::fromImage(PreviewImage(*source_, grid)));
   SrcPic_->resize(source_->width, source_->height);
-  Label1_->setText(refusal.isEmpty() ? FromCp932(GridStatusText(grid)) : refusal);
+  Label1_->setText(refusal.isEmpty() ? GridStatus(grid) : refusal);
   Label1_->setCursorPosition(0);
   MakeIt_->setEnabled(refusal.isEmpty() && GridFits(grid));
   PuzzleName_->SetText(FromCp932(ProposePuzzleName(ToCp932(file_name))));
