@@ -132,7 +132,9 @@ Status CreateTemporaryBeside(const std::string& target, UniqueFd* fd, std::strin
     candidate = stem;
     if (attempt > 0) candidate += "." + std::to_string(attempt);
     candidate += ".tmp";
-    UniqueFd file(::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    // O_EXCL: never an existing file, nor the file a link of this name points to.
+    UniqueFd file(
+        ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
     if (file.get() >= 0) {
       *fd = std::move(file);
       *temp_path = candidate;
@@ -166,6 +168,12 @@ void RemoveStaleTemporaries(const std::string& target) {
     }
     const pid_t pid = static_cast<pid_t>(std::stol(std::string(pid_text)));
     if (pid <= 0 || pid == ::getpid()) continue;
+    // Only a regular file: a link or a folder of such a name is not one of ours.
+    struct stat st;
+    if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISREG(st.st_mode)) {
+      continue;
+    }
     if (::kill(pid, 0) != 0 && errno == ESRCH) ::unlinkat(::dirfd(dir), entry->d_name, 0);
   }
   ::closedir(dir);

@@ -81,9 +81,10 @@ FakeEnv FakeFolderWithOldPackage() {
   return env;
 }
 
-std::string SaveFailed(const std::string& folder, SaveCause cause,
-                       const std::string& picture = "") {
-  return MessageText(Message::kSaveFailed, JoinPath(folder, "Cat.klv"), cause, picture);
+std::string SaveFailed(const std::string& folder, SaveCause cause, const std::string& picture = "",
+                       int error_number = 0) {
+  return MessageText(Message::kSaveFailed, JoinPath(folder, "Cat.klv"), cause, picture,
+                     error_number == 0 ? "" : std::strerror(error_number));
 }
 
 TEST(FaultInjection, AWriteFailingAtAnyStepKeepsTheEarlierPackage) {
@@ -104,8 +105,8 @@ TEST(FaultInjection, AWriteFailingAtAnyStepKeepsTheEarlierPackage) {
     EXPECT_EQ(env.files, before) << "step " << n;
     EXPECT_EQ(env.open_writers, 0) << "step " << n;
     EXPECT_EQ(env.commits, 0) << "step " << n;
-    EXPECT_EQ(env.messages,
-              std::vector<std::string>{SaveFailed(kFakeFolder, SaveCause::kWriteFailed)})
+    EXPECT_EQ(env.messages, std::vector<std::string>{SaveFailed(
+                                kFakeFolder, SaveCause::kWriteFailed, "", ENOSPC)})
         << "step " << n;
   }
 }
@@ -115,9 +116,10 @@ TEST(FaultInjection, ACreateOrCommitThatFailsKeepsTheEarlierPackage) {
     const char* name;
     std::function<void(FakeEnv&)> inject;
     SaveCause cause;
+    int error_number;
   } cases[] = {
-      {"create", [](FakeEnv& env) { env.fail_create = true; }, SaveCause::kCannotCreate},
-      {"commit", [](FakeEnv& env) { env.fail_commit = true; }, SaveCause::kWriteFailed},
+      {"create", [](FakeEnv& env) { env.fail_create = true; }, SaveCause::kCannotCreate, EACCES},
+      {"commit", [](FakeEnv& env) { env.fail_commit = true; }, SaveCause::kWriteFailed, ENOSPC},
   };
   for (const Case& c : cases) {
     FakeEnv env = FakeFolderWithOldPackage();
@@ -127,7 +129,9 @@ TEST(FaultInjection, ACreateOrCommitThatFailsKeepsTheEarlierPackage) {
     EXPECT_EQ(ConvertWorkFolder(env, state, kFakeFolder), 0) << c.name;
     EXPECT_EQ(env.files, before) << c.name;
     EXPECT_EQ(env.open_writers, 0) << c.name;
-    EXPECT_EQ(env.messages, std::vector<std::string>{SaveFailed(kFakeFolder, c.cause)}) << c.name;
+    EXPECT_EQ(env.messages,
+              std::vector<std::string>{SaveFailed(kFakeFolder, c.cause, "", c.error_number)})
+        << c.name;
   }
 }
 
@@ -267,7 +271,8 @@ TEST(FaultInjection, AFailedDiskWriteLeavesNoTemporaryFile) {
     EXPECT_EQ(test::DiskFolderNames(folder.path()), names) << "step " << n;
     EXPECT_EQ(test::ReadDiskFile(folder.File("Cat.klv")), kOldPackage) << "step " << n;
     ASSERT_EQ(env.messages.size(), 1u) << "step " << n;
-    EXPECT_EQ(env.messages[0], SaveFailed(folder.path(), SaveCause::kWriteFailed)) << "step " << n;
+    EXPECT_EQ(env.messages[0], SaveFailed(folder.path(), SaveCause::kWriteFailed, "", ENOSPC))
+        << "step " << n;
   }
 }
 
@@ -297,7 +302,8 @@ TEST(FaultInjection, AFullDiskKeepsTheEarlierPackage) {
     EXPECT_EQ(test::DiskFolderNames(folder.path()), names) << "limit " << limit;
     EXPECT_EQ(test::ReadDiskFile(folder.File("Cat.klv")), kOldPackage) << "limit " << limit;
     ASSERT_EQ(env.messages.size(), 1u) << "limit " << limit;
-    EXPECT_EQ(env.messages[0], SaveFailed(folder.path(), SaveCause::kWriteFailed))
+    // The system's reason reaches the user.
+    EXPECT_EQ(env.messages[0], SaveFailed(folder.path(), SaveCause::kWriteFailed, "", EFBIG))
         << "limit " << limit;
   }
 }
@@ -354,7 +360,7 @@ TEST(FaultInjection, AReadOnlyWorkFolderKeepsTheEarlierPackage) {
                     "do not apply";
   }
 
-  EXPECT_EQ(out, "0\n" + SaveFailed(folder.path(), SaveCause::kCannotCreate));
+  EXPECT_EQ(out, "0\n" + SaveFailed(folder.path(), SaveCause::kCannotCreate, "", EACCES));
   EXPECT_EQ(test::DiskFolderNames(folder.path()), names);
   EXPECT_EQ(test::ReadDiskFile(folder.File("Cat.klv")), kOldPackage);
 }

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include "base/bytes.h"
 #include "base/work_folder.h"
 #include "conversion/messages.h"
@@ -54,10 +57,10 @@ std::optional<RiffForm> Package(FakeEnv& env, const std::string& name = "Cat.klv
   return ReadRiff(it->second);
 }
 
-std::string SaveFailed(const std::string& package, SaveCause cause,
-                       const std::string& picture = "") {
+std::string SaveFailed(const std::string& package, SaveCause cause, const std::string& picture = "",
+                       const std::string& reason = "") {
   return MessageText(Message::kSaveFailed, InFolder(package), cause,
-                     picture.empty() ? "" : InFolder(picture));
+                     picture.empty() ? "" : InFolder(picture), reason);
 }
 
 std::string Loading(Message message, const std::string& name) {
@@ -231,8 +234,8 @@ TEST(FileConv, WriteFailuresLeaveNothingBehind) {
     env.AddFile(InFolder("Cat.klv"), earlier);
     env.fail_riff_call = n;
     EXPECT_EQ(ConvertWorkFolder(env, state, kFolder), 0);
-    EXPECT_EQ(env.messages,
-              std::vector<std::string>{SaveFailed("Cat.klv", SaveCause::kWriteFailed)});
+    EXPECT_EQ(env.messages, std::vector<std::string>{SaveFailed("Cat.klv", SaveCause::kWriteFailed,
+                                                                "", std::strerror(ENOSPC))});
     EXPECT_EQ(env.files[InFolder("Cat.klv")], earlier);
     EXPECT_EQ(env.open_writers, 0);
   }
@@ -242,8 +245,8 @@ TEST(FileConv, WriteFailuresLeaveNothingBehind) {
   commit.AddFile(InFolder("Cat.klv"), earlier);
   commit.fail_commit = true;
   EXPECT_EQ(ConvertWorkFolder(commit, state, kFolder), 0);
-  EXPECT_EQ(commit.messages,
-            std::vector<std::string>{SaveFailed("Cat.klv", SaveCause::kWriteFailed)});
+  EXPECT_EQ(commit.messages, std::vector<std::string>{SaveFailed("Cat.klv", SaveCause::kWriteFailed,
+                                                                 "", std::strerror(ENOSPC))});
   EXPECT_EQ(commit.files[InFolder("Cat.klv")], earlier);
 
   // The package file cannot even be created: the user is told, not left guessing.
@@ -251,8 +254,8 @@ TEST(FileConv, WriteFailuresLeaveNothingBehind) {
   AddWorkFolder(create, 2, 1);
   create.fail_create = true;
   EXPECT_EQ(ConvertWorkFolder(create, state, kFolder), 0);
-  EXPECT_EQ(create.messages,
-            std::vector<std::string>{SaveFailed("Cat.klv", SaveCause::kCannotCreate)});
+  EXPECT_EQ(create.messages, std::vector<std::string>{SaveFailed(
+                                 "Cat.klv", SaveCause::kCannotCreate, "", std::strerror(EACCES))});
 }
 
 TEST(FileConv, FolderWithoutPuzzleIniUsesTheDefaults) {

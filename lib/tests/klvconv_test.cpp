@@ -3,11 +3,19 @@
 // through the real platform layer, compared with the in-memory conversion.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "base/bytes.h"
@@ -196,6 +204,148 @@ TEST(Klvconv, GridBeyondTheTableIsRefused) {
             std::vector<std::string>{MessageText(Message::kGridRefused, work.File("Puzzle.ini"))});
   EXPECT_EQ(test::DiskFolderNames(work.path()),
             (std::vector<std::string>{"Puzzle.ini", "base.bmp"}));
+}
+
+// How the adversarial rows run klvconv: plainly, under a file-size limit of 1 KiB, or with
+// its standard error a pipe whose reader is gone. Signals at their defaults either way.
+enum class Setting { kPlain, kFileSizeLimit, kClosedPipe };
+
+struct ChildRun {
+  int exit_status = -1;  // -1 when a signal ended it
+  int signal = 0;
+  std::string err;
+};
+
+ChildRun RunKlvconvWith(Setting setting, const std::string& folder, const TempFolder& scratch) {
+  const std::string program = std::string(KLV_BINARY_DIR) + "/klvconv";
+  const std::string err_path = scratch.File("stderr");
+  int pipe_fds[2] = {-1, -1};
+  if (setting == Setting::kClosedPipe && pipe(pipe_fds) != 0) return {};
+  const pid_t pid = fork();
+  if (pid == 0) {
+    signal(SIGPIPE, SIG_DFL);
+    signal(SIGXFSZ, SIG_DFL);
+    int err_fd;
+    if (setting == Setting::kClosedPipe) {
+      close(pipe_fds[0]);
+      err_fd = pipe_fds[1];
+    } else {
+      err_fd = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    }
+    dup2(err_fd, 2);
+    if (setting == Setting::kFileSizeLimit) {
+      const rlimit limit = {1024, 1024};
+      setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    execl(program.c_str(), program.c_str(), folder.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  if (setting == Setting::kClosedPipe) {
+    close(pipe_fds[0]);
+    close(pipe_fds[1]);
+  }
+  int raw = 0;
+  waitpid(pid, &raw, 0);
+  ChildRun run;
+  if (WIFEXITED(raw)) run.exit_status = WEXITSTATUS(raw);
+  if (WIFSIGNALED(raw)) run.signal = WTERMSIG(raw);
+  if (setting != Setting::kClosedPipe) run.err = ReadText(err_path);
+  return run;
+}
+
+// A process id that no process has: a child that has ended and been waited for.
+pid_t GonePid() {
+  const pid_t pid = fork();
+  if (pid == 0) _exit(0);
+  waitpid(pid, nullptr, 0);
+  return pid;
+}
+
+// What an adversarial user can put in and around the folder: klvconv writes only its
+// package (never through a link), removes only its own dead temporary files, and turns a
+// failing write into an error with the system's reason, never a half-written package.
+TEST(Klvconv, FoldersSetUpAgainstIt) {
+  const Bytes kOutside = {'m', 'i', 'n', 'e'};
+  const std::string stale = "Cat.klv." + std::to_string(GonePid()) + ".tmp";
+  struct Case {
+    const char* name;
+    Setting setting;
+    bool drop_tile;  // res0000.bmp missing, so that messages are written
+    std::function<void(const TempFolder& work, const std::string& outside)> arrange;
+    int exit_status;
+    const char* err_has;
+    std::vector<std::string> names;  // the folder afterwards, besides the work files
+  } cases[] = {
+      {"package name is a link",
+       Setting::kPlain,
+       false,
+       [](const TempFolder& work, const std::string& outside) {
+         std::filesystem::create_symlink(outside, work.File("Cat.klv"));
+       },
+       0,
+       "",
+       {"Cat.klv"}},
+      {"dead temporary file is a link",
+       Setting::kPlain,
+       false,
+       [&](const TempFolder& work, const std::string& outside) {
+         std::filesystem::create_symlink(outside, work.File(stale));
+       },
+       0,
+       "",
+       {"Cat.klv", stale}},
+      {"dead temporary file is removed",
+       Setting::kPlain,
+       false,
+       [&](const TempFolder& work, const std::string&) {
+         test::WriteDiskFile(work.File(stale), {'x'});
+       },
+       0,
+       "",
+       {"Cat.klv"}},
+      {"file-size limit",
+       Setting::kFileSizeLimit,
+       false,
+       [](const TempFolder&, const std::string&) {},
+       1,
+       std::strerror(EFBIG),
+       {}},
+      {"closed standard error",
+       Setting::kClosedPipe,
+       true,
+       [](const TempFolder&, const std::string&) {},
+       1,
+       "",
+       {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder scratch, work, elsewhere;
+    AddTiles(work, 2, 1);
+    if (c.drop_tile) std::filesystem::remove(work.File("res0000.bmp"));
+    test::WriteDiskFile(work.File("base.bmp"), MakeBmp({.width = 96, .height = 64}));
+    test::WriteDiskText(work.File("Puzzle.ini"),
+                        PuzzleIni({{"xMax", "2"}, {"yMax", "1"}, {"PuzzleName", "Cat"}}));
+    const std::string outside = elsewhere.File("outside.klv");
+    test::WriteDiskFile(outside, kOutside);
+    const std::vector<std::string> work_files = test::DiskFolderNames(work.path());
+    c.arrange(work, outside);
+
+    const ChildRun run = RunKlvconvWith(c.setting, work.path(), scratch);
+    EXPECT_EQ(run.signal, 0);
+    EXPECT_EQ(run.exit_status, c.exit_status) << run.err;
+    EXPECT_NE(run.err.find(c.err_has), std::string::npos) << run.err;
+    std::vector<std::string> names = work_files;
+    names.insert(names.end(), c.names.begin(), c.names.end());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(test::DiskFolderNames(work.path()), names);
+    EXPECT_EQ(test::ReadDiskFile(outside), kOutside);
+    EXPECT_EQ(test::DiskFolderNames(elsewhere.path()), std::vector<std::string>{"outside.klv"});
+    if (c.exit_status == 0) {
+      EXPECT_FALSE(std::filesystem::is_symlink(work.File("Cat.klv")));
+      EXPECT_EQ(test::ReadDiskFile(work.File("Cat.klv")), ExpectedPackage(work.path(), "Cat.klv"));
+    }
+  }
 }
 
 // The exports called directly, as a host program binds them.

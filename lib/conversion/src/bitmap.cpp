@@ -25,7 +25,7 @@ bool HasInfoHeader(const PictureBlock& block) { return FieldLe32(block, 0) == kB
 
 std::optional<PictureBlock> LoadBitmapFile(InputFile& file) {
   uint64_t length = 0;
-  if (!file.Length(&length).ok() || length < kBmpFileHeaderSize || length > kMaxPictureFileSize) {
+  if (!file.Length(&length).ok() || length < kBmpFileHeaderSize || length > kMaxPictureFileBytes) {
     return std::nullopt;
   }
   uint8_t file_header[kBmpFileHeaderSize];

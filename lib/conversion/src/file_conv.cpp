@@ -80,14 +80,19 @@ int16_t ConvertWorkFolder(Env& env, ConversionState& state, const std::string& f
 
   const std::string package = JoinPath(folder, PackageFileName(header.PuzzleName));
   std::unique_ptr<RiffFile> out;
-  if (!env.CreateRiffFile(package, &out).ok()) {
-    ShowLibraryMessage(env, Message::kSaveFailed, package, SaveCause::kCannotCreate);
+  const Status created = env.CreateRiffFile(package, &out);
+  if (!created.ok()) {
+    ShowLibraryMessage(env, Message::kSaveFailed, package, SaveCause::kCannotCreate, "",
+                       created.reason());
     return 0;
   }
   PackageWriteResult result = WritePackage(
       *out, header, state.base,
       std::span<const PictureSlot>(state.tiles.data(), static_cast<size_t>(tile_count)));
-  if (result.ok() && !out->Commit().ok()) result.cause = SaveCause::kWriteFailed;
+  if (result.ok()) {
+    result.error = out->Commit();
+    if (!result.error.ok()) result.cause = SaveCause::kWriteFailed;
+  }
   // Without a commit this removes the temporary file before the user is told.
   out.reset();
   if (result.ok()) return 1;
@@ -99,7 +104,8 @@ int16_t ConvertWorkFolder(Env& env, ConversionState& state, const std::string& f
     picture =
         JoinPath(folder, TileFileName(result.picture / state.xMax, result.picture % state.xMax));
   }
-  ShowLibraryMessage(env, Message::kSaveFailed, package, result.cause, picture);
+  ShowLibraryMessage(env, Message::kSaveFailed, package, result.cause, picture,
+                     result.error.reason());
   return 0;
 }
 

@@ -9,6 +9,7 @@
 #include <optional>
 #include <vector>
 
+#include "base/limits.h"
 #include "base/memory_block.h"
 #include "base/platform.h"
 #include "base/work_folder.h"
@@ -21,15 +22,11 @@ using PictureBlock = MemoryBlock;
 // A table slot: empty, or holding one loaded picture.
 using PictureSlot = std::optional<PictureBlock>;
 
-// The largest picture file one slot may hold; a larger one counts as too large for the
-// memory at hand.
-inline constexpr uint64_t kMaxPictureFileSize = uint64_t{512} << 20;
-
 // Reads the open BMP file whole: its length L, the 14-byte file header (which must start
 // with "BM"; its other fields are not consulted), then L - 14 bytes into a zero-filled
 // block of L bytes. Nothing when the length cannot be measured, L is below 14 or above
-// kMaxPictureFileSize, a read brings fewer bytes than asked, the signature is wrong or
-// memory runs out.
+// kMaxPictureFileBytes (too large for the memory at hand), a read brings fewer bytes than asked,
+// the signature is wrong or memory runs out.
 std::optional<PictureBlock> LoadBitmapFile(InputFile& file);
 
 // Empties `slot` when its picture has a negative width or height (a top-down bitmap

@@ -29,16 +29,20 @@ std::array<uint8_t, 3> ParseBackColor(std::string_view text);
 // encoded (compression 1 or 2 keep their stored size). Odd chunks get a pad byte.
 // Returns kNone when written; kPictureMissing for an empty slot, kHeaderNot40,
 // kPictureTruncated when 40 + T + S exceeds the block (nothing is read past it), and
-// kWriteFailed when the file refused a step. Nothing is written unless the checks pass.
-SaveCause WriteBitmapChunk(RiffFile& out, FourCC id, const PictureSlot& slot);
+// kWriteFailed when the file refused a step (its error then goes to *error unless that is
+// null). Nothing is written unless the checks pass.
+SaveCause WriteBitmapChunk(RiffFile& out, FourCC id, const PictureSlot& slot,
+                           Status* error = nullptr);
 
 // The outcome of WritePackage: `cause` kNone when the whole form was written; otherwise
-// why it stopped and at which picture (kBasePicture, a tile index, or kNoPicture).
+// why it stopped and at which picture (kBasePicture, a tile index, or kNoPicture), and
+// for kWriteFailed the writer's error with the system's reason.
 struct PackageWriteResult {
   static constexpr int kNoPicture = -2;
   static constexpr int kBasePicture = -1;
   SaveCause cause = SaveCause::kNone;
   int picture = kNoPicture;
+  Status error;
   bool ok() const { return cause == SaveCause::kNone; }
 };
 
