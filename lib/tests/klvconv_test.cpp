@@ -348,6 +348,36 @@ TEST(Klvconv, FoldersSetUpAgainstIt) {
   }
 }
 
+// klvconv holds one picture at a time: five pictures of 12 MiB each (a 2 x 2 grid and
+// the base) must not raise its peak memory above what two of them take.
+TEST(Klvconv, PeakMemoryStaysNearOnePicture) {
+  TempFolder work;
+  const Bytes picture = MakeBmp({.width = 2048, .height = 2048, .bit_count = 24});
+  for (const char* name :
+       {"res0000.bmp", "res0001.bmp", "res0100.bmp", "res0101.bmp", "base.bmp"}) {
+    test::WriteDiskFile(work.File(name), picture);
+  }
+  test::WriteDiskText(work.File("Puzzle.ini"),
+                      PuzzleIni({{"xMax", "2"}, {"yMax", "2"}, {"PuzzleName", "Big"}}));
+  const std::string program = std::string(KLV_BINARY_DIR) + "/klvconv";
+  const pid_t pid = fork();
+  if (pid == 0) {
+    execl(program.c_str(), program.c_str(), work.path().c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  int status = 0;
+  rusage usage = {};
+  ASSERT_EQ(wait4(pid, &status, 0, &usage), pid);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  const long peak_kib = usage.ru_maxrss;  // Linux counts it in KiB
+  EXPECT_LT(peak_kib, static_cast<long>(2 * picture.size() / 1024))
+      << "peak " << peak_kib << " KiB";
+  std::optional<Bytes> package = test::ReadDiskFile(work.File("Big.klv"));
+  ASSERT_TRUE(package);
+  EXPECT_EQ(package->size(), 8 + 4 + 8 + 592 + 5 * (8 + picture.size()));
+}
+
 // The exports called directly, as a host program binds them.
 TEST(KLVUtilsLibrary, ExportsReportThroughTheInstalledHandler) {
   std::unique_ptr<SharedLibrary> library;

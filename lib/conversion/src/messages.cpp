@@ -30,6 +30,7 @@ std::string_view CauseTemplate(SaveCause cause) {
     case SaveCause::kHeaderNot40: return "（{cause} の情報ヘッダーが 40 バイトではありません）";
     case SaveCause::kPictureTruncated:
       return "（{cause} のデータがヘッダーの示す大きさに足りません）";
+    case SaveCause::kFolderChanged: return "（{cause} が変換の途中で変更されました）";
   }
   return "";
 }

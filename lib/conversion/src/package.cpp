@@ -100,6 +100,13 @@ SaveCause WriteBitmapChunk(RiffFile& out, FourCC id, const PictureSlot& slot, St
 
 PackageWriteResult WritePackage(RiffFile& out, const PackageHeader& header, const PictureSlot& base,
                                 std::span<const PictureSlot> tiles) {
+  return WritePackage(out, header, tiles.size(), [&](int picture) -> const PictureSlot& {
+    return picture == PackageWriteResult::kBasePicture ? base : tiles[static_cast<size_t>(picture)];
+  });
+}
+
+PackageWriteResult WritePackage(RiffFile& out, const PackageHeader& header, size_t tile_count,
+                                const PictureSupplier& picture) {
   PackageWriteResult result;
   const PackageHeaderBytes record = EncodePackageHeader(header);
   Status status = out.CreateRiff(ToFourCC(kPackageFormType));
@@ -111,13 +118,15 @@ PackageWriteResult WritePackage(RiffFile& out, const PackageHeader& header, cons
     result.error = status;
     return result;
   }
-  result.cause = WriteBitmapChunk(out, ToFourCC(kBaseChunkId), base, &result.error);
+  result.cause = WriteBitmapChunk(out, ToFourCC(kBaseChunkId),
+                                  picture(PackageWriteResult::kBasePicture), &result.error);
   if (!result.ok()) {
     result.picture = PackageWriteResult::kBasePicture;
     return result;
   }
-  for (size_t i = 0; i < tiles.size(); ++i) {
-    result.cause = WriteBitmapChunk(out, ToFourCC(kTileChunkId), tiles[i], &result.error);
+  for (size_t i = 0; i < tile_count; ++i) {
+    result.cause =
+        WriteBitmapChunk(out, ToFourCC(kTileChunkId), picture(static_cast<int>(i)), &result.error);
     if (!result.ok()) {
       result.picture = static_cast<int>(i);
       return result;

@@ -27,7 +27,19 @@ using PictureSlot = std::optional<PictureBlock>;
 // block of L bytes. Nothing when the length cannot be measured, L is below 14 or above
 // kMaxPictureFileBytes (too large for the memory at hand), a read brings fewer bytes than asked,
 // the signature is wrong or memory runs out.
+// The two reads of LoadBitmapFile as two steps, so that a picture can be checked long
+// before it is loaded and only one body is held at a time:
+// ReadBitmapHead measures the file into *length, reads the file header and up to 40 bytes
+// after it into a block of min(L, 54) bytes (zero-filled like the whole block, so every
+// field reading of offset below 40 equals the whole picture's). Nothing on the same
+// conditions as LoadBitmapFile, memory for the body aside.
+// ReadBitmapBody reads the rest of the same file (positioned after the head) into the
+// whole block of `length` bytes that begins with `head`; nothing when a read fails or
+// comes up short, or memory runs out.
 std::optional<PictureBlock> LoadBitmapFile(InputFile& file);
+std::optional<PictureBlock> ReadBitmapHead(InputFile& file, uint64_t* length);
+std::optional<PictureBlock> ReadBitmapBody(InputFile& file, uint64_t length,
+                                           const PictureBlock& head);
 
 // Empties `slot` when its picture has a negative width or height (a top-down bitmap
 // among them) and returns false then; returns true when the slot is empty or keeps its

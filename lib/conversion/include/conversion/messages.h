@@ -26,6 +26,7 @@ enum class SaveCause {
   kPictureMissing,    // a picture (the cause file) was not loaded
   kHeaderNot40,       // a picture's info header is not 40 bytes long
   kPictureTruncated,  // a picture's header claims more bytes than the file holds
+  kFolderChanged,     // a file (the cause file) changed while the package was written
 };
 
 // The text of `message` about `file`, in UTF-8. For kSaveFailed, `cause` and `cause_file`

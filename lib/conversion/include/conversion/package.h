@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -51,6 +52,14 @@ struct PackageWriteResult {
 // closes the form. Stops at the first failure. Does not commit `out`.
 PackageWriteResult WritePackage(RiffFile& out, const PackageHeader& header, const PictureSlot& base,
                                 std::span<const PictureSlot> tiles);
+
+// The same with each picture asked for only when its chunk is due: `picture` is called
+// with kBasePicture, then each tile index below `tile_count`, and returns the slot to
+// write, which must stay valid until the next call (so the caller need hold only one
+// picture at a time). An empty slot stops writing with kPictureMissing.
+using PictureSupplier = std::function<const PictureSlot&(int picture)>;
+PackageWriteResult WritePackage(RiffFile& out, const PackageHeader& header, size_t tile_count,
+                                const PictureSupplier& picture);
 
 // The package's file name for the PuzzleName text `puzzle_name` (code page 932 bytes):
 // the name followed by ".klv", with every "/" and "\" replaced by "_" so that the file
