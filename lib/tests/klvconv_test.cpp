@@ -206,145 +206,93 @@ TEST(Klvconv, GridBeyondTheTableIsRefused) {
             (std::vector<std::string>{"Puzzle.ini", "base.bmp"}));
 }
 
-// How the adversarial rows run klvconv: plainly, under a file-size limit of 1 KiB, or with
-// its standard error a pipe whose reader is gone. Signals at their defaults either way.
-enum class Setting { kPlain, kFileSizeLimit, kClosedPipe };
-
-struct ChildRun {
-  int exit_status = -1;  // -1 when a signal ended it
-  int signal = 0;
-  std::string err;
-};
-
-ChildRun RunKlvconvWith(Setting setting, const std::string& folder, const TempFolder& scratch) {
+// Runs klvconv on `folder` with its signals at their defaults, `before_exec` applied in
+// the child (limits, standard error); returns the raw wait status and the child's usage.
+int RunKlvconvChild(const std::string& folder, const std::function<void()>& before_exec,
+                    rusage* usage) {
   const std::string program = std::string(KLV_BINARY_DIR) + "/klvconv";
-  const std::string err_path = scratch.File("stderr");
-  int pipe_fds[2] = {-1, -1};
-  if (setting == Setting::kClosedPipe && pipe(pipe_fds) != 0) return {};
   const pid_t pid = fork();
   if (pid == 0) {
     signal(SIGPIPE, SIG_DFL);
     signal(SIGXFSZ, SIG_DFL);
-    int err_fd;
-    if (setting == Setting::kClosedPipe) {
-      close(pipe_fds[0]);
-      err_fd = pipe_fds[1];
-    } else {
-      err_fd = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    }
-    dup2(err_fd, 2);
-    if (setting == Setting::kFileSizeLimit) {
-      const rlimit limit = {1024, 1024};
-      setrlimit(RLIMIT_FSIZE, &limit);
-    }
+    before_exec();
     execl(program.c_str(), program.c_str(), folder.c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }
-  if (setting == Setting::kClosedPipe) {
-    close(pipe_fds[0]);
-    close(pipe_fds[1]);
-  }
-  int raw = 0;
-  waitpid(pid, &raw, 0);
-  ChildRun run;
-  if (WIFEXITED(raw)) run.exit_status = WEXITSTATUS(raw);
-  if (WIFSIGNALED(raw)) run.signal = WTERMSIG(raw);
-  if (setting != Setting::kClosedPipe) run.err = ReadText(err_path);
-  return run;
-}
-
-// A process id that no process has: a child that has ended and been waited for.
-pid_t GonePid() {
-  const pid_t pid = fork();
-  if (pid == 0) _exit(0);
-  waitpid(pid, nullptr, 0);
-  return pid;
+  int status = 0;
+  wait4(pid, &status, 0, usage);
+  return status;
 }
 
 // What an adversarial user can put in and around the folder: klvconv writes only its
-// package (never through a link), removes only its own dead temporary files, and turns a
-// failing write into an error with the system's reason, never a half-written package.
+// package (never through a link) and turns a failing write into an error with the
+// system's reason, never a signal or a half-written package.
 TEST(Klvconv, FoldersSetUpAgainstIt) {
-  const Bytes kOutside = {'m', 'i', 'n', 'e'};
-  const std::string stale = "Cat.klv." + std::to_string(GonePid()) + ".tmp";
+  TempFolder scratch;
+  const std::string err = scratch.File("stderr");
+  const auto err_to_file = [&] { dup2(open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2); };
+  const pid_t gone = fork();  // a process id that no process has any more
+  if (gone == 0) _exit(0);
+  waitpid(gone, nullptr, 0);
+  const std::string stale = "Cat.klv." + std::to_string(gone) + ".tmp";
   struct Case {
     const char* name;
-    Setting setting;
-    bool drop_tile;  // res0000.bmp missing, so that messages are written
-    std::function<void(const TempFolder& work, const std::string& outside)> arrange;
+    std::function<void()> before_exec;
+    const char* link;  // a link of this name to a file outside the folder
     int exit_status;
     const char* err_has;
-    std::vector<std::string> names;  // the folder afterwards, besides the work files
   } cases[] = {
-      {"package name is a link",
-       Setting::kPlain,
-       false,
-       [](const TempFolder& work, const std::string& outside) {
-         std::filesystem::create_symlink(outside, work.File("Cat.klv"));
-       },
-       0,
-       "",
-       {"Cat.klv"}},
-      {"dead temporary file is a link",
-       Setting::kPlain,
-       false,
-       [&](const TempFolder& work, const std::string& outside) {
-         std::filesystem::create_symlink(outside, work.File(stale));
-       },
-       0,
-       "",
-       {"Cat.klv", stale}},
-      {"dead temporary file is removed",
-       Setting::kPlain,
-       false,
-       [&](const TempFolder& work, const std::string&) {
-         test::WriteDiskFile(work.File(stale), {'x'});
-       },
-       0,
-       "",
-       {"Cat.klv"}},
+      {"package name is a link", err_to_file, "Cat.klv", 0, ""},
+      {"dead temporary file is a link", err_to_file, stale.c_str(), 0, ""},
       {"file-size limit",
-       Setting::kFileSizeLimit,
-       false,
-       [](const TempFolder&, const std::string&) {},
-       1,
-       std::strerror(EFBIG),
-       {}},
-      {"closed standard error",
-       Setting::kClosedPipe,
-       true,
-       [](const TempFolder&, const std::string&) {},
-       1,
-       "",
-       {}},
+       [&] {
+         const rlimit limit = {1024, 1024};
+         setrlimit(RLIMIT_FSIZE, &limit);
+         err_to_file();
+       },
+       nullptr, 1, std::strerror(EFBIG)},
+      {"standard error a pipe without reader",
+       [] {
+         int fds[2];
+         (void)!pipe(fds);
+         close(fds[0]);
+         dup2(fds[1], 2);
+       },
+       nullptr, 1, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    TempFolder scratch, work, elsewhere;
+    TempFolder work, elsewhere;
     AddTiles(work, 2, 1);
-    if (c.drop_tile) std::filesystem::remove(work.File("res0000.bmp"));
-    test::WriteDiskFile(work.File("base.bmp"), MakeBmp({.width = 96, .height = 64}));
+    // Without base.bmp there are messages to write; with it, a package to write.
+    if (c.exit_status == 0 || c.err_has[0] != '\0') {
+      test::WriteDiskFile(work.File("base.bmp"), MakeBmp({.width = 96, .height = 64}));
+    }
     test::WriteDiskText(work.File("Puzzle.ini"),
                         PuzzleIni({{"xMax", "2"}, {"yMax", "1"}, {"PuzzleName", "Cat"}}));
-    const std::string outside = elsewhere.File("outside.klv");
-    test::WriteDiskFile(outside, kOutside);
-    const std::vector<std::string> work_files = test::DiskFolderNames(work.path());
-    c.arrange(work, outside);
+    const Bytes mine = {'m', 'i', 'n', 'e'};
+    test::WriteDiskFile(elsewhere.File("mine"), mine);
+    std::vector<std::string> names = test::DiskFolderNames(work.path());
+    if (c.link != nullptr) {
+      std::filesystem::create_symlink(elsewhere.File("mine"), work.File(c.link));
+      names.push_back(c.link);
+    }
+    std::filesystem::remove(err);
 
-    const ChildRun run = RunKlvconvWith(c.setting, work.path(), scratch);
-    EXPECT_EQ(run.signal, 0);
-    EXPECT_EQ(run.exit_status, c.exit_status) << run.err;
-    EXPECT_NE(run.err.find(c.err_has), std::string::npos) << run.err;
-    std::vector<std::string> names = work_files;
-    names.insert(names.end(), c.names.begin(), c.names.end());
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(test::DiskFolderNames(work.path()), names);
-    EXPECT_EQ(test::ReadDiskFile(outside), kOutside);
-    EXPECT_EQ(test::DiskFolderNames(elsewhere.path()), std::vector<std::string>{"outside.klv"});
+    rusage usage;
+    const int status = RunKlvconvChild(work.path(), c.before_exec, &usage);
+    EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), c.exit_status) << ReadText(err);
+    EXPECT_NE(ReadText(err).find(c.err_has), std::string::npos) << ReadText(err);
+    EXPECT_EQ(test::ReadDiskFile(elsewhere.File("mine")), mine);
     if (c.exit_status == 0) {
+      names.push_back("Cat.klv");
       EXPECT_FALSE(std::filesystem::is_symlink(work.File("Cat.klv")));
       EXPECT_EQ(test::ReadDiskFile(work.File("Cat.klv")), ExpectedPackage(work.path(), "Cat.klv"));
     }
+    std::sort(names.begin(), names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    EXPECT_EQ(test::DiskFolderNames(work.path()), names);
   }
 }
 
@@ -359,15 +307,9 @@ TEST(Klvconv, PeakMemoryStaysNearOnePicture) {
   }
   test::WriteDiskText(work.File("Puzzle.ini"),
                       PuzzleIni({{"xMax", "2"}, {"yMax", "2"}, {"PuzzleName", "Big"}}));
-  const std::string program = std::string(KLV_BINARY_DIR) + "/klvconv";
-  const pid_t pid = fork();
-  if (pid == 0) {
-    execl(program.c_str(), program.c_str(), work.path().c_str(), static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  int status = 0;
   rusage usage = {};
-  ASSERT_EQ(wait4(pid, &status, 0, &usage), pid);
+  const int status = RunKlvconvChild(
+      work.path(), [] {}, &usage);
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), 0);
   const long peak_kib = usage.ru_maxrss;  // Linux counts it in KiB
