@@ -25,13 +25,14 @@ using PictureSlot = std::optional<PictureBlock>;
 // Reads the open BMP file whole: its length L, the 14-byte file header (which must start
 // with "BM"; its other fields are not consulted), then L - 14 bytes into a zero-filled
 // block of L bytes. Nothing when the length cannot be measured, L is below 14 or above
-// kMaxPictureFileBytes (too large for the memory at hand), a read brings fewer bytes than asked,
-// the signature is wrong or memory runs out.
-// The two reads of LoadBitmapFile as two steps, so that a picture can be checked long
-// before it is loaded and only one body is held at a time:
+// kMaxPictureFileBytes (too large for the memory at hand), a read brings fewer bytes than
+// asked, the signature is wrong or memory runs out.
+//
+// The same two reads as two steps, so that a picture can be checked long before it is
+// loaded and only one body need be held at a time:
 // ReadBitmapHead measures the file into *length, reads the file header and up to 40 bytes
 // after it into a block of min(L, 54) bytes (zero-filled like the whole block, so every
-// field reading of offset below 40 equals the whole picture's). Nothing on the same
+// field reading of an offset below 40 equals the whole picture's). Nothing on the same
 // conditions as LoadBitmapFile, memory for the body aside.
 // ReadBitmapBody reads the rest of the same file (positioned after the head) into the
 // whole block of `length` bytes that begins with `head`; nothing when a read fails or
