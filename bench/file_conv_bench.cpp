@@ -16,6 +16,7 @@
 
 #include "base/bytes.h"
 #include "base/platform.h"
+#include "base/profile.h"
 #include "base/work_folder.h"
 #include "conversion/file_conv.h"
 
@@ -99,6 +100,19 @@ void BM_FileConv9x9(benchmark::State& state) {
   }
   state.SetBytesProcessed(state.iterations() * folder.bytes());
 }
+// Reading the last key of a Puzzle.ini padded with N comment lines: the time per byte
+// must stay flat as N grows (the reader is linear in the file's size).
+void BM_ProfileValueAfterPadding(benchmark::State& state) {
+  std::string text = "[PuzzleData]\r\n";
+  for (int64_t i = 0; i < state.range(0); ++i) text += ";padding line of a hand-edited file\r\n";
+  text += "FileVersion=2\r\n";
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(klv::GetProfileIntFromText(text, "PuzzleData", "fileVersion", 0));
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_ProfileValueAfterPadding)->Range(1 << 8, 1 << 16);
+
 BENCHMARK(BM_FileConv9x9)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Reads every picture file whole and appends it to one output file; with argument 1 the

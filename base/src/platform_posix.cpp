@@ -17,18 +17,16 @@
 #include <string_view>
 #include <utility>
 
+#include "base/limits.h"
 #include "base/profile.h"
-#include "base/text.h"
 #include "base/profile_encoding.h"
+#include "base/text.h"
 #include "message_route.h"
 #include "posix_files.h"
 #include "posix_riff_file.h"
 
 namespace klv {
 namespace {
-
-// Files larger than this are not profile files: they read as empty and are never edited.
-constexpr size_t kMaxProfileFileSize = 64u << 20;
 
 // The bytes of the profile file `path`; a missing file reads as an empty one.
 Status ReadProfileFile(const std::string& path, std::string* bytes) {
@@ -38,7 +36,8 @@ Status ReadProfileFile(const std::string& path, std::string* bytes) {
   Status status = OpenRegularForRead(path, &fd, &size);
   if (status.IsNotFound()) return Status::OK();
   if (!status.ok()) return status;
-  if (size > kMaxProfileFileSize) return Status::IOError(path, "too large for a profile file");
+  // Larger files are not profile files: they read as empty and are never edited.
+  if (size > kMaxProfileFileBytes) return Status::IOError(path, "too large for a profile file");
   bytes->resize(static_cast<size_t>(size));
   size_t got = 0;
   status = ReadFull(fd.get(), reinterpret_cast<uint8_t*>(bytes->data()), bytes->size(), &got, path);

@@ -29,11 +29,32 @@ void SyncFolder(const std::string& folder) {
   if (dir.get() >= 0) ::fsync(dir.get());
 }
 
+bool SameState(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+         a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
+
 class PosixInputFile : public InputFile {
  public:
   // `length`: the file's length when it was opened.
   PosixInputFile(UniqueFd fd, uint64_t length, std::string path)
-      : fd_(std::move(fd)), length_(length), path_(std::move(path)) {}
+      : fd_(std::move(fd)), length_(length), path_(std::move(path)) {
+    opened_ok_ = ::fstat(fd_.get(), &opened_) == 0;
+  }
+
+  Status Unchanged() override {
+    struct stat now;
+    if (!opened_ok_) return Status::IOError(path_, "the open file cannot be examined");
+    if (::fstat(fd_.get(), &now) != 0) return PosixError(path_, errno);
+    if (!SameState(now, opened_))
+      return Status::IOError(path_, "the file changed while it was read");
+    struct stat named;
+    if (::stat(path_.c_str(), &named) != 0) return PosixError(path_, errno);
+    if (named.st_dev != now.st_dev || named.st_ino != now.st_ino) {
+      return Status::IOError(path_, "the file was replaced while it was read");
+    }
+    return Status::OK();
+  }
 
   Status Length(uint64_t* length) override {
     *length = length_;
@@ -48,6 +69,8 @@ class PosixInputFile : public InputFile {
   UniqueFd fd_;
   uint64_t length_;
   std::string path_;
+  struct stat opened_ = {};  // the file as it was when opened
+  bool opened_ok_ = false;
 };
 
 }  // namespace
@@ -132,7 +155,9 @@ Status CreateTemporaryBeside(const std::string& target, UniqueFd* fd, std::strin
     candidate = stem;
     if (attempt > 0) candidate += "." + std::to_string(attempt);
     candidate += ".tmp";
-    UniqueFd file(::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    // O_EXCL: never an existing file, nor the file a link of this name points to.
+    UniqueFd file(
+        ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
     if (file.get() >= 0) {
       *fd = std::move(file);
       *temp_path = candidate;
@@ -166,6 +191,12 @@ void RemoveStaleTemporaries(const std::string& target) {
     }
     const pid_t pid = static_cast<pid_t>(std::stol(std::string(pid_text)));
     if (pid <= 0 || pid == ::getpid()) continue;
+    // Only a regular file: a link or a folder of such a name is not one of ours.
+    struct stat st;
+    if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISREG(st.st_mode)) {
+      continue;
+    }
     if (::kill(pid, 0) != 0 && errno == ESRCH) ::unlinkat(::dirfd(dir), entry->d_name, 0);
   }
   ::closedir(dir);

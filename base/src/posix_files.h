@@ -59,8 +59,9 @@ std::string ResolveLink(const std::string& path);
 Status CreateTemporaryBeside(const std::string& target, UniqueFd* fd, std::string* temp_path);
 
 // Removes the temporary files that writers of `target` left behind when they were killed:
-// "<name>.<pid>.tmp" and "<name>.<pid>.<n>.tmp" whose process no longer runs. Files of
-// running processes (this one included) and every other name are left alone.
+// regular files "<name>.<pid>.tmp" and "<name>.<pid>.<n>.tmp" in the target's own folder
+// whose process no longer runs. Files of running processes (this one included), links,
+// folders and every other name are left alone.
 void RemoveStaleTemporaries(const std::string& target);
 
 // Writes `data` into the open temporary file `fd`, syncs it when `durable`, closes it and

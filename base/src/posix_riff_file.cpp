@@ -206,13 +206,14 @@ class PosixRiffFile : public RiffFile {
 }  // namespace
 
 Status NewPosixRiffFile(const std::string& target, std::unique_ptr<RiffFile>* file) {
-  const std::string resolved = ResolveLink(target);
-  RemoveStaleTemporaries(resolved);
+  // A link named like the package is replaced by the rename, never followed: the
+  // temporary file lies in the target's own folder and the rename takes the name itself.
+  RemoveStaleTemporaries(target);
   std::string temp_path;
   UniqueFd fd;
-  Status status = CreateTemporaryBeside(resolved, &fd, &temp_path);
+  Status status = CreateTemporaryBeside(target, &fd, &temp_path);
   if (!status.ok()) return status;
-  *file = std::make_unique<PosixRiffFile>(resolved, temp_path, std::move(fd));
+  *file = std::make_unique<PosixRiffFile>(target, temp_path, std::move(fd));
   return Status::OK();
 }
 

@@ -221,16 +221,27 @@ uint32_t ParseInteger(std::string_view s) {
 
 std::optional<std::string> FindProfileValue(std::string_view text, std::string_view section,
                                             std::string_view key) {
-  const std::vector<Line> lines = ParseLines(text);
-  const SectionRange range = FindSection(lines, Trim(section));
-  if (!range.found) return std::nullopt;
-  // Only the first section of that name is searched, even when a later one has the key.
-  const size_t index = FindKey(lines, range, Trim(key));
-  if (index == std::string_view::npos || !lines[index].has_value) return std::nullopt;
-  std::string_view value = lines[index].value;
-  // A zero byte ends the value, as it ends a C string.
-  value = value.substr(0, value.find('\0'));
-  return std::string(Unquote(value));
+  // One pass that keeps no line table and stops at the key: time linear in the text's
+  // size, memory independent of it.
+  const std::string_view section_name = Trim(section);
+  const std::string_view key_name = Trim(key);
+  // The nameless section is the lines before the first header; any other is searched
+  // only in its first occurrence, even when a later one has the key.
+  bool inside = section_name.empty();
+  for (size_t pos = 0; pos < text.size();) {
+    const Line line = ParseLine(text, pos);
+    pos = line.next;
+    if (line.kind == Line::kSection) {
+      if (inside) return std::nullopt;
+      inside = NamesMatch(line.name, section_name) && !section_name.empty();
+    } else if (inside && line.kind == Line::kKey && NamesMatch(line.name, key_name)) {
+      if (!line.has_value) return std::nullopt;
+      // A zero byte ends the value, as it ends a C string.
+      const std::string_view value = line.value.substr(0, line.value.find('\0'));
+      return std::string(Unquote(value));
+    }
+  }
+  return std::nullopt;
 }
 
 std::string GetProfileStringFromText(std::string_view text, std::string_view section,

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "base/klvutils_client.h"
+#include "base/limits.h"
 #include "klvtest/test_support.h"
 
 namespace klv {
@@ -407,6 +408,23 @@ TEST(PosixEnv, ProfileFilesAreReadAndWrittenOnDisk) {
   EXPECT_EQ(env.GetProfileString(ini, "PuzzleData", "PuzzleName", "the Puzzle", 16),
             "abcdefghijklmno");
   EXPECT_EQ(DiskFolderNames(folder.path()), std::vector<std::string>{"Puzzle.ini"});
+}
+
+TEST(PosixEnv, AProfileFileBeyondTheLimitReadsAsAbsent) {
+  TempFolder folder;
+  Env& env = Env::Default();
+  const std::string ini = folder.File("Puzzle.ini");
+  const std::string head = "[PuzzleData]\r\nxMax=3\r\n;";
+  struct Case {
+    uint64_t size;
+    int32_t x_max;
+  } cases[] = {{kMaxProfileFileBytes, 3}, {kMaxProfileFileBytes + 1, -1}};
+  for (const Case& c : cases) {
+    WriteDiskText(ini, head + std::string(c.size - head.size(), 'x'));
+    EXPECT_EQ(env.GetProfileInt(ini, "PuzzleData", "xMax", -1), c.x_max) << c.size;
+    // Nor is such a file ever rewritten.
+    EXPECT_EQ(env.WriteProfileString(ini, "PuzzleData", "yMax", "2").ok(), c.x_max == 3);
+  }
 }
 
 TEST(PosixEnv, AProfileFileThatCannotBeReadIsNeverWritten) {

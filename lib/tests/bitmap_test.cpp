@@ -101,7 +101,7 @@ TEST(Bitmap, UnloadableFilesGiveNothing) {
 }
 
 TEST(Bitmap, OversizedFileIsRefusedBeforeAllocating) {
-  for (uint64_t length : {kMaxPictureFileSize + 1, uint64_t{1} << 62, ~uint64_t{0}}) {
+  for (uint64_t length : {kMaxPictureFileBytes + 1, uint64_t{1} << 62, ~uint64_t{0}}) {
     HugeFile file(length);
     EXPECT_FALSE(LoadBitmapFile(file)) << length;
     EXPECT_EQ(file.reads_, 0) << length;

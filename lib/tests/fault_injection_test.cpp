@@ -13,6 +13,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -26,6 +27,16 @@
 
 namespace klv {
 namespace {
+
+// The pictures opened, in order: Puzzle.ini is also held open while a folder is
+// converted, and is left out here.
+std::vector<std::string> PicturesOpened(const test::FakeEnv& env) {
+  std::vector<std::string> pictures;
+  for (const std::string& path : env.opened) {
+    if (!path.ends_with(kDescriptionFileName)) pictures.push_back(path);
+  }
+  return pictures;
+}
 
 using test::BmpFields;
 using test::Bytes;
@@ -81,9 +92,10 @@ FakeEnv FakeFolderWithOldPackage() {
   return env;
 }
 
-std::string SaveFailed(const std::string& folder, SaveCause cause,
-                       const std::string& picture = "") {
-  return MessageText(Message::kSaveFailed, JoinPath(folder, "Cat.klv"), cause, picture);
+std::string SaveFailed(const std::string& folder, SaveCause cause, const std::string& picture = "",
+                       int error_number = 0) {
+  return MessageText(Message::kSaveFailed, JoinPath(folder, "Cat.klv"), cause, picture,
+                     error_number == 0 ? "" : std::strerror(error_number));
 }
 
 TEST(FaultInjection, AWriteFailingAtAnyStepKeepsTheEarlierPackage) {
@@ -104,8 +116,8 @@ TEST(FaultInjection, AWriteFailingAtAnyStepKeepsTheEarlierPackage) {
     EXPECT_EQ(env.files, before) << "step " << n;
     EXPECT_EQ(env.open_writers, 0) << "step " << n;
     EXPECT_EQ(env.commits, 0) << "step " << n;
-    EXPECT_EQ(env.messages,
-              std::vector<std::string>{SaveFailed(kFakeFolder, SaveCause::kWriteFailed)})
+    EXPECT_EQ(env.messages, std::vector<std::string>{SaveFailed(
+                                kFakeFolder, SaveCause::kWriteFailed, "", ENOSPC)})
         << "step " << n;
   }
 }
@@ -115,9 +127,10 @@ TEST(FaultInjection, ACreateOrCommitThatFailsKeepsTheEarlierPackage) {
     const char* name;
     std::function<void(FakeEnv&)> inject;
     SaveCause cause;
+    int error_number;
   } cases[] = {
-      {"create", [](FakeEnv& env) { env.fail_create = true; }, SaveCause::kCannotCreate},
-      {"commit", [](FakeEnv& env) { env.fail_commit = true; }, SaveCause::kWriteFailed},
+      {"create", [](FakeEnv& env) { env.fail_create = true; }, SaveCause::kCannotCreate, EACCES},
+      {"commit", [](FakeEnv& env) { env.fail_commit = true; }, SaveCause::kWriteFailed, ENOSPC},
   };
   for (const Case& c : cases) {
     FakeEnv env = FakeFolderWithOldPackage();
@@ -127,7 +140,9 @@ TEST(FaultInjection, ACreateOrCommitThatFailsKeepsTheEarlierPackage) {
     EXPECT_EQ(ConvertWorkFolder(env, state, kFakeFolder), 0) << c.name;
     EXPECT_EQ(env.files, before) << c.name;
     EXPECT_EQ(env.open_writers, 0) << c.name;
-    EXPECT_EQ(env.messages, std::vector<std::string>{SaveFailed(kFakeFolder, c.cause)}) << c.name;
+    EXPECT_EQ(env.messages,
+              std::vector<std::string>{SaveFailed(kFakeFolder, c.cause, "", c.error_number)})
+        << c.name;
   }
 }
 
@@ -159,7 +174,7 @@ TEST(FaultInjection, AReadThatFailsReportsThePictureAndKeepsTheEarlierPackage) {
     EXPECT_EQ(env.files, before);
     EXPECT_EQ(env.open_writers, 0);
     // Loading goes on past the bad picture: every picture was opened.
-    EXPECT_EQ(env.opened.size(), static_cast<size_t>(kColumns * kRows + 1));
+    EXPECT_EQ(PicturesOpened(env).size(), static_cast<size_t>(kColumns * kRows + 1));
     EXPECT_EQ(env.messages, (std::vector<std::string>{
                                 MessageText(Message::kLoadFailed, path),
                                 SaveFailed(kFakeFolder, SaveCause::kPictureMissing, path)}));
@@ -197,6 +212,8 @@ class DiskEnv : public Env {
   explicit DiskEnv(int fail_at = 0) : real_(Env::Default()), fail_at_(fail_at) {}
   std::vector<std::string> messages;
   int riff_calls = 0;
+  // Called after each file opened for reading, with its path.
+  std::function<void(const std::string& path)> after_open;
 
   std::string GetProfileString(const std::string& path, const std::string& section,
                                const std::string& key, const std::string& default_value,
@@ -212,7 +229,9 @@ class DiskEnv : public Env {
     return real_.WriteProfileString(path, section, key, value);
   }
   Status OpenForSharedRead(const std::string& path, std::unique_ptr<InputFile>* file) override {
-    return real_.OpenForSharedRead(path, file);
+    Status status = real_.OpenForSharedRead(path, file);
+    if (status.ok() && after_open) after_open(path);
+    return status;
   }
   Status CreateRiffFile(const std::string& target, std::unique_ptr<RiffFile>* file) override {
     std::unique_ptr<RiffFile> real;
@@ -244,6 +263,65 @@ void WriteWorkFolder(const TempFolder& folder) {
   test::WriteDiskFile(folder.File("Cat.klv"), kOldPackage);
 }
 
+// Another program changes the folder after every picture was checked (base.bmp is
+// checked last) and before the package is complete: the package must not be committed
+// as a mix of the two states, and the user learns which file changed.
+TEST(FaultInjection, AFolderChangedDuringTheConversionGivesNoPackage) {
+  const auto replace = [](const std::string& path, const Bytes& bytes) {
+    test::WriteDiskFile(path + ".new", bytes);
+    std::filesystem::rename(path + ".new", path);
+  };
+  const Bytes other_tile = MakeBmp({.width = 64, .height = 64, .bit_count = 24, .seed = 99});
+  struct Case {
+    const char* name;
+    bool without_ini;
+    const char* changed;  // the file named in the message
+    std::function<void(const TempFolder& folder)> change;
+  } cases[] = {
+      {"tile replaced", false, "res0001.bmp",
+       [&](const TempFolder& f) { replace(f.File("res0001.bmp"), other_tile); }},
+      {"tile rewritten in place", false, "res0100.bmp",
+       [](const TempFolder& f) {
+         const int fd = open(f.File("res0100.bmp").c_str(), O_WRONLY);
+         (void)!pwrite(fd, "\x7f\x7f\x7f\x7f", 4, 100);
+         const timespec later[2] = {{0, UTIME_OMIT}, {time(nullptr) + 10, 0}};
+         futimens(fd, later);
+         close(fd);
+       }},
+      {"tile cut short", false, "res0102.bmp",
+       [](const TempFolder& f) { (void)!truncate(f.File("res0102.bmp").c_str(), 60); }},
+      {"Puzzle.ini replaced", false, "Puzzle.ini",
+       [&](const TempFolder& f) {
+         const std::string ini = test::PuzzleIni({{"xMax", "3"}, {"yMax", "2"}});
+         replace(f.File("Puzzle.ini"), Bytes(ini.begin(), ini.end()));
+       }},
+      {"Puzzle.ini appears", true, "Puzzle.ini",
+       [](const TempFolder& f) {
+         test::WriteDiskText(f.File("Puzzle.ini"), test::PuzzleIni({{"xMax", "3"}}));
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder folder;
+    WriteWorkFolder(folder);
+    if (c.without_ini) std::filesystem::remove(folder.File("Puzzle.ini"));
+    const std::string package = folder.File(c.without_ini ? "the Puzzle.klv" : "Cat.klv");
+    DiskEnv env;
+    env.after_open = [&](const std::string& path) {
+      if (path == folder.File("base.bmp")) c.change(folder);
+    };
+    ConversionState state;
+    EXPECT_EQ(ConvertWorkFolder(env, state, folder.path()), 0);
+    EXPECT_EQ(env.messages, std::vector<std::string>{MessageText(Message::kSaveFailed, package,
+                                                                 SaveCause::kFolderChanged,
+                                                                 folder.File(c.changed))});
+    EXPECT_EQ(test::ReadDiskFile(folder.File("Cat.klv")), kOldPackage);
+    for (const std::string& name : test::DiskFolderNames(folder.path())) {
+      EXPECT_FALSE(name.ends_with(".tmp") || name.ends_with(".klv") && name != "Cat.klv") << name;
+    }
+  }
+}
+
 TEST(FaultInjection, AFailedDiskWriteLeavesNoTemporaryFile) {
   TempFolder folder;
   WriteWorkFolder(folder);
@@ -267,7 +345,8 @@ TEST(FaultInjection, AFailedDiskWriteLeavesNoTemporaryFile) {
     EXPECT_EQ(test::DiskFolderNames(folder.path()), names) << "step " << n;
     EXPECT_EQ(test::ReadDiskFile(folder.File("Cat.klv")), kOldPackage) << "step " << n;
     ASSERT_EQ(env.messages.size(), 1u) << "step " << n;
-    EXPECT_EQ(env.messages[0], SaveFailed(folder.path(), SaveCause::kWriteFailed)) << "step " << n;
+    EXPECT_EQ(env.messages[0], SaveFailed(folder.path(), SaveCause::kWriteFailed, "", ENOSPC))
+        << "step " << n;
   }
 }
 
@@ -297,7 +376,8 @@ TEST(FaultInjection, AFullDiskKeepsTheEarlierPackage) {
     EXPECT_EQ(test::DiskFolderNames(folder.path()), names) << "limit " << limit;
     EXPECT_EQ(test::ReadDiskFile(folder.File("Cat.klv")), kOldPackage) << "limit " << limit;
     ASSERT_EQ(env.messages.size(), 1u) << "limit " << limit;
-    EXPECT_EQ(env.messages[0], SaveFailed(folder.path(), SaveCause::kWriteFailed))
+    // The system's reason reaches the user.
+    EXPECT_EQ(env.messages[0], SaveFailed(folder.path(), SaveCause::kWriteFailed, "", EFBIG))
         << "limit " << limit;
   }
 }
@@ -354,7 +434,7 @@ TEST(FaultInjection, AReadOnlyWorkFolderKeepsTheEarlierPackage) {
                     "do not apply";
   }
 
-  EXPECT_EQ(out, "0\n" + SaveFailed(folder.path(), SaveCause::kCannotCreate));
+  EXPECT_EQ(out, "0\n" + SaveFailed(folder.path(), SaveCause::kCannotCreate, "", EACCES));
   EXPECT_EQ(test::DiskFolderNames(folder.path()), names);
   EXPECT_EQ(test::ReadDiskFile(folder.File("Cat.klv")), kOldPackage);
 }

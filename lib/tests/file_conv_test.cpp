@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include "base/bytes.h"
 #include "base/work_folder.h"
 #include "conversion/messages.h"
@@ -12,6 +15,16 @@
 
 namespace klv {
 namespace {
+
+// The pictures opened, in order: Puzzle.ini is also held open while a folder is
+// converted, and is left out here.
+std::vector<std::string> PicturesOpened(const test::FakeEnv& env) {
+  std::vector<std::string> pictures;
+  for (const std::string& path : env.opened) {
+    if (!path.ends_with(kDescriptionFileName)) pictures.push_back(path);
+  }
+  return pictures;
+}
 
 using test::BmpFields;
 using test::Bytes;
@@ -54,10 +67,10 @@ std::optional<RiffForm> Package(FakeEnv& env, const std::string& name = "Cat.klv
   return ReadRiff(it->second);
 }
 
-std::string SaveFailed(const std::string& package, SaveCause cause,
-                       const std::string& picture = "") {
+std::string SaveFailed(const std::string& package, SaveCause cause, const std::string& picture = "",
+                       const std::string& reason = "") {
   return MessageText(Message::kSaveFailed, InFolder(package), cause,
-                     picture.empty() ? "" : InFolder(picture));
+                     picture.empty() ? "" : InFolder(picture), reason);
 }
 
 std::string Loading(Message message, const std::string& name) {
@@ -95,7 +108,7 @@ TEST(FileConv, ValidFolderGivesPackageWithoutMessages) {
                                           InFolder("res0002.bmp"), InFolder("res0100.bmp"),
                                           InFolder("res0101.bmp"), InFolder("res0102.bmp"),
                                           InFolder("base.bmp")};
-  EXPECT_EQ(env.opened, order);
+  EXPECT_EQ(PicturesOpened(env), order);
   // The pictures stay loaded until the next call.
   EXPECT_TRUE(state.tiles[5]);
   EXPECT_TRUE(state.base);
@@ -117,7 +130,7 @@ TEST(FileConv, MissingTileLeavesTheEarlierPackageAlone) {
   EXPECT_EQ(env.commits, 0);
   EXPECT_EQ(env.open_writers, 0);
   // Loading went on after the missing tile.
-  EXPECT_EQ(env.opened.back(), InFolder("base.bmp"));
+  EXPECT_EQ(PicturesOpened(env).back(), InFolder("base.bmp"));
 }
 
 TEST(FileConv, BadPicturesAreReportedAndLoadingGoesOn) {
@@ -208,7 +221,7 @@ TEST(FileConv, BadPicturesAreReportedAndLoadingGoesOn) {
     for (Message m : c.loading) expected.push_back(Loading(m, c.file));
     expected.push_back(SaveFailed("Cat.klv", c.cause, c.file));
     EXPECT_EQ(env.messages, expected);
-    EXPECT_EQ(env.opened.size(), 5u);  // every picture was tried
+    EXPECT_EQ(PicturesOpened(env).size(), 5u);  // every picture was tried
     EXPECT_FALSE(Package(env));
     EXPECT_EQ(env.open_writers, 0);
   }
@@ -231,8 +244,8 @@ TEST(FileConv, WriteFailuresLeaveNothingBehind) {
     env.AddFile(InFolder("Cat.klv"), earlier);
     env.fail_riff_call = n;
     EXPECT_EQ(ConvertWorkFolder(env, state, kFolder), 0);
-    EXPECT_EQ(env.messages,
-              std::vector<std::string>{SaveFailed("Cat.klv", SaveCause::kWriteFailed)});
+    EXPECT_EQ(env.messages, std::vector<std::string>{SaveFailed("Cat.klv", SaveCause::kWriteFailed,
+                                                                "", std::strerror(ENOSPC))});
     EXPECT_EQ(env.files[InFolder("Cat.klv")], earlier);
     EXPECT_EQ(env.open_writers, 0);
   }
@@ -242,8 +255,8 @@ TEST(FileConv, WriteFailuresLeaveNothingBehind) {
   commit.AddFile(InFolder("Cat.klv"), earlier);
   commit.fail_commit = true;
   EXPECT_EQ(ConvertWorkFolder(commit, state, kFolder), 0);
-  EXPECT_EQ(commit.messages,
-            std::vector<std::string>{SaveFailed("Cat.klv", SaveCause::kWriteFailed)});
+  EXPECT_EQ(commit.messages, std::vector<std::string>{SaveFailed("Cat.klv", SaveCause::kWriteFailed,
+                                                                 "", std::strerror(ENOSPC))});
   EXPECT_EQ(commit.files[InFolder("Cat.klv")], earlier);
 
   // The package file cannot even be created: the user is told, not left guessing.
@@ -251,8 +264,8 @@ TEST(FileConv, WriteFailuresLeaveNothingBehind) {
   AddWorkFolder(create, 2, 1);
   create.fail_create = true;
   EXPECT_EQ(ConvertWorkFolder(create, state, kFolder), 0);
-  EXPECT_EQ(create.messages,
-            std::vector<std::string>{SaveFailed("Cat.klv", SaveCause::kCannotCreate)});
+  EXPECT_EQ(create.messages, std::vector<std::string>{SaveFailed(
+                                 "Cat.klv", SaveCause::kCannotCreate, "", std::strerror(EACCES))});
 }
 
 TEST(FileConv, FolderWithoutPuzzleIniUsesTheDefaults) {
@@ -272,7 +285,7 @@ TEST(FileConv, FolderWithoutPuzzleIniUsesTheDefaults) {
   EXPECT_EQ(GetLe16(&h[14]), 288u);
   EXPECT_EQ(GetLe16(&h[16]), 1u);  // Difficulty
   EXPECT_EQ(Bytes(h.begin() + 20, h.begin() + 24), (Bytes{0xFF, 0x00, 0xFF, 0x00}));
-  EXPECT_EQ(env.opened, std::vector<std::string>{InFolder("base.bmp")});
+  EXPECT_EQ(PicturesOpened(env), std::vector<std::string>{InFolder("base.bmp")});
 }
 
 TEST(FileConv, HandWrittenPuzzleIniIsReadIntoTheHeader) {
@@ -356,7 +369,7 @@ TEST(FileConv, SecondCallReleasesThePicturesOfTheFirst) {
   EXPECT_EQ(ConvertWorkFolder(env, state, kFolder), 0);
   for (size_t i = 1; i < kTileSlots; ++i) EXPECT_FALSE(state.tiles[i]) << i;
   EXPECT_TRUE(state.tiles[0]);
-  EXPECT_EQ(env.opened.size(), 3u);
+  EXPECT_EQ(PicturesOpened(env).size(), 3u);
 
   env.AddFile(InFolder("res0001.bmp"), MakeBmp({.width = 64, .height = 64}));
   EXPECT_EQ(ConvertWorkFolder(env, state, kFolder), 1);
@@ -406,7 +419,7 @@ TEST(FileConv, GridsUpTo144TilesAreAcceptedAndLargerOnesRefused) {
       EXPECT_EQ(result, 0);
       EXPECT_EQ(env.messages, std::vector<std::string>{
                                   MessageText(Message::kGridRefused, InFolder("Puzzle.ini"))});
-      EXPECT_TRUE(env.opened.empty()) << "pictures were loaded";
+      EXPECT_TRUE(PicturesOpened(env).empty()) << "pictures were loaded";
       EXPECT_EQ(env.open_writers + env.commits, 0);
     } else {
       EXPECT_EQ(result, 1) << ::testing::PrintToString(env.messages);
@@ -414,7 +427,8 @@ TEST(FileConv, GridsUpTo144TilesAreAcceptedAndLargerOnesRefused) {
       ASSERT_TRUE(form);
       EXPECT_EQ(form->chunks.size(), 2u + c.tiles);
       if (c.tiles > 0) {
-        EXPECT_EQ(env.opened[c.tiles - 1], InFolder(TileFileName(c.y_max - 1, c.x_max - 1)));
+        EXPECT_EQ(PicturesOpened(env)[c.tiles - 1],
+                  InFolder(TileFileName(c.y_max - 1, c.x_max - 1)));
       }
     }
   }
@@ -425,13 +439,13 @@ TEST(FileConv, TileNamesUseAtLeastTwoDigits) {
   AddWorkFolder(env, 11, 2);
   ConversionState state;
   ASSERT_EQ(ConvertWorkFolder(env, state, kFolder), 1);
-  EXPECT_EQ(env.opened[3], InFolder("res0003.bmp"));
-  EXPECT_EQ(env.opened[11 + 10], InFolder("res0110.bmp"));
+  EXPECT_EQ(PicturesOpened(env)[3], InFolder("res0003.bmp"));
+  EXPECT_EQ(PicturesOpened(env)[11 + 10], InFolder("res0110.bmp"));
 
   FakeEnv tall;
   AddWorkFolder(tall, 1, 101);
   ASSERT_EQ(ConvertWorkFolder(tall, state, kFolder), 1);
-  EXPECT_EQ(tall.opened[100], InFolder("res10000.bmp"));
+  EXPECT_EQ(PicturesOpened(tall)[100], InFolder("res10000.bmp"));
 }
 
 }  // namespace

@@ -3,11 +3,19 @@
 // through the real platform layer, compared with the in-memory conversion.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "base/bytes.h"
@@ -196,6 +204,120 @@ TEST(Klvconv, GridBeyondTheTableIsRefused) {
             std::vector<std::string>{MessageText(Message::kGridRefused, work.File("Puzzle.ini"))});
   EXPECT_EQ(test::DiskFolderNames(work.path()),
             (std::vector<std::string>{"Puzzle.ini", "base.bmp"}));
+}
+
+// Runs klvconv on `folder` with its signals at their defaults, `before_exec` applied in
+// the child (limits, standard error); returns the raw wait status and the child's usage.
+int RunKlvconvChild(const std::string& folder, const std::function<void()>& before_exec,
+                    rusage* usage) {
+  const std::string program = std::string(KLV_BINARY_DIR) + "/klvconv";
+  const pid_t pid = fork();
+  if (pid == 0) {
+    signal(SIGPIPE, SIG_DFL);
+    signal(SIGXFSZ, SIG_DFL);
+    before_exec();
+    execl(program.c_str(), program.c_str(), folder.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  int status = 0;
+  wait4(pid, &status, 0, usage);
+  return status;
+}
+
+// What an adversarial user can put in and around the folder: klvconv writes only its
+// package (never through a link) and turns a failing write into an error with the
+// system's reason, never a signal or a half-written package.
+TEST(Klvconv, FoldersSetUpAgainstIt) {
+  TempFolder scratch;
+  const std::string err = scratch.File("stderr");
+  const auto err_to_file = [&] { dup2(open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2); };
+  const pid_t gone = fork();  // a process id that no process has any more
+  if (gone == 0) _exit(0);
+  waitpid(gone, nullptr, 0);
+  const std::string stale = "Cat.klv." + std::to_string(gone) + ".tmp";
+  struct Case {
+    const char* name;
+    std::function<void()> before_exec;
+    const char* link;  // a link of this name to a file outside the folder
+    int exit_status;
+    const char* err_has;
+  } cases[] = {
+      {"package name is a link", err_to_file, "Cat.klv", 0, ""},
+      {"dead temporary file is a link", err_to_file, stale.c_str(), 0, ""},
+      {"file-size limit",
+       [&] {
+         const rlimit limit = {1024, 1024};
+         setrlimit(RLIMIT_FSIZE, &limit);
+         err_to_file();
+       },
+       nullptr, 1, std::strerror(EFBIG)},
+      {"standard error a pipe without reader",
+       [] {
+         int fds[2];
+         (void)!pipe(fds);
+         close(fds[0]);
+         dup2(fds[1], 2);
+       },
+       nullptr, 1, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder work, elsewhere;
+    AddTiles(work, 2, 1);
+    // Without base.bmp there are messages to write; with it, a package to write.
+    if (c.exit_status == 0 || c.err_has[0] != '\0') {
+      test::WriteDiskFile(work.File("base.bmp"), MakeBmp({.width = 96, .height = 64}));
+    }
+    test::WriteDiskText(work.File("Puzzle.ini"),
+                        PuzzleIni({{"xMax", "2"}, {"yMax", "1"}, {"PuzzleName", "Cat"}}));
+    const Bytes mine = {'m', 'i', 'n', 'e'};
+    test::WriteDiskFile(elsewhere.File("mine"), mine);
+    std::vector<std::string> names = test::DiskFolderNames(work.path());
+    if (c.link != nullptr) {
+      std::filesystem::create_symlink(elsewhere.File("mine"), work.File(c.link));
+      names.push_back(c.link);
+    }
+    std::filesystem::remove(err);
+
+    rusage usage;
+    const int status = RunKlvconvChild(work.path(), c.before_exec, &usage);
+    EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), c.exit_status) << ReadText(err);
+    EXPECT_NE(ReadText(err).find(c.err_has), std::string::npos) << ReadText(err);
+    EXPECT_EQ(test::ReadDiskFile(elsewhere.File("mine")), mine);
+    if (c.exit_status == 0) {
+      names.push_back("Cat.klv");
+      EXPECT_FALSE(std::filesystem::is_symlink(work.File("Cat.klv")));
+      EXPECT_EQ(test::ReadDiskFile(work.File("Cat.klv")), ExpectedPackage(work.path(), "Cat.klv"));
+    }
+    std::sort(names.begin(), names.end());
+    names.erase(std::unique(names.begin(), names.end()), names.end());
+    EXPECT_EQ(test::DiskFolderNames(work.path()), names);
+  }
+}
+
+// klvconv holds one picture at a time: five pictures of 12 MiB each (a 2 x 2 grid and
+// the base) must not raise its peak memory above what two of them take.
+TEST(Klvconv, PeakMemoryStaysNearOnePicture) {
+  TempFolder work;
+  const Bytes picture = MakeBmp({.width = 2048, .height = 2048, .bit_count = 24});
+  for (const char* name :
+       {"res0000.bmp", "res0001.bmp", "res0100.bmp", "res0101.bmp", "base.bmp"}) {
+    test::WriteDiskFile(work.File(name), picture);
+  }
+  test::WriteDiskText(work.File("Puzzle.ini"),
+                      PuzzleIni({{"xMax", "2"}, {"yMax", "2"}, {"PuzzleName", "Big"}}));
+  rusage usage = {};
+  const int status = RunKlvconvChild(
+      work.path(), [] {}, &usage);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  const long peak_kib = usage.ru_maxrss;  // Linux counts it in KiB
+  EXPECT_LT(peak_kib, static_cast<long>(2 * picture.size() / 1024))
+      << "peak " << peak_kib << " KiB";
+  std::optional<Bytes> package = test::ReadDiskFile(work.File("Big.klv"));
+  ASSERT_TRUE(package);
+  EXPECT_EQ(package->size(), 8 + 4 + 8 + 592 + 5 * (8 + picture.size()));
 }
 
 // The exports called directly, as a host program binds them.

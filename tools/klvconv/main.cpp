@@ -1,6 +1,10 @@
 // klvconv FOLDER: converts a work folder (Puzzle.ini, base.bmp, resRRCC.bmp) into its
 // puzzle package with the KLVUtils library, loaded at run time by its name as the maker
 // loads it. The library's messages go to standard error, one line each.
+#if !defined(_WIN32)
+#include <signal.h>
+#endif
+
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -44,6 +48,12 @@ void PrintMessage(const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#if !defined(_WIN32)
+  // A closed output pipe or a file-size limit makes the failing write report its error
+  // instead of killing the program half-way.
+  ::signal(SIGPIPE, SIG_IGN);
+  ::signal(SIGXFSZ, SIG_IGN);
+#endif
   std::optional<std::string> folder;
   bool options_done = false;
   // On Windows the arguments come from the wide command line, so that a folder name

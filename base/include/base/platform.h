@@ -35,6 +35,12 @@ class InputFile {
   // asked only at the end of the file or on an error. An error when the system refused a
   // read; *got then counts the bytes that arrived before it.
   virtual Status Read(uint8_t* dst, size_t size, size_t* got) = 0;
+  // OK while the path it was opened by still names this file, with the length and
+  // modification time it had when it was opened; an error saying what changed otherwise.
+  // Lets a reader that holds many files open notice a folder changed under it. Windows
+  // keeps others from writing, renaming or deleting a file opened this way, so there it
+  // cannot change; the default answers OK.
+  virtual Status Unchanged() { return Status::OK(); }
 };
 
 // The RIFF writer of one package, with the semantics of the platform's multimedia file

@@ -3,6 +3,7 @@
 // the package writer copies its bytes as they stand.
 #include "conversion/bitmap.h"
 
+#include <algorithm>
 #include <new>
 
 #include "base/bytes.h"
@@ -23,9 +24,8 @@ bool HasInfoHeader(const PictureBlock& block) { return FieldLe32(block, 0) == kB
 
 }  // namespace
 
-std::optional<PictureBlock> LoadBitmapFile(InputFile& file) {
-  uint64_t length = 0;
-  if (!file.Length(&length).ok() || length < kBmpFileHeaderSize || length > kMaxPictureFileSize) {
+std::optional<PictureBlock> ReadBitmapHead(InputFile& file, uint64_t* length) {
+  if (!file.Length(length).ok() || *length < kBmpFileHeaderSize || *length > kMaxPictureFileBytes) {
     return std::nullopt;
   }
   uint8_t file_header[kBmpFileHeaderSize];
@@ -35,7 +35,22 @@ std::optional<PictureBlock> LoadBitmapFile(InputFile& file) {
   }
   if (file_header[0] != 'B' || file_header[1] != 'M') return std::nullopt;
 
-  const size_t rest = static_cast<size_t>(length) - kBmpFileHeaderSize;
+  const size_t head_bytes =
+      static_cast<size_t>(std::min<uint64_t>(*length - kBmpFileHeaderSize, kBmpInfoHeaderSize));
+  PictureBlock head;
+  try {
+    head = PictureBlock(head_bytes + kBmpFileHeaderSize);
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;
+  }
+  if (head_bytes > 0 && (!file.Read(head.data(), head_bytes, &got).ok() || got != head_bytes)) {
+    return std::nullopt;
+  }
+  return head;
+}
+
+std::optional<PictureBlock> ReadBitmapBody(InputFile& file, uint64_t length,
+                                           const PictureBlock& head) {
   PictureBlock block;
   try {
     // The block is as long as the file: the bytes after the file header, then 14 zeros.
@@ -43,8 +58,21 @@ std::optional<PictureBlock> LoadBitmapFile(InputFile& file) {
   } catch (const std::bad_alloc&) {
     return std::nullopt;
   }
-  if (rest > 0 && (!file.Read(block.data(), rest, &got).ok() || got != rest)) return std::nullopt;
+  const size_t head_bytes = head.size() - kBmpFileHeaderSize;
+  std::copy(head.data(), head.data() + head_bytes, block.data());
+  const size_t rest = static_cast<size_t>(length) - kBmpFileHeaderSize - head_bytes;
+  size_t got = 0;
+  if (rest > 0 && (!file.Read(block.data() + head_bytes, rest, &got).ok() || got != rest)) {
+    return std::nullopt;
+  }
   return block;
+}
+
+std::optional<PictureBlock> LoadBitmapFile(InputFile& file) {
+  uint64_t length = 0;
+  std::optional<PictureBlock> head = ReadBitmapHead(file, &length);
+  if (!head) return std::nullopt;
+  return ReadBitmapBody(file, length, *head);
 }
 
 bool CheckBitmap(PictureSlot& slot) {

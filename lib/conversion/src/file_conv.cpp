@@ -1,9 +1,12 @@
-// FileConv's algorithm over the platform seam: read Puzzle.ini into the header, load
-// and check every picture (a bad picture is reported and loading goes on), then write
-// the package to a temporary file that replaces the target only when it is complete.
+// FileConv's algorithm over the platform seam: read Puzzle.ini into the header, check
+// every picture (a bad picture is reported and loading goes on), then write the package
+// loading one picture at a time, to a temporary file that replaces the target only when
+// it is complete and every file read is still as it was.
 #include "conversion/file_conv.h"
 
+#include <algorithm>
 #include <span>
+#include <vector>
 
 #include "base/codepage.h"
 #include "base/platform.h"
@@ -20,16 +23,37 @@ std::string ReadText(Env& env, const std::string& ini, const char* key, const ch
   return std::string(CutToByteLimit(value, limit));
 }
 
-// Loads one picture into `slot`, reporting an invalid size (4) and a failed load (5).
-void LoadPicture(Env& env, const std::string& path, PictureSlot& slot) {
+// A picture of the folder between its check and its chunk: the file stays open, so that
+// its body is read from the very file that was checked.
+struct OpenPicture {
+  std::string path;
+  std::unique_ptr<InputFile> file;
+  uint64_t length = 0;
+};
+
+// Opens and checks one picture: its head (the info header) goes into `slot`, reporting
+// an invalid size (4) and a failed load (5) as loading the whole picture would; the file
+// of a picture that passes stays open in `open`.
+void CheckPicture(Env& env, const std::string& path, PictureSlot& slot, OpenPicture& open) {
   slot.reset();
+  open = OpenPicture{path, nullptr, 0};
+  bool valid = true;
   {
     // The file is closed again before a message waits for the user.
     std::unique_ptr<InputFile> file;
-    if (env.OpenForSharedRead(path, &file).ok()) slot = LoadBitmapFile(*file);
+    if (env.OpenForSharedRead(path, &file).ok()) slot = ReadBitmapHead(*file, &open.length);
+    valid = CheckBitmap(slot);
+    if (slot) open.file = std::move(file);
   }
-  if (!CheckBitmap(slot)) ShowLibraryMessage(env, Message::kInvalidSize, path);
+  if (!valid) ShowLibraryMessage(env, Message::kInvalidSize, path);
   if (!slot) ShowLibraryMessage(env, Message::kLoadFailed, path);
+}
+
+// True when `path`, absent when first opened (`first`), is there now.
+bool AppearedSince(Env& env, const std::string& path, const Status& first) {
+  if (!first.IsNotFound()) return false;
+  std::unique_ptr<InputFile> again;
+  return !env.OpenForSharedRead(path, &again).IsNotFound();
 }
 
 }  // namespace
@@ -46,6 +70,9 @@ int16_t ConvertWorkFolder(Env& env, ConversionState& state, const std::string& f
   state.header = PackageHeader{};
 
   const std::string ini = JoinPath(folder, kDescriptionFileName);
+  // Held open while the conversion runs, so that a change to it can be noticed.
+  std::unique_ptr<InputFile> ini_file;
+  const Status ini_opened = env.OpenForSharedRead(ini, &ini_file);
   state.xMax = env.GetProfileInt(ini, kPuzzleSection, kXMaxKey, kDefaultXMax);
   state.yMax = env.GetProfileInt(ini, kPuzzleSection, kYMaxKey, kDefaultYMax);
   const int64_t tile_count = TileCount(state.xMax, state.yMax);
@@ -69,25 +96,64 @@ int16_t ConvertWorkFolder(Env& env, ConversionState& state, const std::string& f
       ReadText(env, ini, kPuzzleSetNameKey, kDefaultPuzzleText, kPuzzleSetNameBytes);
   header.fileVersion = env.GetProfileInt(ini, kPuzzleSection, kFileVersionKey, kDefaultFileVersion);
 
-  // Every picture is tried, whatever happened to the ones before it.
+  // Every picture is checked, whatever happened to the ones before it. Only its head is
+  // read now; its body is read when its chunk is written, one picture at a time.
+  std::vector<OpenPicture> open_tiles(static_cast<size_t>(std::max<int64_t>(tile_count, 0)));
   for (int32_t r = 0; tile_count > 0 && r < state.yMax; ++r) {
     for (int32_t c = 0; c < state.xMax; ++c) {
-      LoadPicture(env, JoinPath(folder, TileFileName(r, c)), state.tiles[r * state.xMax + c]);
+      const size_t slot = static_cast<size_t>(r * state.xMax + c);
+      CheckPicture(env, JoinPath(folder, TileFileName(r, c)), state.tiles[slot], open_tiles[slot]);
     }
   }
   const std::string base_path = JoinPath(folder, kBaseFileName);
-  LoadPicture(env, base_path, state.base);
+  OpenPicture open_base;
+  CheckPicture(env, base_path, state.base, open_base);
 
   const std::string package = JoinPath(folder, PackageFileName(header.PuzzleName));
   std::unique_ptr<RiffFile> out;
-  if (!env.CreateRiffFile(package, &out).ok()) {
-    ShowLibraryMessage(env, Message::kSaveFailed, package, SaveCause::kCannotCreate);
+  const Status created = env.CreateRiffFile(package, &out);
+  if (!created.ok()) {
+    ShowLibraryMessage(env, Message::kSaveFailed, package, SaveCause::kCannotCreate, "",
+                       created.reason());
     return 0;
   }
-  PackageWriteResult result = WritePackage(
-      *out, header, state.base,
-      std::span<const PictureSlot>(state.tiles.data(), static_cast<size_t>(tile_count)));
-  if (result.ok() && !out->Commit().ok()) result.cause = SaveCause::kWriteFailed;
+  // The one picture body held at a time; the previous one goes before the next is read.
+  PictureSlot body;
+  std::string changed;  // a file found changed under the conversion
+  const auto supply = [&](int picture) -> const PictureSlot& {
+    body.reset();
+    const bool is_base = picture == PackageWriteResult::kBasePicture;
+    const PictureSlot& head = is_base ? state.base : state.tiles[static_cast<size_t>(picture)];
+    OpenPicture& open = is_base ? open_base : open_tiles[static_cast<size_t>(picture)];
+    if (!head) return body;
+    body = ReadBitmapBody(*open.file, open.length, *head);
+    if (!body) {
+      if (open.file->Unchanged().ok()) {
+        ShowLibraryMessage(env, Message::kLoadFailed, open.path);
+      } else {
+        changed = open.path;
+      }
+    }
+    return body;
+  };
+  PackageWriteResult result = WritePackage(*out, header, static_cast<size_t>(tile_count), supply);
+  body.reset();
+  // A package mixed from two states of the folder is never committed: every file read
+  // must still be the one that was opened, as it was then.
+  if (result.ok() || !changed.empty()) {
+    if (ini_file ? !ini_file->Unchanged().ok() : AppearedSince(env, ini, ini_opened)) {
+      changed = ini;
+    }
+    open_tiles.push_back(std::move(open_base));
+    for (const OpenPicture& open : open_tiles) {
+      if (changed.empty() && open.file && !open.file->Unchanged().ok()) changed = open.path;
+    }
+    if (!changed.empty()) result = {SaveCause::kFolderChanged, PackageWriteResult::kNoPicture, {}};
+  }
+  if (result.ok()) {
+    result.error = out->Commit();
+    if (!result.error.ok()) result.cause = SaveCause::kWriteFailed;
+  }
   // Without a commit this removes the temporary file before the user is told.
   out.reset();
   if (result.ok()) return 1;
@@ -99,7 +165,9 @@ int16_t ConvertWorkFolder(Env& env, ConversionState& state, const std::string& f
     picture =
         JoinPath(folder, TileFileName(result.picture / state.xMax, result.picture % state.xMax));
   }
-  ShowLibraryMessage(env, Message::kSaveFailed, package, result.cause, picture);
+  if (result.cause == SaveCause::kFolderChanged) picture = changed;
+  ShowLibraryMessage(env, Message::kSaveFailed, package, result.cause, picture,
+                     result.error.reason());
   return 0;
 }
 

@@ -30,6 +30,7 @@ std::string_view CauseTemplate(SaveCause cause) {
     case SaveCause::kHeaderNot40: return "（{cause} の情報ヘッダーが 40 バイトではありません）";
     case SaveCause::kPictureTruncated:
       return "（{cause} のデータがヘッダーの示す大きさに足りません）";
+    case SaveCause::kFolderChanged: return "（{cause} が変換の途中で変更されました）";
   }
   return "";
 }
@@ -43,28 +44,38 @@ size_t Fill(std::string& text, size_t from, std::string_view marker, const std::
   return at + value.size();
 }
 
-// The message with its wording converted by `convert`, then the names filled in.
+// The message with its wording converted by `convert`, then the names and the system's
+// reason filled in.
 template <typename Convert>
 std::string Compose(Message message, const std::string& file, SaveCause cause,
-                    const std::string& cause_file, Convert convert) {
+                    const std::string& cause_file, const std::string& reason, Convert convert) {
   std::string text(Template(message));
-  if (message == Message::kSaveFailed) text += CauseTemplate(cause);
+  if (message == Message::kSaveFailed) {
+    std::string cause_text(CauseTemplate(cause));
+    // The reason goes inside the brackets, before the closing one.
+    constexpr std::string_view kClose = "）";
+    if (!reason.empty() && cause_text.ends_with(kClose)) {
+      cause_text.insert(cause_text.size() - kClose.size(), ": {reason}");
+    }
+    text += cause_text;
+  }
   text = convert(text);
   size_t next = Fill(text, 0, "{file}", file);
-  Fill(text, next, "{cause}", cause_file);
+  next = Fill(text, next, "{cause}", cause_file);
+  Fill(text, next, "{reason}", reason);
   return text;
 }
 
 }  // namespace
 
 std::string MessageText(Message message, const std::string& file, SaveCause cause,
-                        const std::string& cause_file) {
-  return Compose(message, file, cause, cause_file, [](const std::string& s) { return s; });
+                        const std::string& cause_file, const std::string& reason) {
+  return Compose(message, file, cause, cause_file, reason, [](const std::string& s) { return s; });
 }
 
 void ShowLibraryMessage(Env& env, Message message, const std::string& file, SaveCause cause,
-                        const std::string& cause_file) {
-  env.ShowMessage(Compose(message, file, cause, cause_file, [](const std::string& utf8) {
+                        const std::string& cause_file, const std::string& reason) {
+  env.ShowMessage(Compose(message, file, cause, cause_file, reason, [](const std::string& utf8) {
 #if defined(_WIN32)
     // The wording is plain code page 932 text, so the conversion cannot fail in practice;
     // should it, the UTF-8 bytes are still better than no message.

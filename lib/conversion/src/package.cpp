@@ -51,7 +51,7 @@ std::array<uint8_t, 3> ParseBackColor(std::string_view text) {
   return color;
 }
 
-SaveCause WriteBitmapChunk(RiffFile& out, FourCC id, const PictureSlot& slot) {
+SaveCause WriteBitmapChunk(RiffFile& out, FourCC id, const PictureSlot& slot, Status* error) {
   if (!slot) return SaveCause::kPictureMissing;
   const PictureBlock& block = *slot;
   if (block.size() < 4 || GetLe32(block.data()) != kBmpInfoHeaderSize) {
@@ -76,7 +76,7 @@ SaveCause WriteBitmapChunk(RiffFile& out, FourCC id, const PictureSlot& slot) {
   }
   std::optional<uint64_t> data_size = CheckedAdd(kBmpInfoHeaderSize, table_size);
   if (data_size) data_size = CheckedAdd(*data_size, pixel_size);
-  // The block is at most kMaxPictureFileSize long, so a size that passes fits 32 bits.
+  // The block is at most kMaxPictureFileBytes long, so a size that passes fits 32 bits.
   if (!data_size || *data_size > block.size()) return SaveCause::kPictureTruncated;
 
   uint8_t head[kBmpFileHeaderSize + kBmpInfoHeaderSize] = {};
@@ -89,37 +89,54 @@ SaveCause WriteBitmapChunk(RiffFile& out, FourCC id, const PictureSlot& slot) {
     PutLe32(head + kBmpFileHeaderSize + kImageSizeOffset, static_cast<uint32_t>(pixel_size));
   }
   const size_t rest = static_cast<size_t>(*data_size) - kBmpInfoHeaderSize;
-  if (!out.CreateChunk(id, static_cast<uint32_t>(kBmpFileHeaderSize + *data_size)).ok() ||
-      !out.Write(head, sizeof head).ok() || !out.Write(block.data() + kBmpInfoHeaderSize, rest).ok() ||
-      !out.Ascend().ok()) {
-    return SaveCause::kWriteFailed;
-  }
-  return SaveCause::kNone;
+  Status status = out.CreateChunk(id, static_cast<uint32_t>(kBmpFileHeaderSize + *data_size));
+  if (status.ok()) status = out.Write(head, sizeof head);
+  if (status.ok()) status = out.Write(block.data() + kBmpInfoHeaderSize, rest);
+  if (status.ok()) status = out.Ascend();
+  if (status.ok()) return SaveCause::kNone;
+  if (error != nullptr) *error = status;
+  return SaveCause::kWriteFailed;
 }
 
 PackageWriteResult WritePackage(RiffFile& out, const PackageHeader& header, const PictureSlot& base,
                                 std::span<const PictureSlot> tiles) {
+  return WritePackage(out, header, tiles.size(), [&](int picture) -> const PictureSlot& {
+    return picture == PackageWriteResult::kBasePicture ? base : tiles[static_cast<size_t>(picture)];
+  });
+}
+
+PackageWriteResult WritePackage(RiffFile& out, const PackageHeader& header, size_t tile_count,
+                                const PictureSupplier& picture) {
   PackageWriteResult result;
   const PackageHeaderBytes record = EncodePackageHeader(header);
-  if (!out.CreateRiff(ToFourCC(kPackageFormType)).ok() ||
-      !out.CreateChunk(ToFourCC(kHeaderChunkId), kPackageHeaderSize).ok() ||
-      !out.Write(record.data(), record.size()).ok() || !out.Ascend().ok()) {
+  Status status = out.CreateRiff(ToFourCC(kPackageFormType));
+  if (status.ok()) status = out.CreateChunk(ToFourCC(kHeaderChunkId), kPackageHeaderSize);
+  if (status.ok()) status = out.Write(record.data(), record.size());
+  if (status.ok()) status = out.Ascend();
+  if (!status.ok()) {
     result.cause = SaveCause::kWriteFailed;
+    result.error = status;
     return result;
   }
-  result.cause = WriteBitmapChunk(out, ToFourCC(kBaseChunkId), base);
+  result.cause = WriteBitmapChunk(out, ToFourCC(kBaseChunkId),
+                                  picture(PackageWriteResult::kBasePicture), &result.error);
   if (!result.ok()) {
     result.picture = PackageWriteResult::kBasePicture;
     return result;
   }
-  for (size_t i = 0; i < tiles.size(); ++i) {
-    result.cause = WriteBitmapChunk(out, ToFourCC(kTileChunkId), tiles[i]);
+  for (size_t i = 0; i < tile_count; ++i) {
+    result.cause =
+        WriteBitmapChunk(out, ToFourCC(kTileChunkId), picture(static_cast<int>(i)), &result.error);
     if (!result.ok()) {
       result.picture = static_cast<int>(i);
       return result;
     }
   }
-  if (!out.Ascend().ok()) result.cause = SaveCause::kWriteFailed;
+  status = out.Ascend();
+  if (!status.ok()) {
+    result.cause = SaveCause::kWriteFailed;
+    result.error = status;
+  }
   return result;
 }
 

@@ -496,7 +496,7 @@ TEST_F(BadInputTest, Klvconv) {
        folder([](const fs::path& r) { fs::permissions(r, fs::perms(0555)); }),
        {"@"},
        kFailed,
-       {kSaveFailed + "@/Cat.klv（作成できません）"},
+       {kSaveFailed + "@/Cat.klv（作成できません: Permission denied）"},
        "",
        true},
   };

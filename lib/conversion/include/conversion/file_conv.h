@@ -21,8 +21,9 @@ class Env;
 // lives in slot r x xMax + c, so any grid of up to 144 tiles fits.
 inline constexpr size_t kTileSlots = kMaxPackageTiles;
 
-// The library's state between calls: the header of the last call and its pictures,
-// which stay loaded until the next call releases them.
+// The library's state between calls: the header of the last call and the heads (info
+// headers) of its pictures that passed the checks, kept until the next call releases
+// them. A picture's body is held only while its chunk is written.
 struct ConversionState {
   PackageHeader header;
   int32_t xMax = 0;
@@ -40,7 +41,10 @@ std::string JoinPath(const std::string& folder, const std::string& name);
 
 // Converts the work folder `folder` (without a trailing separator) into its package
 // "<PuzzleName>.klv" in the same folder. Releases the pictures of the previous call
-// first. Returns 1 when the package was written completely and committed, 0 otherwise.
+// first. Every picture is checked before any is loaded, and then loaded one at a time
+// while it is written, so memory stays near one picture whatever the grid. Returns 1
+// when the package was written completely and committed, 0 otherwise: also when
+// Puzzle.ini or a picture changed (or Puzzle.ini appeared) while the package was made.
 // Shows through `env`: message 4 and 5 for each picture that is invalid or cannot be
 // loaded (loading always goes on), the grid message for a grid of more than 144 tiles
 // (refused before anything is loaded), and the save-failure message naming the package

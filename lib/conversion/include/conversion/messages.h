@@ -26,20 +26,24 @@ enum class SaveCause {
   kPictureMissing,    // a picture (the cause file) was not loaded
   kHeaderNot40,       // a picture's info header is not 40 bytes long
   kPictureTruncated,  // a picture's header claims more bytes than the file holds
+  kFolderChanged,     // a file (the cause file) changed while the package was written
 };
 
 // The text of `message` about `file`, in UTF-8. For kSaveFailed, `cause` and `cause_file`
-// (the picture concerned, if any) add the reason. `file` and `cause_file` are inserted
-// as they are. Always succeeds.
+// (the picture concerned, if any) add the reason, and a non-empty `reason` (the system's
+// words for a failed create or write) follows the cause inside its brackets. `file`,
+// `cause_file` and `reason` are inserted as they are. Always succeeds.
 std::string MessageText(Message message, const std::string& file,
-                        SaveCause cause = SaveCause::kNone, const std::string& cause_file = "");
+                        SaveCause cause = SaveCause::kNone, const std::string& cause_file = "",
+                        const std::string& reason = "");
 
 // Shows the message through env.ShowMessage, in the platform's narrow encoding (code
 // page 932 on Windows, UTF-8 elsewhere); `file` and `cause_file` must already be in that
-// encoding (they are the paths the library works with). Returns when the message has
-// been dismissed.
+// encoding (they are the paths the library works with), and so must `reason`. Returns
+// when the message has been dismissed.
 void ShowLibraryMessage(Env& env, Message message, const std::string& file,
-                        SaveCause cause = SaveCause::kNone, const std::string& cause_file = "");
+                        SaveCause cause = SaveCause::kNone, const std::string& cause_file = "",
+                        const std::string& reason = "");
 
 }  // namespace klv
 

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -29,16 +30,20 @@ std::array<uint8_t, 3> ParseBackColor(std::string_view text);
 // encoded (compression 1 or 2 keep their stored size). Odd chunks get a pad byte.
 // Returns kNone when written; kPictureMissing for an empty slot, kHeaderNot40,
 // kPictureTruncated when 40 + T + S exceeds the block (nothing is read past it), and
-// kWriteFailed when the file refused a step. Nothing is written unless the checks pass.
-SaveCause WriteBitmapChunk(RiffFile& out, FourCC id, const PictureSlot& slot);
+// kWriteFailed when the file refused a step (its error then goes to *error unless that is
+// null). Nothing is written unless the checks pass.
+SaveCause WriteBitmapChunk(RiffFile& out, FourCC id, const PictureSlot& slot,
+                           Status* error = nullptr);
 
 // The outcome of WritePackage: `cause` kNone when the whole form was written; otherwise
-// why it stopped and at which picture (kBasePicture, a tile index, or kNoPicture).
+// why it stopped and at which picture (kBasePicture, a tile index, or kNoPicture), and
+// for kWriteFailed the writer's error with the system's reason.
 struct PackageWriteResult {
   static constexpr int kNoPicture = -2;
   static constexpr int kBasePicture = -1;
   SaveCause cause = SaveCause::kNone;
   int picture = kNoPicture;
+  Status error;
   bool ok() const { return cause == SaveCause::kNone; }
 };
 
@@ -47,6 +52,14 @@ struct PackageWriteResult {
 // closes the form. Stops at the first failure. Does not commit `out`.
 PackageWriteResult WritePackage(RiffFile& out, const PackageHeader& header, const PictureSlot& base,
                                 std::span<const PictureSlot> tiles);
+
+// The same with each picture asked for only when its chunk is due: `picture` is called
+// with kBasePicture, then each tile index below `tile_count`, and returns the slot to
+// write, which must stay valid until the next call (so the caller need hold only one
+// picture at a time). An empty slot stops writing with kPictureMissing.
+using PictureSupplier = std::function<const PictureSlot&(int picture)>;
+PackageWriteResult WritePackage(RiffFile& out, const PackageHeader& header, size_t tile_count,
+                                const PictureSupplier& picture);
 
 // The package's file name for the PuzzleName text `puzzle_name` (code page 932 bytes):
 // the name followed by ".klv", with every "/" and "\" replaced by "_" so that the file

@@ -1,0 +1,22 @@
+// The named limits of the whole system in one place: how large an input file may be
+// before it is refused unread. Every layer checks its inputs against these, so the
+// library, the maker and the tools agree on what is too large.
+#ifndef KLV_BASE_LIMITS_H_
+#define KLV_BASE_LIMITS_H_
+
+#include <cstdint>
+
+namespace klv {
+
+// The largest picture file (a work folder's BMP file, or a picture the maker reads) that
+// is read at all; a larger one is refused before its body is read. Far above anything a
+// 9 by 9 grid of 64-pixel tiles or a photo needs.
+inline constexpr uint64_t kMaxPictureFileBytes = uint64_t{256} << 20;
+
+// The largest profile file (Puzzle.ini, the maker's settings) that is read; a larger one
+// reads as absent, every key at its default. The maker's Puzzle.ini stays below 1 KiB.
+inline constexpr uint64_t kMaxProfileFileBytes = uint64_t{1} << 20;
+
+}  // namespace klv
+
+#endif  // KLV_BASE_LIMITS_H_
