@@ -676,3 +676,47 @@ TEST(PosixRiffFile, AWriteThatFailsHalfWayLeavesNoTemporaryFile) {
 
 }  // namespace
 }  // namespace klv
+
+namespace klv {
+namespace {
+
+// The private work folder: a new name each time, its owner's alone; removed with what it
+// holds without following a link out of it; a rename replaces a link, not its target.
+TEST(PosixFolders, PrivateFoldersAreNewOwnOnlyAndRemovedWithoutFollowingLinks) {
+  TempFolder folder;
+  Env& env = Env::Default();
+  const auto text = [](const std::string& path) {
+    const std::optional<test::Bytes> bytes = test::ReadDiskFile(path);
+    return bytes ? std::string(bytes->begin(), bytes->end()) : std::string("<none>");
+  };
+  std::string first, second;
+  ASSERT_TRUE(env.MakePrivateFolder(folder.File(".make-"), &first).ok());
+  ASSERT_TRUE(env.MakePrivateFolder(folder.File(".make-"), &second).ok());
+  EXPECT_NE(first, second);
+  EXPECT_EQ(first.size(), folder.File(".make-").size() + 6);
+  struct stat st;
+  ASSERT_EQ(::lstat(first.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0700u);
+  std::vector<std::string> folders;
+  ASSERT_TRUE(env.ListFolders(folder.path(), &folders).ok());
+  EXPECT_EQ(folders.size(), 2u);
+
+  test::WriteDiskText(folder.File("outside.txt"), "the user's");
+  test::WriteDiskText(first + "/res0000.bmp", "work");
+  std::filesystem::create_symlink(folder.File("outside.txt"), first + "/link.bmp");
+  std::filesystem::create_directory_symlink(folder.path(), first + "/up");
+  ASSERT_TRUE(env.RemovePrivateFolder(first).ok());
+  EXPECT_FALSE(std::filesystem::exists(first));
+  EXPECT_EQ(text(folder.File("outside.txt")), "the user's");
+  std::filesystem::create_symlink(folder.File("outside.txt"), folder.File("Cat.klv"));
+  test::WriteDiskText(second + "/Cat.klv", "package");
+  ASSERT_TRUE(env.RenameFile(second + "/Cat.klv", folder.File("Cat.klv")).ok());
+  EXPECT_FALSE(std::filesystem::is_symlink(folder.File("Cat.klv")));
+  EXPECT_EQ(text(folder.File("Cat.klv")), "package");
+  EXPECT_EQ(text(folder.File("outside.txt")), "the user's");
+  EXPECT_FALSE(env.RenameFile(second + "/missing", folder.File("x")).ok());
+  EXPECT_FALSE(env.MakePrivateFolder(folder.File("missing/.make-"), &first).ok());
+}
+
+}  // namespace
+}  // namespace klv
