@@ -29,5 +29,5 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n", klv::SourceErrorMessage(args[0].utf8, error).c_str());
     return 1;
   }
-  return env.WriteWholeFile(*args[1].path, klv::EncodeBitmap24(*raster)) ? 0 : 1;
+  return env.WriteWholeFile(*args[1].path, klv::EncodeBitmap24(*raster)).ok() ? 0 : 1;
 }
