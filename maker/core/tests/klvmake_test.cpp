@@ -271,6 +271,7 @@ TEST_F(KlvmakeTest, KeptWorkFilesHoldTheTextsInCodePage932) {
             kept.string() + "\n" + (root_ / "out" / "Neko.klv").string() + "\n");
   EXPECT_EQ(FilesIn(kept),
             (std::vector<std::string>{"Puzzle.ini", "base.bmp", "res0000.bmp", "res0001.bmp"}));
+  EXPECT_EQ(fs::status(kept).permissions(), fs::perms::owner_all);  // the owner's alone
   const std::string ini = ReadText(kept / "Puzzle.ini");
   EXPECT_NE(ini.find("LongPuzzleName=" + Utf8ToCp932("猫です").value()), std::string::npos);
   EXPECT_NE(ini.find("PuzzleSetName=" + Utf8ToCp932("ﾊﾟｽﾞﾙｾｯﾄ名").value()), std::string::npos);
