@@ -23,6 +23,7 @@
 #include "base/text.h"
 #include "message_route.h"
 #include "posix_files.h"
+#include "posix_folders.h"
 #include "posix_riff_file.h"
 
 namespace klv {
@@ -158,6 +159,19 @@ class PosixEnv : public Env {
     ::closedir(dir);
     std::sort(names->begin(), names->end());
     return Status::OK();
+  }
+
+  Status MakePrivateFolder(const std::string& path_stem, std::string* made) override {
+    return MakePrivateFolderPosix(path_stem, made);
+  }
+  Status RemovePrivateFolder(const std::string& path) override {
+    return RemovePrivateFolderPosix(path);
+  }
+  Status ListFolders(const std::string& folder, std::vector<std::string>* names) override {
+    return ListFoldersPosix(folder, names);
+  }
+  Status RenameFile(const std::string& from, const std::string& to) override {
+    return RenameFilePosix(from, to);
   }
 
   void ShowMessage(const std::string& text) override { RouteMessage(text); }

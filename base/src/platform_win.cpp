@@ -468,6 +468,88 @@ class WinEnv : public Env {
     return Status::OK();
   }
 
+  Status MakePrivateFolder(const std::string& path_stem, std::string* made) override {
+    // CreateDirectoryA fails on a taken name, so a name is only ever made once; the
+    // candidates mix the clock, the thread and the attempt, and a taken one is skipped.
+    static constexpr char kDigits[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    DWORD error = ERROR_ALREADY_EXISTS;
+    for (uint32_t attempt = 0; attempt < 1000 && error == ERROR_ALREADY_EXISTS; ++attempt) {
+      LARGE_INTEGER counter;
+      QueryPerformanceCounter(&counter);
+      uint64_t mix = static_cast<uint64_t>(counter.QuadPart) * 0x9E3779B97F4A7C15ULL ^
+                     (static_cast<uint64_t>(GetCurrentThreadId()) << 20) ^ attempt;
+      std::string candidate = path_stem;
+      for (int i = 0; i < 6; ++i) {
+        candidate += kDigits[mix % 36];
+        mix /= 36;
+      }
+      if (CreateDirectoryA(candidate.c_str(), nullptr)) {
+        *made = candidate;
+        return Status::OK();
+      }
+      error = GetLastError();
+    }
+    return WindowsError(path_stem, error);
+  }
+
+  Status RemovePrivateFolder(const std::string& path) override {
+    Status status;
+    WIN32_FIND_DATAA found;
+    const HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+      do {
+        if (std::strcmp(found.cFileName, ".") == 0 || std::strcmp(found.cFileName, "..") == 0) {
+          continue;
+        }
+        // A link to a folder is itself a folder entry; removing it leaves its target.
+        const std::string entry = path + "\\" + found.cFileName;
+        const bool removed = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0
+                                 ? RemoveDirectoryA(entry.c_str()) != 0
+                                 : DeleteFileA(entry.c_str()) != 0;
+        if (!removed && status.ok()) status = WindowsError(entry, GetLastError());
+      } while (FindNextFileA(search, &found));
+      FindClose(search);
+    }
+    if (!RemoveDirectoryA(path.c_str()) && status.ok()) {
+      status = WindowsError(path, GetLastError());
+    }
+    return status;
+  }
+
+  Status ListFolders(const std::string& folder, std::vector<std::string>* names) override {
+    names->clear();
+    std::string pattern = folder;
+    if (pattern.empty() || (pattern.back() != '\\' && pattern.back() != '/')) pattern += '\\';
+    pattern += '*';
+    WIN32_FIND_DATAA found;
+    const HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+      const DWORD error = GetLastError();
+      if (error == ERROR_FILE_NOT_FOUND) return Status::OK();
+      return WindowsError(folder, error);
+    }
+    do {
+      const DWORD attributes = found.dwFileAttributes;
+      if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+          (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 &&
+          std::strcmp(found.cFileName, ".") != 0 && std::strcmp(found.cFileName, "..") != 0) {
+        names->emplace_back(found.cFileName);
+      }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    std::sort(names->begin(), names->end());
+    return Status::OK();
+  }
+
+  Status RenameFile(const std::string& from, const std::string& to) override {
+    // MoveFileEx replaces a link of that name, not the file it names.
+    if (!MoveFileExA(from.c_str(), to.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      return WindowsError(to, GetLastError());
+    }
+    return Status::OK();
+  }
+
   void ShowMessage(const std::string& text) override { RouteMessage(text); }
 
   Status LoadSharedLibrary(const std::string& bare_name,
@@ -514,6 +596,20 @@ std::optional<std::string> Utf8ToCp932(const std::string& utf8) {
 void ShowMessageByDefault(const std::string& text) {
   // No owner and no caption of the library's own: the system's default title.
   MessageBoxA(nullptr, text.c_str(), nullptr, MB_ICONINFORMATION);
+}
+
+uint64_t CurrentProcessId() { return GetCurrentProcessId(); }
+
+bool ProcessHasEnded(uint64_t id) {
+  if (id == 0 || id > MAXDWORD) return false;
+  const HANDLE process =
+      OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(id));
+  // No process has that number any more; one that cannot be opened is not known to end.
+  if (process == nullptr) return GetLastError() == ERROR_INVALID_PARAMETER;
+  DWORD code = 0;
+  const bool ended = GetExitCodeProcess(process, &code) && code != STILL_ACTIVE;
+  CloseHandle(process);
+  return ended;
 }
 
 std::string ProgramFolder() {

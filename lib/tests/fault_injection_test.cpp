@@ -247,6 +247,18 @@ class DiskEnv : public Env {
   Status ListFiles(const std::string& folder, std::vector<std::string>* names) override {
     return real_.ListFiles(folder, names);
   }
+  Status MakePrivateFolder(const std::string& path_stem, std::string* made) override {
+    return real_.MakePrivateFolder(path_stem, made);
+  }
+  Status RemovePrivateFolder(const std::string& path) override {
+    return real_.RemovePrivateFolder(path);
+  }
+  Status ListFolders(const std::string& folder, std::vector<std::string>* names) override {
+    return real_.ListFolders(folder, names);
+  }
+  Status RenameFile(const std::string& from, const std::string& to) override {
+    return real_.RenameFile(from, to);
+  }
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
   Status LoadSharedLibrary(const std::string& name,
                            std::unique_ptr<SharedLibrary>* library) override {

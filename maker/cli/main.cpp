@@ -1,6 +1,7 @@
 // klvmake: makes one puzzle package from one picture without a window, exactly as the
 // maker's make button does: the same grid, tile effect, work files and hand-off to KLVUtils.
 // Texts arrive in UTF-8 and go to the package in code page 932; messages go to stderr.
+#include <csignal>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -44,6 +45,16 @@ void PrintLibraryMessage(const std::string& text) {
   std::string line = text;
 #endif
   std::cerr << "klvmake: KLVUtils: " << OneLine(line) << '\n';
+}
+
+// A path of the platform's narrow encoding for the terminal: Windows paths are in the
+// system's code page (932), and the console takes UTF-8.
+std::string PathForDisplay(const std::string& path) {
+#if defined(_WIN32)
+  return Cp932ForDisplay(path);
+#else
+  return path;
+#endif
 }
 
 // The destination folder: --out, or the current folder. Nothing, after an error message,
@@ -94,12 +105,6 @@ int Run(const std::vector<ProgramArgument>& args) {
   const std::optional<std::string> work_folder = WorkFolder(options);
   if (!work_folder) return kExitMakeFailed;
   const std::string& picture_path = *options.picture.path;
-  if (const std::optional<std::string> work_file = WorkFileOfPicture(picture_path, *work_folder)) {
-    PrintError(options.picture.utf8 + ": the picture is the work file " + *work_file +
-               " of the destination folder, which the make overwrites and removes; "
-               "choose another destination folder or rename the picture");
-    return kExitMakeFailed;
-  }
 
   Env& env = Env::Default();
   SourceError source_error;
@@ -132,13 +137,19 @@ int Run(const std::vector<ProgramArgument>& args) {
   const std::unique_ptr<PackageConverter> converter =
       MakeLibraryConverter(env, PrintLibraryMessage);
   const MakeResult result = MakePuzzle(env, request, *converter);
+  if (!result.keptFolder.empty()) std::cout << PathForDisplay(result.keptFolder) << '\n';
   if (result.status != MakeStatus::kPackageWritten) {
     PrintError(result.cause);
     return kExitMakeFailed;
   }
-  const std::string kept_name(CutToByteLimit(texts->puzzleName, kPuzzleNameBytes));
-  std::cout << DeriveWorkPaths(*work_folder).filePrefix << Cp932ForDisplay(kept_name)
-            << kPackageExtension << '\n';
+  if (!result.warning.empty()) PrintWarning(result.warning);
+  std::cout << PathForDisplay(result.packagePath) << '\n';
+  // With SIGPIPE ignored a closed output reports its error here, as any failed write.
+  std::cout.flush();
+  if (!std::cout) {
+    PrintError("cannot write to the standard output; the package was written all the same");
+    return kExitMakeFailed;
+  }
   return kExitWritten;
 }
 
@@ -150,6 +161,11 @@ int Run(const std::vector<ProgramArgument>& args) {
 int main(int argc, char** argv) {
 #if defined(_WIN32)
   SetConsoleOutputCP(CP_UTF8);
+#else
+  // A write past the file-size limit or into a closed pipe fails with its error (EFBIG,
+  // EPIPE), which the make reports, instead of ending the program half-way.
+  std::signal(SIGPIPE, SIG_IGN);
+  std::signal(SIGXFSZ, SIG_IGN);
 #endif
   return klv::Run(klv::ProgramArguments(argc, argv));
 }

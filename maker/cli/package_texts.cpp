@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "base/work_folder.h"
 #include "maker/grid.h"
 #include "maker/make.h"
+#include "maker/puzzle_texts.h"
 #include "maker/settings.h"
 
 namespace klv {
@@ -66,13 +68,14 @@ bool ReplaceWithGiven(const std::optional<std::string>& given, const char* optio
 // break (a profile value ends at its line) and the bytes beyond its field of `limit`.
 void WarnAboutText(const std::string& what, const std::string& cp932, size_t limit,
                    std::vector<std::string>* warnings) {
-  if (cp932.find_first_of("\r\n") != std::string::npos) {
+  const std::string_view line = FirstLine(cp932);
+  if (line.size() != cp932.size()) {
     warnings->push_back(what + " holds a line break; the package keeps its first line only");
   }
-  if (cp932.size() > limit) {
+  if (line.size() > limit) {
     // The cut never splits a double-byte character, so it may keep one byte less.
-    const size_t kept = CutToByteLimit(cp932, limit).size();
-    warnings->push_back(what + " is " + std::to_string(cp932.size()) +
+    const size_t kept = CutToByteLimit(line, limit).size();
+    warnings->push_back(what + " is " + std::to_string(line.size()) +
                         " bytes in code page 932; the package keeps its first " +
                         std::to_string(kept) + " bytes");
   }
@@ -88,23 +91,25 @@ std::string FileNameUtf8(const std::string& utf8) {
   return start == std::string::npos ? utf8 : utf8.substr(start + 1);
 }
 
-// The puzzle name is also the package's file name: a folder separator would put the
-// package somewhere else. Returns the error, or nothing when the name is sound.
-std::optional<std::string> FolderSeparatorError(const std::string& name) {
-  if (name.find('/') != std::string::npos) {
-    return "the puzzle name \"" + Cp932ForDisplay(name) +
-           "\" contains \"/\"; it names the package file";
-  }
+// Why the puzzle name cannot name the package, in one line; `name` is code page 932.
+std::string NameFaultText(const std::string& name, NameFault fault) {
+  const std::string quoted = "the puzzle name \"" + Cp932ForDisplay(name) + "\"";
+  switch (fault) {
+    case NameFault::kNone: break;
+    case NameFault::kEmpty: return "the puzzle name is empty; it names the package file";
+    case NameFault::kControlCharacter:
+      return quoted + " holds a control character (a tab or a line break); it names the " +
+             "package file";
+    case NameFault::kEnclosingQuotes:
+      return quoted + " is enclosed in quotes, which the package would not keep";
+    case NameFault::kFolderSeparator:
 #if defined(_WIN32)
-  // A trail byte may be 0x5C without being "\": the loop steps over whole characters.
-  for (size_t i = 0; i < name.size(); i += Cp932CharacterWidth(name, i)) {
-    if (name[i] == '\\' || name[i] == ':') {
-      return "the puzzle name \"" + Cp932ForDisplay(name) +
-             "\" contains a folder separator; it names the package file";
-    }
-  }
+      return quoted + " contains a folder separator; it names the package file";
+#else
+      return quoted + " contains \"/\"; it names the package file";
 #endif
-  return std::nullopt;
+  }
+  return quoted;
 }
 
 }  // namespace
@@ -129,14 +134,18 @@ std::optional<PackageTexts> ReadPackageTexts(const Options& options, std::string
       !ReplaceWithGiven(options.comment, "--comment", &texts.comment, error)) {
     return std::nullopt;
   }
-  if (std::optional<std::string> separator = FolderSeparatorError(texts.puzzleName)) {
-    *error = std::move(*separator);
+  // What the package file is named after must come back from Puzzle.ini unchanged.
+  PuzzleNameCheck check = CheckPuzzleName(texts.puzzleName);
+  if (check.fault != NameFault::kNone) {
+    *error = NameFaultText(check.name, check.fault);
+    if (!options.name) *error += " (proposed from the picture's file name; give one with --name)";
     return std::nullopt;
   }
-
-  if (texts.puzzleName.empty()) {
-    texts.warnings.push_back("the puzzle name is empty; the package is named \".klv\"");
+  if (check.blanksDropped) {
+    texts.warnings.push_back("the puzzle name \"" + Cp932ForDisplay(texts.puzzleName) +
+                             "\" has leading or trailing blanks; they are dropped");
   }
+  texts.puzzleName = std::move(check.name);
   WarnAboutText("the puzzle name", texts.puzzleName, kPuzzleNameBytes, &texts.warnings);
   WarnAboutText("the puzzle-set name", texts.puzzleSetName, kPuzzleSetNameBytes, &texts.warnings);
   WarnAboutText("the comment", texts.comment, kLongPuzzleNameBytes, &texts.warnings);

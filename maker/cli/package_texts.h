@@ -16,17 +16,18 @@ struct PackageTexts {
   std::string puzzleName;     // code page 932, uncut: the library cuts it to its field
   std::string puzzleSetName;  // code page 932, uncut
   std::string comment;        // code page 932, uncut
-  // One line each, without the program's name: an empty puzzle name, a text longer than
-  // its field (naming the bytes the package keeps), a text with a line break.
+  // One line each, without the program's name: a puzzle name that lost blanks, a text
+  // longer than its field (naming the bytes the package keeps), a text with a line break.
   std::vector<std::string> warnings;
 };
 
 // The texts of `options`: --name, --set-name and --comment converted from UTF-8, the
 // defaults of the maker's settings for those not given, and without --name the puzzle
-// name proposed from the picture's file name as the window proposes it. Returns nothing
-// and sets *error (one line) when a text is not valid UTF-8, holds a character that code
-// page 932 cannot write (naming it and its code point), or when the puzzle name holds a
-// folder separator (it names the package file).
+// name proposed from the picture's file name as the window proposes it. The puzzle name
+// loses its leading and trailing blanks (with a warning). Returns nothing and sets
+// *error (one line) when a text is not valid UTF-8, holds a character that code page 932
+// cannot write (naming it and its code point), or when the puzzle name cannot name the
+// package (CheckPuzzleName: empty, a control character, enclosing quotes, a separator).
 std::optional<PackageTexts> ReadPackageTexts(const Options& options, std::string* error);
 
 // `cp932` in UTF-8 for messages; the bytes as they are when they are not code page 932.

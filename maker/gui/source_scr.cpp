@@ -32,6 +32,7 @@
 #include "maker/make.h"
 #include "maker/make_values.h"
 #include "maker/picture_reader.h"
+#include "maker/puzzle_texts.h"
 #include "maker/settings.h"
 #include "maker/source_picture.h"
 #include "message_presenter.h"
@@ -187,6 +188,11 @@ QString MakeOutcomeText(const MakeResult& result) {
       headline = SourceScr::tr("作業ファイルを保存できませんでした");
       break;
     case MakeStatus::kGridTooLarge: headline = SourceScr::tr("画像が大きすぎです"); break;
+    case MakeStatus::kGridTooSmall: headline = SourceScr::tr("画像が小さすぎです"); break;
+    case MakeStatus::kNameRefused: headline = SourceScr::tr("パズル名が正しくありません"); break;
+    case MakeStatus::kPackageNotMoved:
+      headline = SourceScr::tr("パズルファイルを保存先に置けませんでした");
+      break;
   }
   if (result.cause.empty()) return headline;
   return headline + QLatin1Char('\n') + QString::fromStdString(result.cause);
@@ -207,6 +213,26 @@ QImage PreviewImage(const Raster& picture, Grid grid) {
                      shade);
   }
   return image;
+}
+
+// Why a puzzle name is refused, for the message box.
+QString NameFaultText(NameFault fault) {
+  const QString headline = SourceScr::tr("パズル名が正しくありません");
+  QString why;
+  switch (fault) {
+    case NameFault::kNone: break;
+    case NameFault::kEmpty: why = SourceScr::tr("パズル名を入力してください"); break;
+    case NameFault::kControlCharacter:
+      why = SourceScr::tr("パズル名に制御文字（タブ、改行）は使えません");
+      break;
+    case NameFault::kEnclosingQuotes:
+      why = SourceScr::tr("パズル名を引用符で囲むことはできません");
+      break;
+    case NameFault::kFolderSeparator:
+      why = SourceScr::tr("パズル名にフォルダの区切り文字は使えません");
+      break;
+  }
+  return why.isEmpty() ? headline : headline + QLatin1Char('\n') + why;
 }
 
 }  // namespace
@@ -530,18 +556,15 @@ MakeRequest SourceScr::ReadMakeRequest() const {
 
 void SourceScr::Make() {
   if (making_ || ending_ || !source_ || !MakeIt_->isEnabled()) return;
-  const MakeRequest request = ReadMakeRequest();
-  // A picture that is one of the make's own work files would be overwritten and removed:
-  // refuse before anything is written, and leave the window as it is.
-  if (const std::optional<std::string> work_file =
-          WorkFileOfPicture(sourcePath_, request.workFolder)) {
-    presenter_.Show(this, MessageKind::kFailure,
-                    tr("この画像は保存先の作業ファイルと同じため、分解できません") +
-                        QLatin1Char('\n') + QString::fromStdString(sourcePath_) +
-                        QStringLiteral(" (") + QString::fromStdString(*work_file) +
-                        QLatin1Char(')'));
+  // A puzzle name that cannot name the package is refused before anything is written,
+  // and the window stays as it is; blanks around it are dropped from the box.
+  const PuzzleNameCheck name = CheckPuzzleName(ToCp932(PuzzleName_->text()));
+  if (name.fault != NameFault::kNone) {
+    presenter_.Show(this, MessageKind::kFailure, NameFaultText(name.fault));
     return;
   }
+  if (name.blanksDropped) PuzzleName_->SetText(FromCp932(name.name));
+  const MakeRequest request = ReadMakeRequest();
   making_ = true;
 
   // The work canvas opens beside the window, not modal; it shows the surfaces once they

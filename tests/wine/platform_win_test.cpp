@@ -369,6 +369,36 @@ TEST(PlatformWin, FoldersAreMadeOnceAndEmptyOnlyWithoutEntries) {
   EXPECT_FALSE(IsEmptyFolder(dir.File("missing")));
 }
 
+// The private work folder of a make: a new name each time, removed with what it holds;
+// a rename replaces the file of the target's name in one step.
+TEST(PlatformWin, PrivateFoldersAreNewAndRemovedWithTheirFiles) {
+  TempDir dir;
+  Env& env = Env::Default();
+  std::string first, second;
+  ASSERT_TRUE(env.MakePrivateFolder(dir.File(".make-"), &first).ok());
+  ASSERT_TRUE(env.MakePrivateFolder(dir.File(".make-"), &second).ok());
+  EXPECT_NE(first, second);
+  EXPECT_EQ(first.size(), dir.File(".make-").size() + 6);
+  std::vector<std::string> folders;
+  ASSERT_TRUE(env.ListFolders(dir.path(), &folders).ok());
+  EXPECT_EQ(folders.size(), 2u);
+  EXPECT_FALSE(env.MakePrivateFolder(dir.File("missing\\.make-"), &first).ok());
+
+  WriteBytes(first + "\\res0000.bmp", "BM");
+  WriteBytes(dir.File("Cat.klv"), "earlier");
+  WriteBytes(first + "\\Cat.klv", "package");
+  ASSERT_TRUE(env.RenameFile(first + "\\Cat.klv", dir.File("Cat.klv")).ok());
+  EXPECT_EQ(ReadBytes(dir.File("Cat.klv")), "package");
+  EXPECT_FALSE(env.RenameFile(first + "\\missing", dir.File("x")).ok());
+  EXPECT_FALSE(env.RenameFile(first + "\\res0000.bmp", second).ok());  // a folder is in the way
+  ASSERT_TRUE(env.RemovePrivateFolder(first).ok());
+  EXPECT_FALSE(IsFolder(first));
+  std::vector<std::string> names;
+  ASSERT_TRUE(env.ListFiles(dir.path(), &names).ok());
+  EXPECT_EQ(names, std::vector<std::string>{"Cat.klv"});
+  EXPECT_FALSE(ProcessHasEnded(CurrentProcessId()));
+}
+
 std::vector<std::pair<std::string, void*>>* g_received = nullptr;
 
 void KLV_CALL Receive(const char* text, void* context) { g_received->emplace_back(text, context); }

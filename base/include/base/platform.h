@@ -108,6 +108,25 @@ class Env {
   // with *names empty, when the folder cannot be read.
   virtual Status ListFiles(const std::string& folder, std::vector<std::string>* names) = 0;
 
+  // Private work folders. MakePrivateFolder creates a new folder whose path is `path_stem`
+  // followed by six random characters, into *made: the name is never one that exists
+  // already (the creation itself fails on a taken name, as mkdtemp's does, so two makes,
+  // or two threads, never share a folder) and only its owner may enter it (mode 0700 on
+  // Linux). An error naming the folder part of `path_stem` when none can be made.
+  virtual Status MakePrivateFolder(const std::string& path_stem, std::string* made) = 0;
+  // Removes the folder `path` with the files, links and empty folders directly in it;
+  // a link is removed, never followed. An error, with the system's reason, when anything
+  // is left; what could be removed is gone.
+  virtual Status RemovePrivateFolder(const std::string& path) = 0;
+  // Sets *names to the names (without folder) of the folders in `folder`, not counting
+  // links to folders. An error, with *names empty, when the folder cannot be read.
+  virtual Status ListFolders(const std::string& folder, std::vector<std::string>* names) = 0;
+  // Gives the file `from` the path `to` in one step (both in one file system): whatever
+  // has the name `to`, a file or a link, is replaced and never followed, and the name
+  // always holds either its earlier file or the new one. An error, with nothing changed,
+  // when it cannot (`to` a folder, the two paths on different file systems).
+  virtual Status RenameFile(const std::string& from, const std::string& to) = 0;
+
   // Shows one message of the package library: to the handler set by SetMessageHandler
   // when there is one, otherwise one line on standard error (Linux) or an information
   // message box without owner or caption (Windows).
@@ -137,6 +156,11 @@ std::optional<std::string> Utf8ToCp932(const std::string& utf8);
 // Installs the process-wide message handler that Env::Default().ShowMessage hands every
 // message to; null restores the platform's default.
 void SetMessageHandler(KLVMessageHandler handler, void* context);
+
+// The number of the running process, and whether the process `id` has ended (false
+// while it runs, and when that cannot be told: a process of another user).
+uint64_t CurrentProcessId();
+bool ProcessHasEnded(uint64_t id);
 
 // The folder that holds the running program, without a trailing separator.
 std::string ProgramFolder();

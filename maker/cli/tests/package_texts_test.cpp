@@ -32,7 +32,7 @@ TEST(PackageTexts, DefaultsAndTheProposedName) {
       {"/my.pics/cat", "cat"},  // a dot in the folder is not the name's
       {"dir/abcdefghijklmnopqrst.bmp", "abcdefghijklmno"},
       {"ネコ.bmp", "ネコ"},
-      {"/pics/.bmp", ""},
+      {"/pics/ cat .bmp", "cat"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.picture);
@@ -54,10 +54,10 @@ TEST(PackageTexts, GivenTextsAreConvertedAndWarnedAbout) {
   } cases[] = {
       {"猫", "動物", "ねこ", {}},
       {"abcdefghijklmno", "0123456789", "c", {}},  // exactly their fields
-      {"",
+      {" x ",
        "x",
        "a\r\nb",
-       {"the puzzle name is empty; the package is named \".klv\"",
+       {"the puzzle name \" x \" has leading or trailing blanks; they are dropped",
         "the comment holds a line break; the package keeps its first line only"}},
       {"日本語のパズル名前",
        "ﾊﾟｽﾞﾙｾｯﾄ名前",
@@ -74,7 +74,7 @@ TEST(PackageTexts, GivenTextsAreConvertedAndWarnedAbout) {
     std::string error;
     const std::optional<PackageTexts> texts = ReadPackageTexts(options, &error);
     ASSERT_TRUE(texts) << error;
-    EXPECT_EQ(texts->puzzleName, Cp932(c.name));
+    EXPECT_EQ(texts->puzzleName, Cp932(c.name[0] == ' ' ? "x" : c.name));  // " x " loses blanks
     EXPECT_EQ(texts->puzzleSetName, Cp932(c.set_name));
     EXPECT_EQ(texts->comment, Cp932(c.comment));
     EXPECT_EQ(texts->warnings, c.warnings);
@@ -101,6 +101,10 @@ TEST(PackageTexts, TextsThatCannotBeWrittenAreRefused) {
       {"/x/\xE2\x82\xAC.bmp", "ok", "\xE2\x82\xAC", {}, "--set-name: the character"},
       {"p.bmp", "a/b", {}, {}, "the puzzle name \"a/b\" contains \"/\""},
       {"a/b.bmp", "../x", {}, {}, "contains \"/\"; it names the package file"},
+      {"p.bmp", "   ", {}, {}, "the puzzle name is empty"},
+      {"/pics/.bmp", {}, {}, {}, "is empty; it names the package file (proposed from the"},
+      {"p.bmp", "a\tb", {}, {}, "holds a control character"},
+      {"p.bmp", "'x'", {}, {}, "is enclosed in quotes"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.said);

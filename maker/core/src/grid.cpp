@@ -40,6 +40,8 @@ Grid GridForPicture(int width, int height) { return Grid{GridCount(width), GridC
 
 bool GridFits(Grid grid) { return grid.xMax <= kMaxGridSide && grid.yMax <= kMaxGridSide; }
 
+bool GridHasTiles(Grid grid) { return grid.xMax >= 1 && grid.yMax >= 1; }
+
 std::string GridStatusText(Grid grid) {
   if (!GridFits(grid)) return kTooLargeText;
   return std::string(kPieceCountText) + std::to_string(grid.xMax) +

@@ -1,10 +1,14 @@
-// The make's last stage and the whole make: the tiles, base.bmp and Puzzle.ini go into the
-// work folder, the package library's FileConv turns them into the package, and the work
-// files are removed again.
+// The make's last stage and the whole make: the tiles, base.bmp and Puzzle.ini go into a
+// private work folder of this make, the package library's FileConv turns them into the
+// package, one rename puts it into the destination, and the private folder goes again.
+// The destination's own files are never read, written or removed.
 #include "maker/make.h"
 
+#include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -16,29 +20,17 @@
 #include "maker/bitmap_codec.h"
 #include "maker/colors.h"
 #include "maker/make_values.h"
+#include "maker/puzzle_texts.h"
 #include "maker/tile_effect.h"
 
 namespace klv {
 namespace {
 
-// The last component of `path` (in the platform's narrow encoding).
-std::string FileNameOf(const std::string& path) {
-  size_t start = 0;
-#if defined(_WIN32)
-  // Whole characters: a trail byte 0x5C is no separator.
-  for (size_t i = 0; i < path.size(); i += Cp932CharacterWidth(path, i)) {
-    if (path[i] == '\\' || path[i] == '/' || path[i] == ':') start = i + 1;
-  }
-#else
-  for (size_t i = 0; i < path.size(); ++i) {
-    if (path[i] == '/') start = i + 1;
-  }
-#endif
-  return path.substr(start);
-}
-
 MakeResult Failure(MakeStatus status, std::string cause) {
-  return MakeResult{status, std::move(cause)};
+  MakeResult result;
+  result.status = status;
+  result.cause = std::move(cause);
+  return result;
 }
 
 class LibraryConverter : public PackageConverter {
@@ -66,57 +58,58 @@ class LibraryConverter : public PackageConverter {
   std::unique_ptr<KLVUtilsClient> client_;
 };
 
-// Removes the work files of the folder: every "res????.bmp", base.bmp and Puzzle.ini.
-// A file that is not there is not an error; nothing else is touched.
-void RemoveWorkFiles(Env& env, const WorkPaths& paths) {
-  // The prefix names the folder also at a root, where the folder argument ("" or "C:")
-  // would not.
+// The process number in the name of a private work folder, or nothing for any other name.
+std::optional<uint64_t> PrivateFolderProcess(std::string_view name) {
+  const std::string_view stem = kPrivateFolderStem;
+  if (!name.starts_with(stem)) return std::nullopt;
+  const std::string_view rest = name.substr(stem.size());
+  const size_t dash = rest.find('-');
+  // The number, a dash and the six characters MakePrivateFolder adds.
+  if (dash == std::string_view::npos || dash == 0 || dash > 19 || rest.size() - dash - 1 != 6) {
+    return std::nullopt;
+  }
+  uint64_t id = 0;
+  for (const char c : rest.substr(0, dash)) {
+    if (c < '0' || c > '9') return std::nullopt;
+    id = id * 10 + static_cast<uint64_t>(c - '0');
+  }
+  return id;
+}
+
+// The name of the one package FileConv wrote into the private folder `folder`, or
+// nothing. The library names it after the puzzle name as it reads it back, in the
+// platform's file-name encoding; the make takes the name from the file itself.
+std::optional<std::string> PackageIn(Env& env, const std::string& folder, std::string* cause) {
   std::vector<std::string> names;
-  env.ListFiles(paths.filePrefix, &names);
+  const Status listed = env.ListFiles(folder, &names);
+  if (!listed.ok()) {
+    *cause = listed.ToString();
+    return std::nullopt;
+  }
+  std::optional<std::string> package;
+  const std::string_view extension = kPackageExtension;
   for (const std::string& name : names) {
-    if (IsTileFileName(name)) env.RemoveFile(paths.filePrefix + name);
+    if (!name.ends_with(extension)) continue;
+    if (package) {
+      *cause = folder + ": more than one package in the work folder";
+      return std::nullopt;
+    }
+    package = name;
   }
-  env.RemoveFile(paths.filePrefix + kBaseFileName);
-  env.RemoveFile(paths.filePrefix + kDescriptionFileName);
+  if (!package) *cause = folder + ": the package library wrote no package";
+  return package;
 }
 
-}  // namespace
-
-WorkPaths DeriveWorkPaths(const std::string& folder) {
-  // On Windows a final byte 0x5C may be the trail of a double-byte character (表).
-  if (EndsWithSeparator(folder)) {
-    return WorkPaths{folder, folder.substr(0, folder.size() - 1)};
-  }
-  return WorkPaths{folder + kPathSeparator, folder};
-}
-
-std::optional<std::string> WorkFileOfPicture(const std::string& picture,
-                                             const std::string& work_folder) {
-  std::vector<std::string> names = {kBaseFileName, kDescriptionFileName};
-  const std::string own_name = FileNameOf(picture);
-  if (IsTileFileName(own_name)) names.push_back(own_name);
-  const std::string prefix = DeriveWorkPaths(work_folder).filePrefix;
-  for (const std::string& name : names) {
-    if (SameFile(picture, prefix + name)) return name;
-  }
-  return std::nullopt;
-}
-
-std::unique_ptr<PackageConverter> MakeLibraryConverter(
-    Env& env, std::function<void(const std::string& text)> message_handler) {
-  return std::make_unique<LibraryConverter>(env, std::move(message_handler));
-}
-
-MakeResult FinishMake(Env& env, WorkCanvas canvas, const MakeRequest& request,
-                      PackageConverter& converter, const AfterConversion& after_conversion) {
-  const WorkPaths paths = DeriveWorkPaths(request.workFolder);
+// Writes the tiles, base.bmp and Puzzle.ini of `canvas` into the private folder whose
+// file prefix is `prefix`. An error names the file.
+MakeResult WriteWorkFiles(Env& env, WorkCanvas canvas, const MakeRequest& request,
+                          const std::string& puzzle_name, const std::string& prefix) {
   const Grid grid = request.grid;
-
   // Each surface is released once its file is written, so that the library's loaded
   // pictures take the same memory again.
   for (int r = 0; r < grid.yMax; ++r) {
     for (int c = 0; c < grid.xMax; ++c) {
-      const std::string path = paths.filePrefix + TileFileName(r, c);
+      const std::string path = prefix + TileFileName(r, c);
       const size_t index = static_cast<size_t>(r) * static_cast<size_t>(grid.xMax) + c;
       if (index >= canvas.tiles.size()) {
         return Failure(MakeStatus::kWorkFileNotWritten,
@@ -131,7 +124,7 @@ MakeResult FinishMake(Env& env, WorkCanvas canvas, const MakeRequest& request,
     }
   }
 
-  const std::string base_path = paths.filePrefix + kBaseFileName;
+  const std::string base_path = prefix + kBaseFileName;
   const Status base_written = env.WriteWholeFile(base_path, EncodeBitmap24(canvas.base));
   if (!base_written.ok()) {
     return Failure(MakeStatus::kWorkFileNotWritten,
@@ -139,23 +132,25 @@ MakeResult FinishMake(Env& env, WorkCanvas canvas, const MakeRequest& request,
   }
   canvas = WorkCanvas();
 
-  // Puzzle.ini is written key by key through the profile writer, so that an existing file
-  // is updated and keys this make does not write (such as PrevPassWord) keep their values.
-  // A key that cannot be written would leave the library reading a wrong or default
-  // value, so it stops the make.
-  const std::string description_path = paths.filePrefix + kDescriptionFileName;
+  // Key by key through the profile writer, in the library's order of the make. A text
+  // is written up to its first line break: the rest could start a key or a section. A
+  // key that cannot be written would leave the library reading a wrong or default value,
+  // so it stops the make.
+  const std::string description_path = prefix + kDescriptionFileName;
   std::vector<std::pair<const char*, std::string>> keys = {
       {kXMaxKey, std::to_string(grid.xMax)},
       {kYMaxKey, std::to_string(grid.yMax)},
       {kBackColorKey, BackColorText(request.backColorIndex)},
-      {kPuzzleNameKey, request.puzzleName},
-      {kPassWordKey, request.password},
-      {kPuzzleSetNameKey, request.puzzleSetName},
-      {kLongPuzzleNameKey, request.comment},
+      {kPuzzleNameKey, puzzle_name},
+      {kPassWordKey, std::string(FirstLine(request.password))},
+      {kPuzzleSetNameKey, std::string(FirstLine(request.puzzleSetName))},
+      {kLongPuzzleNameKey, std::string(FirstLine(request.comment))},
       {kDifficultyKey, kMadeDifficulty},
       {kFileVersionKey, kMadeFileVersion},
   };
-  if (request.prevPassword) keys.emplace_back(kPrevPassWordKey, *request.prevPassword);
+  if (request.prevPassword) {
+    keys.emplace_back(kPrevPassWordKey, std::string(FirstLine(*request.prevPassword)));
+  }
   for (const auto& [key, value] : keys) {
     const Status written = env.WriteProfileString(description_path, kPuzzleSection, key, value);
     if (!written.ok()) {
@@ -163,26 +158,94 @@ MakeResult FinishMake(Env& env, WorkCanvas canvas, const MakeRequest& request,
                      description_path + ": cannot write the key " + key + ": " + written.reason());
     }
   }
+  return MakeResult{};
+}
 
-  MakeResult result;
+// Converts the private folder and renames its package into the destination.
+MakeResult ConvertAndPlace(Env& env, const std::string& folder, const WorkPaths& destination,
+                           PackageConverter& converter) {
   std::string cause;
-  const std::optional<int16_t> converted = converter.Convert(paths.folderArgument, &cause);
+  const std::optional<int16_t> converted = converter.Convert(folder, &cause);
   if (!converted.has_value()) {
-    // Without the library nothing was converted: the work files stay, so that the folder
-    // can still be converted once the library is in place.
     return Failure(
         MakeStatus::kLibraryMissing,
         cause.empty() ? std::string("the package library KLVUtils was not found") : cause);
   }
   if (*converted != 1) {
-    const std::string& folder_name =
-        paths.folderArgument.empty() ? paths.filePrefix : paths.folderArgument;
-    result = Failure(MakeStatus::kConversionFailed,
-                     folder_name + ": the package library could not write the package");
+    return Failure(MakeStatus::kConversionFailed,
+                   folder + ": the package library could not write the package");
+  }
+  const std::optional<std::string> package = PackageIn(env, folder, &cause);
+  if (!package) return Failure(MakeStatus::kConversionFailed, cause);
+  const std::string target = destination.filePrefix + *package;
+  const Status renamed = env.RenameFile(DeriveWorkPaths(folder).filePrefix + *package, target);
+  if (!renamed.ok()) {
+    return Failure(MakeStatus::kPackageNotMoved,
+                   target + ": could not write the package: " + renamed.reason());
+  }
+  MakeResult result;
+  result.packagePath = target;
+  return result;
+}
+
+}  // namespace
+
+WorkPaths DeriveWorkPaths(const std::string& folder) {
+  // On Windows a final byte 0x5C may be the trail of a double-byte character (表).
+  if (EndsWithSeparator(folder)) {
+    return WorkPaths{folder, folder.substr(0, folder.size() - 1)};
+  }
+  return WorkPaths{folder + kPathSeparator, folder};
+}
+
+void RemoveStalePrivateFolders(Env& env, const std::string& folder) {
+  const WorkPaths paths = DeriveWorkPaths(folder);
+  std::vector<std::string> names;
+  if (!env.ListFolders(paths.filePrefix, &names).ok()) return;
+  const uint64_t own = CurrentProcessId();
+  for (const std::string& name : names) {
+    const std::optional<uint64_t> id = PrivateFolderProcess(name);
+    if (id && *id != own && ProcessHasEnded(*id)) env.RemovePrivateFolder(paths.filePrefix + name);
+  }
+}
+
+std::unique_ptr<PackageConverter> MakeLibraryConverter(
+    Env& env, std::function<void(const std::string& text)> message_handler) {
+  return std::make_unique<LibraryConverter>(env, std::move(message_handler));
+}
+
+MakeResult FinishMake(Env& env, WorkCanvas canvas, const MakeRequest& request,
+                      PackageConverter& converter, const AfterConversion& after_conversion) {
+  const WorkPaths destination = DeriveWorkPaths(request.workFolder);
+  const std::string puzzle_name = CheckPuzzleName(request.puzzleName).name;
+  RemoveStalePrivateFolders(env, request.workFolder);
+
+  const std::string stem = request.keepWorkFiles
+                               ? std::string(kKeptFolderStem)
+                               : kPrivateFolderStem + std::to_string(CurrentProcessId()) + "-";
+  std::string folder;
+  const Status made = env.MakePrivateFolder(destination.filePrefix + stem, &folder);
+  if (!made.ok()) {
+    return Failure(MakeStatus::kWorkFileNotWritten,
+                   made.context() + ": cannot make the work folder: " + made.reason());
   }
 
-  if (after_conversion) after_conversion(result);
-  if (!request.keepWorkFiles) RemoveWorkFiles(env, paths);
+  MakeResult result = WriteWorkFiles(env, std::move(canvas), request, puzzle_name,
+                                     DeriveWorkPaths(folder).filePrefix);
+  if (result.status == MakeStatus::kPackageWritten) {
+    result = ConvertAndPlace(env, folder, destination, converter);
+    if (after_conversion && result.status != MakeStatus::kLibraryMissing) {
+      after_conversion(result);
+    }
+  }
+  if (request.keepWorkFiles) {
+    result.keptFolder = folder;
+    return result;
+  }
+  const Status removed = env.RemovePrivateFolder(folder);
+  if (!removed.ok() && result.status == MakeStatus::kPackageWritten) {
+    result.warning = "the work folder " + folder + " could not be removed: " + removed.ToString();
+  }
   return result;
 }
 
@@ -194,6 +257,17 @@ MakeResult MakePuzzle(Env& env, const MakeRequest& request, PackageConverter& co
                    "the picture is too large: " + std::to_string(request.grid.xMax) + " x " +
                        std::to_string(request.grid.yMax) + " tiles, at most " +
                        std::to_string(kMaxGridSide) + " x " + std::to_string(kMaxGridSide));
+  }
+  if (!GridHasTiles(request.grid)) {
+    return Failure(MakeStatus::kGridTooSmall,
+                   "the picture is too small for one tile: " + std::to_string(request.grid.xMax) +
+                       " x " + std::to_string(request.grid.yMax) +
+                       " tiles; a picture needs at least " + std::to_string(kMinPictureSide) +
+                       " x " + std::to_string(kMinPictureSide) + " pixels");
+  }
+  if (CheckPuzzleName(request.puzzleName).fault != NameFault::kNone) {
+    return Failure(MakeStatus::kNameRefused,
+                   "the puzzle name \"" + request.puzzleName + "\" cannot name a package");
   }
   if (request.workFolder.empty()) {
     return Failure(MakeStatus::kWorkFileNotWritten, "no work folder was given");

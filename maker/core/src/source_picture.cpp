@@ -78,11 +78,11 @@ std::optional<Raster> ReadSourcePicture(Env& env, const std::string& path,
         "画像が大きすぎです (" + SizeText(width, height) + " pixels; a picture may be at most " +
             SizeText(kMaxPictureSide, kMaxPictureSide) + " pixels; --fit fits it to the grid)",
         width, height);
-  } else if (width < kTileSize || height < kTileSize) {
+  } else if (!GridHasTiles(GridForPicture(width, height))) {
     return fail(SourceProblem::kTooSmall,
                 "画像が小さすぎです (" + SizeText(width, height) +
-                    " pixels; a picture needs at least " + SizeText(kTileSize, kTileSize) +
-                    " pixels, one tile)",
+                    " pixels; a picture needs at least " +
+                    SizeText(kMinPictureSide, kMinPictureSide) + " pixels, one tile)",
                 width, height);
   }
 

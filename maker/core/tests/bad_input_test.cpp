@@ -258,7 +258,7 @@ TEST_F(BadInputTest, Klvmake) {
        {"@/zero.bmp", "--out", "@/out"},
        kFailed,
        {"@/zero.bmp: cannot read the picture: empty picture (0 x 0)"}},
-      // The grid of a 1 x 1 picture is -1 x -1: no tiles, a package of the base only.
+      // The grid of a 1 x 1 picture is -1 x -1: no tile, so no package is made.
       {"1 x 1 pixels",
        picture("one.bmp", Picture(1, 1)),
        {"@/one.bmp", "--out", "@/out", "--seed", "1"},
@@ -318,20 +318,20 @@ TEST_F(BadInputTest, Klvmake) {
        {"@/p.bmp", "--out", "@/out", "--name", "../p"},
        kUsage,
        {"contains \"/\""}},
-      // The make overwrites and removes its work files: a picture that is one of them is
-      // refused before anything is written, however the folder is spelled.
-      {"picture that is the work folder's base.bmp",
+      // The make works in a private folder of its own: a picture in the destination that
+      // bears a work file's name is only read.
+      {"picture that is the destination's base.bmp",
        [](const fs::path& r) { WriteBytes(r / "base.bmp", Picture(64, 64)); },
        {"@/base.bmp", "--out", "@"},
-       kFailed,
-       {"@/base.bmp: the picture is the work file base.bmp of the destination folder"},
-       "base.bmp"},
-      {"picture that is a tile file of the work folder",
+       kWritten,
+       {},
+       "base.klv"},
+      {"picture that is a tile file of the destination",
        [](const fs::path& r) { WriteBytes(r / "res0907.bmp", Picture(64, 64)); },
        {"@/res0907.bmp", "--out", "@/."},
-       kFailed,
-       {"the work file res0907.bmp"},
-       "res0907.bmp"},
+       kWritten,
+       {},
+       "res0907.klv"},
       {"picture named base.bmp elsewhere",
        [](const fs::path& r) {
          fs::create_directory(r / "out");
@@ -367,7 +367,7 @@ TEST_F(BadInputTest, Klvmake) {
        [](const fs::path& r) { WriteBytes(r / "p.bmp", Picture(64, 64)); },
        {"@/p.bmp", "--out", "/proc"},
        kFailed,
-       {"/proc/res0000.bmp"}},
+       {"/proc: cannot make the work folder"}},
       {"read-only destination",
        [](const fs::path& r) {
          WriteBytes(r / "p.bmp", Picture(64, 64));
@@ -376,7 +376,7 @@ TEST_F(BadInputTest, Klvmake) {
        },
        {"@/p.bmp", "--out", "@/out"},
        kFailed,
-       {"@/out/res0000.bmp"},
+       {"@/out: cannot make the work folder: Permission denied"},
        "",
        true},
   };

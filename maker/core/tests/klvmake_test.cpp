@@ -1,6 +1,10 @@
 // End-to-end tests of klvmake: the program is run as a user runs it, and its exit status,
-// messages and the files it leaves are checked.
+// messages and the files it leaves are checked; with destinations laid out by an
+// adversarial user, two makes at once, and limits on the child's resources.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -9,10 +13,14 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <map>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "base/package_reader.h"
 #include "base/platform.h"
 #include "klvtest/picture_files.h"
 #include "klvtest/test_support.h"
@@ -258,7 +266,7 @@ TEST_F(KlvmakeTest, PicturesAreFittedCutOrRefusedBeforeAnythingIsWritten) {
     return path.string();
   };
   const std::string photo = write("photo.png", test::EncodePngRaster(test::TestPhoto(800, 600)));
-  const std::string tiny = WritePicture("tiny.bmp", 63, 100);
+  const std::string tiny = WritePicture("tiny.bmp", 48, 100);
   // About 1 KB of run-length bitmap (its palette and an end of bitmap) that declares
   // 8192 x 8192 pixels.
   const std::string bomb = write("bomb.bmp", test::MakeBmp({.width = 8192,
@@ -286,8 +294,9 @@ TEST_F(KlvmakeTest, PicturesAreFittedCutOrRefusedBeforeAnythingIsWritten) {
        2,
        "the crop 300x201+500+400 reaches outside the 800 "
        "x 600 picture"},
-      {{tiny}, 1, "tiny.bmp: 画像が小さすぎです (63 x 100 pixels"},
-      {{photo, "--crop", "200x63+0+0"}, 1, "画像が小さすぎです (200 x 63 pixels"},
+      {{tiny}, 1, "tiny.bmp: 画像が小さすぎです (48 x 100 pixels"},
+      {{photo, "--crop", "200x48+0+0"}, 1, "画像が小さすぎです (200 x 48 pixels"},
+      {{photo, "--crop", "200x49+0+0"}, 0, "ピース数： x = 5 , y = 1"},
       {{bomb}, 1, "bomb.bmp: 画像が大きすぎです (8192 x 8192 pixels"},
       {{padded}, 1, "padded.bmp: cannot read the picture: the file is too large for a picture"},
   };
@@ -305,18 +314,30 @@ TEST_F(KlvmakeTest, PicturesAreFittedCutOrRefusedBeforeAnythingIsWritten) {
   }
 }
 
+// The kept private folder is printed first, then the package.
 TEST_F(KlvmakeTest, KeptWorkFilesHoldTheTextsInCodePage932) {
   const std::string picture = WritePicture("p.bmp", 96, 64);
   const Outcome outcome = Run({picture, "--out", Out(), "--keep-work-files", "--name", "Neko",
                                "--comment", "猫です", "--color", "black", "--seed", "1"});
   ASSERT_EQ(outcome.status, 0) << outcome.err;
-  EXPECT_EQ(FilesIn(root_ / "out"), (std::vector<std::string>{"Neko.klv", "Puzzle.ini", "base.bmp",
-                                                              "res0000.bmp", "res0001.bmp"}));
-  const std::string ini = ReadText(root_ / "out" / "Puzzle.ini");
+  const std::vector<std::string> out = FilesIn(root_ / "out");
+  ASSERT_EQ(out.size(), 2u);
+  EXPECT_EQ(out[0], "Neko.klv");
+  const fs::path kept = root_ / "out" / out[1];
+  EXPECT_EQ(outcome.out.substr(outcome.out.find('\n') + 1),
+            kept.string() + "\n" + (root_ / "out" / "Neko.klv").string() + "\n");
+  EXPECT_EQ(FilesIn(kept),
+            (std::vector<std::string>{"Puzzle.ini", "base.bmp", "res0000.bmp", "res0001.bmp"}));
+  EXPECT_EQ(fs::status(kept).permissions(), fs::perms::owner_all);  // the owner's alone
+  const std::string ini = ReadText(kept / "Puzzle.ini");
   EXPECT_NE(ini.find("LongPuzzleName=" + Utf8ToCp932("猫です").value()), std::string::npos);
   EXPECT_NE(ini.find("PuzzleSetName=" + Utf8ToCp932("ﾊﾟｽﾞﾙｾｯﾄ名").value()), std::string::npos);
   EXPECT_NE(ini.find("backColor=0\r\n"), std::string::npos) << ini;
   EXPECT_NE(ini.find("xMax=2\r\n"), std::string::npos) << ini;
+  // The kept folder converts to the same package.
+  const Outcome converted = Run({kept.string()}, std::string(KLV_BINARY_DIR) + "/klvconv");
+  ASSERT_EQ(converted.status, 0) << converted.err;
+  EXPECT_EQ(ReadText(kept / "Neko.klv"), ReadText(root_ / "out" / "Neko.klv"));
 }
 
 TEST_F(KlvmakeTest, LongTextsAreWarnedAboutAndCutByTheLibrary) {
@@ -368,7 +389,7 @@ TEST_F(KlvmakeTest, LongTextWarningsSayHowManyBytesAreKept) {
   }
 }
 
-TEST_F(KlvmakeTest, MissingLibraryFailsAndLeavesTheWorkFiles) {
+TEST_F(KlvmakeTest, MissingLibraryFailsAndLeavesNothing) {
   // A copy of klvmake in a folder of its own finds no KLVUtils beside it.
   const fs::path lonely = root_ / "bin" / "klvmake";
   fs::create_directories(lonely.parent_path());
@@ -378,8 +399,280 @@ TEST_F(KlvmakeTest, MissingLibraryFailsAndLeavesTheWorkFiles) {
   if (outcome.status == 0) GTEST_SKIP() << "KLVUtils is installed on the system search path";
   EXPECT_EQ(outcome.status, 1);
   EXPECT_NE(outcome.err.find("KLVUtils"), std::string::npos) << outcome.err;
-  EXPECT_EQ(FilesIn(root_ / "out"),
-            (std::vector<std::string>{"Puzzle.ini", "base.bmp", "res0000.bmp"}));
+  EXPECT_TRUE(FilesIn(root_ / "out").empty());
+}
+
+// --- The make owns only its own files ----------------------------------------------------
+
+// One entry of a folder tree, as lstat sees it: a link is its target's name, not its file.
+struct Entry {
+  char kind = '?';  // 'f' file, 'd' folder, 'l' link
+  unsigned mode = 0;
+  std::string content;  // a file's bytes, a link's target
+  friend bool operator==(const Entry&, const Entry&) = default;
+  friend void PrintTo(const Entry& e, std::ostream* os) {
+    *os << e.kind << " " << std::oct << e.mode << std::dec << " " << e.content.size() << " bytes";
+  }
+};
+using Tree = std::map<std::string, Entry>;
+
+Tree Snapshot(const fs::path& folder) {
+  Tree tree;
+  std::error_code error;
+  for (auto it = fs::recursive_directory_iterator(folder, error);
+       it != fs::recursive_directory_iterator(); it.increment(error)) {
+    struct stat st;
+    if (::lstat(it->path().c_str(), &st) != 0) continue;
+    Entry entry;
+    entry.mode = st.st_mode & 07777;
+    if (S_ISLNK(st.st_mode)) {
+      entry.kind = 'l';
+      entry.content = fs::read_symlink(it->path()).string();
+    } else if (S_ISDIR(st.st_mode)) {
+      entry.kind = 'd';
+    } else {
+      entry.kind = 'f';
+      entry.content = ReadText(it->path());
+    }
+    tree[it->path().lexically_relative(folder).string()] = entry;
+  }
+  return tree;
+}
+
+// How a child klvmake runs: its output to files, or its standard output into a pipe
+// whose reader has gone; optionally under a file-size limit.
+struct Spawned {
+  pid_t pid = -1;
+  fs::path out, err;
+};
+
+Spawned Start(const std::vector<std::string>& args, const fs::path& stem,
+              rlim_t file_size_limit = RLIM_INFINITY, bool closed_output = false) {
+  Spawned spawned{-1, stem.string() + ".out", stem.string() + ".err"};
+  const std::string program = std::string(KLV_BINARY_DIR) + "/klvmake";
+  std::vector<char*> argv{const_cast<char*>(program.c_str())};
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  int broken[2] = {-1, -1};
+  if (closed_output && ::pipe(broken) != 0) return spawned;
+  spawned.pid = ::fork();
+  if (spawned.pid == 0) {
+    const int out =
+        closed_output ? broken[1] : ::open(spawned.out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int err = ::open(spawned.err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (closed_output) ::close(broken[0]);
+    ::dup2(out, 1);
+    ::dup2(err, 2);
+    const rlimit limit{file_size_limit, file_size_limit};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+  }
+  if (closed_output) {
+    ::close(broken[0]);
+    ::close(broken[1]);
+  }
+  return spawned;
+}
+
+struct Finished {
+  int status = -1;  // the exit code, or 128 + the signal that ended it
+  long max_rss_kib = 0;
+  std::string out, err;
+};
+
+Finished Wait(const Spawned& spawned) {
+  Finished finished;
+  int raw = 0;
+  rusage usage{};
+  if (spawned.pid <= 0 || ::wait4(spawned.pid, &raw, 0, &usage) != spawned.pid) return finished;
+  finished.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+  finished.max_rss_kib = usage.ru_maxrss;
+  finished.out = ReadText(spawned.out);
+  finished.err = ReadText(spawned.err);
+  return finished;
+}
+
+// The number of a process that has ended.
+pid_t EndedProcess() {
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  ::waitpid(child, nullptr, 0);
+  return child;
+}
+
+// Each case runs the real klvmake on a destination laid out as an adversarial user
+// would. Whatever it was, nothing in the destination or elsewhere changes but the
+// package (and what `gone` names), and the make reports exactly what it did.
+TEST_F(KlvmakeTest, TheMakeTouchesOnlyItsOwnFiles) {
+  const fs::path out = root_ / "out";
+  const fs::path elsewhere = root_ / "elsewhere";
+  fs::create_directories(elsewhere);
+  const auto user_file = [](const fs::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+  };
+  const std::string ended = ".klvmake-" + std::to_string(EndedProcess()) + "-abcdef";
+  struct Case {
+    const char* name;
+    std::function<void()> lay = [] {};
+    std::vector<std::string> options;
+    int width = 96, height = 96;
+    int status = 0;
+    std::string said;                  // on stderr
+    std::string package;               // the file written, or none
+    std::string comment = "コメント";  // the package's LongPuzzleName
+    std::vector<std::string> gone;     // entries of the destination the make removes
+    rlim_t file_size_limit = RLIM_INFINITY;
+    bool closed_output = false;
+  };
+  const std::vector<Case> cases = {
+      {.name = "the user's files with the work files' names",
+       .lay =
+           [&] {
+             for (const char* name : {"base.bmp", "res0000.bmp", "resolve.bmp", "res0000.bmp.1.tmp",
+                                      "Cat.klv.4000000.tmp"}) {
+               user_file(out / name, name);
+             }
+             user_file(out / "Puzzle.ini", "[PuzzleData]\r\nPrevPassWord=HACK\r\nxMax=9\r\n");
+           },
+       .options = {"--name", "Cat"},
+       .package = "Cat.klv"},
+      {.name = "links in the destination",
+       .lay =
+           [&] {
+             for (const char* name : {"base.bmp", "res0000.bmp", "Puzzle.ini", "Cat.klv"}) {
+               user_file(elsewhere / name, "the user's");
+               fs::create_symlink(elsewhere / name, out / name);
+             }
+           },
+       .options = {"--name", "Cat"},
+       .package = "Cat.klv"},
+      {.name = "a comment that adds a key",
+       .options = {"--name", "Cat", "--comment", "x\nPrevPassWord=HACK", "--set-name",
+                   "s\r[PuzzleData]"},
+       .said = "the comment holds a line break",
+       .package = "Cat.klv",
+       .comment = "x"},
+      {.name = "1 x 1", .width = 1, .height = 1, .status = 1, .said = "too small for one tile"},
+      {.name = "20 x 20", .width = 20, .height = 20, .status = 1, .said = "too small"},
+      {.name = "335 x 1", .width = 335, .height = 1, .status = 1, .said = "too small"},
+      {.name = "name with blanks",
+       .options = {"--name", " X "},
+       .said = "leading or trailing blanks",
+       .package = "X.klv"},
+      {.name = "blank name", .options = {"--name", "   "}, .status = 2, .said = "is empty"},
+      {.name = "quoted name", .options = {"--name", "\"X\""}, .status = 2, .said = "quotes"},
+      {.name = "tab in the name", .options = {"--name", "a\tb"}, .status = 2, .said = "control"},
+      {.name = "line break in the name",
+       .options = {"--name", "a\nb"},
+       .status = 2,
+       .said = "control"},
+      {.name = "folders of killed and running makes",
+       .lay =
+           [&] {
+             for (const std::string& folder : {ended, std::string(".klvmake-1-abcdef")}) {
+               fs::create_directories(out / folder);
+               user_file(out / folder / "res0000.bmp", "debris");
+             }
+           },
+       .options = {"--name", "Cat"},
+       .package = "Cat.klv",
+       .gone = {ended, ended + "/res0000.bmp"}},
+      {.name = "file-size limit",
+       .options = {"--name", "Cat"},
+       .status = 1,
+       .said = "File too large",
+       .file_size_limit = 8192},
+      {.name = "closed standard output",
+       .options = {"--name", "Cat"},
+       .status = 1,
+       .said = "cannot write to the standard output",
+       .package = "Cat.klv",
+       .closed_output = true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove_all(out);
+    fs::remove_all(elsewhere);
+    fs::create_directories(out);
+    fs::create_directories(elsewhere);
+    c.lay();
+    const std::string picture = WritePicture("p.bmp", c.width, c.height);
+    Tree expected = Snapshot(out);
+    for (const std::string& name : c.gone) expected.erase(name);
+    const Tree elsewhere_before = Snapshot(elsewhere);
+    std::vector<std::string> args = {picture, "--out", out.string(), "--seed", "5"};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+
+    const Finished run = Wait(Start(args, root_ / "run", c.file_size_limit, c.closed_output));
+
+    EXPECT_EQ(run.status, c.status) << run.err;
+    EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
+    EXPECT_EQ(Snapshot(elsewhere), elsewhere_before);
+    Tree after = Snapshot(out);
+    if (!c.package.empty()) {
+      ASSERT_EQ(after.count(c.package), 1u);
+      EXPECT_EQ(after[c.package].kind, 'f');
+      const std::string bytes = after[c.package].content;
+      const Package package =
+          ReadPackage(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
+      EXPECT_TRUE(package.sound());
+      ASSERT_TRUE(package.header.has_value());
+      EXPECT_EQ(package.header->PrevPassWord, "");
+      EXPECT_EQ(package.header->LongPuzzleName, Utf8ToCp932(c.comment).value());
+      if (!c.closed_output) {
+        EXPECT_EQ(run.out.substr(run.out.find('\n') + 1), (out / c.package).string() + "\n");
+      }
+      after.erase(c.package);
+      expected.erase(c.package);
+    }
+    EXPECT_EQ(after, expected);
+  }
+}
+
+// Two makes into one folder at once each give their own package: the same bytes as
+// alone with the same seed. Repeated, since a clash shows only in some runs.
+TEST_F(KlvmakeTest, MakesIntoOneFolderAtOnceGiveTheirOwnPackages) {
+  const std::string a = WritePicture("a.bmp", 160, 128);
+  const std::string b = WritePicture("b.bmp", 128, 160);
+  const auto args = [&](const std::string& picture, const char* name, const char* seed,
+                        const fs::path& folder) {
+    return std::vector<std::string>{picture,  "--out", folder.string(), "--name", name,
+                                    "--seed", seed};
+  };
+  fs::create_directories(root_ / "alone");
+  ASSERT_EQ(Wait(Start(args(a, "A", "5", root_ / "alone"), root_ / "a")).status, 0);
+  ASSERT_EQ(Wait(Start(args(b, "B", "7", root_ / "alone"), root_ / "b")).status, 0);
+  const std::string alone_a = ReadText(root_ / "alone" / "A.klv");
+  const std::string alone_b = ReadText(root_ / "alone" / "B.klv");
+  for (int round = 0; round < 12; ++round) {
+    SCOPED_TRACE(round);
+    const fs::path shared = root_ / ("shared" + std::to_string(round));
+    fs::create_directories(shared);
+    const Spawned first = Start(args(a, "A", "5", shared), root_ / "a");
+    const Spawned second = Start(args(b, "B", "7", shared), root_ / "b");
+    const Finished done_first = Wait(first);
+    const Finished done_second = Wait(second);
+    EXPECT_EQ(done_first.status, 0) << done_first.err;
+    EXPECT_EQ(done_second.status, 0) << done_second.err;
+    EXPECT_EQ(FilesIn(shared), (std::vector<std::string>{"A.klv", "B.klv"}));
+    EXPECT_TRUE(ReadText(shared / "A.klv") == alone_a);
+    EXPECT_TRUE(ReadText(shared / "B.klv") == alone_b);
+  }
+}
+
+// The destination's own Puzzle.ini is never read: a huge one costs a make neither time
+// nor memory (measured in the child, by its peak resident size).
+TEST_F(KlvmakeTest, AHugePuzzleIniInTheDestinationIsNotRead) {
+  const fs::path ini = root_ / "out" / "Puzzle.ini";
+  std::ofstream(ini) << "[PuzzleData]\r\n";
+  fs::resize_file(ini, 60u << 20);
+  const std::string picture = WritePicture("p.bmp", 96, 96);
+  const Finished run = Wait(Start({picture, "--out", Out(), "--name", "Cat"}, root_ / "run"));
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_LT(run.max_rss_kib, 40 * 1024);
+  EXPECT_EQ(fs::file_size(ini), 60u << 20);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
-// Tests of the make's output: the work-file names and path forms, the order of the work
-// files and of Puzzle.ini's keys, the hand-off to FileConv and the clean-up, on an
-// in-memory file system; and one whole make through KLVUtils whose package is read back.
+// Tests of the make's output: the path forms, the private work folder and the order of
+// its files and of Puzzle.ini's keys, the hand-off to FileConv, the rename into place and
+// the clean-up with faults injected, on an in-memory file system; and one whole make
+// through KLVUtils whose package is read back.
 #include "maker/make.h"
 
 #include <gtest/gtest.h>
@@ -29,6 +30,7 @@
 #include "maker/work_canvas.h"
 
 #if !defined(_WIN32)
+#include <sys/wait.h>
 #include <unistd.h>
 #endif
 
@@ -40,7 +42,8 @@ using test::FakeEnv;
 
 std::string Text(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
-// A FileConv stand-in: records its argument and the work folder as it found it.
+// A FileConv stand-in: records its argument and the work folder as it found it, and
+// writes a package named after the PuzzleName in the folder's Puzzle.ini, as FileConv does.
 class FakeConverter : public PackageConverter {
  public:
   explicit FakeConverter(FakeEnv& env, std::optional<int16_t> result = 1)
@@ -49,6 +52,11 @@ class FakeConverter : public PackageConverter {
     arguments.push_back(folder_argument);
     files_at_call = env_.files;
     if (!result_ && cause != nullptr) *cause = "KLVUtils: not found";
+    if (result_ == 1) {
+      const std::string name = env_.GetProfileString(folder_argument + "/Puzzle.ini", "PuzzleData",
+                                                     "PuzzleName", "the Puzzle", 16);
+      env_.AddText(folder_argument + "/" + name + ".klv", "package of " + folder_argument);
+    }
     return result_;
   }
   std::vector<std::string> arguments;
@@ -58,6 +66,12 @@ class FakeConverter : public PackageConverter {
   FakeEnv& env_;
   std::optional<int16_t> result_;
 };
+
+// The private work folder the fake environment gives the first make into `destination`.
+std::string Private(const std::string& destination) {
+  return destination + (destination.ends_with("/") ? "" : "/") + kPrivateFolderStem +
+         std::to_string(CurrentProcessId()) + "-000001";
+}
 
 Raster Picture(int width, int height) {
   Raster picture = Raster::Filled(width, height, 0);
@@ -114,100 +128,81 @@ TEST(Make, WorkPathForms) {
   }
 }
 
-// A picture that is base.bmp, Puzzle.ini or a "res????.bmp" of the work folder would be
-// overwritten and removed by the make; the same names elsewhere are harmless.
-TEST(Make, WorkFileOfPictureFindsThePicturesTheMakeWouldDestroy) {
-  const std::string root = testing::TempDir() + "klv-work-file-of-picture";
-  const std::string work = root + "/work";
-  const std::string other = root + "/other";
-  std::filesystem::remove_all(root);
-  std::filesystem::create_directories(work);
-  std::filesystem::create_directories(other);
-  for (const std::string& path : {work + "/base.bmp", work + "/res0102.bmp", work + "/cat.bmp",
-                                  other + "/base.bmp", other + "/res0000.bmp"}) {
-    std::ofstream(path) << "BM";
-  }
-  struct Case {
-    std::string picture;
-    std::string folder;
-    std::optional<std::string> expected;
-  };
-  const Case cases[] = {
-      {work + "/base.bmp", work, "base.bmp"},
-      {work + "/res0102.bmp", work, "res0102.bmp"},
-      {work + "/res0102.bmp", work + "/", "res0102.bmp"},
-      {work + "/../work/base.bmp", work, "base.bmp"},
-      {work + "/cat.bmp", work, std::nullopt},
-      {other + "/base.bmp", work, std::nullopt},
-      {other + "/res0000.bmp", work, std::nullopt},
-      {work + "/missing.bmp", work, std::nullopt},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(WorkFileOfPicture(c.picture, c.folder), c.expected)
-        << c.picture << " in " << c.folder;
-  }
-  std::filesystem::remove_all(root);
-}
-
-TEST(Make, WorkFilesAreWrittenInOrderThenConvertedThenRemoved) {
+// The work files go into the make's private folder; the destination's own files, those
+// with the work files' names among them, are neither read nor changed, and the package
+// replaces an earlier one of its name.
+TEST(Make, WorkFilesGoIntoAPrivateFolderAndOnlyThePackageComesOut) {
   FakeEnv env;
   env.AddText("/work/other.txt", "x");
-  env.AddText("/work/res0808.bmp", "an earlier, larger grid");
-  env.AddText("/work/res1.bmp", "kept");
-  env.AddText("/work/res00000.bmp", "kept");
-  env.AddText("/work/res0000.bmp.bak", "kept");
-  env.AddText("/work/RES0000.BMP", "kept");
-  env.AddText("/work/sub/res0000.bmp", "kept");
-  env.AddText("/workx/res0000.bmp", "kept");
+  env.AddText("/work/res0000.bmp", "the user's");
+  env.AddText("/work/resolve.bmp", "the user's");
+  env.AddText("/work/base.bmp", "the user's");
+  env.AddText("/work/Puzzle.ini", "[PuzzleData]\r\nPrevPassWord=HACK\r\nxMax=7\r\n");
   env.AddText("/work/Cat.klv", "an earlier package");
-  const std::map<std::string, Bytes> before = env.files;
+  std::map<std::string, Bytes> expected_after = env.files;
+  const std::string folder = Private("/work");
 
   FakeConverter converter(env);
   std::vector<MakeStatus> seen_after;
-  const MakeRequest request = Request(128, 96, "/work");
-  const MakeResult result = MakePuzzle(env, request, converter, [&](const MakeResult& r) {
-    seen_after.push_back(r.status);
-    // The work files are still there when the window shows its message.
-    EXPECT_TRUE(env.files.count("/work/base.bmp"));
-  });
+  const MakeResult result =
+      MakePuzzle(env, Request(128, 96, "/work"), converter, [&](const MakeResult& r) {
+        seen_after.push_back(r.status);
+        // The package is in place when the window shows its message.
+        EXPECT_EQ(Text(env.files["/work/Cat.klv"]), "package of " + folder);
+      });
 
   EXPECT_EQ(result.status, MakeStatus::kPackageWritten) << result.cause;
+  EXPECT_EQ(result.packagePath, "/work/Cat.klv");
   EXPECT_EQ(seen_after, std::vector<MakeStatus>{MakeStatus::kPackageWritten});
-  const std::vector<std::string> expected_writes = {
-      "/work/res0000.bmp", "/work/res0001.bmp", "/work/res0002.bmp", "/work/res0100.bmp",
-      "/work/res0101.bmp", "/work/res0102.bmp", "/work/base.bmp",    "/work/Puzzle.ini"};
-  EXPECT_EQ(env.writes, expected_writes);
-  EXPECT_EQ(converter.arguments, std::vector<std::string>{"/work"});
-  for (const std::string& path : expected_writes) {
-    EXPECT_TRUE(converter.files_at_call.count(path)) << path;
+  std::vector<std::string> expected_writes;
+  for (const char* name : {"res0000.bmp", "res0001.bmp", "res0002.bmp", "res0100.bmp",
+                           "res0101.bmp", "res0102.bmp", "base.bmp", "Puzzle.ini"}) {
+    expected_writes.push_back(folder + "/" + name);
   }
+  EXPECT_EQ(env.writes, expected_writes);
+  EXPECT_EQ(converter.arguments, std::vector<std::string>{folder});
+  const std::string ini = Text(converter.files_at_call[folder + "/Puzzle.ini"]);
+  EXPECT_EQ(GetProfileStringFromText(ini, "PuzzleData", "PrevPassWord", "", 11), "");
   std::string cause;
   const std::optional<Raster> base =
-      DecodeBitmap(std::vector<uint8_t>(converter.files_at_call["/work/base.bmp"].begin(),
-                                        converter.files_at_call["/work/base.bmp"].end()),
-                   &cause);
+      DecodeBitmap(converter.files_at_call[folder + "/base.bmp"], &cause);
   ASSERT_TRUE(base.has_value()) << cause;
   EXPECT_EQ(base->width, 128);
   EXPECT_EQ(base->height, 96);
 
-  // Only the earlier files that match none of the work-file patterns stay.
-  std::map<std::string, Bytes> expected_after = before;
-  expected_after.erase("/work/res0808.bmp");
+  const std::string package = "package of " + folder;
+  expected_after["/work/Cat.klv"] = Bytes(package.begin(), package.end());
   EXPECT_EQ(env.files, expected_after);
+  EXPECT_TRUE(env.folders.empty());
 }
 
-TEST(Make, PuzzleIniHoldsTheNineKeysInOrder) {
+// Every text is written up to its first line break or zero byte, so that no text can
+// add a key or a section; the puzzle name loses its blanks.
+TEST(Make, PuzzleIniHoldsTheNineKeysInOrderOneLineEach) {
   struct Case {
     int back_color_index;
     const char* back_color;
+    std::string name, set_name, comment, password;
   };
-  const Case cases[] = {{13, "FF00FF"}, {0, "0"}, {15, "FFFFFF"}, {12, "FF"}, {10, "FF00"}};
+  const Case cases[] = {
+      {13, "FF00FF", "Cat", "Animals", "A cat", "1234"},
+      {0, "0", "Cat", "Animals", "A cat", "1234"},
+      {15, "FFFFFF", "Cat", "Animals", "A cat", "1234"},
+      {12, "FF", "Cat", "Animals", "A cat", "1234"},
+      {10, "FF00", "Cat", "Animals", "A cat", "1234"},
+      {13, "FF00FF", "  Cat ", "Animals\r[Other]", "A cat\nPrevPassWord=HACK",
+       std::string("1234\0PrevPassWord=X", 19)},
+  };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.back_color);
     FakeEnv env;
     FakeConverter converter(env);
     MakeRequest request = Request(288, 288, "/w");
     request.backColorIndex = c.back_color_index;
+    request.puzzleName = c.name;
+    request.puzzleSetName = c.set_name;
+    request.comment = c.comment;
+    request.password = c.password;
     ASSERT_EQ(MakePuzzle(env, request, converter).status, MakeStatus::kPackageWritten);
     const std::vector<std::string> expected = {"[PuzzleData]",
                                                "xMax=8",
@@ -219,139 +214,172 @@ TEST(Make, PuzzleIniHoldsTheNineKeysInOrder) {
                                                "LongPuzzleName=A cat",
                                                "Difficulty=5",
                                                "FileVersion=2"};
-    EXPECT_EQ(Lines(Text(converter.files_at_call["/w/Puzzle.ini"])), expected);
+    EXPECT_EQ(Lines(Text(converter.files_at_call[Private("/w") + "/Puzzle.ini"])), expected);
   }
 }
 
-TEST(Make, ExistingPuzzleIniIsUpdatedNotReplaced) {
-  FakeEnv env;
-  env.AddText("/w/Puzzle.ini",
-              "[PuzzleData]\r\nPrevPassWord=old\r\nxMax=7\r\nfileVersion=9\r\n[Other]\r\nA=1\r\n");
-  FakeConverter converter(env);
-  ASSERT_EQ(MakePuzzle(env, Request(96, 64, "/w"), converter).status, MakeStatus::kPackageWritten);
-  const std::string text = Text(converter.files_at_call["/w/Puzzle.ini"]);
-  EXPECT_EQ(GetProfileStringFromText(text, "PuzzleData", "PrevPassWord", "", 11), "old");
-  EXPECT_EQ(GetProfileIntFromText(text, "PuzzleData", "xMax", -1), 2);
-  EXPECT_EQ(GetProfileIntFromText(text, "PuzzleData", "fileVersion", 0), 2);
-  EXPECT_EQ(GetProfileStringFromText(text, "Other", "A", "", 11), "1");
-  EXPECT_FALSE(env.files.count("/w/Puzzle.ini"));
-}
-
-TEST(Make, RootFolderGetsNoDoubledSeparatorAndAnEmptyFolderArgument) {
+TEST(Make, RootFolderGetsNoDoubledSeparator) {
   FakeEnv env;
   FakeConverter converter(env);
-  ASSERT_EQ(MakePuzzle(env, Request(96, 64, "/"), converter).status, MakeStatus::kPackageWritten);
-  const std::vector<std::string> expected_writes = {"/res0000.bmp", "/res0001.bmp", "/base.bmp",
-                                                    "/Puzzle.ini"};
+  const MakeResult result = MakePuzzle(env, Request(96, 64, "/"), converter);
+  ASSERT_EQ(result.status, MakeStatus::kPackageWritten);
+  const std::string folder = Private("/");
+  const std::vector<std::string> expected_writes = {folder + "/res0000.bmp",
+                                                    folder + "/res0001.bmp", folder + "/base.bmp",
+                                                    folder + "/Puzzle.ini"};
   EXPECT_EQ(env.writes, expected_writes);
-  EXPECT_EQ(converter.arguments, std::vector<std::string>{""});
-  EXPECT_TRUE(env.files.empty());
+  EXPECT_EQ(converter.arguments, std::vector<std::string>{folder});
+  EXPECT_EQ(result.packagePath, "/Cat.klv");
+  EXPECT_EQ(env.files.size(), 1u);
+  EXPECT_EQ(env.files.count("/Cat.klv"), 1u);
 }
 
-TEST(Make, OutcomesOfTheConversion) {
+// Whatever happens, the private folder goes (unless kept) and the destination holds its
+// earlier package or the new one, never a part of one.
+TEST(Make, OutcomesOfTheConversionAndTheFolderSteps) {
   struct Case {
-    std::optional<int16_t> file_conv;
-    MakeStatus status;
-    bool after_runs;
-    bool work_files_stay;
+    const char* name;
+    std::optional<int16_t> file_conv = 1;
+    std::string unwritable;  // relative to the private folder
+    bool fail_make_folder = false, fail_rename = false, fail_remove_folder = false;
+    MakeStatus status = MakeStatus::kPackageWritten;
+    bool after_runs = true;
+    bool new_package = false;
+    const char* said = "";  // in the cause (or the warning)
   };
   const Case cases[] = {
-      {1, MakeStatus::kPackageWritten, true, false},
-      {0, MakeStatus::kConversionFailed, true, false},
-      {std::nullopt, MakeStatus::kLibraryMissing, false, true},
+      {.name = "written", .new_package = true},
+      {.name = "conversion failed", .file_conv = 0, .status = MakeStatus::kConversionFailed},
+      {.name = "library missing",
+       .file_conv = std::nullopt,
+       .status = MakeStatus::kLibraryMissing,
+       .after_runs = false,
+       .said = "KLVUtils"},
+      {.name = "tile unwritable",
+       .unwritable = "/res0001.bmp",
+       .status = MakeStatus::kWorkFileNotWritten,
+       .after_runs = false,
+       .said = "res0001.bmp: cannot write the tile file: Read-only file system"},
+      {.name = "key unwritable",
+       .unwritable = "/Puzzle.ini",
+       .status = MakeStatus::kWorkFileNotWritten,
+       .after_runs = false,
+       .said = "Puzzle.ini: cannot write the key xMax: Read-only file system"},
+      {.name = "folder cannot be made",
+       .fail_make_folder = true,
+       .status = MakeStatus::kWorkFileNotWritten,
+       .after_runs = false,
+       .said = "/w: cannot make the work folder: Permission denied"},
+      {.name = "rename fails",
+       .fail_rename = true,
+       .status = MakeStatus::kPackageNotMoved,
+       .said = "/w/Cat.klv: could not write the package: Invalid cross-device link"},
+      {.name = "folder cannot be removed",
+       .fail_remove_folder = true,
+       .new_package = true,
+       .said = "could not be removed"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(static_cast<int>(c.status));
+    SCOPED_TRACE(c.name);
     FakeEnv env;
+    env.AddText("/w/Cat.klv", "earlier");
+    if (!c.unwritable.empty()) env.unwritable.insert(Private("/w") + c.unwritable);
+    env.fail_make_folder = c.fail_make_folder;
+    env.fail_rename = c.fail_rename;
+    env.fail_remove_folder = c.fail_remove_folder;
     FakeConverter converter(env, c.file_conv);
     std::optional<MakeStatus> after;
     const MakeResult result = MakePuzzle(env, Request(96, 96, "/w"), converter,
                                          [&](const MakeResult& r) { after = r.status; });
-    EXPECT_EQ(result.status, c.status);
+    EXPECT_EQ(result.status, c.status) << result.cause;
     EXPECT_EQ(after.has_value(), c.after_runs);
     if (after) {
       EXPECT_EQ(*after, c.status);
     }
-    if (c.status != MakeStatus::kPackageWritten) {
-      EXPECT_FALSE(result.cause.empty());
+    EXPECT_NE((result.cause + result.warning).find(c.said), std::string::npos)
+        << result.cause << result.warning;
+    EXPECT_EQ(Text(env.files["/w/Cat.klv"]),
+              c.new_package ? "package of " + Private("/w") : "earlier");
+    EXPECT_EQ(result.packagePath, c.new_package ? "/w/Cat.klv" : "");
+    if (!c.fail_remove_folder) {
+      EXPECT_TRUE(env.folders.empty());
+      EXPECT_EQ(env.files.size(), 1u);
     }
-    EXPECT_EQ(env.files.count("/w/res0101.bmp") == 1, c.work_files_stay);
-    EXPECT_EQ(env.files.count("/w/base.bmp") == 1, c.work_files_stay);
-    EXPECT_EQ(env.files.count("/w/Puzzle.ini") == 1, c.work_files_stay);
   }
 }
 
-TEST(Make, UnwritableWorkFileStopsBeforeTheConversion) {
-  struct Case {
-    std::string unwritable;
-    std::vector<std::string> left;  // files written before the failure
-  };
-  const Case cases[] = {
-      {"/w/res0001.bmp", {"/w/res0000.bmp"}},
-      {"/w/base.bmp", {"/w/res0000.bmp", "/w/res0001.bmp", "/w/res0100.bmp", "/w/res0101.bmp"}},
-      {"/w/Puzzle.ini",
-       {"/w/base.bmp", "/w/res0000.bmp", "/w/res0001.bmp", "/w/res0100.bmp", "/w/res0101.bmp"}},
-      // An existing Puzzle.ini is edited key by key; a key that cannot be written stops.
-      {"/w/Puzzle.ini:PuzzleName",
-       {"/w/Puzzle.ini", "/w/base.bmp", "/w/res0000.bmp", "/w/res0001.bmp", "/w/res0100.bmp",
-        "/w/res0101.bmp"}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.unwritable);
-    FakeEnv env;
-    env.unwritable.insert(c.unwritable);
-    if (c.unwritable.find(':') != std::string::npos) env.AddText("/w/Puzzle.ini", "");
-    FakeConverter converter(env);
-    bool after_ran = false;
-    const MakeResult result = MakePuzzle(env, Request(96, 96, "/w"), converter,
-                                         [&](const MakeResult&) { after_ran = true; });
-    EXPECT_EQ(result.status, MakeStatus::kWorkFileNotWritten);
-    const std::string named = c.unwritable.substr(0, c.unwritable.find(':'));
-    EXPECT_NE(result.cause.find(named), std::string::npos) << result.cause;
-    // The system's reason comes through.
-    EXPECT_NE(result.cause.find("Read-only file system"), std::string::npos) << result.cause;
-    EXPECT_TRUE(converter.arguments.empty());
-    EXPECT_FALSE(after_ran);
-    std::vector<std::string> left;
-    for (const auto& [path, bytes] : env.files) left.push_back(path);
-    EXPECT_EQ(left, c.left);
-  }
-}
-
-TEST(Make, GridsWithoutTilesFindNothingToRemoveAndSucceed) {
+// Refused requests write nothing at all.
+TEST(Make, GridsAndNamesThatCannotMakeAPackageWriteNothing) {
   struct Case {
     int width, height;
+    const char* name;
+    MakeStatus status;
   };
-  for (const Case& c : {Case{40, 100}, Case{100, 40}, Case{15, 15}}) {
-    SCOPED_TRACE(testing::Message() << c.width << " x " << c.height);
+  const Case cases[] = {
+      {336, 100, "Cat", MakeStatus::kGridTooLarge}, {48, 100, "Cat", MakeStatus::kGridTooSmall},
+      {100, 40, "Cat", MakeStatus::kGridTooSmall},  {1, 1, "Cat", MakeStatus::kGridTooSmall},
+      {335, 1, "Cat", MakeStatus::kGridTooSmall},   {96, 96, "  ", MakeStatus::kNameRefused},
+      {96, 96, "a\tb", MakeStatus::kNameRefused},   {96, 96, "\"a\"", MakeStatus::kNameRefused},
+      {96, 96, "a/b", MakeStatus::kNameRefused},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.width << " x " << c.height << " " << c.name);
     FakeEnv env;
     FakeConverter converter(env);
-    const MakeResult result = MakePuzzle(env, Request(c.width, c.height, "/w"), converter);
-    EXPECT_EQ(result.status, MakeStatus::kPackageWritten) << result.cause;
-    EXPECT_EQ(env.writes, (std::vector<std::string>{"/w/base.bmp", "/w/Puzzle.ini"}));
-    EXPECT_EQ(converter.arguments.size(), 1u);
+    MakeRequest request = Request(c.width, c.height, "/w");
+    request.puzzleName = c.name;
+    const MakeResult result = MakePuzzle(env, request, converter);
+    EXPECT_EQ(result.status, c.status);
+    EXPECT_FALSE(result.cause.empty());
     EXPECT_TRUE(env.files.empty());
+    EXPECT_TRUE(env.folders.empty());
+    EXPECT_TRUE(converter.arguments.empty());
   }
 }
 
-TEST(Make, KeepWorkFilesLeavesThemInPlace) {
+TEST(Make, KeepWorkFilesKeepsThePrivateFolder) {
   FakeEnv env;
   FakeConverter converter(env);
   MakeRequest request = Request(96, 64, "/w");
   request.keepWorkFiles = true;
-  ASSERT_EQ(MakePuzzle(env, request, converter).status, MakeStatus::kPackageWritten);
-  EXPECT_EQ(env.files, converter.files_at_call);
-  EXPECT_EQ(env.files.size(), 4u);
+  const MakeResult result = MakePuzzle(env, request, converter);
+  ASSERT_EQ(result.status, MakeStatus::kPackageWritten);
+  const std::string kept = std::string("/w/") + kKeptFolderStem + "000001";
+  EXPECT_EQ(result.keptFolder, kept);
+  EXPECT_EQ(env.folders, std::set<std::string>{kept});
+  std::map<std::string, Bytes> expected = converter.files_at_call;
+  expected["/w/Cat.klv"] = env.files["/w/Cat.klv"];
+  EXPECT_EQ(env.files, expected);
+  EXPECT_EQ(env.files.size(), 5u);
 }
 
-TEST(Make, TooLargeGridWritesNothing) {
+// A private folder whose make was killed goes with the next make into that destination;
+// those of running makes, kept ones and the user's folders stay.
+TEST(Make, StalePrivateFoldersOfEndedMakesAreRemoved) {
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  ASSERT_GT(child, 0);
+  ::waitpid(child, nullptr, 0);
+  const std::string own = std::to_string(CurrentProcessId());
+  const std::string ended = std::to_string(child);
   FakeEnv env;
+  const std::set<std::string> staying = {
+      "/w/.klvmake-" + own + "-abcdef",     // this process's (another thread's make)
+      "/w/.klvmake-1-abcdef",               // a running process
+      "/w/klvmake-work-abcdef",             // kept on purpose
+      "/w/.klvmake-" + ended + "-abcdefg",  // not the make's name
+      "/w/.klvmake-x" + ended + "-abcdef",  // nor this
+      "/w/photos",
+  };
+  env.folders = staying;
+  env.folders.insert("/w/.klvmake-" + ended + "-abcdef");
+  env.AddText("/w/.klvmake-" + ended + "-abcdef/res0000.bmp", "debris");
+  env.AddText("/w/photos/cat.bmp", "the user's");
   FakeConverter converter(env);
-  MakeRequest request = Request(336, 100, "/w");
-  const MakeResult result = MakePuzzle(env, request, converter);
-  EXPECT_EQ(result.status, MakeStatus::kGridTooLarge);
-  EXPECT_TRUE(env.files.empty());
-  EXPECT_TRUE(converter.arguments.empty());
+  ASSERT_EQ(MakePuzzle(env, Request(64, 64, "/w"), converter).status, MakeStatus::kPackageWritten);
+  EXPECT_EQ(env.folders, staying);
+  EXPECT_EQ(env.files.count("/w/photos/cat.bmp"), 1u);
+  EXPECT_EQ(env.files.count("/w/.klvmake-" + ended + "-abcdef/res0000.bmp"), 0u);
 }
 
 TEST(Make, DensitiesAreReadFromTheBoxTextsAndTheSeedFixesTheTiles) {
@@ -369,13 +397,14 @@ TEST(Make, DensitiesAreReadFromTheBoxTextsAndTheSeedFixesTheTiles) {
     return raster.value_or(Raster());
   };
 
+  const std::string folder = Private("/w");
   MakeRequest request = Request(96, 96, "/w");
   request.pieceDensityText = "1 5 0";     // 1.5: every shared pixel in all its tiles
   request.backgroundDensityText = "abc";  // 0: the base stays white
   std::map<std::string, Bytes> files = tiles_of(request);
   for (int r = 0; r < 2; ++r) {
     for (int c = 0; c < 2; ++c) {
-      const Raster tile = decode(files["/w/" + TileFileName(r, c)]);
+      const Raster tile = decode(files[folder + "/" + TileFileName(r, c)]);
       Raster expected = Raster::Filled(64, 64, 0);
       for (int v = 0; v < 64; ++v) {
         for (int u = 0; u < 64; ++u) expected.Set(u, v, request.source.At(32 * c + u, 32 * r + v));
@@ -383,7 +412,7 @@ TEST(Make, DensitiesAreReadFromTheBoxTextsAndTheSeedFixesTheTiles) {
       EXPECT_EQ(tile, expected) << r << ", " << c;
     }
   }
-  EXPECT_EQ(decode(files["/w/base.bmp"]), Raster::Filled(96, 96, 0xFFFFFF));
+  EXPECT_EQ(decode(files[folder + "/base.bmp"]), Raster::Filled(96, 96, 0xFFFFFF));
 
   request.pieceDensityText = "30";
   request.backgroundDensityText = "15";
@@ -409,13 +438,14 @@ TEST(Make, RenderedCanvasIsHandedOutBeforeItIsSaved) {
   ASSERT_EQ(result.status, MakeStatus::kPackageWritten) << result.cause;
   EXPECT_EQ(files_when_shown, 0u);
   ASSERT_EQ(shown.tiles.size(), 2u);
+  const std::string folder = Private("/w");
   for (int c = 0; c < 2; ++c) {
-    const Bytes& saved = converter.files_at_call["/w/" + TileFileName(0, c)];
+    const Bytes& saved = converter.files_at_call[folder + "/" + TileFileName(0, c)];
     EXPECT_EQ(DecodeBitmap(std::vector<uint8_t>(saved.begin(), saved.end()), nullptr),
               shown.tiles[c])
         << c;
   }
-  const Bytes& base = converter.files_at_call["/w/base.bmp"];
+  const Bytes& base = converter.files_at_call[folder + "/base.bmp"];
   EXPECT_EQ(DecodeBitmap(std::vector<uint8_t>(base.begin(), base.end()), nullptr), shown.base);
 }
 

@@ -64,8 +64,12 @@ class RecordingPresenter : public klv::gui::MessagePresenter {
     if (settings.open(QIODevice::ReadOnly)) shown.settings = settings.readAll();
     if (!workFolder.isEmpty()) {
       shown.workFolderFiles = QDir(workFolder).entryList(QDir::Files, QDir::Name);
-      QFile ini(workFolder + "/Puzzle.ini");
-      if (ini.open(QIODevice::ReadOnly)) shown.puzzleIni = ini.readAll();
+      // The make's private work folder, while it is there.
+      for (const QString& folder :
+           QDir(workFolder).entryList({".klvmake-*"}, QDir::Dirs | QDir::Hidden, QDir::Name)) {
+        QFile ini(workFolder + "/" + folder + "/Puzzle.ini");
+        if (ini.open(QIODevice::ReadOnly)) shown.puzzleIni = ini.readAll();
+      }
     }
     messages.push_back(shown);
   }
@@ -138,8 +142,8 @@ class SourceScrTest : public QObject {
   void MakeWritesThePackageAndEnds();
   void FailedMakeIsReportedAndEnds_data();
   void FailedMakeIsReportedAndEnds();
-  void PictureThatIsAWorkFileIsRefusedAndKept_data();
-  void PictureThatIsAWorkFileIsRefusedAndKept();
+  void NameThatCannotNameThePackageIsRefused_data();
+  void NameThatCannotNameThePackageIsRefused();
 
  private:
   std::unique_ptr<SourceScr> Open(std::unique_ptr<klv::PackageConverter> converter = nullptr);
@@ -607,11 +611,9 @@ void SourceScrTest::MakeWritesThePackageAndEnds() {
   const Shown& done = presenter_.messages[0];
   QCOMPARE(done.kind, MessageKind::kCompletion);
   QCOMPARE(done.text, QStringLiteral("コンバートが終了しました"));
-  // At the message the package and the work files are there, the settings not yet saved.
-  QCOMPARE(
-      done.workFolderFiles,
-      QStringList({"Puzzle.ini", "base.bmp", "cat.klv", "keep.txt", "res0000.bmp", "res0001.bmp",
-                   "res0002.bmp", "res0100.bmp", "res0101.bmp", "res0102.bmp", "res0808.bmp"}));
+  // At the message the package is in place and the work files are still in the make's
+  // private folder; the settings are not yet saved.
+  QCOMPARE(done.workFolderFiles, QStringList({"cat.klv", "keep.txt", "res0808.bmp"}));
   QVERIFY(!done.settings.contains("PuzzleName="));
   QVERIFY(done.puzzleIni.contains("xMax=3"));
   QVERIFY(done.puzzleIni.contains("yMax=2"));
@@ -624,8 +626,9 @@ void SourceScrTest::MakeWritesThePackageAndEnds() {
                                   QByteArray::fromStdString(Cp932(QStringLiteral("どうぶつ")))));
 
   // Only the package and what was there before remain.
-  QCOMPARE(QDir(Dir("dest")).entryList(QDir::Files, QDir::Name),
-           QStringList({"cat.klv", "keep.txt"}));
+  QCOMPARE(QDir(Dir("dest"))
+               .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name),
+           QStringList({"cat.klv", "keep.txt", "res0808.bmp"}));
   QFile package(Dir("dest") + "/cat.klv");
   QVERIFY(package.open(QIODevice::ReadOnly));
   const QByteArray head = package.read(12);
@@ -659,11 +662,10 @@ void SourceScrTest::FailedMakeIsReportedAndEnds_data() {
   QTest::addColumn<QString>("headline");
   QTest::addColumn<int>("conversions");
   QTest::addColumn<QStringList>("filesLeft");
-  const QStringList work_files = {"Puzzle.ini", "base.bmp", "res0000.bmp"};
   QTest::newRow("conversion fails")
       << 0 << false << QStringLiteral("コンバートに失敗しました") << 1 << QStringList();
   QTest::newRow("library not found")
-      << -1 << false << QStringLiteral("KLVUtils") << 1 << work_files;
+      << -1 << false << QStringLiteral("KLVUtils") << 1 << QStringList();
   QTest::newRow("work folder has gone")
       << 1 << true << QStringLiteral("作業ファイルを保存できませんでした") << 0 << QStringList();
 }
@@ -692,47 +694,50 @@ void SourceScrTest::FailedMakeIsReportedAndEnds() {
   QVERIFY2(presenter_.messages[0].text.startsWith(headline),
            qPrintable(presenter_.messages[0].text));
   QCOMPARE(static_cast<int>(calls.size()), conversions);
-  if (conversions > 0) QCOMPARE(calls[0], Dir("dest").toStdString());
-  QCOMPARE(QDir(Dir("dest")).entryList(QDir::Files, QDir::Name), filesLeft);
+  if (conversions > 0) {
+    QVERIFY2(QString::fromStdString(calls[0]).startsWith(Dir("dest") + "/.klvmake-"),
+             calls[0].c_str());
+  }
+  QCOMPARE(QDir(Dir("dest")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+           filesLeft);
   // The make ends as every make does: the settings saved, the program ended.
   QCOMPARE(Stored("PuzzleName"), std::string("cat"));
   QCOMPARE(ended.count(), 1);
   QVERIFY(!window->isVisible());
 }
 
-void SourceScrTest::PictureThatIsAWorkFileIsRefusedAndKept_data() {
-  QTest::addColumn<QString>("picture");
-  QTest::newRow("base.bmp") << "base.bmp";
-  QTest::newRow("a tile file") << "res0001.bmp";
+void SourceScrTest::NameThatCannotNameThePackageIsRefused_data() {
+  QTest::addColumn<QString>("name");
+  QTest::addColumn<QString>("why");
+  QTest::newRow("blanks only") << "   " << QStringLiteral("パズル名を入力してください");
+  QTest::newRow("enclosing quotes") << "\"cat\"" << QStringLiteral("引用符");
+  QTest::newRow("folder separator") << "a/b" << QStringLiteral("区切り文字");
 }
 
-// Source and destination are one folder and the picture bears a work file's name: the
-// make would overwrite and then delete it. It is refused; the window stays open.
-void SourceScrTest::PictureThatIsAWorkFileIsRefusedAndKept() {
-  QFETCH(QString, picture);
-  const QString path = Dir("src") + "/" + picture;
-  SavePicture(path, 64, 64);
-  QFile original(path);
-  QVERIFY(original.open(QIODevice::ReadOnly));
-  const QByteArray bytes = original.readAll();
+// The make is refused before anything is written; the window stays open for a new name.
+void SourceScrTest::NameThatCannotNameThePackageIsRefused() {
+  QFETCH(QString, name);
+  QFETCH(QString, why);
+  SavePicture(Dir("src") + "/cat.bmp", 64, 64);
   Store("SrcDir", Cp932(Dir("src")));
-  Store("DestDir", Cp932(Dir("src")));
-
+  Store("DestDir", Cp932(Dir("dest")));
   std::vector<std::string> calls;
   auto window = Open(std::make_unique<FakeConverter>(std::optional<int16_t>(1), &calls));
-  QVERIFY(ClickFile(*window, picture));
+  QVERIFY(ClickFile(*window, "cat.bmp"));
+  auto* box = Find<Cp932LineEdit>(*window, "PuzzleName");
+  QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+  TypeText(box, name);
   QSignalSpy ended(window.get(), &SourceScr::Ended);
 
   QTest::mouseClick(Find<QPushButton>(*window, "MakeIt"), Qt::LeftButton);
 
   QCOMPARE(presenter_.messages.size(), size_t{1});
   QCOMPARE(presenter_.messages[0].kind, MessageKind::kFailure);
-  QVERIFY2(presenter_.messages[0].text.contains(picture), qPrintable(presenter_.messages[0].text));
+  QVERIFY2(presenter_.messages[0].text.startsWith(QStringLiteral("パズル名が正しくありません")) &&
+               presenter_.messages[0].text.contains(why),
+           qPrintable(presenter_.messages[0].text));
   QVERIFY(calls.empty());
-  QCOMPARE(QDir(Dir("src")).entryList(QDir::Files, QDir::Name), QStringList{picture});
-  QFile kept(path);
-  QVERIFY(kept.open(QIODevice::ReadOnly));
-  QCOMPARE(kept.readAll(), bytes);
+  QVERIFY(QDir(Dir("dest")).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
   QCOMPARE(ended.count(), 0);
   QVERIFY(Find<QPushButton>(*window, "MakeIt")->isEnabled());
 }

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -297,6 +298,52 @@ Status FakeEnv::ListFiles(const std::string& folder, std::vector<std::string>* n
       names->push_back(path.substr(prefix.size()));
     }
   }
+  return Status::OK();
+}
+
+Status FakeEnv::MakePrivateFolder(const std::string& path_stem, std::string* made) {
+  // The error names the folder it was to be made in, as the platform's does.
+  if (fail_make_folder) return PosixError(path_stem.substr(0, path_stem.rfind('/')), EACCES);
+  char suffix[8];
+  std::snprintf(suffix, sizeof suffix, "%06d", ++folders_made_);
+  *made = path_stem + suffix;
+  folders.insert(*made);
+  return Status::OK();
+}
+
+Status FakeEnv::RemovePrivateFolder(const std::string& path) {
+  if (fail_remove_folder) return PosixError(path, EBUSY);
+  if (folders.erase(path) == 0) return PosixError(path, ENOENT);
+  const std::string prefix = path + kPathSeparator;
+  for (auto it = files.begin(); it != files.end();) {
+    const bool inside = it->first.compare(0, prefix.size(), prefix) == 0 &&
+                        it->first.find(kPathSeparator, prefix.size()) == std::string::npos;
+    it = inside ? files.erase(it) : std::next(it);
+  }
+  return Status::OK();
+}
+
+Status FakeEnv::ListFolders(const std::string& folder, std::vector<std::string>* names) {
+  names->clear();
+  std::string prefix = folder;
+  if (prefix.empty() || prefix.back() != kPathSeparator) prefix += kPathSeparator;
+  for (const std::string& path : folders) {
+    if (path.compare(0, prefix.size(), prefix) == 0 &&
+        path.find(kPathSeparator, prefix.size()) == std::string::npos) {
+      names->push_back(path.substr(prefix.size()));
+    }
+  }
+  return Status::OK();
+}
+
+Status FakeEnv::RenameFile(const std::string& from, const std::string& to) {
+  if (fail_rename) return PosixError(to, EXDEV);
+  if (folders.count(to)) return PosixError(to, EISDIR);
+  const auto found = files.find(from);
+  if (found == files.end()) return PosixError(from, ENOENT);
+  Bytes bytes = std::move(found->second);
+  files.erase(found);
+  files[to] = std::move(bytes);
   return Status::OK();
 }
 

@@ -13,6 +13,8 @@ inline constexpr int kTilePitch = 32;
 inline constexpr int kMaxGridSide = 9;
 // The longest side whose grid still fits: 335 / 32 - 1 rounds to 9, 336 / 32 - 1 to 10.
 inline constexpr int kMaxPictureSide = 335;
+// The shortest side whose grid holds a tile: 49 / 32 - 1 rounds to 1, 48 / 32 - 1 to 0.
+inline constexpr int kMinPictureSide = 49;
 
 struct Grid {
   int16_t xMax = 0;  // tile columns
@@ -26,6 +28,9 @@ Grid GridForPicture(int width, int height);
 
 // True when neither count exceeds 9 (there is no lower bound).
 bool GridFits(Grid grid);
+
+// True when the grid holds at least one tile: both counts at least 1.
+bool GridHasTiles(Grid grid);
 
 // The status line after a picture click, in code page 932: "画像が大きすぎです" when the
 // grid does not fit, otherwise "ピース数： x = X , y = Y".

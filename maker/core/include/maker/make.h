@@ -1,6 +1,7 @@
 // The make: what the make button (or klvmake) runs once per puzzle. PrepareWorkCanvas,
 // RenderTileEffect, then FinishMake: the work files (tiles, base.bmp, Puzzle.ini) are
-// written to the work folder, handed to the package library's FileConv, and removed.
+// written to a private work folder of this make inside the destination, handed to the
+// package library's FileConv, and the package is renamed into the destination.
 #ifndef KLV_MAKER_MAKE_H_
 #define KLV_MAKER_MAKE_H_
 
@@ -25,9 +26,9 @@ struct MakeRequest {
   Raster source;              // the chosen picture, as decoded for the preview
   Grid grid;                  // from the picture click; must fit (GridFits)
   std::string workFolder;     // the destination folder's path, as the directory list shows it
-  std::string puzzleName;     // code page 932, unchanged (the library cuts it)
-  std::string puzzleSetName;  // code page 932
-  std::string comment;        // code page 932; written as LongPuzzleName
+  std::string puzzleName;     // code page 932; must pass CheckPuzzleName (the library cuts it)
+  std::string puzzleSetName;  // code page 932; its first line is written
+  std::string comment;        // code page 932; its first line is written as LongPuzzleName
   std::string password;       // the run's puzzle password
   // Written as PrevPassWord when given (a set's chain; the first puzzle's is empty);
   // nothing leaves the key as the folder's Puzzle.ini has it.
@@ -36,7 +37,7 @@ struct MakeRequest {
   std::string backgroundDensityText = "15";  // the background density box's text
   int backColorIndex = 13;                   // QBColor palette index
   uint32_t seed = 0;                         // seeds the tile effect's random source
-  bool keepWorkFiles = false;                // leave the work files for inspection
+  bool keepWorkFiles = false;                // leave the private work folder for inspection
 };
 
 // The two forms of the work folder's path P: the prefix put in front of every file name
@@ -49,12 +50,17 @@ struct WorkPaths {
 };
 WorkPaths DeriveWorkPaths(const std::string& folder);
 
-// The make writes base.bmp, Puzzle.ini and its tile files into the work folder and then
-// removes them with every other "res????.bmp" there, so a picture that is one of those
-// files would be overwritten and deleted. The name of the work file that `picture` (a
-// path in the platform's narrow encoding) is in `work_folder`, or nothing.
-std::optional<std::string> WorkFileOfPicture(const std::string& picture,
-                                             const std::string& work_folder);
+// The private work folder of a make is "<destination>/.klvmake-<process number>-" and six
+// random characters, so that a later make can tell one whose make was killed; with
+// keepWorkFiles it is "klvmake-work-" and six random characters, which no make removes.
+inline constexpr char kPrivateFolderStem[] = ".klvmake-";
+inline constexpr char kKeptFolderStem[] = "klvmake-work-";
+
+// Removes the private work folders in the destination `folder` whose make has ended
+// without removing them (a make that was killed): the folders named as above whose
+// process number is not this process's and names no running process. Nothing else is
+// touched; failures are ignored (the next make tries again).
+void RemoveStalePrivateFolders(Env& env, const std::string& folder);
 
 // How a make reaches FileConv. The default loads KLVUtils at the first call.
 class PackageConverter {
@@ -79,25 +85,32 @@ enum class MakeStatus {
   kLibraryMissing,      // KLVUtils or its FileConv entry was not found
   kWorkFileNotWritten,  // a tile, base.bmp or Puzzle.ini could not be written
   kGridTooLarge,        // the request's grid does not fit; nothing was written
+  kGridTooSmall,        // the request's grid has no tile; nothing was written
+  kNameRefused,         // the puzzle name fails CheckPuzzleName; nothing was written
+  kPackageNotMoved,     // FileConv wrote the package, but it could not be renamed into place
 };
 
 struct MakeResult {
   MakeStatus status = MakeStatus::kPackageWritten;
-  std::string cause;  // for failures: what failed, naming the file (UTF-8 on Linux)
+  std::string cause;        // for failures: what failed, naming the file (UTF-8 on Linux)
+  std::string packagePath;  // kPackageWritten: exactly the file written into the destination
+  std::string keptFolder;   // with keepWorkFiles: the private work folder, which stays
+  std::string warning;      // a success whose private work folder could not be removed
 };
 
 // Runs between the conversion and the removal of the work files: the window shows its
 // completion (or failure) message and saves its settings here.
 using AfterConversion = std::function<void(const MakeResult& conversion)>;
 
-// Writes the work files of `canvas` for `request`, writes Puzzle.ini (updating an
-// existing one), calls FileConv, runs `after_conversion`, then removes every
-// "res????.bmp", base.bmp and Puzzle.ini of the folder unless request.keepWorkFiles.
-// Each surface is freed once its file is written. A work file that cannot be written
-// stops the make before the conversion; the files written so far stay. When KLVUtils or
-// its FileConv cannot be found, the make returns kLibraryMissing at once:
-// `after_conversion` is not run and the work files stay. Finding no tile file to remove
-// is not an error.
+// Makes the private work folder in the destination (after removing stale ones), writes
+// the work files of `canvas` for `request` into it (each text's first line only), calls
+// FileConv on it and renames the package it wrote into the destination, replacing a
+// file or link of that name; then runs `after_conversion` and removes the private folder
+// with everything in it unless request.keepWorkFiles. Nothing else in the destination
+// is read, written or removed. Each surface is freed once its file is written. When the
+// folder cannot be made, a work file cannot be written or KLVUtils or its FileConv cannot
+// be found, the make stops at once (kWorkFileNotWritten, kLibraryMissing): the private
+// folder is removed (kept with keepWorkFiles) and `after_conversion` is not run.
 MakeResult FinishMake(Env& env, WorkCanvas canvas, const MakeRequest& request,
                       PackageConverter& converter, const AfterConversion& after_conversion);
 
@@ -105,8 +118,11 @@ MakeResult FinishMake(Env& env, WorkCanvas canvas, const MakeRequest& request,
 // canvas here.
 using CanvasRendered = std::function<void(const WorkCanvas& canvas)>;
 
-// The whole make: densities from the boxes' texts, PrepareWorkCanvas, RenderTileEffect
-// with a RandomSource seeded by request.seed, `canvas_rendered`, FinishMake.
+// The whole make: refuses a grid that does not fit or has no tile and a puzzle name that
+// CheckPuzzleName faults before anything is written; then densities from the boxes'
+// texts, PrepareWorkCanvas, RenderTileEffect with a RandomSource seeded by request.seed,
+// `canvas_rendered`, FinishMake. Holds no state beyond its arguments: makes into one
+// destination may run at once, in threads or processes.
 MakeResult MakePuzzle(Env& env, const MakeRequest& request, PackageConverter& converter,
                       const AfterConversion& after_conversion = nullptr,
                       const CanvasRendered& canvas_rendered = nullptr);

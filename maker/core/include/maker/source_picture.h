@@ -28,7 +28,7 @@ enum class SourceProblem {
   kCropOutside,    // the crop reaches outside the picture: a usage error
   kTooLarge,       // over 335 pixels on a side without fit
   kTooSmallToFit,  // fit asked of a picture under 64 pixels on a side
-  kTooSmall,       // under 64 pixels on a side without fit: not one whole tile
+  kTooSmall,       // without fit, a grid without a tile (a side under 49 pixels)
 };
 
 struct SourceError {

@@ -111,6 +111,14 @@ class FakeEnv : public Env {
   // WriteProfileString of that one key.
   std::set<std::string> unwritable;
 
+  // The folders, by full path: those that MakePrivateFolder made, and any a test adds.
+  std::set<std::string> folders;
+  // Faults of the folder steps: MakePrivateFolder fails (EACCES), RenameFile fails
+  // (EXDEV), RemovePrivateFolder fails (EBUSY) and leaves the folder as it is.
+  bool fail_make_folder = false;
+  bool fail_rename = false;
+  bool fail_remove_folder = false;
+
   void AddFile(const std::string& path, Bytes bytes) { files[path] = std::move(bytes); }
   void AddText(const std::string& path, const std::string& text) {
     files[path] = Bytes(text.begin(), text.end());
@@ -128,6 +136,10 @@ class FakeEnv : public Env {
   Status WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) override;
   Status RemoveFile(const std::string& path) override;
   Status ListFiles(const std::string& folder, std::vector<std::string>* names) override;
+  Status MakePrivateFolder(const std::string& path_stem, std::string* made) override;
+  Status RemovePrivateFolder(const std::string& path) override;
+  Status ListFolders(const std::string& folder, std::vector<std::string>* names) override;
+  Status RenameFile(const std::string& from, const std::string& to) override;
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
   // No library is ever found.
   Status LoadSharedLibrary(const std::string& bare_name,
@@ -135,6 +147,7 @@ class FakeEnv : public Env {
 
  private:
   void RecordWrite(const std::string& path);
+  int folders_made_ = 0;
 };
 
 // A fresh folder under the system's temporary folder, removed with its contents when

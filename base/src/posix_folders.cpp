@@ -1,0 +1,94 @@
+// Folders on Linux: mkdtemp for the private work folder (a new name made in one step,
+// mode 0700), its removal entry by entry without following links, and rename(2), which
+// replaces a link of the target's name instead of writing through it.
+#include "posix_folders.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "base/platform.h"
+#include "posix_files.h"
+
+namespace klv {
+
+Status MakePrivateFolderPosix(const std::string& path_stem, std::string* made) {
+  std::string pattern = path_stem + "XXXXXX";
+  if (::mkdtemp(pattern.data()) == nullptr) return PosixError(FolderOf(path_stem), errno);
+  *made = pattern;
+  return Status::OK();
+}
+
+Status RemovePrivateFolderPosix(const std::string& path) {
+  // O_NOFOLLOW: a link put in the folder's place is not entered.
+  const int dir_fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (dir_fd < 0) return PosixError(path, errno);
+  DIR* dir = ::fdopendir(dir_fd);  // owns the descriptor from here on
+  if (dir == nullptr) {
+    const int error = errno;
+    ::close(dir_fd);
+    return PosixError(path, error);
+  }
+  Status status;
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string_view name(entry->d_name);
+    if (name == "." || name == "..") continue;
+    // unlinkat removes a link itself; a folder needs the other flag.
+    if (::unlinkat(dir_fd, entry->d_name, 0) != 0) {
+      const int error = errno;
+      if ((error == EISDIR || error == EPERM) &&
+          ::unlinkat(dir_fd, entry->d_name, AT_REMOVEDIR) == 0) {
+        continue;
+      }
+      if (status.ok()) status = PosixError(path + "/" + entry->d_name, error);
+    }
+  }
+  ::closedir(dir);
+  if (::rmdir(path.c_str()) != 0 && status.ok()) status = PosixError(path, errno);
+  return status;
+}
+
+Status ListFoldersPosix(const std::string& folder, std::vector<std::string>* names) {
+  names->clear();
+  DIR* dir = ::opendir(folder.c_str());
+  if (dir == nullptr) return PosixError(folder, errno);
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string_view name(entry->d_name);
+    if (name == "." || name == "..") continue;
+    struct stat st;
+    // The entry itself, not what a link names.
+    if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISDIR(st.st_mode)) {
+      names->emplace_back(name);
+    }
+  }
+  ::closedir(dir);
+  std::sort(names->begin(), names->end());
+  return Status::OK();
+}
+
+Status RenameFilePosix(const std::string& from, const std::string& to) {
+  if (::rename(from.c_str(), to.c_str()) != 0) return PosixError(to, errno);
+  // The new name is made durable with its folder; some file systems refuse to sync a
+  // folder, and the rename has happened all the same.
+  UniqueFd dir(::open(FolderOf(to).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (dir.get() >= 0) ::fsync(dir.get());
+  return Status::OK();
+}
+
+uint64_t CurrentProcessId() { return static_cast<uint64_t>(::getpid()); }
+
+bool ProcessHasEnded(uint64_t id) {
+  if (id == 0 || id > static_cast<uint64_t>(INT32_MAX)) return false;
+  return ::kill(static_cast<pid_t>(id), 0) != 0 && errno == ESRCH;
+}
+
+}  // namespace klv
