@@ -1,5 +1,6 @@
 // The C boundary of KLVUtils: the exports FileConv and KLVSetMessageHandler. It converts
-// from C types, keeps the library's process-wide state, and lets no exception out.
+// from C types, keeps the library's state (one per calling thread, so that threads may
+// convert at once), and lets no exception out.
 #include <exception>
 #include <string>
 
@@ -10,9 +11,9 @@
 
 namespace {
 
-// The pictures of the last call stay here until the next call releases them.
+// What the last call of this thread kept stays here until its next call releases it.
 klv::ConversionState& State() {
-  static klv::ConversionState state;
+  thread_local klv::ConversionState state;
   return state;
 }
 

@@ -68,43 +68,9 @@ std::string ManifestField(std::string text) {
   return text;
 }
 
-// Removes what a make may leave in its private work folder `prefix`: the work files and
-// the package `package_name`.
-void EmptyPrivateFolder(Env& env, const std::string& prefix, const std::string& package_name) {
-  std::vector<std::string> names;
-  env.ListFiles(prefix, &names);
-  for (const std::string& name : names) {
-    if (IsTileFileName(name) || name == kBaseFileName || name == kDescriptionFileName ||
-        name == package_name) {
-      env.RemoveFile(prefix + name);
-    }
-  }
-}
-
-// A private work folder in `destination`, made for one worker and removed when it is
-// done, so that the work files of makes running at once never meet. The name is taken
-// by creating the folder, which fails when another run holds it.
-class PrivateWorkFolder {
- public:
-  explicit PrivateWorkFolder(const std::string& destination) {
-    const std::string prefix = DeriveWorkPaths(destination).filePrefix + ".klvmake-set-";
-    for (int n = 0; n < 10000 && path_.empty(); ++n) {
-      if (MakeFolder(prefix + std::to_string(n))) path_ = prefix + std::to_string(n);
-    }
-  }
-  ~PrivateWorkFolder() {
-    std::error_code error;
-    if (!path_.empty()) std::filesystem::remove(path_, error);  // only when empty
-  }
-  const std::string& path() const { return path_; }  // empty when none could be made
-
- private:
-  std::string path_;
-};
-
-// Makes puzzle `puzzle` in the private folder `folder` and moves its package into the
-// destination.
-SetResult MakeOne(const SetPuzzle& puzzle, const SetRun& run, const std::string& folder) {
+// Makes puzzle `puzzle` into the destination; the make works in a private folder of its
+// own there, so makes running at once never meet.
+SetResult MakeOne(const SetPuzzle& puzzle, const SetRun& run) {
   SetResult result;
   SourceError source_error;
   std::optional<Raster> picture =
@@ -120,7 +86,7 @@ SetResult MakeOne(const SetPuzzle& puzzle, const SetRun& run, const std::string&
   MakeRequest request;
   request.source = std::move(*picture);
   request.grid = result.grid;
-  request.workFolder = folder;
+  request.workFolder = run.destination;
   request.puzzleName = puzzle.texts.puzzleName;
   request.puzzleSetName = puzzle.texts.puzzleSetName;
   request.comment = puzzle.texts.comment;
@@ -131,20 +97,8 @@ SetResult MakeOne(const SetPuzzle& puzzle, const SetRun& run, const std::string&
   request.backColorIndex = run.options->colorIndex;
   request.seed = puzzle.seed;
   const MakeResult made = MakePuzzle(*run.env, request, *run.converter);
-  const std::string prefix = DeriveWorkPaths(folder).filePrefix;
   if (made.status != MakeStatus::kPackageWritten) {
-    EmptyPrivateFolder(*run.env, prefix, puzzle.packageName);
     result.cause = made.cause;
-    return result;
-  }
-  // rename replaces an older package of the same name as the make itself would, and
-  // replaces a link there rather than writing through it.
-  const std::string target = DeriveWorkPaths(run.destination).filePrefix + puzzle.packageName;
-  std::error_code error;
-  std::filesystem::rename(prefix + puzzle.packageName, target, error);
-  if (error) {
-    EmptyPrivateFolder(*run.env, prefix, puzzle.packageName);
-    result.cause = target + ": cannot move the package here: " + error.message();
     return result;
   }
   result.made = true;
@@ -336,15 +290,10 @@ std::vector<SetResult> RunPuzzleSet(const std::vector<SetPuzzle>& puzzles, const
   std::vector<SetResult> results(puzzles.size());
   std::atomic<size_t> next{0};
   auto work = [&] {
-    PrivateWorkFolder folder(run.destination);
     for (size_t i = next++; i < puzzles.size(); i = next++) {
       if (run.progress != nullptr) run.progress->Started(puzzles[i].picture.utf8);
       t_picture = &puzzles[i].picture.utf8;
-      if (folder.path().empty()) {
-        results[i].cause = run.destination + ": cannot make a private work folder there";
-      } else {
-        results[i] = MakeOne(puzzles[i], run, folder.path());
-      }
+      results[i] = MakeOne(puzzles[i], run);
       t_picture = nullptr;
       if (run.finished) run.finished(i, results[i]);
       if (run.progress != nullptr) run.progress->Finished();

@@ -39,22 +39,27 @@ class LibraryConverter : public PackageConverter {
       : env_(env), message_handler_(std::move(message_handler)) {}
 
   std::optional<int16_t> Convert(const std::string& folder_argument, std::string* cause) override {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (client_ == nullptr) {
-      const Status loaded = KLVUtilsClient::Load(env_, &client_);
-      if (!loaded.ok()) {
-        if (cause != nullptr) *cause = "cannot load the package library " + loaded.ToString();
-        return std::nullopt;
+    KLVUtilsClient* client = nullptr;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (client_ == nullptr) {
+        const Status loaded = KLVUtilsClient::Load(env_, &client_);
+        if (!loaded.ok()) {
+          if (cause != nullptr) *cause = "cannot load the package library " + loaded.ToString();
+          return std::nullopt;
+        }
+        if (message_handler_) client_->SetMessageHandler(message_handler_);
       }
-      if (message_handler_) client_->SetMessageHandler(message_handler_);
+      client = client_.get();
     }
-    return client_->FileConv(folder_argument);
+    // FileConv keeps its state per thread, so makes on several threads convert at once.
+    return client->FileConv(folder_argument);
   }
 
  private:
   Env& env_;
   std::function<void(const std::string&)> message_handler_;
-  std::mutex mutex_;  // FileConv is not re-entrant; also guards the loading of client_
+  std::mutex mutex_;  // guards the loading of client_
   std::unique_ptr<KLVUtilsClient> client_;
 };
 

@@ -48,7 +48,7 @@ class FileListsTest : public QObject {
   void DirListRefusesWhatIsNoFolder();
   void DoubleClickAndEnterOpenAFolder();
   void VanishedFolderIsReportedAndTheListStays();
-  void FileListShowsPicturesWithoutRegardToCase();
+  void FileListShowsPicturesWithoutRegardToCase();  // and packages
   void ClicksAndArrowKeysChooseAFile();
 
  private:
@@ -202,8 +202,8 @@ void FileListsTest::FileListShowsPicturesWithoutRegardToCase() {
   files.SetFolder(root_ + "/pics");
   QCOMPARE(files.Folder(), root_ + "/pics");
   // The folder "sub.bmp" is no file.
-  QCOMPARE(files.FileNames(),
-           QStringList({".bmp", "A.BMP", "b.bmp", "c.Bmp", "f.PNG", "g.jpg", "h.Jpeg", "i.webp"}));
+  QCOMPARE(files.FileNames(), QStringList({".bmp", "A.BMP", "b.bmp", "c.Bmp", "f.PNG", "g.jpg",
+                                           "h.Jpeg", "i.webp", "k.klv"}));
   QCOMPARE(files.FileName(), QString());
 
   files.SetFolder(root_ + "/missing");

@@ -74,8 +74,8 @@ class PackageConverter {
 
 // Loads KLVUtils by its bare name at the first Convert and keeps it loaded. Every message
 // of the library goes to `message_handler` when one is given (platform's narrow encoding);
-// it runs on the thread that called Convert. Convert may be called from several threads:
-// the calls run one at a time, since FileConv keeps process-wide state.
+// it runs on the thread that called Convert. Convert may be called from several threads at
+// once: FileConv keeps its state per thread.
 std::unique_ptr<PackageConverter> MakeLibraryConverter(
     Env& env, std::function<void(const std::string& text)> message_handler = nullptr);
 
