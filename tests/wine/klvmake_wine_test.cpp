@@ -57,7 +57,7 @@ std::vector<MakeCase> Cases() {
        .picture = Picture(64, 64),
        .options = {"--comment", "A cat\r\nholds", "--keep-work-files"}},
       {.name = "picture too large", .picture = Picture(336, 40), .written = false},
-      {.name = "picture under one tile", .picture = Picture(63, 100), .written = false},
+      {.name = "picture under one tile", .picture = Picture(48, 100), .written = false},
       {.name = "PNG picture",
        .picture_name = "photo.png",
        .file = test::EncodePngRaster(test::TestPhoto(128, 96))},
