@@ -43,8 +43,9 @@ test_packages=(
   wine
   wine64
   locales
-  # fuzzing
+  # fuzzing and clang-tidy
   clang
+  clang-tidy
   libclang-rt-14-dev
   # the desktop files' validators
   desktop-file-utils

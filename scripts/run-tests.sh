@@ -1,12 +1,23 @@
 #!/usr/bin/env bash
+# scripts/run-tests.sh [--quick]
 # Builds and runs every test: the Windows cross-build first (its programs are compared
-# with the Linux ones under Wine), then the developer build's whole suite, the maker's
-# core tests in an -O3 x86-64-v3 build, the same suite under the address and
+# with the Linux ones under Wine), then the developer build's whole suite, clang-tidy on
+# the product code, the maker's core tests in an -O3 x86-64-v3 build, the same suite under the address and
 # undefined-behaviour sanitizers, each fuzz target for a bounded time, and the packages as
 # a user gets them (the .deb installed with apt, the Windows zip). Ends with one line that
-# counts every test run.
+# counts every test run. With --quick, for day-to-day work: the developer build and its
+# tests only (without the Wine comparisons).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+quick=false
+case "${1:-}" in
+  "") ;;
+  --quick) quick=true ;;
+  *)
+    echo "usage: $0 [--quick]" >&2
+    exit 2
+    ;;
+esac
 FUZZ_SECONDS="${FUZZ_SECONDS:-30}"
 passed=0
 failed=0
@@ -31,6 +42,16 @@ run_ctest() {
   return 0
 }
 
+if $quick; then
+  echo "== Developer build and tests"
+  cmake --preset dev >/dev/null
+  cmake --build --preset dev
+  run_ctest --preset dev
+  echo "all suites: ${passed} passed, ${failed} failed"
+  [ "$failed" -eq 0 ]
+  exit
+fi
+
 echo "== Windows cross-build (mingw-w64)"
 cmake --preset mingw >/dev/null
 cmake --build --preset mingw
@@ -39,6 +60,13 @@ echo "== Developer build and tests, with the Wine comparisons"
 cmake --preset dev -DKLV_WINE_BUILD_DIR="$PWD/build/mingw" >/dev/null
 cmake --build --preset dev
 run_ctest --preset dev
+
+echo "== clang-tidy on the product code"
+if ./scripts/tidy.sh build/dev; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1))
+fi
 
 echo "== The maker's core at -O3 for x86-64-v3: the pinned --seed packages must not change"
 # With FMA available the compiler may fuse a multiply and an add into one rounding; the

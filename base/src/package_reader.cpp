@@ -324,7 +324,7 @@ class Reader {
     if (!package_.header) Problem(where, offset, "a tile chunk comes before the header chunk");
     const int64_t grid = package_.GridTileCount();
     if (package_.header && index >= grid) {
-      Problem(where, offset, "a tile chunk beyond the grid's " + Number(grid) + " tiles");
+      Problem(where, offset, "a tile chunk beyond the grid's " + std::to_string(grid) + " tiles");
     }
     std::optional<PackagePicture> picture = ReadPicture(offset, bytes, where);
     if (!picture) return;
@@ -417,8 +417,8 @@ class Reader {
     if (package_.tileChunks < grid) {
       Problem(Where{Role::kTile}, end,
               "the grid of " + std::to_string(package_.header->xMax) + " x " +
-                  std::to_string(package_.header->yMax) + " holds " + Number(grid) +
-                  " tiles, the package " + Number(package_.tileChunks) + " tile chunks");
+                  std::to_string(package_.header->yMax) + " holds " + std::to_string(grid) +
+                  " tiles, the package " + std::to_string(package_.tileChunks) + " tile chunks");
     }
   }
 

@@ -18,7 +18,10 @@ class Iconv {
   ~Iconv() {
     if (ok()) ::iconv_close(cd_);
   }
-  bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+  // iconv_open reports failure as (iconv_t)-1.
+  bool ok() const {
+    return cd_ != reinterpret_cast<iconv_t>(-1);  // NOLINT(performance-no-int-to-ptr)
+  }
 
   // The whole of `in` converted, or nothing when any part of it is invalid in the source
   // encoding (EILSEQ), cut short (EINVAL) or without an equivalent in the target (EILSEQ).

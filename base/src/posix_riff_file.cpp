@@ -60,7 +60,7 @@ class PosixRiffFile : public RiffFile {
 
   Status Commit() override {
     if (!Usable()) {
-      const Status refusal = Refusal();
+      Status refusal = Refusal();
       Abandon();
       return refusal;
     }

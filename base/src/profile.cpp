@@ -94,9 +94,9 @@ Line ParseLine(std::string_view text, size_t begin) {
   if (line.end == std::string_view::npos) line.end = text.size();
   line.next = line.end;
   if (line.next < text.size()) {
-    line.next +=
-        (text[line.next] == '\r' && line.next + 1 < text.size() && text[line.next + 1] == '\n') ? 2
-                                                                                                : 1;
+    const bool crlf =
+        text[line.next] == '\r' && line.next + 1 < text.size() && text[line.next + 1] == '\n';
+    line.next += crlf ? 2u : 1u;
   }
   const std::string_view content = Trim(text.substr(begin, line.end - begin));
   if (content.empty()) return line;

@@ -43,7 +43,8 @@ char32_t TakeCodePoint(std::string_view& in, ProfileEncoding encoding, bool* val
   }
   const bool le = encoding == ProfileEncoding::kUtf16Le;
   const auto unit = [&](size_t i) -> char32_t {
-    return le ? (byte(i) | (byte(i + 1) << 8)) : ((byte(i) << 8) | byte(i + 1));
+    const char32_t first = byte(i), second = byte(i + 1);
+    return le ? (first | (second << 8)) : ((first << 8) | second);
   };
   if (in.size() < 2) return invalid(in.size());
   const char32_t u0 = unit(0);

@@ -40,11 +40,10 @@ void PrintWarning(const std::string& text) { std::cerr << "klvmake: warning: " <
 // The library's messages, one line each on stderr.
 void PrintLibraryMessage(const std::string& text) {
 #if defined(_WIN32)
-  std::string line = Cp932ForDisplay(text);
+  std::cerr << "klvmake: KLVUtils: " << OneLine(Cp932ForDisplay(text)) << '\n';
 #else
-  std::string line = text;
+  std::cerr << "klvmake: KLVUtils: " << OneLine(text) << '\n';
 #endif
-  std::cerr << "klvmake: KLVUtils: " << OneLine(line) << '\n';
 }
 
 // A path of the platform's narrow encoding for the terminal: Windows paths are in the

@@ -194,6 +194,8 @@ std::optional<ProgramArgument> InlineValue(const ProgramArgument& argument) {
 
 }  // namespace
 
+// One loop over the arguments, one branch per kind of argument.
+// NOLINTNEXTLINE(readability-function-cognitive-complexity)
 std::optional<Options> ParseOptions(const std::vector<ProgramArgument>& args, std::string* error) {
   Options options;
   bool have_picture = false;

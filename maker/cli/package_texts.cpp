@@ -43,8 +43,9 @@ std::optional<std::string> ToCp932(const std::string& utf8, const std::string& l
     }
     const std::string sequence = utf8.substr(i, character->length);
     if (!Utf8ToCp932(sequence)) {
-      *error = label + ": the character \"" + sequence + "\" (" +
-               CodePointText(character->codePoint) + ") cannot be written in code page 932";
+      *error = label;
+      *error += ": the character \"" + sequence + "\" (" + CodePointText(character->codePoint) +
+                ") cannot be written in code page 932";
       return std::nullopt;
     }
     i += character->length;
@@ -93,7 +94,7 @@ std::string FileNameUtf8(const std::string& utf8) {
 
 // Why the puzzle name cannot name the package, in one line; `name` is code page 932.
 std::string NameFaultText(const std::string& name, NameFault fault) {
-  const std::string quoted = "the puzzle name \"" + Cp932ForDisplay(name) + "\"";
+  std::string quoted = "the puzzle name \"" + Cp932ForDisplay(name) + "\"";
   switch (fault) {
     case NameFault::kNone: break;
     case NameFault::kEmpty: return "the puzzle name is empty; it names the package file";

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -258,7 +259,8 @@ void SetProgress::Draw() {
   std::string line = "[" + std::to_string(done_) + "/" + std::to_string(all_) + "] " + current_;
   if (done_ > 0) {
     const double elapsed = NowSeconds() - start_seconds_;
-    const auto left = static_cast<long>(elapsed / done_ * (all_ - done_) + 0.5);
+    const long left =
+        std::lround(elapsed / static_cast<double>(done_) * static_cast<double>(all_ - done_));
     char text[32];
     std::snprintf(text, sizeof text, ", %ld:%02ld left", left / 60, left % 60);
     line += text;
@@ -299,7 +301,8 @@ std::vector<SetResult> RunPuzzleSet(const std::vector<SetPuzzle>& puzzles, const
       if (run.progress != nullptr) run.progress->Finished();
     }
   };
-  const unsigned jobs = std::max(1u, std::min<unsigned>(run.jobs, puzzles.size()));
+  const unsigned jobs =
+      static_cast<unsigned>(std::max<size_t>(1, std::min<size_t>(run.jobs, puzzles.size())));
   std::vector<std::thread> workers;
   for (unsigned j = 1; j < jobs; ++j) workers.emplace_back(work);
   work();

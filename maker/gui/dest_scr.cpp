@@ -46,13 +46,13 @@ QLabel* MakeSurface(QWidget* parent, const char* name, QRect geometry) {
 
 QImage RasterToImage(const Raster& raster) {
   if (raster.width <= 0 || raster.height <= 0 ||
-      raster.pixels.size() != static_cast<size_t>(raster.width) * raster.height) {
+      raster.pixels.size() != raster.Index(0, raster.height)) {
     return QImage();
   }
   QImage image(raster.width, raster.height, QImage::Format_RGB32);
   for (int y = 0; y < raster.height; ++y) {
     auto* line = reinterpret_cast<uint32_t*>(image.scanLine(y));
-    const uint32_t* row = raster.pixels.data() + static_cast<size_t>(y) * raster.width;
+    const uint32_t* row = raster.pixels.data() + raster.Index(0, y);
     for (int x = 0; x < raster.width; ++x) line[x] = 0xFF000000u | (row[x] & 0xFFFFFFu);
   }
   return image;

@@ -120,7 +120,8 @@ QString FormText(std::string_view name, int index = 0) {
 template <typename Widget>
 Widget* Place(Widget* widget, std::string_view name, int index = 0) {
   const FormEntry& entry = Entry(name, index);
-  widget->setObjectName(QString::fromLatin1(entry.name.data(), entry.name.size()));
+  widget->setObjectName(
+      QString::fromLatin1(entry.name.data(), static_cast<qsizetype>(entry.name.size())));
   widget->setGeometry(entry.place);
   return widget;
 }
@@ -151,7 +152,7 @@ QStringList StoredPathCandidates(const std::string& stored) {
 // A path or drive for the settings file: code page 932 when it can hold it, otherwise
 // the UTF-8 bytes, so that no folder is lost.
 std::string PathForSettings(const QString& path) {
-  const std::string utf8 = path.toStdString();
+  std::string utf8 = path.toStdString();
   if (std::optional<std::string> cp932 = Utf8ToCp932(utf8)) return *cp932;
   return utf8;
 }

@@ -93,6 +93,7 @@ int UsageError(const std::string& problem) {
 }
 
 // Parses the arguments; on a usage error returns its exit status.
+// NOLINTNEXTLINE(readability-function-cognitive-complexity)
 std::optional<int> ParseArguments(const std::vector<ProgramArgument>& args, Options& options) {
   struct Choice {
     const char* name;

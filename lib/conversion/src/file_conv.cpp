@@ -64,6 +64,8 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
   return folder + kPathSeparator + name;
 }
 
+// One pass through the conversion's steps in their order; each step is a call.
+// NOLINTNEXTLINE(readability-function-cognitive-complexity)
 int16_t ConvertWorkFolder(Env& env, ConversionState& state, const std::string& folder) {
   for (PictureSlot& slot : state.tiles) slot.reset();
   state.base.reset();
@@ -101,7 +103,8 @@ int16_t ConvertWorkFolder(Env& env, ConversionState& state, const std::string& f
   std::vector<OpenPicture> open_tiles(static_cast<size_t>(std::max<int64_t>(tile_count, 0)));
   for (int32_t r = 0; tile_count > 0 && r < state.yMax; ++r) {
     for (int32_t c = 0; c < state.xMax; ++c) {
-      const size_t slot = static_cast<size_t>(r * state.xMax + c);
+      const size_t slot = static_cast<size_t>(r) * static_cast<size_t>(state.xMax) +
+                          static_cast<size_t>(c);  // below kTileSlots: checked above
       CheckPicture(env, JoinPath(folder, TileFileName(r, c)), state.tiles[slot], open_tiles[slot]);
     }
   }

@@ -237,7 +237,7 @@ class Decoder {
       // After a 40-byte header the masks follow it; the longer headers hold them at the
       // same place. ReadHeaders has made sure that the bytes are in the file.
       const uint8_t* p = &file_[kBmpFileHeaderSize + kBmpInfoHeaderSize];
-      for (int i = 0; i < 3; ++i) masks[i] = GetLe32(p + 4 * i);
+      for (size_t i = 0; i < 3; ++i) masks[i] = GetLe32(p + 4 * i);
     }
     uint32_t seen = 0;
     for (uint32_t mask : masks) {
@@ -294,7 +294,7 @@ class Decoder {
 
   bool DecodeUncompressed(Raster& raster) {
     const Layout& l = layout_;
-    const uint64_t rowBits = static_cast<uint64_t>(l.width) * l.bitCount;
+    const uint64_t rowBits = static_cast<uint64_t>(l.width) * static_cast<uint64_t>(l.bitCount);
     const uint64_t stride = (rowBits + 31) / 32 * 4;
     const uint64_t rowBytes = (rowBits + 7) / 8;
     // The last row's padding may be missing; everything before it must be there.
@@ -305,7 +305,7 @@ class Decoder {
                   std::to_string(needed) + " bytes)");
     }
     for (int stored = 0; stored < l.height; ++stored) {
-      const uint8_t* row = &file_[l.pixelOffset + stored * stride];
+      const uint8_t* row = &file_[l.pixelOffset + static_cast<uint64_t>(stored) * stride];
       const int y = RasterRow(stored);
       for (int x = 0; x < l.width; ++x) raster.Set(x, y, PixelAt(row, x));
     }
@@ -332,7 +332,9 @@ class Decoder {
 
   // Run-length data: pairs of (count, index) runs and escapes (0, 0) end of line,
   // (0, 1) end of bitmap, (0, 2, dx, dy) delta, (0, n >= 3) n absolute indexes padded to
-  // a 16-bit boundary. RLE4 packs two indexes per byte, high nibble first.
+  // a 16-bit boundary. RLE4 packs two indexes per byte, high nibble first. One switch
+  // over the escapes, read against the format.
+  // NOLINTNEXTLINE(readability-function-cognitive-complexity)
   bool DecodeRunLength(Raster& raster) {
     const Layout& l = layout_;
     const bool four = l.compression == kBiRle4;
@@ -389,7 +391,7 @@ class Decoder {
           if (end - pos < padded) return Fail("truncated run-length data");
           if (!fits(second)) return Fail("run-length data overruns the picture");
           for (int i = 0; i < second; ++i) {
-            const uint8_t b = file_[pos + (four ? i / 2 : i)];
+            const uint8_t b = file_[pos + static_cast<size_t>(four ? i / 2 : i)];
             put(four ? (i % 2 == 0 ? b >> 4 : b & 0xF) : b);
           }
           pos += padded;

@@ -181,7 +181,7 @@ std::optional<Raster> DecodeJpeg(const std::vector<uint8_t>& file, int reduction
   Raster raster = Raster::Filled(output.width, output.height, 0);
   std::vector<JSAMPROW> rows(static_cast<size_t>(output.height));
   for (int y = 0; y < output.height; ++y) {
-    rows[y] = reinterpret_cast<JSAMPROW>(&raster.pixels[static_cast<size_t>(y) * output.width]);
+    rows[static_cast<size_t>(y)] = reinterpret_cast<JSAMPROW>(&raster.pixels[raster.Index(0, y)]);
   }
   if (!reader.ReadImage(rows.data())) {
     SetCause(cause, reader.Cause());

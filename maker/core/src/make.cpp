@@ -115,7 +115,8 @@ MakeResult WriteWorkFiles(Env& env, WorkCanvas canvas, const MakeRequest& reques
   for (int r = 0; r < grid.yMax; ++r) {
     for (int c = 0; c < grid.xMax; ++c) {
       const std::string path = prefix + TileFileName(r, c);
-      const size_t index = static_cast<size_t>(r) * static_cast<size_t>(grid.xMax) + c;
+      const size_t index =
+          static_cast<size_t>(r) * static_cast<size_t>(grid.xMax) + static_cast<size_t>(c);
       if (index >= canvas.tiles.size()) {
         return Failure(MakeStatus::kWorkFileNotWritten,
                        path + ": the work canvas has no tile surface " + std::to_string(index));

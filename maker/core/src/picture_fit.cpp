@@ -68,7 +68,7 @@ std::vector<Weights> AreaWeights(int in, int out) {
   for (int o = 0; o < out; ++o) {
     const int64_t begin = int64_t{o} * in;
     const int64_t end = begin + in;
-    Weights& w = all[o];
+    Weights& w = all[static_cast<size_t>(o)];
     w.first = static_cast<int>(begin / out);
     const int last = static_cast<int>((end - 1) / out);
     for (int i = w.first; i <= last; ++i) {
@@ -128,10 +128,8 @@ Raster CropRaster(const Raster& raster, const CropRect& crop) {
   Raster out = Raster::Filled(crop.width, crop.height, 0);
   for (int y = 0; y < crop.height; ++y) {
     const auto row =
-        raster.pixels.begin() +
-        static_cast<ptrdiff_t>(static_cast<size_t>(crop.y + y) * raster.width + crop.x);
-    std::copy(row, row + crop.width,
-              out.pixels.begin() + static_cast<ptrdiff_t>(static_cast<size_t>(y) * crop.width));
+        raster.pixels.begin() + static_cast<ptrdiff_t>(raster.Index(crop.x, crop.y + y));
+    std::copy(row, row + crop.width, out.pixels.begin() + static_cast<ptrdiff_t>(out.Index(0, y)));
   }
   return out;
 }
@@ -188,15 +186,16 @@ Raster ReduceRaster(const Raster& raster, int width, int height) {
 
   // Across: every input row becomes `width` sums of weighted channels, each at most
   // 255 * raster.width (under 2^24 for any side the decoders allow).
-  std::vector<uint32_t> rows(static_cast<size_t>(raster.height) * width * 3);
+  const size_t row_length = static_cast<size_t>(width) * 3;
+  std::vector<uint32_t> rows(static_cast<size_t>(raster.height) * row_length);
   for (int y = 0; y < raster.height; ++y) {
-    const uint32_t* in = &raster.pixels[static_cast<size_t>(y) * raster.width];
-    uint32_t* out = &rows[static_cast<size_t>(y) * width * 3];
-    for (int x = 0; x < width; ++x) {
+    const uint32_t* in = &raster.pixels[raster.Index(0, y)];
+    uint32_t* out = &rows[static_cast<size_t>(y) * row_length];
+    for (size_t x = 0; x < across.size(); ++x) {
       uint32_t r = 0, g = 0, b = 0;
       const Weights& w = across[x];
       for (size_t k = 0; k < w.weight.size(); ++k) {
-        const uint32_t pixel = in[w.first + k];
+        const uint32_t pixel = in[static_cast<size_t>(w.first) + k];
         r += w.weight[k] * ((pixel >> 16) & 0xFF);
         g += w.weight[k] * ((pixel >> 8) & 0xFF);
         b += w.weight[k] * (pixel & 0xFF);
@@ -208,19 +207,21 @@ Raster ReduceRaster(const Raster& raster, int width, int height) {
   }
 
   // Down: the weighted rows, divided by the whole area an output pixel covers.
-  const uint64_t area = uint64_t{static_cast<uint32_t>(raster.width)} * raster.height;
+  const uint64_t area =
+      uint64_t{static_cast<uint32_t>(raster.width)} * static_cast<uint32_t>(raster.height);
   Raster result = Raster::Filled(width, height, 0);
-  std::vector<uint64_t> sums(static_cast<size_t>(width) * 3);
+  std::vector<uint64_t> sums(row_length);
   for (int y = 0; y < height; ++y) {
     std::fill(sums.begin(), sums.end(), 0);
-    const Weights& w = down[y];
+    const Weights& w = down[static_cast<size_t>(y)];
     for (size_t k = 0; k < w.weight.size(); ++k) {
-      const uint32_t* row = &rows[static_cast<size_t>(w.first + k) * width * 3];
+      const uint32_t* row = &rows[(static_cast<size_t>(w.first) + k) * row_length];
       for (size_t i = 0; i < sums.size(); ++i) sums[i] += uint64_t{w.weight[k]} * row[i];
     }
     for (int x = 0; x < width; ++x) {
-      const auto level = [&](int channel) {
-        return static_cast<uint32_t>((sums[3 * x + channel] + area / 2) / area);
+      const auto level = [&](size_t channel) {
+        return static_cast<uint32_t>((sums[3 * static_cast<size_t>(x) + channel] + area / 2) /
+                                     area);
       };
       result.Set(x, y, (level(0) << 16) | (level(1) << 8) | level(2));
     }

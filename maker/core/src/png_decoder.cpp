@@ -131,7 +131,7 @@ std::optional<Raster> DecodePng(const std::vector<uint8_t>& file, std::string* c
   Raster raster = Raster::Filled(size.width, size.height, 0);
   std::vector<png_bytep> rows(static_cast<size_t>(size.height));
   for (int y = 0; y < size.height; ++y) {
-    rows[y] = reinterpret_cast<png_bytep>(&raster.pixels[static_cast<size_t>(y) * size.width]);
+    rows[static_cast<size_t>(y)] = reinterpret_cast<png_bytep>(&raster.pixels[raster.Index(0, y)]);
   }
   if (!reader.ReadImage(rows.data())) {
     SetCause(cause, reader.Cause());

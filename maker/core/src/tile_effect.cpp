@@ -64,6 +64,8 @@ void CopyPixel(const Raster& source, int X, int Y, Raster* destination, int u, i
 
 }  // namespace
 
+// The rule is kept in one loop, to be checked against the design line by line.
+// NOLINTNEXTLINE(readability-function-cognitive-complexity)
 void RenderTileEffect(const Raster& source, WorkCanvas& canvas, Grid grid, double piece_density,
                       double background_density, UniformSource& random) {
   const int xMax = grid.xMax;

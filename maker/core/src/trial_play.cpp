@@ -18,7 +18,8 @@ int Capped(int64_t value) { return static_cast<int>(std::clamp<int64_t>(value, 0
 
 // A uniform whole number in [0, count), count > 0.
 int64_t Draw(UniformSource& random, int64_t count) {
-  const auto drawn = static_cast<int64_t>(std::floor(static_cast<double>(random.Next()) * count));
+  const auto drawn = static_cast<int64_t>(
+      std::floor(static_cast<double>(random.Next()) * static_cast<double>(count)));
   return std::clamp<int64_t>(drawn, 0, count - 1);
 }
 

@@ -59,7 +59,8 @@ std::optional<Raster> DecodeWebp(const std::vector<uint8_t>& file, std::string* 
   Raster raster = Raster::Filled(features->width, features->height, 0);
   const size_t stride = static_cast<size_t>(features->width) * 4;
   auto* out = reinterpret_cast<uint8_t*>(raster.pixels.data());
-  if (WebPDecodeRGBAInto(file.data(), file.size(), out, stride * features->height,
+  if (WebPDecodeRGBAInto(file.data(), file.size(), out,
+                         stride * static_cast<size_t>(features->height),
                          static_cast<int>(stride)) == nullptr) {
     // The headers were readable: the picture data is what fails.
     SetCause(cause, "unreadable WebP picture (corrupt or truncated data)");

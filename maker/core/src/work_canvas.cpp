@@ -29,7 +29,7 @@ WorkCanvas PrepareWorkCanvas(const Raster& source, Grid grid, int back_color_ind
   const int white_height = std::clamp((grid.yMax + 1) * kTilePitch, 0, canvas.base.height);
   const uint32_t white = QBColor(kWhiteIndex);
   for (int y = 0; y < white_height; ++y) {
-    uint32_t* row = canvas.base.pixels.data() + static_cast<size_t>(y) * canvas.base.width;
+    uint32_t* row = canvas.base.pixels.data() + canvas.base.Index(0, y);
     std::fill(row, row + white_width, white);
   }
   return canvas;

@@ -106,14 +106,18 @@ WorkFolderExport ExportWorkFolder(const Package& package) {
   for (const PackagePicture& tile : package.tiles) {
     if (tile.row < 0) continue;  // beyond the grid: no file name to give it
     out.files.push_back({TileFileName(tile.row, tile.column), tile.bmp});
-    if (tile.index < static_cast<int64_t>(present.size())) present[tile.index] = true;
+    if (tile.index < static_cast<int64_t>(present.size())) {
+      present[static_cast<size_t>(tile.index)] = true;
+    }
   }
   for (size_t i = 0; i < present.size(); ++i) {
     if (!present[i]) {
       PackagePicture missing;
       missing.index = static_cast<int64_t>(i);
-      missing.row = static_cast<int>(i / header.xMax);
-      missing.column = static_cast<int>(i % header.xMax);
+      // The grid holds tiles, so xMax is at least 1.
+      const auto columns = static_cast<size_t>(header.xMax);
+      missing.row = static_cast<int>(i / columns);
+      missing.column = static_cast<int>(i % columns);
       out.warnings.push_back(TileName(missing) + " is missing");
     }
   }

@@ -25,8 +25,13 @@ struct Raster {
 
   bool Contains(int x, int y) const { return x >= 0 && y >= 0 && x < width && y < height; }
   // Requires Contains(x, y).
-  uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
-  void Set(int x, int y, uint32_t color) { pixels[static_cast<size_t>(y) * width + x] = color; }
+  uint32_t At(int x, int y) const { return pixels[Index(x, y)]; }
+  void Set(int x, int y, uint32_t color) { pixels[Index(x, y)] = color; }
+  // The place of pixel (x, y) in `pixels`; requires 0 <= x <= width and 0 <= y <= height
+  // (Index(0, y) is where row y starts).
+  size_t Index(int x, int y) const {
+    return static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x);
+  }
 
   friend bool operator==(const Raster&, const Raster&) = default;
 };
