@@ -8,18 +8,21 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string_view>
+#include <vector>
 
 #include "base/bytes.h"
+#include "base/limits.h"
+#include "base/platform.h"
+#include "base/work_folder.h"
 
 namespace klv {
 namespace {
 
 constexpr size_t kRiffHeaderSize = 12;  // "RIFF", the size, the form type
 constexpr size_t kChunkHeaderSize = 8;  // the id and the size
-constexpr size_t kBmpFileHeaderSize = 14;
-constexpr uint32_t kInfoHeaderSize = 40;
-constexpr size_t kPictureMinimum = kBmpFileHeaderSize + kInfoHeaderSize;
+constexpr size_t kPictureMinimum = kBmpFileHeaderSize + kBmpInfoHeaderSize;
 
 // Fields of a BMP file image, from its first byte.
 constexpr size_t kBmpFileSizeField = 2;
@@ -363,7 +366,7 @@ class Reader {
     PackagePicture picture;
     picture.offset = offset;
     picture.bmp.assign(bytes.begin(), bytes.end());
-    if (field32(kBmpHeaderSizeField) != kInfoHeaderSize) {
+    if (field32(kBmpHeaderSizeField) != kBmpInfoHeaderSize) {
       Problem(where, at + kBmpHeaderSizeField,
               "the picture's info header is " + Number(field32(kBmpHeaderSizeField)) +
                   " bytes long, not 40");
@@ -436,5 +439,47 @@ std::string DescribeProblem(const PackageProblem& problem) {
 }
 
 Package ReadPackage(std::span<const uint8_t> file) { return Reader(file).Read(); }
+
+std::optional<std::vector<uint8_t>> ReadPackageFile(Env& env, const std::string& path,
+                                                    std::string* cause) {
+  if (IsFolder(path)) {
+    *cause = "is a folder";
+    return std::nullopt;
+  }
+  std::unique_ptr<InputFile> file;
+  Status status = env.OpenForSharedRead(path, &file);
+  if (!status.ok()) {
+    *cause = "cannot be opened: " + status.reason();
+    return std::nullopt;
+  }
+  uint64_t length = 0;
+  status = file->Length(&length);
+  if (!status.ok()) {
+    *cause = "cannot be measured: " + status.reason();
+    return std::nullopt;
+  }
+  if (length > kMaxPackageFileBytes) {
+    *cause = "is " + std::to_string(length) + " bytes long, more than a package may be (" +
+             std::to_string(kMaxPackageFileBytes >> 20) + " MiB)";
+    return std::nullopt;
+  }
+  std::vector<uint8_t> bytes(static_cast<size_t>(length));
+  size_t have = 0;
+  while (have < bytes.size()) {
+    size_t got = 0;
+    status = file->Read(bytes.data() + have, bytes.size() - have, &got);
+    if (!status.ok()) {
+      *cause = "cannot be read: " + status.reason();
+      return std::nullopt;
+    }
+    if (got == 0) break;
+    have += got;
+  }
+  if (have != bytes.size()) {
+    *cause = "cannot be read whole";
+    return std::nullopt;
+  }
+  return bytes;
+}
 
 }  // namespace klv

@@ -346,6 +346,29 @@ class WinSharedLibrary : public SharedLibrary {
 
 // --- The environment -------------------------------------------------------------------
 
+// The names of the entries of `folder` that `wanted` takes, in the order the system
+// lists them. A drive's root folder holds no "." entry: when it is empty, nothing matches,
+// which is an empty list.
+Status ListEntries(const std::string& folder, std::vector<std::string>* names,
+                   bool (*wanted)(const WIN32_FIND_DATAA& found)) {
+  names->clear();
+  std::string pattern = folder;
+  if (pattern.empty() || (pattern.back() != '\\' && pattern.back() != '/')) pattern += '\\';
+  pattern += '*';
+  WIN32_FIND_DATAA found;
+  const HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND) return Status::OK();
+    return WindowsError(folder, error);
+  }
+  do {
+    if (wanted(found)) names->emplace_back(found.cFileName);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return Status::OK();
+}
+
 class WinEnv : public Env {
  public:
   std::string GetProfileString(const std::string& path, const std::string& section,
@@ -447,25 +470,9 @@ class WinEnv : public Env {
   }
 
   Status ListFiles(const std::string& folder, std::vector<std::string>* names) override {
-    names->clear();
-    std::string pattern = folder;
-    if (pattern.empty() || (pattern.back() != '\\' && pattern.back() != '/')) pattern += '\\';
-    pattern += '*';
-    WIN32_FIND_DATAA found;
-    const HANDLE search = FindFirstFileA(pattern.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) {
-      const DWORD error = GetLastError();
-      // A drive's root folder holds no "." entry: when it is empty, nothing matches.
-      if (error == ERROR_FILE_NOT_FOUND) return Status::OK();
-      return WindowsError(folder, error);
-    }
-    do {
-      if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-        names->emplace_back(found.cFileName);
-      }
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    return Status::OK();
+    return ListEntries(folder, names, [](const WIN32_FIND_DATAA& found) {
+      return (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+    });
   }
 
   Status MakePrivateFolder(const std::string& path_stem, std::string* made) override {
@@ -517,28 +524,15 @@ class WinEnv : public Env {
   }
 
   Status ListFolders(const std::string& folder, std::vector<std::string>* names) override {
-    names->clear();
-    std::string pattern = folder;
-    if (pattern.empty() || (pattern.back() != '\\' && pattern.back() != '/')) pattern += '\\';
-    pattern += '*';
-    WIN32_FIND_DATAA found;
-    const HANDLE search = FindFirstFileA(pattern.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) {
-      const DWORD error = GetLastError();
-      if (error == ERROR_FILE_NOT_FOUND) return Status::OK();
-      return WindowsError(folder, error);
-    }
-    do {
+    // A link (a reparse point) is not followed: it is no folder of ours.
+    const Status listed = ListEntries(folder, names, [](const WIN32_FIND_DATAA& found) {
       const DWORD attributes = found.dwFileAttributes;
-      if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
-          (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 &&
-          std::strcmp(found.cFileName, ".") != 0 && std::strcmp(found.cFileName, "..") != 0) {
-        names->emplace_back(found.cFileName);
-      }
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
+      return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+             (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 &&
+             std::strcmp(found.cFileName, ".") != 0 && std::strcmp(found.cFileName, "..") != 0;
+    });
     std::sort(names->begin(), names->end());
-    return Status::OK();
+    return listed;
   }
 
   Status RenameFile(const std::string& from, const std::string& to) override {

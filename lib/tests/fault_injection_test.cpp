@@ -329,7 +329,7 @@ TEST(FaultInjection, AFolderChangedDuringTheConversionGivesNoPackage) {
                                                                  folder.File(c.changed))});
     EXPECT_EQ(test::ReadDiskFile(folder.File("Cat.klv")), kOldPackage);
     for (const std::string& name : test::DiskFolderNames(folder.path())) {
-      EXPECT_FALSE(name.ends_with(".tmp") || name.ends_with(".klv") && name != "Cat.klv") << name;
+      EXPECT_FALSE(name.ends_with(".tmp") || (name.ends_with(".klv") && name != "Cat.klv")) << name;
     }
   }
 }

@@ -39,21 +39,7 @@ void PrintWarning(const std::string& text) { std::cerr << "klvmake: warning: " <
 
 // The library's messages, one line each on stderr.
 void PrintLibraryMessage(const std::string& text) {
-#if defined(_WIN32)
-  std::cerr << "klvmake: KLVUtils: " << OneLine(Cp932ForDisplay(text)) << '\n';
-#else
-  std::cerr << "klvmake: KLVUtils: " << OneLine(text) << '\n';
-#endif
-}
-
-// A path of the platform's narrow encoding for the terminal: Windows paths are in the
-// system's code page (932), and the console takes UTF-8.
-std::string PathForDisplay(const std::string& path) {
-#if defined(_WIN32)
-  return Cp932ForDisplay(path);
-#else
-  return path;
-#endif
+  std::cerr << "klvmake: KLVUtils: " << OneLine(DisplayText(text)) << '\n';
 }
 
 // The destination folder: --out, or the current folder. Nothing, after an error message,
@@ -136,13 +122,13 @@ int Run(const std::vector<ProgramArgument>& args) {
   const std::unique_ptr<PackageConverter> converter =
       MakeLibraryConverter(env, PrintLibraryMessage);
   const MakeResult result = MakePuzzle(env, request, *converter);
-  if (!result.keptFolder.empty()) std::cout << PathForDisplay(result.keptFolder) << '\n';
+  if (!result.keptFolder.empty()) std::cout << DisplayText(result.keptFolder) << '\n';
   if (result.status != MakeStatus::kPackageWritten) {
     PrintError(result.cause);
     return kExitMakeFailed;
   }
   if (!result.warning.empty()) PrintWarning(result.warning);
-  std::cout << PathForDisplay(result.packagePath) << '\n';
+  std::cout << DisplayText(result.packagePath) << '\n';
   // With SIGPIPE ignored a closed output reports its error here, as any failed write.
   std::cout.flush();
   if (!std::cout) {

@@ -155,4 +155,12 @@ std::optional<PackageTexts> ReadPackageTexts(const Options& options, std::string
 
 std::string Cp932ForDisplay(const std::string& cp932) { return Cp932ToUtf8(cp932).value_or(cp932); }
 
+std::string DisplayText(const std::string& text) {
+#if defined(_WIN32)
+  return Cp932ForDisplay(text);
+#else
+  return text;
+#endif
+}
+
 }  // namespace klv

@@ -33,6 +33,11 @@ std::optional<PackageTexts> ReadPackageTexts(const Options& options, std::string
 // `cp932` in UTF-8 for messages; the bytes as they are when they are not code page 932.
 std::string Cp932ForDisplay(const std::string& cp932);
 
+// A text in the platform's narrow encoding (a path, a library message) for the terminal:
+// on Windows it is in the system's code page (932) and the console takes UTF-8; on Linux
+// it is UTF-8 already.
+std::string DisplayText(const std::string& text);
+
 }  // namespace klv
 
 #endif  // KLV_MAKER_CLI_PACKAGE_TEXTS_H_

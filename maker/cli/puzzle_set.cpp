@@ -53,15 +53,6 @@ std::string SameFileKey(const std::string& name) {
 #endif
 }
 
-// A text in the platform's narrow encoding (a path, a library message) for the terminal.
-std::string DisplayText(const std::string& text) {
-#if defined(_WIN32)
-  return Cp932ForDisplay(text);
-#else
-  return text;
-#endif
-}
-
 // A field of the manifest: tabs and line breaks would split its line or its columns.
 std::string ManifestField(std::string text) {
   std::replace_if(

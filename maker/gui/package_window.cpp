@@ -34,46 +34,6 @@
 namespace klv::gui {
 namespace {
 
-// Larger files are not read: no package the converter writes comes near.
-constexpr uint64_t kMaxPackageFileSize = uint64_t{256} << 20;
-
-// The whole file at `path`, or nothing with *cause set.
-std::optional<std::vector<uint8_t>> ReadPackageFile(const QString& path, std::string* cause) {
-  if (QFileInfo(path).isDir()) {
-    *cause = "is a folder";
-    return std::nullopt;
-  }
-  std::unique_ptr<InputFile> file;
-  Status status = Env::Default().OpenForSharedRead(path.toStdString(), &file);
-  uint64_t length = 0;
-  if (status.ok()) status = file->Length(&length);
-  if (!status.ok()) {
-    *cause = "cannot be opened: " + status.reason();
-    return std::nullopt;
-  }
-  if (length > kMaxPackageFileSize) {
-    *cause = "is " + std::to_string(length) + " bytes long, more than a package may be";
-    return std::nullopt;
-  }
-  std::vector<uint8_t> bytes(static_cast<size_t>(length));
-  size_t have = 0;
-  while (have < bytes.size()) {
-    size_t got = 0;
-    status = file->Read(bytes.data() + have, bytes.size() - have, &got);
-    if (!status.ok()) {
-      *cause = "cannot be read: " + status.reason();
-      return std::nullopt;
-    }
-    if (got == 0) break;
-    have += got;
-  }
-  if (have != bytes.size()) {
-    *cause = "cannot be read whole";
-    return std::nullopt;
-  }
-  return bytes;
-}
-
 QString Hex(uint32_t rgb) {
   return QStringLiteral("#%1").arg(rgb, 6, 16, QLatin1Char('0')).toUpper();
 }
@@ -159,7 +119,8 @@ PackageWindow::PackageWindow(const QString& path, QWidget* parent)
   setWindowTitle(tr("パッケージ") + QStringLiteral(" - ") + QFileInfo(path).fileName());
 
   std::string cause;
-  const std::optional<std::vector<uint8_t>> bytes = ReadPackageFile(path, &cause);
+  const std::optional<std::vector<uint8_t>> bytes =
+      ReadPackageFile(Env::Default(), path.toStdString(), &cause);
   Package package;
   QStringList problems;
   if (bytes) {

@@ -28,7 +28,6 @@ constexpr int kDamaged = 1;
 constexpr int kUsageError = 2;
 
 // No package the converter writes comes near this; a larger file is not read.
-constexpr uint64_t kMaxPackageFileSize = uint64_t{256} << 20;
 
 constexpr const char* kUsage =
     "Usage: klvinfo [OPTION] [--] PACKAGE...\n"
@@ -170,48 +169,6 @@ std::optional<int> ParseArguments(const std::vector<ProgramArgument>& args, Opti
   return std::nullopt;
 }
 
-// The whole file at `path`, or nothing with *cause set.
-std::optional<std::vector<uint8_t>> ReadPackageFile(const std::string& path, std::string* cause) {
-  if (IsFolder(path)) {
-    *cause = "is a folder";
-    return std::nullopt;
-  }
-  std::unique_ptr<InputFile> file;
-  Status status = Env::Default().OpenForSharedRead(path, &file);
-  if (!status.ok()) {
-    *cause = "cannot be opened: " + status.reason();
-    return std::nullopt;
-  }
-  uint64_t length = 0;
-  status = file->Length(&length);
-  if (!status.ok()) {
-    *cause = "cannot be measured: " + status.reason();
-    return std::nullopt;
-  }
-  if (length > kMaxPackageFileSize) {
-    *cause = "is " + std::to_string(length) + " bytes long, more than a package may be (" +
-             std::to_string(kMaxPackageFileSize >> 20) + " MiB)";
-    return std::nullopt;
-  }
-  std::vector<uint8_t> bytes(static_cast<size_t>(length));
-  size_t have = 0;
-  while (have < bytes.size()) {
-    size_t got = 0;
-    status = file->Read(bytes.data() + have, bytes.size() - have, &got);
-    if (!status.ok()) {
-      *cause = "cannot be read: " + status.reason();
-      return std::nullopt;
-    }
-    if (got == 0) break;
-    have += got;
-  }
-  if (have != bytes.size()) {
-    *cause = "cannot be read whole";
-    return std::nullopt;
-  }
-  return bytes;
-}
-
 // A package as read, with its pictures decoded and every problem as one line.
 struct Inspected {
   Package package;
@@ -221,7 +178,8 @@ struct Inspected {
 
 std::optional<Inspected> Inspect(const ProgramArgument& argument) {
   std::string cause;
-  std::optional<std::vector<uint8_t>> bytes = ReadPackageFile(*argument.path, &cause);
+  std::optional<std::vector<uint8_t>> bytes =
+      ReadPackageFile(Env::Default(), *argument.path, &cause);
   if (!bytes) {
     Say(argument.utf8, cause);
     return std::nullopt;

@@ -17,6 +17,10 @@ inline constexpr uint64_t kMaxPictureFileBytes = uint64_t{256} << 20;
 // reads as absent, every key at its default. The maker's Puzzle.ini stays below 1 KiB.
 inline constexpr uint64_t kMaxProfileFileBytes = uint64_t{1} << 20;
 
+// The largest package file that klvinfo and the package window read; no package the
+// converter writes comes near (at most 144 tiles and a base of 320 x 320 pixels).
+inline constexpr uint64_t kMaxPackageFileBytes = uint64_t{256} << 20;
+
 }  // namespace klv
 
 #endif  // KLV_BASE_LIMITS_H_

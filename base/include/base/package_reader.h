@@ -84,6 +84,15 @@ inline constexpr size_t kMaxPackageProblems = 100;
 // file's size and memory of at most about twice the file's size.
 Package ReadPackage(std::span<const uint8_t> file);
 
+class Env;
+
+// The whole package file at `path` read through `env`, for ReadPackage. Nothing, with
+// *cause set to the reason without the path ("is a folder", "cannot be opened: <the
+// system's reason>", "is N bytes long, more than a package may be (256 MiB)", ...), when
+// it is a folder, cannot be read whole, or passes kMaxPackageFileBytes.
+std::optional<std::vector<uint8_t>> ReadPackageFile(Env& env, const std::string& path,
+                                                    std::string* cause);
+
 }  // namespace klv
 
 #endif  // KLV_BASE_PACKAGE_READER_H_
