@@ -38,8 +38,9 @@ build_packages=(
   fonts-noto-cjk
 )
 test_packages=(
-  # the Windows build under Wine
+  # the Windows build under Wine, and its icon
   mingw-w64
+  icoutils
   wine
   wine64
   locales
