@@ -70,7 +70,7 @@ int Run(const std::vector<ProgramArgument>& args) {
   }
   const Options& options = *parsed;
   if (options.help) {
-    std::cout << kUsage;
+    std::cout << UsageText();
     return kExitWritten;
   }
   if (options.version) {
