@@ -16,6 +16,7 @@
 #include <utility>
 
 #include "base/codepage.h"
+#include "base/package_format.h"
 #include "base/text.h"
 #include "base/work_folder.h"
 #include "maker/make.h"
@@ -140,15 +141,6 @@ std::optional<std::vector<ProgramArgument>> ListSetPictures(
   return pictures;
 }
 
-std::string PackageFileName(const std::string& cp932) {
-  const std::string kept(CutToByteLimit(cp932, kPuzzleNameBytes));
-#if defined(_WIN32)
-  return kept + kPackageExtension;
-#else
-  return Cp932ToUtf8(kept).value_or(kept) + kPackageExtension;
-#endif
-}
-
 uint32_t SetSeed(uint32_t base, size_t index) {
   if (index == 0) return base;
   // The finalizer of splitmix64 over both numbers: every bit of each reaches the seed.
@@ -181,7 +173,7 @@ std::optional<std::vector<SetPuzzle>> PlanPuzzleSet(const Options& options,
     const auto [place, added] = by_package.emplace(SameFileKey(puzzle.packageName), i);
     if (!added) {
       *error = "\"" + puzzles[place->second].picture.utf8 + "\" and \"" + pictures[i].utf8 +
-               "\" would both make the package " + Cp932ForDisplay(puzzle.packageName) +
+               "\" would both make the package " + DisplayText(puzzle.packageName) +
                "; rename one of them";
       return std::nullopt;
     }

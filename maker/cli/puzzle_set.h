@@ -38,15 +38,11 @@ std::optional<std::vector<ProgramArgument>> ListSetPictures(
 struct SetPuzzle {
   ProgramArgument picture;
   PackageTexts texts;                       // the puzzle name proposed from the file name
-  std::string packageName;                  // the package's file name, in the platform's form
+  std::string packageName;                  // PackageFileName of the puzzle name
   uint32_t seed = 0;                        // for the password and the tile effect
   std::string password;                     // drawn from `seed` as the window draws one
   std::optional<std::string> prevPassword;  // with --chain: the password before (first: "")
 };
-
-// The package file name the puzzle name `cp932` gives: its first 15 bytes (the library's
-// cut) and ".klv", in the platform's encoding (UTF-8 on Linux).
-std::string PackageFileName(const std::string& cp932);
 
 // The seed of puzzle `index` of a set made with `base`: `base` itself for the first, so
 // that a set of one picture makes the same package as the one-picture make; a mix of both
