@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <csignal>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "base/platform.h"
+#include "interrupt.h"
 #include "maker/grid.h"
 #include "maker/make_values.h"
 #include "maker/settings.h"
@@ -322,7 +324,9 @@ std::string UsageText() {
          "  --help                    show this text\n"
          "  --version                 show the version\n"
          "\n"
-         "Exit status: 0 every package written, 1 a make failed, 2 usage error.\n";
+         "Exit status: 0 every package written, 1 a make failed, 2 usage error, " +
+         Number(InterruptedStatus(SIGINT)) + " interrupted\n(Ctrl-C), " +
+         Number(InterruptedStatus(SIGTERM)) + " terminated (SIGTERM).\n";
 }
 
 }  // namespace klv

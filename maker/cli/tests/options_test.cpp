@@ -154,6 +154,7 @@ TEST(Options, HelpStatesTheLimitsTheProgramChecks) {
       "0 to 4294967295",
       std::to_string(kProposedNameCharacters) + " characters",
       "(default \"ﾊﾟｽﾞﾙｾｯﾄ名\")",
+      "130 interrupted",
   };
   for (const std::string& said : limits) {
     EXPECT_NE(help.find(said), std::string::npos) << said << "\nin\n" << help;

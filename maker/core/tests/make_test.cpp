@@ -310,6 +310,33 @@ TEST(Make, OutcomesOfTheConversionAndTheFolderSteps) {
   }
 }
 
+// A make asked to stop at any of its steps puts no package in place and leaves no work
+// folder, kept or not; the earlier package stays.
+TEST(Make, AStoppedMakeLeavesNothingOfItself) {
+  // {the stop question that first answers yes (1: before anything), kept, conversions}
+  const int cases[][3] = {{1, 0, 0}, {2, 0, 0}, {3, 0, 0}, {3, 1, 0}, {4, 0, 1}, {4, 1, 1}};
+  for (const auto& [stop_at, keep, conversions] : cases) {
+    SCOPED_TRACE(testing::Message() << "stop at " << stop_at << (keep ? ", kept" : ""));
+    FakeEnv env;
+    env.AddText("/w/Cat.klv", "earlier");
+    FakeConverter converter(env);
+    MakeRequest request = Request(96, 96, "/w");
+    request.keepWorkFiles = keep != 0;
+    int asked = 0;
+    request.stopRequested = [&] { return ++asked >= stop_at; };
+    bool after_ran = false;
+    const MakeResult result =
+        MakePuzzle(env, request, converter, [&](const MakeResult&) { after_ran = true; });
+    EXPECT_EQ(result.status, MakeStatus::kStopped);
+    EXPECT_EQ(asked, stop_at);
+    EXPECT_FALSE(after_ran);
+    EXPECT_EQ(converter.arguments.size(), static_cast<size_t>(conversions));
+    EXPECT_TRUE(env.folders.empty());
+    EXPECT_EQ(env.files,
+              (std::map<std::string, Bytes>{{"/w/Cat.klv", {'e', 'a', 'r', 'l', 'i', 'e', 'r'}}}));
+  }
+}
+
 // Refused requests write nothing at all.
 TEST(Make, GridsAndNamesThatCannotMakeAPackageWriteNothing) {
   struct Case {
