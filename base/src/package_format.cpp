@@ -1,12 +1,17 @@
 // The package header record, field by field: building it for a grid, encoding it into
-// its 592 bytes with the texts scrambled, and decoding those bytes back.
+// its 592 bytes with the texts scrambled, and decoding those bytes back; and the
+// package's file name.
 #include "base/package_format.h"
 
+#include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string_view>
 
 #include "base/bytes.h"
 #include "base/codepage.h"
+#include "base/platform.h"
+#include "base/text.h"
 
 namespace klv {
 namespace {
@@ -90,6 +95,52 @@ PackageHeader DecodePackageHeader(const PackageHeaderBytes& bytes) {
   std::memcpy(header.backColor.data(), p + kBackColorOffset, header.backColor.size());
   for (const TextField& field : kTextFields) header.*field.member = GetText(p, field);
   return header;
+}
+
+std::string PackageFileName(const std::string& text) {
+  // A zero byte ends the text, as it ends the header field; the library reads the value
+  // cut to its field.
+  const std::string puzzle_name(
+      CutToByteLimit(std::string_view(text).substr(0, text.find('\0')), kPuzzleNameBytes));
+  std::string name;
+#if defined(_WIN32)
+  for (size_t i = 0; i < puzzle_name.size();) {
+    const size_t width = Cp932CharacterWidth(puzzle_name, i);
+    const char c = puzzle_name[i];
+    if (width == 1 && (c == '/' || c == '\\')) {
+      name += '_';
+    } else {
+      name.append(puzzle_name, i, width);
+    }
+    i += width;
+  }
+#else
+  if (std::optional<std::string> utf8 = Cp932ToUtf8(puzzle_name)) {
+    name = *utf8;
+  } else {
+    // Character by character, so that one bad byte does not hide the rest of the name.
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    size_t i = 0;
+    while (i < puzzle_name.size()) {
+      const uint8_t lead = static_cast<uint8_t>(puzzle_name[i]);
+      const size_t length = Cp932CharacterWidth(puzzle_name, i);
+      std::optional<std::string> part = Cp932ToUtf8(puzzle_name.substr(i, length));
+      if (part && !part->empty()) {
+        name += *part;
+        i += length;
+      } else {
+        name += '%';
+        name += kHex[lead >> 4];
+        name += kHex[lead & 0x0F];
+        i += 1;
+      }
+    }
+  }
+  // UTF-8 never holds these bytes inside a longer character.
+  std::replace(name.begin(), name.end(), '/', '_');
+  std::replace(name.begin(), name.end(), '\\', '_');
+#endif
+  return name + kPackageExtension;
 }
 
 }  // namespace klv

@@ -438,6 +438,12 @@ std::string DescribeProblem(const PackageProblem& problem) {
   return problem.chunk + " at offset " + std::to_string(problem.offset) + ": " + problem.what;
 }
 
+bool BeginsAsPackage(std::span<const uint8_t> file) {
+  return file.size() >= kRiffHeaderSize + kChunkHeaderSize && IsId(file.data(), kRiffId) &&
+         IsId(file.data() + 8, kPackageFormType) && IsId(file.data() + 12, kHeaderChunkId) &&
+         GetLe32(file.data() + 16) == kPackageHeaderSize;
+}
+
 Package ReadPackage(std::span<const uint8_t> file) { return Reader(file).Read(); }
 
 std::optional<std::vector<uint8_t>> ReadPackageFile(Env& env, const std::string& path,

@@ -660,6 +660,12 @@ bool SameFile(const std::string& a, const std::string& b) {
 
 bool MakeFolder(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }
 
+bool IsHiddenFile(const std::string& prefix, const std::string& name) {
+  if (name.starts_with('.')) return true;
+  const DWORD attributes = GetFileAttributesA((prefix + name).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_HIDDEN) != 0;
+}
+
 bool IsEmptyFolder(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||

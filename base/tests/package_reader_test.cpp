@@ -292,6 +292,35 @@ TEST(PackageReader, TruncatedAnywhereIsNeverSound) {
   }
 }
 
+// Only the start decides whether a file is a package at all: damage after the header
+// chunk's id and size leaves a (damaged) package.
+TEST(PackageReader, AFileBeginsAsAPackageOrIsNoneAtAll) {
+  const struct {
+    const char* name;
+    Make file;
+    bool package;
+  } cases[] = {
+      {"sound", Change(nullptr), true},
+      {"cut after the header chunk's size", CutTo(20), true},
+      {"a wrong RIFF size", Le32(4, 7), true},
+      {"a header record cut short", Change([](Parts& p) { p.header.resize(100); }, nullptr), false},
+      {"cut inside the header chunk's size", CutTo(19), false},
+      {"empty", CutTo(0), false},
+      {"another RIFF form", Poke(8, {'W', 'A', 'V', 'E'}), false},
+      {"another first chunk", Poke(12, {'K', 'L', 'V', 'B'}), false},
+      {"RIFX", Poke(0, {'R', 'I', 'F', 'X'}), false},
+      {"a PNG",
+       [] {
+         return Bytes{0x89, 'P', 'N', 'G', 13, 10, 26, 10, 0, 0, 0, 13,
+                      'I',  'H', 'D', 'R', 0,  0,  0,  1,  0, 0, 0, 1};
+       },
+       false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(BeginsAsPackage(c.file()), c.package) << c.name;
+  }
+}
+
 TEST(PackageReader, AFloodOfChunksGivesABoundedList) {
   Bytes file = Build({HeaderBytes(NewPackageHeader(32767, 32767)), Picture(1, 1, 1), {}});
   for (int i = 0; i < 20000; ++i) Append(file, kTileChunkId, {});

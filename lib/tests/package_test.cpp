@@ -304,36 +304,5 @@ TEST(Package, WritingStopsAtTheFirstFailure) {
   }
 }
 
-TEST(Package, FileNameStaysInTheWorkFolder) {
-  struct Case {
-    std::string puzzle_name;
-    std::string file_name;
-  } cases[] = {
-    {"Cat", "Cat.klv"},
-    {"the Puzzle", "the Puzzle.klv"},
-    {"", ".klv"},
-    {"a/b", "a_b.klv"},
-    {"../up", ".._up.klv"},
-    {"..\\up", ".._up.klv"},
-    {"/", "_.klv"},
-    {".", "..klv"},
-    {"..", "...klv"},
-    {std::string("ab\0/x", 5), "ab.klv"},
-#if !defined(_WIN32)
-    {"\x94\x4C", "\xE7\x8C\xAB.klv"},  // 猫
-    {"\x83\x5C", "\xE3\x82\xBD.klv"},  // ソ: its 0x5C is no separator
-    {"\x83\x70\x83\x59\x83\x8B/", "\xE3\x83\x91\xE3\x82\xBA\xE3\x83\xAB_.klv"},  // パズル/
-    {"A\x82", "A%82.klv"},  // a lead byte without its pair
-    {"\xFF"
-     "b",
-     "%FFb.klv"},
-    {"\x94\x4C\xFF/", "\xE7\x8C\xAB%FF_.klv"},
-#else
-    {"\x83\x5C", "\x83\x5C.klv"},
-#endif
-  };
-  for (const Case& c : cases) EXPECT_EQ(PackageFileName(c.puzzle_name), c.file_name);
-}
-
 }  // namespace
 }  // namespace klv

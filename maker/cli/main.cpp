@@ -14,6 +14,7 @@
 #include "base/text.h"
 #include "base/version.h"
 #include "base/work_folder.h"
+#include "interrupt.h"
 #include "maker/grid.h"
 #include "maker/make.h"
 #include "maker/make_values.h"
@@ -70,7 +71,7 @@ int Run(const std::vector<ProgramArgument>& args) {
   }
   const Options& options = *parsed;
   if (options.help) {
-    std::cout << kUsage;
+    std::cout << UsageText();
     return kExitWritten;
   }
   if (options.version) {
@@ -118,11 +119,16 @@ int Run(const std::vector<ProgramArgument>& args) {
   request.backColorIndex = options.colorIndex;
   request.seed = options.seed ? *options.seed : RandomSource::ClockSeed();
   request.keepWorkFiles = options.keepWorkFiles;
+  request.stopRequested = [] { return CaughtInterrupt() != 0; };
 
   const std::unique_ptr<PackageConverter> converter =
       MakeLibraryConverter(env, PrintLibraryMessage);
   const MakeResult result = MakePuzzle(env, request, *converter);
   if (!result.keptFolder.empty()) std::cout << DisplayText(result.keptFolder) << '\n';
+  if (result.status == MakeStatus::kStopped) {
+    PrintError("interrupted; no package was made");
+    return InterruptedStatus(CaughtInterrupt());
+  }
   if (result.status != MakeStatus::kPackageWritten) {
     PrintError(result.cause);
     return kExitMakeFailed;
@@ -152,5 +158,6 @@ int main(int argc, char** argv) {
   std::signal(SIGPIPE, SIG_IGN);
   std::signal(SIGXFSZ, SIG_IGN);
 #endif
+  klv::CatchInterrupts();
   return klv::Run(klv::ProgramArguments(argc, argv));
 }

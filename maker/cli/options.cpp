@@ -2,56 +2,23 @@
 // take a value, and no output; the caller reports the error.
 #include "options.h"
 
+#include <algorithm>
 #include <charconv>
+#include <csignal>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
 #include <vector>
 
+#include "base/platform.h"
+#include "interrupt.h"
+#include "maker/grid.h"
+#include "maker/make_values.h"
+#include "maker/settings.h"
+
 namespace klv {
-
-const char kUsage[] =
-    "Usage: klvmake PICTURE... [options]   or   klvmake FOLDER [options]\n"
-    "Makes one puzzle package (.klv) per picture: BMP, PNG, JPEG or WebP (on Windows BMP,\n"
-    "PNG, JPEG, GIF and TIFF). Without --fit a picture may be at most 335 x 335 pixels and\n"
-    "must be at least 64 x 64.\n"
-    "\n"
-    "  --fit                     scale the picture down and cut it evenly to the largest\n"
-    "                            grid that keeps at least 90% of it (at most 320 x 320)\n"
-    "  --crop WxH+X+Y            first cut the W x H pixels at X, Y from the picture (as a\n"
-    "                            photo viewer shows it upright)\n"
-    "  --out DIR                 destination folder (default: the current folder)\n"
-    "  --name TEXT               puzzle name, also the package's file name (default: the\n"
-    "                            picture's file name up to its first \".\", 15 characters)\n"
-    "  --set-name TEXT           puzzle-set name (default \"ﾊﾟｽﾞﾙｾｯﾄ名\")\n"
-    "  --comment TEXT            description of the picture (default \"コメント\")\n"
-    "  --color NAME              tile background: black, blue, green, cyan, red, magenta,\n"
-    "                            yellow or white (default magenta)\n"
-    "  --piece-density N         piece density box, in percent (default 30)\n"
-    "  --background-density N    background density box, in percent (default 15)\n"
-    "  --seed N                  seed the random source with N (0 to 4294967295) instead of\n"
-    "                            the clock: the same picture, options and seed give the\n"
-    "                            same package\n"
-    "  --keep-work-files         keep the make's work folder (tile files, base.bmp,\n"
-    "                            Puzzle.ini) in DIR and print its path, ready for klvconv\n"
-    "                            (one picture only)\n"
-    "\n"
-    "A set: klvmake PICTURE PICTURE... [options] or klvmake FOLDER [options] (every\n"
-    "picture in FOLDER, in name order) makes one package per picture, with the same\n"
-    "set name, comment and options; each is named after its picture's file name.\n"
-    "  --chain                   each package's previous password is the password of\n"
-    "                            the package before it in the set\n"
-    "  --manifest FILE           write a tab-separated line per package made: picture,\n"
-    "                            package, puzzle name, password, previous password, grid\n"
-    "  -j N, --jobs N            make N pictures at once (default: the processors)\n"
-    "  With --seed N, puzzle i of the set gets a seed derived from N and i.\n"
-    "\n"
-    "  --help                    show this text\n"
-    "  --version                 show the version\n"
-    "\n"
-    "Exit status: 0 every package written, 1 a make failed, 2 usage error.\n";
-
 namespace {
 
 // False, with *error set, when the platform cannot name the path `argument` stands for.
@@ -71,6 +38,24 @@ std::optional<uint32_t> ParseSeed(std::string_view text) {
   return value;
 }
 
+// Sets *density to `text` when it is a plain decimal number from 0 to kMaxDensity:
+// digits with at most one decimal point among them ("30", "55.5", ".5"), no sign,
+// exponent or blanks. The make reads the text as the window reads its boxes.
+bool TakeDensity(const char* option, const std::string& text, std::string* density,
+                 std::string* error) {
+  const bool digits_only = std::all_of(text.begin(), text.end(),
+                                       [](char c) { return (c >= '0' && c <= '9') || c == '.'; });
+  const bool plain = digits_only && std::count(text.begin(), text.end(), '.') <= 1 &&
+                     std::any_of(text.begin(), text.end(), [](char c) { return c != '.'; });
+  if (!plain || BoxNumber(text) > kMaxDensity) {
+    *error = std::string(option) + ": \"" + text + "\" is not a number from 0 to " +
+             std::to_string(kMaxDensity) + " (a percentage such as 30 or 55.5)";
+    return false;
+  }
+  *density = text;
+  return true;
+}
+
 std::string ColourNames() {
   std::string names;
   for (const BackgroundChoice& choice : kBackgroundChoices) {
@@ -79,6 +64,13 @@ std::string ColourNames() {
   }
   return names;
 }
+
+std::string Number(int64_t value) { return std::to_string(value); }
+
+std::string Side(int side) { return Number(side) + " x " + Number(side); }
+
+// A text of the maker's defaults, for the help.
+std::string DefaultText(const std::string& cp932) { return Cp932ToUtf8(cp932).value_or(cp932); }
 
 // Stores `value` into `options`; false, with *error set, when the value is not allowed.
 using ApplyValue = bool (*)(const ProgramArgument& value, Options& options, std::string* error);
@@ -125,14 +117,12 @@ constexpr ValueOption kValueOptions[] = {
        return true;
      }},
     {"--piece-density",
-     [](const ProgramArgument& value, Options& options, std::string*) {
-       options.pieceDensity = value.utf8;
-       return true;
+     [](const ProgramArgument& value, Options& options, std::string* error) {
+       return TakeDensity("--piece-density", value.utf8, &options.pieceDensity, error);
      }},
     {"--background-density",
-     [](const ProgramArgument& value, Options& options, std::string*) {
-       options.backgroundDensity = value.utf8;
-       return true;
+     [](const ProgramArgument& value, Options& options, std::string* error) {
+       return TakeDensity("--background-density", value.utf8, &options.backgroundDensity, error);
      }},
     {"--crop",
      [](const ProgramArgument& value, Options& options, std::string* error) {
@@ -266,6 +256,77 @@ std::optional<Options> ParseOptions(const std::vector<ProgramArgument>& args, st
     return std::nullopt;
   }
   return options;
+}
+
+std::string UsageText() {
+  const Options defaults;
+  const Settings settings = DefaultSettings();
+  return "Usage: klvmake PICTURE... [options]   or   klvmake FOLDER [options]\n"
+         "Makes one puzzle package (.klv) per picture: BMP, PNG, JPEG or WebP (on Windows BMP,\n"
+         "PNG, JPEG, GIF and TIFF). Without --fit a picture may be at most " +
+         Side(kMaxPictureSide) + " pixels and\nmust be at least " + Side(kMinPictureSide) +
+         ".\n"
+         "\n"
+         "  --fit                     scale the picture down and cut it evenly to the largest\n"
+         "                            grid that keeps at least " +
+         Number(kFitKeptPercent) + "% of it (at most " + Side(kMaxFitSide) +
+         ")\n"
+         "  --crop WxH+X+Y            first cut the W x H pixels at X, Y from the picture (as a\n"
+         "                            photo viewer shows it upright)\n"
+         "  --out DIR                 destination folder (default: the current folder)\n"
+         "  --name TEXT               puzzle name, also the package's file name (default: the\n"
+         "                            picture's file name up to its first \".\", " +
+         Number(kProposedNameCharacters) +
+         " characters)\n"
+         "  --set-name TEXT           puzzle-set name (default \"" +
+         DefaultText(settings.puzzleSetName) +
+         "\")\n"
+         "  --comment TEXT            description of the picture (default \"" +
+         DefaultText(settings.longPuzzleName) +
+         "\")\n"
+         "  --color NAME              tile background (default " +
+         std::string(kBackgroundChoices[kStartChoice].name) +
+         "):\n"
+         "                            " +
+         ColourNames() +
+         "\n"
+         "  --piece-density N         piece density, 0 to " +
+         Number(kMaxDensity) + " percent (default " + defaults.pieceDensity +
+         ")\n"
+         "  --background-density N    background density, 0 to " +
+         Number(kMaxDensity) + " percent (default " + defaults.backgroundDensity +
+         ")\n"
+         "  --seed N                  seed the random source with N (0 to " +
+         Number(UINT32_MAX) +
+         ") instead of\n"
+         "                            the clock: the same picture, options and seed give the\n"
+         "                            same package\n"
+         "  --keep-work-files         keep the make's work folder (tile files, base.bmp,\n"
+         "                            Puzzle.ini) in DIR and print its path, ready for klvconv\n"
+         "                            (one picture only)\n"
+         "\n"
+         "A set: klvmake PICTURE PICTURE... [options] or klvmake FOLDER [options] (every\n"
+         "picture in FOLDER but hidden files, in name order) makes one package per picture,\n"
+         "with the same set name, comment and options; each is named after its picture's\n"
+         "file name. Every picture is read before any package is made; a picture that\n"
+         "cannot be used is reported and left out, and the others are made.\n"
+         "  --chain                   each package's previous password is the password of\n"
+         "                            the package made before it in the set\n"
+         "  --manifest FILE           write a tab-separated line per package made: picture,\n"
+         "                            package, puzzle name, password, previous password, grid\n"
+         "  -j N, --jobs N            make N pictures at once, 1 to " +
+         Number(kMaxJobs) +
+         " (default: the\n"
+         "                            processors)\n"
+         "  With --seed N, puzzle i of the set gets a seed derived from N and its place i\n"
+         "  among the pictures given.\n"
+         "\n"
+         "  --help                    show this text\n"
+         "  --version                 show the version\n"
+         "\n"
+         "Exit status: 0 every package written, 1 a make failed, 2 usage error, " +
+         Number(InterruptedStatus(SIGINT)) + " interrupted\n(Ctrl-C), " +
+         Number(InterruptedStatus(SIGTERM)) + " terminated (SIGTERM).\n";
 }
 
 }  // namespace klv

@@ -19,8 +19,8 @@ struct Options {
   std::string out;                                    // platform's path encoding; empty: here
   std::optional<std::string> name, setName, comment;  // UTF-8, as given
   int16_t colorIndex = kBackgroundChoices[kStartChoice].paletteIndex;
-  std::string pieceDensity = "30";       // the density boxes' texts, read as the window
-  std::string backgroundDensity = "15";  // reads its boxes
+  std::string pieceDensity = "30";       // the densities' texts, read as the window reads
+  std::string backgroundDensity = "15";  // its boxes
   std::optional<uint32_t> seed;          // nothing: seeded from the clock
   bool fit = false;                      // fit the picture to the grid
   std::optional<CropRect> crop;          // cut first, in the upright picture's pixels
@@ -36,18 +36,23 @@ struct Options {
 };
 
 inline constexpr unsigned kMaxJobs = 64;
+// The densities are percentages: plain decimal numbers from 0 to kMaxDensity.
+inline constexpr int kMaxDensity = 100;
 
 // Reads `args` (the arguments after the program's name). Options take their value as the
 // next argument or after "=" ("--out DIR", "--out=DIR"); "--" ends the options. On a usage
 // error returns nothing and sets *error to one line without the program's name: an
 // unknown option, a missing or extra value, no picture (unless --help or --version),
-// a path that the platform cannot name, an unknown colour, a seed that is not a whole number from 0
-// to 4294967295, a crop that is not WxH+X+Y (a crop outside the picture is found when the
-// picture is read), a job count that is not from 1 to kMaxJobs. "-j N" and "-jN" are --jobs.
+// a path that the platform cannot name, an unknown colour, a density that is not a plain
+// decimal number from 0 to kMaxDensity (digits and at most one ".", as "30" or "55.5"),
+// a seed that is not a whole number from 0 to 4294967295, a crop that is not WxH+X+Y (a
+// crop outside the picture is found when the picture is read), a job count that is not
+// from 1 to kMaxJobs. "-j N" and "-jN" are --jobs.
 std::optional<Options> ParseOptions(const std::vector<ProgramArgument>& args, std::string* error);
 
-// The text that --help prints.
-extern const char kUsage[];
+// The text that --help prints (and the manual page is made from), every limit in it
+// formatted from the constant the program checks.
+std::string UsageText();
 
 }  // namespace klv
 

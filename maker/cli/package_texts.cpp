@@ -115,41 +115,50 @@ std::string NameFaultText(const std::string& name, NameFault fault) {
 
 }  // namespace
 
-std::optional<PackageTexts> ReadPackageTexts(const Options& options, std::string* error) {
+std::optional<PackageTexts> ReadSetTexts(const Options& options, std::string* error) {
   const Settings defaults = DefaultSettings();
   PackageTexts texts{"", defaults.puzzleSetName, defaults.longPuzzleName, {}};
-
-  // The puzzle name first: given, or proposed from the picture's file name.
-  if (options.name) {
-    if (!ReplaceWithGiven(options.name, "--name", &texts.puzzleName, error)) return std::nullopt;
-  } else {
-    const std::optional<std::string> file_name = ToCp932(
-        FileNameUtf8(options.picture.utf8), options.picture.utf8 + ": the file name", error);
-    if (!file_name) {
-      *error += "; give the puzzle name with --name";
-      return std::nullopt;
-    }
-    texts.puzzleName = ProposePuzzleName(*file_name);
-  }
   if (!ReplaceWithGiven(options.setName, "--set-name", &texts.puzzleSetName, error) ||
       !ReplaceWithGiven(options.comment, "--comment", &texts.comment, error)) {
     return std::nullopt;
   }
+  return texts;
+}
+
+std::optional<PackageTexts> ReadPackageTexts(const Options& options, std::string* error,
+                                             bool name_option) {
+  std::optional<PackageTexts> texts = ReadSetTexts(options, error);
+  if (!texts) return std::nullopt;
+  // The puzzle name: given, or proposed from the picture's file name.
+  if (options.name) {
+    if (!ReplaceWithGiven(options.name, "--name", &texts->puzzleName, error)) return std::nullopt;
+  } else {
+    const std::optional<std::string> file_name = ToCp932(
+        FileNameUtf8(options.picture.utf8), options.picture.utf8 + ": the file name", error);
+    if (!file_name) {
+      *error += name_option ? "; give the puzzle name with --name" : "; rename the picture";
+      return std::nullopt;
+    }
+    texts->puzzleName = ProposePuzzleName(*file_name);
+  }
   // What the package file is named after must come back from Puzzle.ini unchanged.
-  PuzzleNameCheck check = CheckPuzzleName(texts.puzzleName);
+  PuzzleNameCheck check = CheckPuzzleName(texts->puzzleName);
   if (check.fault != NameFault::kNone) {
     *error = NameFaultText(check.name, check.fault);
-    if (!options.name) *error += " (proposed from the picture's file name; give one with --name)";
+    if (!options.name) {
+      *error += name_option ? " (proposed from the picture's file name; give one with --name)"
+                            : " (proposed from the picture's file name; rename the picture)";
+    }
     return std::nullopt;
   }
   if (check.blanksDropped) {
-    texts.warnings.push_back("the puzzle name \"" + Cp932ForDisplay(texts.puzzleName) +
-                             "\" has leading or trailing blanks; they are dropped");
+    texts->warnings.push_back("the puzzle name \"" + Cp932ForDisplay(texts->puzzleName) +
+                              "\" has leading or trailing blanks; they are dropped");
   }
-  texts.puzzleName = std::move(check.name);
-  WarnAboutText("the puzzle name", texts.puzzleName, kPuzzleNameBytes, &texts.warnings);
-  WarnAboutText("the puzzle-set name", texts.puzzleSetName, kPuzzleSetNameBytes, &texts.warnings);
-  WarnAboutText("the comment", texts.comment, kLongPuzzleNameBytes, &texts.warnings);
+  texts->puzzleName = std::move(check.name);
+  WarnAboutText("the puzzle name", texts->puzzleName, kPuzzleNameBytes, &texts->warnings);
+  WarnAboutText("the puzzle-set name", texts->puzzleSetName, kPuzzleSetNameBytes, &texts->warnings);
+  WarnAboutText("the comment", texts->comment, kLongPuzzleNameBytes, &texts->warnings);
   return texts;
 }
 

@@ -27,8 +27,16 @@ struct PackageTexts {
 // loses its leading and trailing blanks (with a warning). Returns nothing and sets
 // *error (one line) when a text is not valid UTF-8, holds a character that code page 932
 // cannot write (naming it and its code point), or when the puzzle name cannot name the
-// package (CheckPuzzleName: empty, a control character, enclosing quotes, a separator).
-std::optional<PackageTexts> ReadPackageTexts(const Options& options, std::string* error);
+// package (CheckPuzzleName: empty, a control character, enclosing quotes, a separator);
+// --set-name and --comment are checked first. An error about a name proposed from the
+// file name says what to do: give one with --name, or (without `name_option`, in a set of
+// several pictures) rename the picture.
+std::optional<PackageTexts> ReadPackageTexts(const Options& options, std::string* error,
+                                             bool name_option = true);
+
+// The puzzle-set name and the comment of `options` as ReadPackageTexts takes them, with no
+// puzzle name and no warnings: what every puzzle of a set shares.
+std::optional<PackageTexts> ReadSetTexts(const Options& options, std::string* error);
 
 // `cp932` in UTF-8 for messages; the bytes as they are when they are not code page 932.
 std::string Cp932ForDisplay(const std::string& cp932);

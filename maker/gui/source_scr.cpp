@@ -181,7 +181,10 @@ QString MakeOutcomeText(const MakeResult& result) {
   QString headline;
   switch (result.status) {
     case MakeStatus::kPackageWritten: return SourceScr::tr("コンバートが終了しました");
-    case MakeStatus::kConversionFailed: headline = SourceScr::tr("コンバートに失敗しました"); break;
+    case MakeStatus::kConversionFailed:
+    case MakeStatus::kStopped:  // the window never asks a make to stop
+      headline = SourceScr::tr("コンバートに失敗しました");
+      break;
     case MakeStatus::kLibraryMissing:
       headline = SourceScr::tr("KLVUtils が見つからないため、コンバートできませんでした");
       break;

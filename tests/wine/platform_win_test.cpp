@@ -352,6 +352,13 @@ TEST(PlatformWin, WholeFilesListsAndRemoval) {
   EXPECT_EQ(ListedFiles(dir.path()), std::vector<std::string>{"res0000.bmp"});
   EXPECT_FALSE(env.ListFiles(dir.File("missing"), &names).ok());
   EXPECT_TRUE(names.empty());
+
+  // Hidden as Explorer hides them: by the attribute, and the "._" files macOS leaves.
+  const std::string prefix = dir.path() + "\\";
+  ASSERT_TRUE(SetFileAttributesA(dir.File("res0000.bmp").c_str(), FILE_ATTRIBUTE_HIDDEN));
+  EXPECT_TRUE(IsHiddenFile(prefix, "res0000.bmp"));
+  EXPECT_TRUE(IsHiddenFile(prefix, "._" + name));
+  EXPECT_FALSE(IsHiddenFile(prefix, name));
 }
 
 TEST(PlatformWin, FoldersAreMadeOnceAndEmptyOnlyWithoutEntries) {

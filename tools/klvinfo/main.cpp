@@ -184,6 +184,10 @@ std::optional<Inspected> Inspect(const ProgramArgument& argument) {
     Say(argument.utf8, cause);
     return std::nullopt;
   }
+  if (!BeginsAsPackage(*bytes)) {
+    Say(argument.utf8, kNotAPackage);
+    return std::nullopt;
+  }
   Inspected inspected;
   inspected.package = ReadPackage(*bytes);
   inspected.pictures = DecodePackagePictures(inspected.package);

@@ -1,7 +1,8 @@
 // The puzzle package's bytes, shared by the writer (KLVUtils) and every reader (klvinfo,
 // the package window): a RIFF form "DATA" holding the 592-byte header record (chunk
 // "KLVZ"), the base picture (chunk "KLVB") and one chunk "KLVP" per tile in row order.
-// Here: the header's layout, its text scramble, and its encoding and decoding.
+// Here: the header's layout, its text scramble, its encoding and decoding, and the
+// package's file name.
 #ifndef KLV_BASE_PACKAGE_FORMAT_H_
 #define KLV_BASE_PACKAGE_FORMAT_H_
 
@@ -115,6 +116,17 @@ PackageHeaderBytes EncodePackageHeader(const PackageHeader& header);
 // texts fit their fields and hold no byte 0xFF (which the scramble turns into the
 // terminator). Reserved bytes and bytes after a terminator are not looked at.
 PackageHeader DecodePackageHeader(const PackageHeaderBytes& bytes);
+
+// The package's file name for the PuzzleName value `puzzle_name` (code page 932 bytes),
+// the one rule by which the library names the package it writes and a puzzle set plans
+// its packages' names: the text up to a zero byte, cut to kPuzzleNameBytes bytes as the
+// library reads the value (never inside a double-byte character), followed by ".klv",
+// with every "/" and "\" replaced by "_" so that the file always lies in the work folder.
+// On Linux the name is converted to UTF-8; a byte that does not start a valid code page
+// 932 character becomes "%XX" (its hexadecimal value). On Windows the bytes are kept and
+// only single-byte separators are replaced (a double-byte character's second byte may be
+// 0x5C).
+std::string PackageFileName(const std::string& puzzle_name);
 
 }  // namespace klv
 

@@ -65,6 +65,12 @@ struct Package {
 
 inline constexpr size_t kMaxPackageProblems = 100;
 
+// True when `file` begins as a package does: a RIFF form "DATA" whose first chunk is the
+// header "KLVZ" of 592 bytes (its id and size; what follows may be damaged or cut). Any
+// other file (a picture, another RIFF form, a few bytes) is not a puzzle package at all,
+// and ReadPackage's problems would only describe its bytes.
+bool BeginsAsPackage(std::span<const uint8_t> file);
+
 // Reads the package whose whole file is `file`. Never fails: whatever the bytes, the
 // result says what could be read and what is wrong. A package is sound when it is
 // exactly what the writer produces:

@@ -179,6 +179,10 @@ struct ProgramArgument {
 // MakeFolder: creates the folder `path` in an existing parent; false when the name is
 // taken already (by anything) or the folder cannot be made.
 // IsEmptyFolder: true when `path` is itself a folder (not a link to one) with no entries.
+// IsHiddenFile: true when the file `name` in the folder whose path with its separator is
+// `prefix` is one that file managers hide: a name that begins with "." (such as the "._"
+// files macOS leaves on shared folders), and on Windows also a file with the hidden
+// attribute.
 // CurrentFolder: the process's current folder, or nothing when it cannot be found.
 // ProgramArguments: the program's arguments after its own name. Linux: argv as given, in
 // both forms. Windows: the wide command line converted explicitly, whatever the system's
@@ -192,6 +196,7 @@ bool IsFolder(const std::string& path);
 bool SameFile(const std::string& a, const std::string& b);
 bool MakeFolder(const std::string& path);
 bool IsEmptyFolder(const std::string& path);
+bool IsHiddenFile(const std::string& prefix, const std::string& name);
 std::optional<std::string> CurrentFolder();
 std::vector<ProgramArgument> ProgramArguments(int argc, char** argv);
 #else
@@ -218,6 +223,10 @@ inline bool IsEmptyFolder(const std::string& path) {
   std::error_code error;
   if (!std::filesystem::is_directory(std::filesystem::symlink_status(path, error))) return false;
   return std::filesystem::is_empty(path, error) && !error;
+}
+
+inline bool IsHiddenFile(const std::string& /*prefix*/, const std::string& name) {
+  return name.starts_with('.');
 }
 
 inline std::optional<std::string> CurrentFolder() {

@@ -1,5 +1,5 @@
 // Writing the puzzle package: the encoded header record, the picture chunks rebuilt
-// from the loaded blocks, the colour text, and the package's file name.
+// from the loaded blocks, and the colour text.
 #include "conversion/package.h"
 
 #include <algorithm>
@@ -138,50 +138,6 @@ PackageWriteResult WritePackage(RiffFile& out, const PackageHeader& header, size
     result.error = status;
   }
   return result;
-}
-
-std::string PackageFileName(const std::string& text) {
-  // A zero byte ends the text, as it ends the header field.
-  const std::string puzzle_name = text.substr(0, text.find('\0'));
-  std::string name;
-#if defined(_WIN32)
-  for (size_t i = 0; i < puzzle_name.size();) {
-    const size_t width = Cp932CharacterWidth(puzzle_name, i);
-    const char c = puzzle_name[i];
-    if (width == 1 && (c == '/' || c == '\\')) {
-      name += '_';
-    } else {
-      name.append(puzzle_name, i, width);
-    }
-    i += width;
-  }
-#else
-  if (std::optional<std::string> utf8 = Cp932ToUtf8(puzzle_name)) {
-    name = *utf8;
-  } else {
-    // Character by character, so that one bad byte does not hide the rest of the name.
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    size_t i = 0;
-    while (i < puzzle_name.size()) {
-      const uint8_t lead = static_cast<uint8_t>(puzzle_name[i]);
-      const size_t length = Cp932CharacterWidth(puzzle_name, i);
-      std::optional<std::string> part = Cp932ToUtf8(puzzle_name.substr(i, length));
-      if (part && !part->empty()) {
-        name += *part;
-        i += length;
-      } else {
-        name += '%';
-        name += kHex[lead >> 4];
-        name += kHex[lead & 0x0F];
-        i += 1;
-      }
-    }
-  }
-  // UTF-8 never holds these bytes inside a longer character.
-  std::replace(name.begin(), name.end(), '/', '_');
-  std::replace(name.begin(), name.end(), '\\', '_');
-#endif
-  return name + kPackageExtension;
 }
 
 }  // namespace klv

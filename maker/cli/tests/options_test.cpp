@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "maker/grid.h"
+#include "maker/picture_fit.h"
+
 namespace klv {
 namespace {
 
@@ -37,7 +40,7 @@ TEST(Options, ValuesAreTakenInBothForms) {
       {{"p.bmp", "--name", "--seed"}, "", "--seed", "30", 13, {}},  // a value may look like one
       {{"p.bmp", "--name="}, "", "", "30", 13, {}},
       {{"p.bmp", "--color", "WHITE", "--color=Black"}, "", "", "30", 0, {}},  // the last wins
-      {{"p.bmp", "--piece-density", "-4.5e"}, "", "", "-4.5e", 13, {}},  // read as the box reads
+      {{"p.bmp", "--piece-density", "55.5"}, "", "", "55.5", 13, {}},  // read as the box reads
       {{"p.bmp", "--seed", "0"}, "", "", "30", 13, 0u},
       {{"p.bmp", "--seed=4294967295"}, "", "", "30", 13, 4294967295u},
       {{"p.bmp", "--seed", "007"}, "", "", "30", 13, 7u},
@@ -112,6 +115,22 @@ TEST(Options, UsageErrorsSayWhy) {
       {{"p.bmp", "--fit=yes"}, "--fit takes no value"},
       {{"p.bmp", "--crop", "640x480"}, "--crop: \"640x480\": expected WxH+X+Y"},
       {{"p.bmp", "--crop", "0x480+0+0"}, "at least 1 pixel"},
+      // A density is a plain decimal number from 0 to 100, as the boxes hold one.
+      {{"p.bmp", "--piece-density", "abc"},
+       "--piece-density: \"abc\" is not a number from 0 to 100"},
+      {{"p.bmp", "--piece-density=12x"}, "--piece-density: \"12x\""},
+      {{"p.bmp", "--background-density", "-5"}, "--background-density: \"-5\""},
+      {{"p.bmp", "--background-density", "150"}, "\"150\" is not a number from 0 to 100"},
+      {{"p.bmp", "--background-density", "100.5"}, "\"100.5\""},
+      {{"p.bmp", "--piece-density", "1e2"}, "\"1e2\""},
+      {{"p.bmp", "--piece-density", "+5"}, "\"+5\""},
+      {{"p.bmp", "--piece-density", " 5"}, "\" 5\""},
+      {{"p.bmp", "--piece-density", "1.2.3"}, "\"1.2.3\""},
+      {{"p.bmp", "--piece-density", "."}, "\".\""},
+      {{"p.bmp", "--piece-density="}, "--piece-density: \"\""},
+      {{"p.bmp", "--piece-density", "0", "--background-density", "100"}, ""},
+      {{"p.bmp", "--piece-density", "100.0", "--background-density", "0.25"}, ""},
+      {{"p.bmp", "--piece-density", "007", "--background-density", ".5"}, ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.said);
@@ -120,6 +139,27 @@ TEST(Options, UsageErrorsSayWhy) {
     EXPECT_EQ(options.has_value(), *c.said == '\0') << error;
     EXPECT_NE(error.find(c.said), std::string::npos) << error;
   }
+}
+
+// The help states the limits the program checks (and the manual page is made from it).
+TEST(Options, HelpStatesTheLimitsTheProgramChecks) {
+  const std::string help = UsageText();
+  const auto side = [](int n) { return std::to_string(n) + " x " + std::to_string(n); };
+  const std::vector<std::string> limits = {
+      "at most " + side(kMaxPictureSide) + " pixels",
+      "must be at least " + side(kMinPictureSide) + ".",
+      "at least " + std::to_string(kFitKeptPercent) + "% of it (at most " + side(kMaxFitSide) + ")",
+      "0 to " + std::to_string(kMaxDensity) + " percent",
+      "1 to " + std::to_string(kMaxJobs),
+      "0 to 4294967295",
+      std::to_string(kProposedNameCharacters) + " characters",
+      "(default \"ﾊﾟｽﾞﾙｾｯﾄ名\")",
+      "130 interrupted",
+  };
+  for (const std::string& said : limits) {
+    EXPECT_NE(help.find(said), std::string::npos) << said << "\nin\n" << help;
+  }
+  EXPECT_EQ(help.find("64 x 64"), std::string::npos);  // the rule is 49, not a tile's side
 }
 
 TEST(Options, ASetTakesEveryPictureInOrder) {

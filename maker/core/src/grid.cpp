@@ -19,8 +19,6 @@ constexpr char kTooLargeText[] =
 // "ピース数： x = "
 constexpr char kPieceCountText[] = "\x83\x73\x81\x5b\x83\x58\x90\x94\x81\x46 x = ";
 
-constexpr size_t kProposedNameCharacters = 15;
-
 // side / 32 - 1, rounded to the nearest integer with a tie going to the even neighbour.
 // The result is kept within the 16-bit window value; anything that large fails the fit
 // check anyway.

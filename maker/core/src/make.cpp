@@ -33,6 +33,12 @@ MakeResult Failure(MakeStatus status, std::string cause) {
   return result;
 }
 
+bool StopRequested(const MakeRequest& request) {
+  return request.stopRequested && request.stopRequested();
+}
+
+MakeResult Stopped() { return Failure(MakeStatus::kStopped, "the make was stopped"); }
+
 class LibraryConverter : public PackageConverter {
  public:
   LibraryConverter(Env& env, std::function<void(const std::string&)> message_handler)
@@ -167,9 +173,11 @@ MakeResult WriteWorkFiles(Env& env, WorkCanvas canvas, const MakeRequest& reques
   return MakeResult{};
 }
 
-// Converts the private folder and renames its package into the destination.
+// Converts the private folder and renames its package into the destination, unless a
+// stop is asked for before either.
 MakeResult ConvertAndPlace(Env& env, const std::string& folder, const WorkPaths& destination,
-                           PackageConverter& converter) {
+                           const MakeRequest& request, PackageConverter& converter) {
+  if (StopRequested(request)) return Stopped();
   std::string cause;
   const std::optional<int16_t> converted = converter.Convert(folder, &cause);
   if (!converted.has_value()) {
@@ -183,6 +191,7 @@ MakeResult ConvertAndPlace(Env& env, const std::string& folder, const WorkPaths&
   }
   const std::optional<std::string> package = PackageIn(env, folder, &cause);
   if (!package) return Failure(MakeStatus::kConversionFailed, cause);
+  if (StopRequested(request)) return Stopped();
   const std::string target = destination.filePrefix + *package;
   const Status renamed = env.RenameFile(DeriveWorkPaths(folder).filePrefix + *package, target);
   if (!renamed.ok()) {
@@ -236,15 +245,18 @@ MakeResult FinishMake(Env& env, WorkCanvas canvas, const MakeRequest& request,
                    made.context() + ": cannot make the work folder: " + made.reason());
   }
 
-  MakeResult result = WriteWorkFiles(env, std::move(canvas), request, puzzle_name,
-                                     DeriveWorkPaths(folder).filePrefix);
+  MakeResult result = StopRequested(request)
+                          ? Stopped()
+                          : WriteWorkFiles(env, std::move(canvas), request, puzzle_name,
+                                           DeriveWorkPaths(folder).filePrefix);
   if (result.status == MakeStatus::kPackageWritten) {
-    result = ConvertAndPlace(env, folder, destination, converter);
-    if (after_conversion && result.status != MakeStatus::kLibraryMissing) {
+    result = ConvertAndPlace(env, folder, destination, request, converter);
+    if (after_conversion && result.status != MakeStatus::kLibraryMissing &&
+        result.status != MakeStatus::kStopped) {
       after_conversion(result);
     }
   }
-  if (request.keepWorkFiles) {
+  if (request.keepWorkFiles && result.status != MakeStatus::kStopped) {
     result.keptFolder = folder;
     return result;
   }
@@ -278,6 +290,7 @@ MakeResult MakePuzzle(Env& env, const MakeRequest& request, PackageConverter& co
   if (request.workFolder.empty()) {
     return Failure(MakeStatus::kWorkFileNotWritten, "no work folder was given");
   }
+  if (StopRequested(request)) return Stopped();
 
   const double piece_density = BoxNumber(request.pieceDensityText) / 100;
   const double background_density = BoxNumber(request.backgroundDensityText) / 100;

@@ -35,7 +35,7 @@ struct Candidate {
   int64_t keepNum = 0;
   int64_t keepDen = 1;
   int64_t Area() const { return int64_t{width} * height; }
-  bool KeepsAtLeast90() const { return 10 * keepNum >= 9 * keepDen; }
+  bool KeepsEnough() const { return 100 * keepNum >= kFitKeptPercent * keepDen; }
   // Comparisons of the kept shares, exact.
   bool KeepsMoreThan(const Candidate& o) const { return keepNum * o.keepDen > o.keepNum * keepDen; }
   bool KeepsAsMuchAs(const Candidate& o) const {
@@ -45,8 +45,8 @@ struct Candidate {
 
 // True when `c` is a better choice than `best` by the fit's order.
 bool Better(const Candidate& c, const Candidate& best) {
-  if (c.KeepsAtLeast90() != best.KeepsAtLeast90()) return c.KeepsAtLeast90();
-  if (c.KeepsAtLeast90()) {
+  if (c.KeepsEnough() != best.KeepsEnough()) return c.KeepsEnough();
+  if (c.KeepsEnough()) {
     if (c.Area() != best.Area()) return c.Area() > best.Area();
     return c.KeepsMoreThan(best);
   }

@@ -230,12 +230,14 @@ TEST_F(KlvmakeTest, SeedPinsThePackageBytes) {
   };
   const std::vector<Case> cases = {
       {"the default densities", 160, 128, {"--seed", "4242"}, 11133308389357841507ull},
+      // Cyan's header bytes are 00 FF FF (the tiles' colour); with the FF FF 00 that the
+      // colour number's text "FFFF00" gave, the same package had 5405586969104437343.
       {"a 9 x 9 grid, cyan, other densities",
        320,
        320,
        {"--seed", "4294967295", "--color", "cyan", "--piece-density", "45", "--background-density",
         "60"},
-       5405586969104437343ull},
+       14310091894450693787ull},
       // The interior cell's last threshold, 0.82528215646743774, equals draw 6236 (r1 of
       // pixel x = 1, y = 14 of cell (1, 1)), so that pixel goes to the fourth tile. Were the
       // multiply and the add fused into one rounding, the threshold would lie just above

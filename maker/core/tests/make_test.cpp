@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <sstream>
@@ -24,6 +25,7 @@
 #include "base/work_folder.h"
 #include "klvtest/test_support.h"
 #include "maker/bitmap_codec.h"
+#include "maker/colors.h"
 #include "maker/grid.h"
 #include "maker/make_values.h"
 #include "maker/tile_effect.h"
@@ -189,7 +191,7 @@ TEST(Make, PuzzleIniHoldsTheNineKeysInOrderOneLineEach) {
       {0, "0", "Cat", "Animals", "A cat", "1234"},
       {15, "FFFFFF", "Cat", "Animals", "A cat", "1234"},
       {12, "FF", "Cat", "Animals", "A cat", "1234"},
-      {10, "FF00", "Cat", "Animals", "A cat", "1234"},
+      {10, "00FF00", "Cat", "Animals", "A cat", "1234"},
       {13, "FF00FF", "  Cat ", "Animals\r[Other]", "A cat\nPrevPassWord=HACK",
        std::string("1234\0PrevPassWord=X", 19)},
   };
@@ -305,6 +307,33 @@ TEST(Make, OutcomesOfTheConversionAndTheFolderSteps) {
       EXPECT_TRUE(env.folders.empty());
       EXPECT_EQ(env.files.size(), 1u);
     }
+  }
+}
+
+// A make asked to stop at any of its steps puts no package in place and leaves no work
+// folder, kept or not; the earlier package stays.
+TEST(Make, AStoppedMakeLeavesNothingOfItself) {
+  // {the stop question that first answers yes (1: before anything), kept, conversions}
+  const int cases[][3] = {{1, 0, 0}, {2, 0, 0}, {3, 0, 0}, {3, 1, 0}, {4, 0, 1}, {4, 1, 1}};
+  for (const auto& [stop_at, keep, conversions] : cases) {
+    SCOPED_TRACE(testing::Message() << "stop at " << stop_at << (keep ? ", kept" : ""));
+    FakeEnv env;
+    env.AddText("/w/Cat.klv", "earlier");
+    FakeConverter converter(env);
+    MakeRequest request = Request(96, 96, "/w");
+    request.keepWorkFiles = keep != 0;
+    int asked = 0;
+    request.stopRequested = [&] { return ++asked >= stop_at; };
+    bool after_ran = false;
+    const MakeResult result =
+        MakePuzzle(env, request, converter, [&](const MakeResult&) { after_ran = true; });
+    EXPECT_EQ(result.status, MakeStatus::kStopped);
+    EXPECT_EQ(asked, stop_at);
+    EXPECT_FALSE(after_ran);
+    EXPECT_EQ(converter.arguments.size(), static_cast<size_t>(conversions));
+    EXPECT_TRUE(env.folders.empty());
+    EXPECT_EQ(env.files,
+              (std::map<std::string, Bytes>{{"/w/Cat.klv", {'e', 'a', 'r', 'l', 'i', 'e', 'r'}}}));
   }
 }
 
@@ -601,6 +630,43 @@ TEST(Make, WholeMakeThroughTheLibraryGivesAPackageOfThePicture) {
       if (corner) {
         ASSERT_EQ(holding, 1) << X << ", " << Y;
       }
+    }
+  }
+  fs::remove_all(folder);
+}
+
+// The player keys out the header's colour: for every colour a user may choose, the
+// package through the library names the colour its tiles are painted with.
+TEST(Make, EveryBackgroundChoiceGivesTheHeaderTheColourOfItsTiles) {
+  namespace fs = std::filesystem;
+  const fs::path folder = fs::temp_directory_path() / ("klv_colours_" + std::to_string(::getpid()));
+  const std::unique_ptr<PackageConverter> converter = MakeLibraryConverter(Env::Default());
+  for (const BackgroundChoice& choice : kBackgroundChoices) {
+    SCOPED_TRACE(choice.name);
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    // 2 x 2 tiles; at piece density 0 a shared pixel shows on one tile only, so every tile
+    // shows the background somewhere.
+    MakeRequest request = Request(96, 96, folder.string());
+    request.pieceDensityText = "0";
+    request.backColorIndex = choice.paletteIndex;
+    ASSERT_EQ(MakePuzzle(Env::Default(), request, *converter).status, MakeStatus::kPackageWritten);
+    std::string error;
+    const std::optional<Package> package = ReadPackage(ReadWholeFile(folder / "Cat.klv"), &error);
+    ASSERT_TRUE(package.has_value()) << error;
+    const uint32_t header = uint32_t{package->backColor[0]} << 16 |
+                            uint32_t{package->backColor[1]} << 8 | package->backColor[2];
+    EXPECT_EQ(header, QBColor(choice.paletteIndex));
+    ASSERT_EQ(package->tiles.size(), 4u);
+    for (int i = 0; i < 4; ++i) {
+      int background = 0;
+      for (int k = 0; k < 64 * 64; ++k) {
+        const uint32_t pixel = package->tiles[static_cast<size_t>(i)].At(k % 64, k / 64);
+        if (pixel == request.source.At(32 * (i % 2) + k % 64, 32 * (i / 2) + k / 64)) continue;
+        ASSERT_EQ(pixel, header) << "tile " << i << ", pixel " << k;
+        ++background;
+      }
+      EXPECT_GT(background, 0) << "tile " << i;
     }
   }
   fs::remove_all(folder);

@@ -23,12 +23,48 @@ std::string Escaped(uint8_t byte) {
 
 bool IsControl(uint8_t byte) { return byte < 0x20 || byte == 0x7F; }
 
+// Where the header record lies in a package: after "RIFF", its size, "DATA", "KLVZ" and
+// the chunk's size.
+constexpr uint64_t kHeaderRecordInFile = 20;
+
 // The names of the palette entries 0 to 15, as QBColor numbers them.
 constexpr const char* kColorNames[16] = {
     "black",       "dark blue",  "dark green", "dark cyan", "dark red", "dark magenta",
     "dark yellow", "light grey", "grey",       "blue",      "green",    "cyan",
     "red",         "magenta",    "yellow",     "white",
 };
+
+// The problem of a header whose colour is not the one the tiles are painted in, as
+// ProblemLines describes it, or nothing.
+std::optional<PackageProblem> BackColorMismatch(const PackageHeader& header,
+                                                const std::vector<TileRaster>& tiles) {
+  // The colours the fault gave the header, and the colours the tiles were painted in.
+  static constexpr struct {
+    uint32_t header, painted;
+  } kMisread[] = {{0xFF0000, 0x0000FF}, {0xFF0000, 0x00FF00}, {0xFFFF00, 0x00FFFF}};
+  const uint32_t named = BackColorRgb(header);
+  for (const auto& misread : kMisread) {
+    if (misread.header != named) continue;
+    uint64_t all = 0, painted = 0, as_named = 0;
+    for (const TileRaster& tile : tiles) {
+      for (const uint32_t pixel : tile.raster.pixels) {
+        ++all;
+        painted += pixel == misread.painted;
+        as_named += pixel == named;
+      }
+    }
+    if (painted == 0 || painted * 8 < all || painted <= 4 * as_named) continue;
+    return PackageProblem{
+        std::string(kHeaderChunkId.begin(), kHeaderChunkId.end()),
+        kHeaderRecordInFile + kBackColorOffset,
+        "the background colour is " + ColorName(named) + " " + ColorHex(named) +
+            ", but the tiles are painted " + ColorName(misread.painted) + " " +
+            ColorHex(misread.painted) + ", which the player will show as specks (earlier " +
+            "versions of klvmake and the maker wrote blue, green and cyan so); make the " +
+            "package again"};
+  }
+  return std::nullopt;
+}
 
 }  // namespace
 
@@ -74,6 +110,12 @@ std::vector<std::string> ProblemLines(const Package& package, const PackagePictu
   for (const PackageProblem& problem : package.problems) lines.push_back(DescribeProblem(problem));
   for (const PackageProblem& problem : pictures.problems) {
     lines.push_back(DescribeProblem(problem));
+  }
+  if (package.header) {
+    if (std::optional<PackageProblem> mismatch =
+            BackColorMismatch(*package.header, pictures.tiles)) {
+      lines.push_back(DescribeProblem(*mismatch));
+    }
   }
   return lines;
 }

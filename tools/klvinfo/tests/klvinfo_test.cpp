@@ -212,6 +212,26 @@ TEST(Klvinfo, DamagedAndUnreadablePackagesExitWithOneAndNameTheFile) {
       << summary.out;
 }
 
+// A picture or any other file is said to be no package in one line, whatever the action.
+TEST(Klvinfo, AFileThatIsNoPackageIsSaidSoInOneLine) {
+  TempFolder folder;
+  test::WriteDiskFile(folder.File("photo.bmp"), EncodeBitmap24(Source(64, 64)));
+  test::WriteDiskFile(folder.File("empty.klv"), {});
+  for (const char* name : {"photo.bmp", "empty.klv"}) {
+    for (const std::string action : {"", "--check", "--json"}) {  // "": the summary
+      SCOPED_TRACE(std::string(name) + " " + action);
+      std::vector<std::string> args = {folder.File(name)};
+      if (!action.empty()) args.insert(args.begin(), action);
+      const Outcome run = Program("klvinfo", args, folder);
+      EXPECT_EQ(run.status, 1);
+      EXPECT_EQ(run.out, "");
+      EXPECT_EQ(run.err, "klvinfo: " + folder.File(name) + ": not a puzzle package (a package " +
+                             "begins with a RIFF form \"DATA\" whose first chunk is the " +
+                             "592-byte header \"KLVZ\")\n");
+    }
+  }
+}
+
 TEST(Klvinfo, OutputsNeverReplaceThePackageOrFillAFolderInUse) {
   TempFolder folder;
   const std::string package = Make(folder, 64, 64, {"--seed", "3"}, "picture.klv");

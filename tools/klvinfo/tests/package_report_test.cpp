@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
 
 namespace klv {
 namespace {
@@ -53,6 +57,45 @@ TEST(PackageReport, ColoursAreNamedAfterThePalette) {
   for (const Case& c : cases) {
     EXPECT_EQ(ColorName(c.rgb), c.name);
     EXPECT_EQ(ColorHex(c.rgb), c.hex);
+  }
+}
+
+// A 64 x 64 tile: `painted` pixels of the colour `paint`, `other` pixels of `other_colour`,
+// the rest a picture's (none of the palette's colours).
+TileRaster Tile(uint32_t paint, int painted, uint32_t other_colour = 0, int other = 0) {
+  Raster raster = Raster::Filled(64, 64, 0x123456);
+  std::fill_n(raster.pixels.begin(), painted, paint);
+  std::fill_n(raster.pixels.rbegin(), other, other_colour);
+  return {0, 0, 0, raster};
+}
+
+TEST(PackageReport, AHeaderColourThatTheTilesDoNotHaveIsAProblem) {
+  const struct {
+    std::array<uint8_t, 3> header;
+    TileRaster tile;
+    const char* said;  // "" for no problem
+  } cases[] = {
+      {{0xFF, 0, 0},
+       Tile(0x0000FF, 2000),
+       "KLVZ at offset 40: the background colour is red #FF0000, but the tiles are painted "
+       "blue #0000FF"},
+      {{0xFF, 0, 0}, Tile(0x00FF00, 512), "painted green #00FF00"},
+      {{0xFF, 0xFF, 0}, Tile(0x00FFFF, 2000, 0xFFFF00, 499), "are painted cyan #00FFFF"},
+      {{0xFF, 0, 0}, Tile(0xFF0000, 2000), ""},                 // sound red
+      {{0xFF, 0, 0}, Tile(0x0000FF, 2000, 0xFF0000, 500), ""},  // red over a blue picture
+      {{0xFF, 0, 0}, Tile(0x0000FF, 511), ""},                  // less than an eighth
+      {{0xFF, 0, 0xFF}, Tile(0x0000FF, 2000), ""},              // not the fault's colours
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.said);
+    Package package;
+    package.header = NewPackageHeader(2, 2);
+    package.header->backColor = c.header;
+    PackagePictures pictures;
+    pictures.tiles = {c.tile};
+    const std::vector<std::string> problems = ProblemLines(package, pictures);
+    ASSERT_EQ(problems.size(), *c.said ? 1u : 0u);
+    for (const std::string& problem : problems) EXPECT_NE(problem.find(c.said), std::string::npos);
   }
 }
 

@@ -1,6 +1,7 @@
-// Writing the puzzle package (its bytes are laid out in base/package_format.h): the
-// colour text of Puzzle.ini, each picture rebuilt as a complete BMP file image in its
-// chunk, the whole RIFF form through the platform's writer, and the package's file name.
+// Writing the puzzle package (its bytes and its file name are laid out in
+// base/package_format.h): the colour text of Puzzle.ini, each picture rebuilt as a
+// complete BMP file image in its chunk, and the whole RIFF form through the platform's
+// writer.
 #ifndef KLV_CONVERSION_PACKAGE_H_
 #define KLV_CONVERSION_PACKAGE_H_
 
@@ -60,14 +61,6 @@ PackageWriteResult WritePackage(RiffFile& out, const PackageHeader& header, cons
 using PictureSupplier = std::function<const PictureSlot&(int picture)>;
 PackageWriteResult WritePackage(RiffFile& out, const PackageHeader& header, size_t tile_count,
                                 const PictureSupplier& picture);
-
-// The package's file name for the PuzzleName text `puzzle_name` (code page 932 bytes):
-// the name followed by ".klv", with every "/" and "\" replaced by "_" so that the file
-// always lies in the work folder. On Linux the name is converted to UTF-8; a byte that
-// does not start a valid code page 932 character becomes "%XX" (its hexadecimal value).
-// On Windows the bytes are kept and only single-byte separators are replaced (a
-// double-byte character's second byte may be 0x5C).
-std::string PackageFileName(const std::string& puzzle_name);
 
 }  // namespace klv
 

@@ -19,9 +19,13 @@ inline constexpr int kWhiteIndex = 15;  // the base picture's background
 // index outside 0 to 15.
 uint32_t QBColor(int index);
 
-// The colour number of palette entry `index` (blue in the high byte, red in the low) as
-// upper-case hexadecimal without leading zeros, as Puzzle.ini holds it: "FF00FF" for 13,
-// "0" for 0 and for an index outside 0 to 15.
+// The backColor text of Puzzle.ini for palette entry `index`: a text that the package
+// library reads as that entry's colour (it takes up to three two-digit hexadecimal groups
+// as red, green and blue). The colour number (blue in the high byte, red in the low) in
+// upper-case hexadecimal without leading zeros where that reads so: "FF00FF" for magenta
+// (13), "FF" for red (12), "FFFF" for yellow (14), "0" for black (0) and for an index
+// outside 0 to 15; otherwise the six digits red, green, blue: "0000FF" for blue (9),
+// "00FF00" for green (10), "00FFFF" for cyan (11).
 std::string BackColorText(int index);
 
 // One background colour a user may choose for the tiles.

@@ -3,6 +3,7 @@
 #ifndef KLV_MAKER_GRID_H_
 #define KLV_MAKER_GRID_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -37,7 +38,9 @@ bool GridHasTiles(Grid grid);
 std::string GridStatusText(Grid grid);
 
 // The puzzle name proposed for the picture file `file_name` (code page 932, no folder):
-// the characters before its first "." (all of it when it has none), at most 15 of them.
+// the characters before its first "." (all of it when it has none), at most
+// kProposedNameCharacters of them.
+inline constexpr size_t kProposedNameCharacters = 15;
 std::string ProposePuzzleName(const std::string& file_name);
 
 }  // namespace klv

@@ -38,6 +38,11 @@ struct MakeRequest {
   int backColorIndex = 13;                   // QBColor palette index
   uint32_t seed = 0;                         // seeds the tile effect's random source
   bool keepWorkFiles = false;                // leave the private work folder for inspection
+  // Asked between the make's steps; once it answers true the make is abandoned (kStopped):
+  // nothing more is written, no package is put in place, and the private folder goes
+  // (also with keepWorkFiles). Null: the make runs to its end. Called from the make's
+  // thread.
+  std::function<bool()> stopRequested;
 };
 
 // The two forms of the work folder's path P: the prefix put in front of every file name
@@ -88,6 +93,7 @@ enum class MakeStatus {
   kGridTooSmall,        // the request's grid has no tile; nothing was written
   kNameRefused,         // the puzzle name fails CheckPuzzleName; nothing was written
   kPackageNotMoved,     // FileConv wrote the package, but it could not be renamed into place
+  kStopped,             // request.stopRequested answered true; no package was put in place
 };
 
 struct MakeResult {
@@ -110,7 +116,9 @@ using AfterConversion = std::function<void(const MakeResult& conversion)>;
 // is read, written or removed. Each surface is freed once its file is written. When the
 // folder cannot be made, a work file cannot be written or KLVUtils or its FileConv cannot
 // be found, the make stops at once (kWorkFileNotWritten, kLibraryMissing): the private
-// folder is removed (kept with keepWorkFiles) and `after_conversion` is not run.
+// folder is removed (kept with keepWorkFiles) and `after_conversion` is not run. A stop
+// (request.stopRequested) is asked for before the work files are written, before FileConv
+// and before the rename; the make then ends with kStopped, the private folder removed.
 MakeResult FinishMake(Env& env, WorkCanvas canvas, const MakeRequest& request,
                       PackageConverter& converter, const AfterConversion& after_conversion);
 
@@ -119,9 +127,10 @@ MakeResult FinishMake(Env& env, WorkCanvas canvas, const MakeRequest& request,
 using CanvasRendered = std::function<void(const WorkCanvas& canvas)>;
 
 // The whole make: refuses a grid that does not fit or has no tile and a puzzle name that
-// CheckPuzzleName faults before anything is written; then densities from the boxes'
-// texts, PrepareWorkCanvas, RenderTileEffect with a RandomSource seeded by request.seed,
-// `canvas_rendered`, FinishMake. Holds no state beyond its arguments: makes into one
+// CheckPuzzleName faults before anything is written, and ends with kStopped when a stop is
+// asked for already; then densities from the boxes' texts, PrepareWorkCanvas,
+// RenderTileEffect with a RandomSource seeded by request.seed, `canvas_rendered`,
+// FinishMake. Holds no state beyond its arguments: makes into one
 // destination may run at once, in threads or processes.
 MakeResult MakePuzzle(Env& env, const MakeRequest& request, PackageConverter& converter,
                       const AfterConversion& after_conversion = nullptr,

@@ -16,6 +16,9 @@ namespace klv {
 inline constexpr int kMinFitSide = 64;
 inline constexpr int kMaxFitSide = 320;
 inline constexpr int kFitStep = 32;
+// The share of the scaled picture, in percent, that a fit's centred cut keeps at least
+// (where any area does).
+inline constexpr int kFitKeptPercent = 90;
 
 // A rectangle of a picture, in its upright pixels.
 struct CropRect {
@@ -59,9 +62,9 @@ struct FitPlan {
 //   rounded down to a multiple of 32.
 // - A larger one gets, among the areas of multiples of 32 from 64 to 320 a side that it
 //   covers when scaled down (or kept) by the smallest factor that covers them, the
-//   largest area whose centred cut keeps at least 90% of the scaled picture; among equal
-//   areas, the one that keeps more. When no area keeps 90% (a panorama), the area that
-//   keeps most, and among those the largest.
+//   largest area whose centred cut keeps at least kFitKeptPercent (90%) of the scaled
+//   picture; among equal areas, the one that keeps more. When no area keeps that much (a
+//   panorama), the area that keeps most, and among those the largest.
 // The side the scale is set by is scaled exactly; the other is rounded to the nearest
 // pixel (which never falls short of the area). 4000 x 3000 gives 320 x 256, scaled to
 // 341 x 256; 1280 x 400 gives 320 x 96.
