@@ -1,7 +1,9 @@
 # The packages that cpack makes from the install rules: on Linux a Debian package
 # (klvmaker_<version>_<arch>.deb) whose dependencies dpkg-shlibdeps computes from the
 # installed programs and library; in the Windows build a zip with the programs and
-# KLVUtils.dll side by side. Presets: cpack --preset deb, cpack --preset windows-zip.
+# KLVUtils.dll side by side, and an installer made with NSIS (klvmaker-<version>-win64-
+# setup.exe) from the project's template in cmake/nsis. Presets: cpack --preset deb,
+# cpack --preset windows-zip, cpack --preset windows-installer.
 if(WIN32)
   install(FILES README.md LICENSE DESTINATION .)
 else()
@@ -32,6 +34,11 @@ set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk | fonts-ipafont-gothic | fon
 if(WIN32)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_SYSTEM_NAME win64)
+  # CPack takes NSIS.template.in from here rather than its own; InstallerOptions.cmake
+  # names the installer and lays out its files, with the Windows icon (data/).
+  set(CPACK_MODULE_PATH ${PROJECT_SOURCE_DIR}/cmake/nsis)
+  set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/nsis/InstallerOptions.cmake)
+  set(CPACK_KLV_ICON ${KLV_WINDOWS_ICON})
 else()
   set(CPACK_GENERATOR DEB)
 endif()

@@ -4,8 +4,8 @@
 # libjpeg-turbo, libwebp), nlohmann-json (klvinfo), GoogleTest and Google Benchmark (the
 # presets build the tests and benchmarks), Qt 6 with its translation tools (the English window), a Japanese font, and the tools that
 # make the manual pages and the icons. With --test it adds what the whole test run
-# needs: mingw-w64 and Wine for the Windows build, clang's libFuzzer, the desktop-file
-# validators, the virtual display and the measuring tools.
+# needs: mingw-w64, NSIS and Wine for the Windows build and its installer, clang's
+# libFuzzer, the desktop-file validators, the virtual display and the measuring tools.
 set -euo pipefail
 
 # One package a line, grouped, so that additions merge cleanly.
@@ -38,9 +38,10 @@ build_packages=(
   fonts-noto-cjk
 )
 test_packages=(
-  # the Windows build under Wine, and its icon
+  # the Windows build under Wine, its icon and its installer
   mingw-w64
   icoutils
+  nsis
   wine
   wine64
   locales
@@ -52,10 +53,11 @@ test_packages=(
   desktop-file-utils
   appstream
   shared-mime-info
-  # a virtual display for the window
+  # a virtual display for the window, and seeing its windows
   xvfb
   xauth
   x11-apps
+  x11-utils
   # measuring
   imagemagick
   hyperfine

@@ -4,9 +4,9 @@
 # with the Linux ones under Wine), then the developer build's whole suite, clang-tidy on
 # the product code, the maker's core tests in an -O3 x86-64-v3 build, the same suite under the address and
 # undefined-behaviour sanitizers, each fuzz target for a bounded time, and the packages as
-# a user gets them (the .deb installed with apt, the Windows zip). Ends with one line that
-# counts every test run. With --quick, for day-to-day work: the developer build and its
-# tests only (without the Wine comparisons).
+# a user gets them (the .deb installed with apt, the Windows zip, the Windows installer
+# under Wine). Ends with one line that counts every test run. With --quick, for
+# day-to-day work: the developer build and its tests only (without the Wine comparisons).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 quick=false
@@ -96,7 +96,7 @@ else
   failed=$((failed + 1))
 fi
 
-echo "== The packages: the .deb installed and tried, the Windows zip"
+echo "== The packages: the .deb installed and tried, the Windows zip and installer"
 if ./scripts/package-tests.sh; then
   passed=$((passed + 1))
 else
