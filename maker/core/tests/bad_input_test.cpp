@@ -531,21 +531,6 @@ std::vector<uint8_t> PngClaiming(uint32_t width, uint32_t height) {
   return file;
 }
 
-// A small JPEG whose frame header claims width x height.
-std::vector<uint8_t> JpegClaiming(uint16_t width, uint16_t height) {
-  std::vector<uint8_t> file = test::EncodeJpeg(Raster::Filled(8, 8, 0x808080));
-  for (size_t i = 0; i + 9 < file.size(); ++i) {
-    if (file[i] == 0xFF && file[i + 1] == 0xC0) {
-      file[i + 5] = static_cast<uint8_t>(height >> 8);
-      file[i + 6] = static_cast<uint8_t>(height);
-      file[i + 7] = static_cast<uint8_t>(width >> 8);
-      file[i + 8] = static_cast<uint8_t>(width);
-      break;
-    }
-  }
-  return file;
-}
-
 std::vector<uint8_t> FirstHalf(std::vector<uint8_t> file) {
   file.resize(file.size() / 2);
   return file;
@@ -589,7 +574,7 @@ TEST(BadPicture, DamagedOrHostilePicturesAreRefusedWithTheirCause) {
       {{"head.jpg", {jpeg.begin(), jpeg.begin() + 30}},
        "head.jpg: cannot read the picture: damaged JPEG picture (Premature end of JPEG file)"},
       {{"cut.webp", FirstHalf(test::EncodeWebp(80, 64, test::RgbaOf(photo), false))},
-       "cut.webp: cannot read the picture: unreadable WebP picture (corrupt or truncated data)"},
+       "cut.webp: cannot read the picture: unreadable WebP picture (the file ends early)"},
       {{"notes.png", {'h', 'e', 'l', 'l', 'o'}}, "notes.png" + unknown},
       {{"empty.jpg", {}}, "empty.jpg" + unknown},
       {{"notes.bmp", std::vector<uint8_t>(20, 'h')},
@@ -602,7 +587,7 @@ TEST(BadPicture, DamagedOrHostilePicturesAreRefusedWithTheirCause) {
        "fit.png: cannot read the picture: picture too large (20000 x 20000 pixels"},
       {{"wide.png", PngClaiming(70000, 1)},
        "wide.png: cannot read the picture: picture too large (70000 x 1 pixels"},
-      {{"bomb.jpg", JpegClaiming(60000, 60000), true},
+      {{"bomb.jpg", test::JpegClaiming(60000, 60000), true},
        "bomb.jpg: cannot read the picture: picture too large (60000 x 60000 pixels"},
   };
   for (const auto& c : cases) {

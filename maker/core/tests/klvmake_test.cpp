@@ -679,5 +679,34 @@ TEST_F(KlvmakeTest, AHugePuzzleIniInTheDestinationIsNotRead) {
   EXPECT_EQ(fs::file_size(ini), 60u << 20);
 }
 
+// A few bytes whose headers claim gigabytes cost what the picture holds, not what its
+// headers claim: each is refused, and the make's peak memory stays small.
+TEST_F(KlvmakeTest, HostilePicturesTakeNoMoreMemoryThanTheyHold) {
+  const struct {
+    const char* name;
+    test::Bytes bytes;
+    const char* said;
+  } cases[] = {
+      {"text.png", test::PngChunkBomb("tEXt"), "the file ends early"},
+      {"ztext.png", test::PngChunkBomb("zTXt"), "the file ends early"},
+      {"itext.png", test::PngChunkBomb("iTXt"), "the file ends early"},
+      {"palette.png", test::PngChunkBomb("sPLT"), "the file ends early"},
+      {"progressive.jpg", test::JpegClaiming(10000, 10000, true), "more than 256 MiB of memory"},
+      {"large.webp", test::WebpClaiming(10000, 10000), "unreadable WebP picture"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const fs::path picture = root_ / c.name;
+    ASSERT_TRUE(Env::Default().WriteWholeFile(picture.string(), c.bytes).ok());
+    const Finished run = Wait(Start({picture.string(), "--fit", "--out", Out()}, root_ / "run"));
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
+#if !defined(__SANITIZE_ADDRESS__)  // whose shadow memory would be counted too
+    EXPECT_LT(run.max_rss_kib, 64 * 1024);
+#endif
+  }
+  EXPECT_TRUE(FilesIn(root_ / "out").empty());
+}
+
 }  // namespace
 }  // namespace klv
