@@ -143,6 +143,41 @@ Status LastError(const std::string& context, const char* what) {
 
 // --- Files -----------------------------------------------------------------------------
 
+// Writes all of `bytes` to the open file `handle`; the error names `path`.
+Status WriteBytes(HANDLE handle, const std::vector<uint8_t>& bytes, const std::string& path) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
+    DWORD written = 0;
+    if (!WriteFile(handle, bytes.data() + done, want, &written, nullptr)) {
+      return WindowsError(path, GetLastError());
+    }
+    if (written != want) {
+      return Status::IOError(path, "the file took fewer bytes than were written");
+    }
+    done += written;
+  }
+  return Status::OK();
+}
+
+// The lock of one open file (LockFileEx on its first byte); closing the handle releases it.
+class WinFileLock : public FileLock {
+ public:
+  explicit WinFileLock(HANDLE handle) : handle_(handle) {}
+  ~WinFileLock() override { CloseHandle(handle_); }
+
+ private:
+  HANDLE handle_;
+};
+
+// Locks the first byte of the open file `handle`, exclusively; waits for another holder
+// only when `wait`. False when it is held elsewhere (or cannot be locked).
+bool LockFirstByte(HANDLE handle, bool wait) {
+  OVERLAPPED at{};
+  const DWORD flags = LOCKFILE_EXCLUSIVE_LOCK | (wait ? 0 : LOCKFILE_FAIL_IMMEDIATELY);
+  return LockFileEx(handle, flags, 0, 1, 0, &at) != 0;
+}
+
 class WinInputFile : public InputFile {
  public:
   WinInputFile(HANDLE handle, std::string path) : handle_(handle), path_(std::move(path)) {}
@@ -446,18 +481,7 @@ class WinEnv : public Env {
     const HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return WindowsError(path, GetLastError());
-    Status status;
-    size_t done = 0;
-    while (status.ok() && done < bytes.size()) {
-      const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
-      DWORD written = 0;
-      if (!WriteFile(handle, bytes.data() + done, want, &written, nullptr)) {
-        status = WindowsError(path, GetLastError());
-      } else if (written != want) {
-        status = Status::IOError(path, "the file took fewer bytes than were written");
-      }
-      done += written;
-    }
+    Status status = WriteBytes(handle, bytes, path);
     if (!CloseHandle(handle) && status.ok()) status = WindowsError(path, GetLastError());
     // A half-written file would pass for a picture; none is better.
     if (!status.ok()) DeleteFileA(path.c_str());
@@ -535,6 +559,53 @@ class WinEnv : public Env {
     return listed;
   }
 
+  Status CreateLockedFile(const std::string& path, const std::string& content,
+                          std::unique_ptr<FileLock>* lock) override {
+    // Others may open it meanwhile to try its lock.
+    const HANDLE handle =
+        CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return WindowsError(path, GetLastError());
+    Status status =
+        LockFirstByte(handle, /*wait=*/true) ? Status::OK() : WindowsError(path, GetLastError());
+    if (status.ok()) status = WriteBytes(handle, {content.begin(), content.end()}, path);
+    if (!status.ok()) {
+      CloseHandle(handle);
+      DeleteFileA(path.c_str());
+      return status;
+    }
+    *lock = std::make_unique<WinFileLock>(handle);
+    return Status::OK();
+  }
+
+  Status TakeFileLock(const std::string& path, size_t max_bytes, std::string* content,
+                      std::unique_ptr<FileLock>* lock) override {
+    // FILE_FLAG_OPEN_REPARSE_POINT: a link is opened as itself, and refused below.
+    const HANDLE handle =
+        CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return WindowsError(path, GetLastError());
+    auto held = std::make_unique<WinFileLock>(handle);  // closes the handle on every return
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(handle, &info)) return WindowsError(path, GetLastError());
+    if ((info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0 ||
+        GetFileType(handle) != FILE_TYPE_DISK) {
+      return Status::IOError(path, "not a regular file");
+    }
+    if (!LockFirstByte(handle, /*wait=*/false)) {
+      return Status::IOError(path, "another process holds its lock");
+    }
+    content->assign(max_bytes, '\0');
+    DWORD got = 0;
+    if (!ReadFile(handle, content->data(),
+                  static_cast<DWORD>(std::min<size_t>(max_bytes, 1u << 20)), &got, nullptr)) {
+      return WindowsError(path, GetLastError());
+    }
+    content->resize(got);
+    *lock = std::move(held);
+    return Status::OK();
+  }
+
   Status RenameFile(const std::string& from, const std::string& to) override {
     // MoveFileEx replaces a link of that name, not the file it names.
     if (!MoveFileExA(from.c_str(), to.c_str(),
@@ -593,18 +664,6 @@ void ShowMessageByDefault(const std::string& text) {
 }
 
 uint64_t CurrentProcessId() { return GetCurrentProcessId(); }
-
-bool ProcessHasEnded(uint64_t id) {
-  if (id == 0 || id > MAXDWORD) return false;
-  const HANDLE process =
-      OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(id));
-  // No process has that number any more; one that cannot be opened is not known to end.
-  if (process == nullptr) return GetLastError() == ERROR_INVALID_PARAMETER;
-  DWORD code = 0;
-  const bool ended = GetExitCodeProcess(process, &code) && code != STILL_ACTIVE;
-  CloseHandle(process);
-  return ended;
-}
 
 std::string ProgramFolder() {
   std::string path(MAX_PATH, '\0');

@@ -5,7 +5,6 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -85,10 +84,5 @@ Status RenameFilePosix(const std::string& from, const std::string& to) {
 }
 
 uint64_t CurrentProcessId() { return static_cast<uint64_t>(::getpid()); }
-
-bool ProcessHasEnded(uint64_t id) {
-  if (id == 0 || id > static_cast<uint64_t>(INT32_MAX)) return false;
-  return ::kill(static_cast<pid_t>(id), 0) != 0 && errno == ESRCH;
-}
 
 }  // namespace klv

@@ -259,6 +259,14 @@ class DiskEnv : public Env {
   Status RenameFile(const std::string& from, const std::string& to) override {
     return real_.RenameFile(from, to);
   }
+  Status CreateLockedFile(const std::string& path, const std::string& content,
+                          std::unique_ptr<FileLock>* lock) override {
+    return real_.CreateLockedFile(path, content, lock);
+  }
+  Status TakeFileLock(const std::string& path, size_t max_bytes, std::string* content,
+                      std::unique_ptr<FileLock>* lock) override {
+    return real_.TakeFileLock(path, max_bytes, content, lock);
+  }
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
   Status LoadSharedLibrary(const std::string& name,
                            std::unique_ptr<SharedLibrary>* library) override {

@@ -241,9 +241,14 @@ TEST(Klvconv, FoldersSetUpAgainstIt) {
     const char* link;  // a link of this name to a file outside the folder
     int exit_status;
     const char* err_has;
+    const char* user_file = nullptr;  // a file of the user's with this name, which stays
   } cases[] = {
       {"package name is a link", err_to_file, "Cat.klv", 0, ""},
       {"dead temporary file is a link", err_to_file, stale.c_str(), 0, ""},
+      // Only a file that shows it was the package writer's (its lock free, an unfinished
+      // package) is removed; the name's shape and a dead process number prove nothing.
+      {"the user's file named as a dead temporary file", err_to_file, nullptr, 0, "",
+       stale.c_str()},
       {"file-size limit",
        [&] {
          const rlimit limit = {1024, 1024};
@@ -277,6 +282,10 @@ TEST(Klvconv, FoldersSetUpAgainstIt) {
       std::filesystem::create_symlink(elsewhere.File("mine"), work.File(c.link));
       names.push_back(c.link);
     }
+    if (c.user_file != nullptr) {
+      test::WriteDiskFile(work.File(c.user_file), mine);
+      names.push_back(c.user_file);
+    }
     std::filesystem::remove(err);
 
     rusage usage;
@@ -285,6 +294,9 @@ TEST(Klvconv, FoldersSetUpAgainstIt) {
     EXPECT_EQ(WEXITSTATUS(status), c.exit_status) << ReadText(err);
     EXPECT_NE(ReadText(err).find(c.err_has), std::string::npos) << ReadText(err);
     EXPECT_EQ(test::ReadDiskFile(elsewhere.File("mine")), mine);
+    if (c.user_file != nullptr) {
+      EXPECT_EQ(test::ReadDiskFile(work.File(c.user_file)), mine);
+    }
     if (c.exit_status == 0) {
       names.push_back("Cat.klv");
       EXPECT_FALSE(std::filesystem::is_symlink(work.File("Cat.klv")));

@@ -396,8 +396,23 @@ TEST(PlatformWin, PrivateFoldersAreNewAndRemovedWithTheirFiles) {
   std::vector<std::string> names;
   ASSERT_TRUE(env.ListFiles(dir.path(), &names).ok());
   EXPECT_EQ(names, std::vector<std::string>{"Cat.klv"});
-  EXPECT_FALSE(ProcessHasEnded(CurrentProcessId()));
 }
+
+// A lock file's lock is taken only while no one holds it; its content comes with it.
+TEST(PlatformWin, FileLocksAreTakenOnlyWhenFree) {
+  TempDir dir;
+  Env& env = Env::Default();
+  std::unique_ptr<FileLock> held, taken;
+  std::string content;
+  ASSERT_TRUE(env.CreateLockedFile(dir.File("make.lock"), "held", &held).ok());
+  EXPECT_FALSE(env.CreateLockedFile(dir.File("make.lock"), "again", &taken).ok());
+  EXPECT_FALSE(env.TakeFileLock(dir.File("make.lock"), 10, &content, &taken).ok());
+  held.reset();
+  ASSERT_TRUE(env.TakeFileLock(dir.File("make.lock"), 10, &content, &taken).ok());
+  EXPECT_EQ(content, "held");
+  EXPECT_TRUE(env.TakeFileLock(dir.File("missing"), 10, &content, &held).IsNotFound());
+}
+
 
 std::vector<std::pair<std::string, void*>>* g_received = nullptr;
 

@@ -65,6 +65,15 @@ class RiffFile {
   virtual Status Commit() = 0;
 };
 
+// An advisory lock that this process holds on one file for as long as the object lives
+// (flock on Linux, LockFileEx on Windows). Other processes see it held whatever their
+// process numbers say: in another PID namespace too, and on another host where the file
+// system passes locks on. A process that ends, however it ends, releases it.
+class FileLock {
+ public:
+  virtual ~FileLock() = default;
+};
+
 // A shared library loaded at run time. Closed when destroyed.
 class SharedLibrary {
  public:
@@ -121,6 +130,17 @@ class Env {
   // Sets *names to the names (without folder) of the folders in `folder`, not counting
   // links to folders. An error, with *names empty, when the folder cannot be read.
   virtual Status ListFolders(const std::string& folder, std::vector<std::string>* names) = 0;
+  // Creates the new file `path` holding `content` and holds its lock into *lock; the lock
+  // is taken before the content is written, so whoever finds the content finds the lock
+  // held while *lock lives. An error when the name is taken (by anything, a link too).
+  virtual Status CreateLockedFile(const std::string& path, const std::string& content,
+                                  std::unique_ptr<FileLock>* lock) = 0;
+  // Takes the lock of the existing file `path` into *lock when no process holds it, and
+  // sets *content to its first `max_bytes` bytes. An error when a process holds it, and
+  // for anything but a regular file of this process's own user (a link, a folder, a file
+  // of another user are never taken); NotFound when there is none.
+  virtual Status TakeFileLock(const std::string& path, size_t max_bytes, std::string* content,
+                              std::unique_ptr<FileLock>* lock) = 0;
   // Gives the file `from` the path `to` in one step (both in one file system): whatever
   // has the name `to`, a file or a link, is replaced and never followed, and the name
   // always holds either its earlier file or the new one. An error, with nothing changed,
@@ -157,10 +177,8 @@ std::optional<std::string> Utf8ToCp932(const std::string& utf8);
 // message to; null restores the platform's default.
 void SetMessageHandler(KLVMessageHandler handler, void* context);
 
-// The number of the running process, and whether the process `id` has ended (false
-// while it runs, and when that cannot be told: a process of another user).
+// The number of the running process.
 uint64_t CurrentProcessId();
-bool ProcessHasEnded(uint64_t id);
 
 // The folder that holds the running program, without a trailing separator.
 std::string ProgramFolder();
