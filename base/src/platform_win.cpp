@@ -22,6 +22,7 @@
 #include <string>
 
 #include "base/memory_block.h"
+#include "base/named_output.h"
 #include "message_route.h"
 
 namespace klv {
@@ -717,7 +718,20 @@ bool SameFile(const std::string& a, const std::string& b) {
          x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
 }
 
-bool MakeFolder(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }
+Status CheckFolder(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+      return Status::NotFound(path, "does not exist");
+    }
+    return WindowsError(path, error);
+  }
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    return Status::IOError(path, "is a file, not a folder");
+  }
+  return Status::OK();
+}
 
 bool IsEmptyFolder(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
@@ -777,6 +791,139 @@ std::vector<ProgramArgument> ProgramArguments(int /*argc*/, char** /*argv*/) {
   }
   LocalFree(wide);
   return arguments;
+}
+
+// --- Outputs a person names -------------------------------------------------------------
+// Windows has no pipes or devices among ordinary names but its own (NUL, CON, \\.\pipe\):
+// those are written in place; a file or a link to one goes through a temporary file and
+// MoveFileEx, which replaces the link itself. Attributes and access lists are not copied:
+// the new file takes its folder's, as any new file there does.
+
+// NOLINTNEXTLINE(readability-function-cognitive-complexity)
+Status NamedOutput::ForFile(const std::string& path, Access access, NamedOutput* output) {
+  NamedOutput decided;
+  decided.path_ = path;
+  decided.access_ = access;
+  const HANDLE handle = CreateFileA(
+      path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    // ERROR_PATH_NOT_FOUND: the folder is missing, which stays an error.
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND) return WindowsError(path, error);
+    decided.kind_ = Kind::kNewFile;
+    *output = decided;
+    return Status::OK();
+  }
+  const DWORD type = GetFileType(handle);
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool known = type == FILE_TYPE_DISK && GetFileInformationByHandle(handle, &info) != 0;
+  const DWORD error = GetLastError();
+  CloseHandle(handle);
+  if (type == FILE_TYPE_CHAR || type == FILE_TYPE_PIPE) {
+    decided.kind_ = Kind::kInPlace;
+    *output = decided;
+    return Status::OK();
+  }
+  if (!known) return WindowsError(path, error);
+  const bool link = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return Status::IOError(path, link ? "is a link to a folder" : "is a folder");
+  }
+  if (!link && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    return WindowsError(path, ERROR_ACCESS_DENIED);
+  }
+  decided.kind_ = link ? Kind::kNewFile : Kind::kFile;
+  *output = decided;
+  return Status::OK();
+}
+
+Status NamedOutput::ForFolder(const std::string& path, NamedOutput* output) {
+  NamedOutput decided;
+  decided.path_ = path;
+  // "dir\" would name what a link "dir" leads to; the name itself is meant ("C:\" stays).
+  while (decided.path_.size() > 1 && EndsWithSeparator(decided.path_) &&
+         decided.path_[decided.path_.size() - 2] != ':') {
+    decided.path_.pop_back();
+  }
+  const std::string& name = decided.path_;
+  const DWORD attributes = GetFileAttributesA(name.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND) return WindowsError(name, error);
+    decided.kind_ = Kind::kNewFolder;
+  } else if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    return Status::IOError(name, "is a link; a folder is never written through a link");
+  } else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    return Status::IOError(name, "is a file, not a folder");
+  } else if (!IsEmptyFolder(name)) {
+    return Status::IOError(name, "is a folder that is not empty");
+  } else {
+    decided.kind_ = Kind::kEmptyFolder;
+  }
+  *output = decided;
+  return Status::OK();
+}
+
+Status NamedOutput::Write(const std::vector<uint8_t>& bytes) const {
+  if (kind_ == Kind::kInPlace) {
+    const HANDLE handle =
+        CreateFileA(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return WindowsError(path_, GetLastError());
+    Status status = WriteBytes(handle, bytes, path_);
+    if (!CloseHandle(handle) && status.ok()) status = WindowsError(path_, GetLastError());
+    return status;
+  }
+  // A new name beside the target: "<target>.<process>.tmp", or with a number before
+  // ".tmp" when that is taken.
+  std::string temp;
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; attempt < 100 && handle == INVALID_HANDLE_VALUE; ++attempt) {
+    temp = path_ + "." + std::to_string(GetCurrentProcessId());
+    if (attempt > 0) {
+      temp += '.';
+      temp += std::to_string(attempt);
+    }
+    temp += ".tmp";
+    handle = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
+    if (handle == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
+  }
+  if (handle == INVALID_HANDLE_VALUE) return WindowsError(temp, GetLastError());
+  Status status = WriteBytes(handle, bytes, temp);
+  if (status.ok() && !FlushFileBuffers(handle)) status = WindowsError(temp, GetLastError());
+  if (!CloseHandle(handle) && status.ok()) status = WindowsError(temp, GetLastError());
+  if (status.ok() && !MoveFileExA(temp.c_str(), path_.c_str(),
+                                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    status = WindowsError(path_, GetLastError());
+  }
+  if (!status.ok()) DeleteFileA(temp.c_str());
+  return status;
+}
+
+Status NamedOutput::MakeFolderBeside(std::string* folder) const {
+  return Env::Default().MakePrivateFolder(path_ + ".part-", folder);
+}
+
+Status NamedOutput::PlaceFolder(const std::string& folder) const {
+  // A folder cannot be renamed over another: the empty one goes just before. Should it
+  // have been filled meanwhile, it stays, and so does the name.
+  if (kind_ == Kind::kEmptyFolder && !RemoveDirectoryA(path_.c_str())) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_DIR_NOT_EMPTY) {
+      return Status::IOError(path_, "was filled while this run wrote; nothing was replaced");
+    }
+    if (error != ERROR_FILE_NOT_FOUND) return WindowsError(path_, error);
+  }
+  if (!MoveFileExA(folder.c_str(), path_.c_str(), MOVEFILE_WRITE_THROUGH)) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) {
+      return Status::IOError(path_, "was filled while this run wrote; nothing was replaced");
+    }
+    return WindowsError(path_, error);
+  }
+  return Status::OK();
 }
 
 MemoryBlock::MemoryBlock(size_t size) {

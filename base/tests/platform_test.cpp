@@ -399,24 +399,30 @@ TEST(PosixEnv, OpenForSharedReadReadsRegularFilesOnly) {
   close(writer);
 }
 
-TEST(PosixEnv, FoldersAreMadeOnceAndEmptyOnlyWithoutEntries) {
+TEST(PosixEnv, FoldersAreCheckedAndEmptyOnlyWithoutEntries) {
   TempFolder temp;
-  const std::string made = temp.File("made");
-  EXPECT_TRUE(MakeFolder(made));
-  EXPECT_FALSE(MakeFolder(made)) << "a folder that exists is made again";
-  EXPECT_FALSE(MakeFolder(temp.File("missing/child")));
+  std::filesystem::create_directory(temp.File("empty"));
   std::filesystem::create_directory(temp.File("with_file"));
   WriteDiskText(temp.File("with_file/a"), "a");
   std::filesystem::create_directories(temp.File("with_folder/sub"));
-  std::filesystem::create_directory_symlink(made, temp.File("link"));
+  std::filesystem::create_directory_symlink(temp.File("empty"), temp.File("link"));
   WriteDiskText(temp.File("file"), "x");
-  EXPECT_FALSE(MakeFolder(temp.File("file")));
   struct Case {
     const char* name;
     bool empty;
-  } cases[] = {{"made", true},  {"with_file", false}, {"with_folder", false},
-               {"link", false}, {"file", false},      {"absent", false}};
-  for (const Case& c : cases) EXPECT_EQ(IsEmptyFolder(temp.File(c.name)), c.empty) << c.name;
+    const char* check;  // CheckFolder's reason; "" for a folder
+  } cases[] = {{"empty", true, ""},
+               {"with_file", false, ""},
+               {"with_folder", false, ""},
+               {"link", false, ""},
+               {"file", false, "is a file, not a folder"},
+               {"absent", false, "does not exist"}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(IsEmptyFolder(temp.File(c.name)), c.empty) << c.name;
+    EXPECT_EQ(CheckFolder(temp.File(c.name)).reason(), c.check) << c.name;
+  }
+  EXPECT_TRUE(CheckFolder(temp.File("absent")).IsNotFound());
+  EXPECT_EQ(CheckFolder(temp.File("file/x")).reason(), "does not exist");
 }
 
 // A lock is taken only on a regular file of this user that no open file holds.

@@ -8,14 +8,13 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <map>
 #include <memory>
-#include <system_error>
 #include <thread>
 #include <utility>
 
 #include "base/codepage.h"
+#include "base/named_output.h"
 #include "base/text.h"
 #include "base/work_folder.h"
 #include "maker/make.h"
@@ -320,11 +319,13 @@ int RunPuzzleSetCommand(const Options& options, std::ostream& out, std::ostream&
     print_error(error);
     return kUsage;
   }
+  // What the manifest's name is gets decided now; it is written at the end.
+  NamedOutput manifest;
   if (options.manifest) {
-    std::error_code ignored;
-    if (std::filesystem::is_symlink(std::filesystem::symlink_status(*options.manifest, ignored))) {
-      print_error(*options.manifest +
-                  ": the manifest is a link; klvmake writes no file through one");
+    const Status decided =
+        NamedOutput::ForFile(*options.manifest, NamedOutput::Access::kPrivate, &manifest);
+    if (!decided.ok()) {
+      print_error(*options.manifest + ": cannot write the manifest: " + decided.reason());
       return kUsage;
     }
     for (const ProgramArgument& picture : *pictures) {
@@ -337,8 +338,8 @@ int RunPuzzleSetCommand(const Options& options, std::ostream& out, std::ostream&
   }
   std::string destination = options.out;
   if (destination.empty()) destination = CurrentFolder().value_or("");
-  if (destination.empty() || !IsFolder(destination)) {
-    print_error(destination + ": the destination folder does not exist");
+  if (const Status usable = CheckFolder(destination); !usable.ok()) {
+    print_error(destination + ": the destination " + usable.reason());
     return kSomeFailed;
   }
   for (const SetPuzzle& puzzle : *puzzles) {
@@ -377,8 +378,7 @@ int RunPuzzleSetCommand(const Options& options, std::ostream& out, std::ostream&
   int status = made == results.size() ? kAllMade : kSomeFailed;
   if (options.manifest) {
     const std::string text = ManifestText(*puzzles, results);
-    const Status written =
-        env.WriteWholeFile(*options.manifest, std::vector<uint8_t>(text.begin(), text.end()));
+    const Status written = manifest.Write(std::vector<uint8_t>(text.begin(), text.end()));
     if (!written.ok()) {
       print_error(*options.manifest + ": cannot write the manifest: " + written.reason());
       status = kSomeFailed;

@@ -180,6 +180,11 @@ void SetMessageHandler(KLVMessageHandler handler, void* context);
 // The number of the running process.
 uint64_t CurrentProcessId();
 
+// OK when `path` names an existing folder (through links). Otherwise an error about
+// `path` whose reason says what is there: "does not exist" (NotFound), "is a file, not a
+// folder", or the system's reason when it cannot be examined.
+Status CheckFolder(const std::string& path);
+
 // The folder that holds the running program, without a trailing separator.
 std::string ProgramFolder();
 
@@ -194,8 +199,6 @@ struct ProgramArgument {
 // (such as the one of 表) is not one.
 // IsFolder: true when `path` names an existing folder.
 // SameFile: true when `a` and `b` name one existing file, through whatever names or links.
-// MakeFolder: creates the folder `path` in an existing parent; false when the name is
-// taken already (by anything) or the folder cannot be made.
 // IsEmptyFolder: true when `path` is itself a folder (not a link to one) with no entries.
 // CurrentFolder: the process's current folder, or nothing when it cannot be found.
 // ProgramArguments: the program's arguments after its own name. Linux: argv as given, in
@@ -208,7 +211,6 @@ struct ProgramArgument {
 bool EndsWithSeparator(const std::string& path);
 bool IsFolder(const std::string& path);
 bool SameFile(const std::string& a, const std::string& b);
-bool MakeFolder(const std::string& path);
 bool IsEmptyFolder(const std::string& path);
 std::optional<std::string> CurrentFolder();
 std::vector<ProgramArgument> ProgramArguments(int argc, char** argv);
@@ -225,11 +227,6 @@ inline bool IsFolder(const std::string& path) {
 inline bool SameFile(const std::string& a, const std::string& b) {
   std::error_code error;
   return std::filesystem::equivalent(a, b, error);
-}
-
-inline bool MakeFolder(const std::string& path) {
-  std::error_code error;
-  return std::filesystem::create_directory(path, error) && !error;
 }
 
 inline bool IsEmptyFolder(const std::string& path) {

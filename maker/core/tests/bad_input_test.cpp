@@ -346,7 +346,7 @@ TEST_F(BadInputTest, Klvmake) {
        picture("p.bmp", Picture(64, 64)),
        {"@/p.bmp", "--out", "@/nowhere"},
        kFailed,
-       {"@/nowhere: the destination folder does not exist"}},
+       {"@/nowhere: the destination does not exist"}},
       {"destination under a file",
        [](const fs::path& r) {
          WriteBytes(r / "p.bmp", Picture(64, 64));
@@ -354,7 +354,7 @@ TEST_F(BadInputTest, Klvmake) {
        },
        {"@/p.bmp", "--out", "@/file.txt/sub"},
        kFailed,
-       {"@/file.txt/sub: the destination folder does not exist"}},
+       {"@/file.txt/sub: the destination does not exist"}},
       {"destination is a file",
        [](const fs::path& r) {
          WriteBytes(r / "p.bmp", Picture(64, 64));
@@ -362,7 +362,7 @@ TEST_F(BadInputTest, Klvmake) {
        },
        {"@/p.bmp", "--out", "@/file.txt"},
        kFailed,
-       {"@/file.txt: the destination folder does not exist"}},
+       {"@/file.txt: the destination is a file, not a folder"}},
       {"destination that cannot be written",
        [](const fs::path& r) { WriteBytes(r / "p.bmp", Picture(64, 64)); },
        {"@/p.bmp", "--out", "/proc"},

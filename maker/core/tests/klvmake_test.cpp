@@ -140,6 +140,7 @@ TEST_F(KlvmakeTest, UsageErrorsExitWithTwoAndSayWhy) {
       {{picture, "--set-name", "\xC3("}, "not valid UTF-8"},
       {{picture, "--name", "a/b"}, "\"/\""},
       {{picture, "--help=yes"}, "takes no value"},
+      {{picture, "--crop", "1x1+99999999999+0"}, "the number 99999999999 is too large"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.said);
@@ -752,6 +753,53 @@ TEST_F(KlvmakeTest, HostilePicturesTakeNoMoreMemoryThanTheyHold) {
 #endif
   }
   EXPECT_TRUE(FilesIn(root_ / "out").empty());
+}
+
+// The manifest follows the rule of every output named on the command line: a pipe is
+// written in place, an existing file keeps its mode, a new one is its owner's alone (it
+// holds passwords).
+TEST_F(KlvmakeTest, TheManifestIsWrittenByTheRuleOfNamedOutputs) {
+  const std::string picture = WritePicture("p.bmp", 64, 64);
+  const fs::path manifest = root_ / "m.tsv";
+  const struct {
+    const char* name;
+    std::function<void()> lay;
+    unsigned mode;  // the manifest's afterwards; 0 for a pipe
+  } cases[] = {
+      {"new", [] {}, 0600},
+      {"existing file, the group's too",
+       [&] {
+         std::ofstream(manifest) << "old";
+         fs::permissions(manifest, fs::perms(0640));
+       },
+       0640},
+      {"pipe", [&] { ::mkfifo(manifest.c_str(), 0644); }, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove(manifest);
+    c.lay();
+    // The test holds both ends of a pipe open, so that a make which wrote elsewhere ends
+    // the read at once instead of leaving it waiting.
+    const int read_end = c.mode == 0 ? ::open(manifest.c_str(), O_RDONLY | O_NONBLOCK) : -1;
+    const int write_end = c.mode == 0 ? ::open(manifest.c_str(), O_WRONLY) : -1;
+    const Outcome outcome =
+        Run({picture, "--out", Out(), "--manifest", manifest.string(), "--seed", "1"});
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    std::string written;
+    if (c.mode != 0) {
+      written = ReadText(manifest);
+      EXPECT_EQ(fs::status(manifest).permissions(), fs::perms(c.mode));
+    } else {
+      EXPECT_TRUE(fs::is_fifo(manifest));
+      ::close(write_end);
+      char buffer[4096];
+      for (ssize_t n; (n = ::read(read_end, buffer, sizeof buffer)) > 0;)
+        written.append(buffer, static_cast<size_t>(n));
+      ::close(read_end);
+    }
+    EXPECT_EQ(written.rfind(picture + "\tp.klv\tp\t", 0), 0u) << written;
+  }
 }
 
 }  // namespace
