@@ -101,6 +101,10 @@ class PosixEnv : public Env {
                        /*durable=*/true);
   }
 
+  std::string FindWorkFile(const std::string& folder, const std::string& name) override {
+    return FindWithoutCase(folder, name);
+  }
+
   Status OpenForSharedRead(const std::string& path, std::unique_ptr<InputFile>* file) override {
     UniqueFd fd;
     uint64_t length = 0;

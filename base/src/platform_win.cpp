@@ -440,6 +440,11 @@ class WinEnv : public Env {
     return Status::OK();
   }
 
+  // The file system finds a name whatever the case of its letters.
+  std::string FindWorkFile(const std::string& folder, const std::string& name) override {
+    return folder + '\\' + name;
+  }
+
   Status OpenForSharedRead(const std::string& path, std::unique_ptr<InputFile>* file) override {
     const HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -44,6 +44,14 @@ class PosixFileLock : public FileLock {
   UniqueFd fd_;
 };
 
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool SameWithoutCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return LowerAscii(x) == LowerAscii(y);
+         });
+}
+
 // True when the entry `name` of the open folder `dir` is a package writer's temporary file
 // that its writer left: a regular file of this user, its lock free, an unfinished package.
 bool IsAbandonedPackage(DIR* dir, const char* name) {
@@ -177,6 +185,24 @@ std::string ResolveLink(const std::string& path) {
   std::string out(resolved);
   std::free(resolved);
   return out;
+}
+
+std::string FindWithoutCase(const std::string& folder, const std::string& name) {
+  std::string exact = folder + "/" + name;
+  struct stat st;
+  if (::lstat(exact.c_str(), &st) == 0 || errno != ENOENT) return exact;
+  DIR* dir = ::opendir(folder.empty() ? "/" : folder.c_str());
+  if (dir == nullptr) return exact;
+  std::string found;
+  int matches = 0;
+  while (const dirent* entry = ::readdir(dir)) {
+    if (SameWithoutCase(entry->d_name, name)) {
+      found = entry->d_name;
+      ++matches;
+    }
+  }
+  ::closedir(dir);
+  return matches == 1 ? folder + "/" + found : exact;
 }
 
 Status CreateTemporaryBeside(const std::string& target, mode_t mode, UniqueFd* fd,

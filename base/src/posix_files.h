@@ -56,6 +56,11 @@ std::string FolderOf(const std::string& path);
 // link is followed to its target first. Any other path comes back as it is.
 std::string ResolveLink(const std::string& path);
 
+// `folder` + "/" + `name`; when nothing has that exact name, the one entry of `folder`
+// whose name differs from `name` only in the case of ASCII letters, as Windows would
+// find it. With no such entry, or several, the exact path.
+std::string FindWithoutCase(const std::string& folder, const std::string& name);
+
 // Creates a new temporary file beside `target`, "<target>.<pid>.tmp" or, when that name
 // is taken, "<target>.<pid>.<n>.tmp", with `mode` (before the umask), into *fd and
 // *temp_path. Never opens an existing file.

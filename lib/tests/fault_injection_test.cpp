@@ -228,6 +228,9 @@ class DiskEnv : public Env {
                             const std::string& key, const std::string& value) override {
     return real_.WriteProfileString(path, section, key, value);
   }
+  std::string FindWorkFile(const std::string& folder, const std::string& name) override {
+    return real_.FindWorkFile(folder, name);
+  }
   Status OpenForSharedRead(const std::string& path, std::unique_ptr<InputFile>* file) override {
     Status status = real_.OpenForSharedRead(path, file);
     if (status.ok() && after_open) after_open(path);

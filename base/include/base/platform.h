@@ -104,6 +104,12 @@ class Env {
   virtual Status WriteProfileString(const std::string& path, const std::string& section,
                                     const std::string& key, const std::string& value) = 0;
 
+  // The path of the work-folder file `name` in `folder` (given without a trailing
+  // separator): the two joined with one separator. Where the file system tells cases
+  // apart (Linux) and nothing has that exact name, the one entry whose name differs only
+  // in the case of ASCII letters, as Windows finds it ("puzzle.ini", "RES0000.BMP" from
+  // a folder made there).
+  virtual std::string FindWorkFile(const std::string& folder, const std::string& name) = 0;
   // Opens `path` for reading into *file. NotFound when there is no such file; an error
   // also for a folder or another kind of file that is not a regular one.
   virtual Status OpenForSharedRead(const std::string& path, std::unique_ptr<InputFile>* file) = 0;

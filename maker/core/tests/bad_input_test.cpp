@@ -406,11 +406,47 @@ TEST_F(BadInputTest, Klvconv) {
        {"@/file.txt"},
        kFailed,
        {"@/file.txt: no such folder"}},
+      // Without a description the library would take the defaults: a package of no tile.
       {"empty folder",
        Nothing(),
        {"@"},
        kFailed,
-       {kLoadFailed + "@/base.bmp", kSaveFailed + "@/the Puzzle.klv"}},
+       {"klvconv: @/Puzzle.ini: there is no Puzzle.ini in the folder"}},
+      {"no Puzzle.ini",
+       folder([](const fs::path& r) { fs::remove(r / "Puzzle.ini"); }),
+       {"@"},
+       kFailed,
+       {"klvconv: @/Puzzle.ini: there is no Puzzle.ini in the folder"}},
+      {"Puzzle.ini is a pipe",
+       folder([](const fs::path& r) {
+         fs::remove(r / "Puzzle.ini");
+         mkfifo((r / "Puzzle.ini").c_str(), 0644);
+       }),
+       {"@"},
+       kFailed,
+       {"klvconv: @/Puzzle.ini: cannot be read: not a regular file"}},
+      {"Puzzle.ini over 1 MiB",
+       folder([](const fs::path& r) { fs::resize_file(r / "Puzzle.ini", (1u << 20) + 1); }),
+       {"@"},
+       kFailed,
+       {"klvconv: @/Puzzle.ini: is 1048577 bytes long, more than a Puzzle.ini may be (1 MiB)"}},
+      {"grid without a tile",
+       folder([](const fs::path& r) {
+         WriteText(r / "Puzzle.ini", PuzzleIni("xMax=-5\r\nyMax=1\r\n"));
+       }),
+       {"@"},
+       kFailed,
+       {"klvconv: @/Puzzle.ini: the grid of xMax -5 by yMax 1 holds no tile"}},
+      // A folder from Windows: the names are found whatever their case, as they are there.
+      {"names in other cases",
+       folder([](const fs::path& r) {
+         fs::rename(r / "Puzzle.ini", r / "puzzle.ini");
+         fs::rename(r / "res0000.bmp", r / "RES0000.BMP");
+       }),
+       {"@"},
+       kWritten,
+       {},
+       "Cat.klv"},
       {"valid folder", folder([](const fs::path&) {}), {"@"}, kWritten, {}, "Cat.klv"},
       {"empty base",
        folder([](const fs::path& r) { WriteText(r / "base.bmp", ""); }),
@@ -464,18 +500,16 @@ TEST_F(BadInputTest, Klvconv) {
          WriteBytes(r / "Puzzle.ini", noise);
        }),
        {"@"},
-       kWritten,
-       {},
-       "the Puzzle.klv"},
+       kFailed,
+       {"klvconv: @/Puzzle.ini: the grid of xMax -1 by yMax 8 holds no tile"}},
       {"Puzzle.ini is a folder",
        folder([](const fs::path& r) {
          fs::remove(r / "Puzzle.ini");
          fs::create_directory(r / "Puzzle.ini");
        }),
        {"@"},
-       kWritten,
-       {},
-       "the Puzzle.klv"},
+       kFailed,
+       {"klvconv: @/Puzzle.ini: cannot be read: Is a directory"}},
       {"puzzle name with folder separators",
        folder([](const fs::path& r) {
          WriteText(r / "Puzzle.ini", PuzzleIni("xMax=1\r\nyMax=1\r\nPuzzleName=../x/y\r\n"));

@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <functional>
 
+#include "base/klvutils_client.h"
+#include "base/platform.h"
 #include "klvtest/test_support.h"
 #include "maker/bitmap_codec.h"
 
@@ -106,7 +108,7 @@ TEST(Klvinfo, CommandLineUsage) {
 // Every package of these makes comes back byte for byte from its unpacked work folder:
 // the makes of klvmake's own tests, the largest grid, and work folders with what klvmake
 // never writes (odd run-length and paletted pictures, PrevPassWord, negative numbers, a
-// "/" in the name, no Puzzle.ini at all).
+// "/" in the name, every text at its default).
 TEST(Klvinfo, ExtractedWorkFoldersConvertBackToTheSameBytes) {
   const Bytes rows = {6, 1, 0, 0, 6, 2, 0, 0, 0, 1, 0};  // two run-length rows: odd-sized
   const std::string keys = test::PuzzleIni({{"xMax", "1"},
@@ -140,8 +142,10 @@ TEST(Klvinfo, ExtractedWorkFoldersConvertBackToTheSameBytes) {
          test::WriteDiskText(f.File("Puzzle.ini"), keys);
          EXPECT_EQ(Program("klvconv", {f.path()}, f).status, 0);
          return f.File("ﾈｺ_1.klv"); }},
-      {"no Puzzle.ini", [](const TempFolder& f) {
-         test::WriteDiskFile(f.File("base.bmp"), test::MakeBmp({}));
+      {"only the grid in Puzzle.ini", [](const TempFolder& f) {
+         test::WriteDiskFile(f.File("base.bmp"), test::MakeBmp({.width = 64, .height = 64}));
+         test::WriteDiskFile(f.File("res0000.bmp"), test::MakeBmp({.width = 64, .height = 64}));
+         test::WriteDiskText(f.File("Puzzle.ini"), test::PuzzleIni({{"xMax", "1"}, {"yMax", "1"}}));
          EXPECT_EQ(Program("klvconv", {f.path()}, f).status, 0);
          return f.File("the Puzzle.klv"); }},
   };
@@ -193,11 +197,19 @@ TEST(Klvinfo, DamagedAndUnreadablePackagesExitWithOneAndNameTheFile) {
   cut.resize(cut.size() - 100);
   test::WriteDiskFile(folder.File("cut.klv"), cut);
   std::filesystem::create_directory(folder.File("dir.klv"));
+  // What the library makes of a folder without Puzzle.ini: a well-formed file of no tile.
+  TempFolder defaults;
+  test::WriteDiskFile(defaults.File("base.bmp"), test::MakeBmp({}));
+  std::unique_ptr<KLVUtilsClient> library;
+  ASSERT_TRUE(KLVUtilsClient::Load(Env::Default(), &library).ok());
+  library->SetMessageHandler([](const std::string&) {});
+  ASSERT_EQ(library->FileConv(defaults.path()), 1);
+  const std::string tileless = defaults.File("the Puzzle.klv");
 
-  const Outcome check = Program(
-      "klvinfo",
-      {"--check", sound, folder.File("cut.klv"), folder.File("dir.klv"), folder.File("none.klv")},
-      folder);
+  const Outcome check = Program("klvinfo",
+                                {"--check", sound, folder.File("cut.klv"), folder.File("dir.klv"),
+                                 folder.File("none.klv"), tileless},
+                                folder);
   EXPECT_EQ(check.status, 1);
   EXPECT_EQ(check.out, sound + ": sound\n");
   const std::string err = check.err;
@@ -211,6 +223,10 @@ TEST(Klvinfo, DamagedAndUnreadablePackagesExitWithOneAndNameTheFile) {
   EXPECT_NE(err.find("klvinfo: " + folder.File("none.klv") +
                      ": cannot be opened: No such file or directory\n"),
             std::string::npos);
+  EXPECT_NE(err.find("klvinfo: " + tileless +
+                     ": KLVZ at offset 24: the grid of xMax -1 by yMax 8 holds no tile\n"),
+            std::string::npos)
+      << err;
 
   // The summary lists the problems itself.
   const Outcome summary = Program("klvinfo", {sound, folder.File("cut.klv")}, folder);

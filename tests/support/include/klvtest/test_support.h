@@ -134,6 +134,10 @@ class FakeEnv : public Env {
                         int32_t default_value) override;
   Status WriteProfileString(const std::string& path, const std::string& section,
                             const std::string& key, const std::string& value) override;
+  // The exact path: the fake's names are spelled as the tests give them.
+  std::string FindWorkFile(const std::string& folder, const std::string& name) override {
+    return folder + kPathSeparator + name;
+  }
   Status OpenForSharedRead(const std::string& path, std::unique_ptr<InputFile>* file) override;
   Status CreateRiffFile(const std::string& target, std::unique_ptr<RiffFile>* file) override;
   Status WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) override;

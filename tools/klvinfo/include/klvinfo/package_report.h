@@ -25,8 +25,9 @@ std::string ColorName(uint32_t rgb);
 // "#RRGGBB".
 std::string ColorHex(uint32_t rgb);
 
-// Every problem found in the package and its pictures, one line each, in file order of
-// the reader's problems followed by the pictures that do not decode.
+// Every problem found in the package and its pictures, one line each: the reader's
+// problems in file order, a grid that holds no tile (no puzzle, though its file is
+// well-formed), then the pictures that do not decode.
 std::vector<std::string> ProblemLines(const Package& package, const PackagePictures& pictures);
 
 // The readable summary of the package shown as `name`: one line with the name, then one
