@@ -1,8 +1,9 @@
 // make_picture_corpus FOLDER: writes the seed inputs of the picture fuzz targets into
 // FOLDER/<target>/: small pictures of every kind and flavour the reader takes (PNG colour
 // types and depths, interlaced, transparent; baseline, progressive, grey, CMYK and YCCK
-// JPEG; WebP with and without alpha), some with EXIF orientations. Run it again after
-// changing it; the files are committed.
+// JPEG; WebP with and without alpha), some with EXIF orientations, and bombs: a few bytes
+// whose headers claim gigabytes (a PNG text chunk, a progressive JPEG, a WebP frame). Run
+// it again after changing it; the files are committed.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -62,6 +63,10 @@ int main(int argc, char** argv) {
       {"lossy.webp", t::EncodeWebp(12, 9, t::RgbaOf(photo), false)},
       {"alpha.webp", t::EncodeWebp(2, 1, {200, 100, 1, 128, 0, 0, 0, 0}, true)},
       {"photo.bmp", klv::EncodeBitmap24(photo)},
+      {"text_bomb.png", t::PngChunkBomb("tEXt")},
+      {"iccp_bomb.png", t::PngChunkBomb("iCCP")},
+      {"progressive_bomb.jpg", t::JpegClaiming(10000, 10000, true)},
+      {"size_bomb.webp", t::WebpClaiming(10000, 10000)},
   };
   for (const auto& [name, bytes] : pictures) {
     Write(root / "picture_reader_fuzzer", name, bytes);
@@ -79,6 +84,7 @@ int main(int argc, char** argv) {
   Write(root / "source_picture_fuzzer", "fit.webp",
         Join({1}, t::EncodeWebp(96, 72, t::RgbaOf(large), false)));
   Write(root / "source_picture_fuzzer", "plain.bmp", Join({0}, klv::EncodeBitmap24(photo)));
+  Write(root / "source_picture_fuzzer", "fit_bomb.webp", Join({1}, t::WebpClaiming(2000, 2000)));
 
   Write(root / "exif_fuzzer", "little.tif", t::ExifBlock(3, false));
   Write(root / "exif_fuzzer", "big.tif", t::ExifBlock(7, true));

@@ -101,6 +101,10 @@ class PosixEnv : public Env {
                        /*durable=*/true);
   }
 
+  std::string FindWorkFile(const std::string& folder, const std::string& name) override {
+    return FindWithoutCase(folder, name);
+  }
+
   Status OpenForSharedRead(const std::string& path, std::unique_ptr<InputFile>* file) override {
     UniqueFd fd;
     uint64_t length = 0;
@@ -169,6 +173,14 @@ class PosixEnv : public Env {
   }
   Status ListFolders(const std::string& folder, std::vector<std::string>* names) override {
     return ListFoldersPosix(folder, names);
+  }
+  Status CreateLockedFile(const std::string& path, const std::string& content,
+                          std::unique_ptr<FileLock>* lock) override {
+    return CreateLockedFilePosix(path, content, lock);
+  }
+  Status TakeFileLock(const std::string& path, size_t max_bytes, std::string* content,
+                      std::unique_ptr<FileLock>* lock) override {
+    return TakeFileLockPosix(path, max_bytes, content, lock);
   }
   Status RenameFile(const std::string& from, const std::string& to) override {
     return RenameFilePosix(from, to);

@@ -22,6 +22,7 @@
 #include <string>
 
 #include "base/memory_block.h"
+#include "base/named_output.h"
 #include "message_route.h"
 
 namespace klv {
@@ -142,6 +143,41 @@ Status LastError(const std::string& context, const char* what) {
 }
 
 // --- Files -----------------------------------------------------------------------------
+
+// Writes all of `bytes` to the open file `handle`; the error names `path`.
+Status WriteBytes(HANDLE handle, const std::vector<uint8_t>& bytes, const std::string& path) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
+    DWORD written = 0;
+    if (!WriteFile(handle, bytes.data() + done, want, &written, nullptr)) {
+      return WindowsError(path, GetLastError());
+    }
+    if (written != want) {
+      return Status::IOError(path, "the file took fewer bytes than were written");
+    }
+    done += written;
+  }
+  return Status::OK();
+}
+
+// The lock of one open file (LockFileEx on its first byte); closing the handle releases it.
+class WinFileLock : public FileLock {
+ public:
+  explicit WinFileLock(HANDLE handle) : handle_(handle) {}
+  ~WinFileLock() override { CloseHandle(handle_); }
+
+ private:
+  HANDLE handle_;
+};
+
+// Locks the first byte of the open file `handle`, exclusively; waits for another holder
+// only when `wait`. False when it is held elsewhere (or cannot be locked).
+bool LockFirstByte(HANDLE handle, bool wait) {
+  OVERLAPPED at{};
+  const DWORD flags = LOCKFILE_EXCLUSIVE_LOCK | (wait ? 0 : LOCKFILE_FAIL_IMMEDIATELY);
+  return LockFileEx(handle, flags, 0, 1, 0, &at) != 0;
+}
 
 class WinInputFile : public InputFile {
  public:
@@ -404,6 +440,11 @@ class WinEnv : public Env {
     return Status::OK();
   }
 
+  // The file system finds a name whatever the case of its letters.
+  std::string FindWorkFile(const std::string& folder, const std::string& name) override {
+    return folder + '\\' + name;
+  }
+
   Status OpenForSharedRead(const std::string& path, std::unique_ptr<InputFile>* file) override {
     const HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -446,18 +487,7 @@ class WinEnv : public Env {
     const HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return WindowsError(path, GetLastError());
-    Status status;
-    size_t done = 0;
-    while (status.ok() && done < bytes.size()) {
-      const DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
-      DWORD written = 0;
-      if (!WriteFile(handle, bytes.data() + done, want, &written, nullptr)) {
-        status = WindowsError(path, GetLastError());
-      } else if (written != want) {
-        status = Status::IOError(path, "the file took fewer bytes than were written");
-      }
-      done += written;
-    }
+    Status status = WriteBytes(handle, bytes, path);
     if (!CloseHandle(handle) && status.ok()) status = WindowsError(path, GetLastError());
     // A half-written file would pass for a picture; none is better.
     if (!status.ok()) DeleteFileA(path.c_str());
@@ -535,6 +565,53 @@ class WinEnv : public Env {
     return listed;
   }
 
+  Status CreateLockedFile(const std::string& path, const std::string& content,
+                          std::unique_ptr<FileLock>* lock) override {
+    // Others may open it meanwhile to try its lock.
+    const HANDLE handle =
+        CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return WindowsError(path, GetLastError());
+    Status status =
+        LockFirstByte(handle, /*wait=*/true) ? Status::OK() : WindowsError(path, GetLastError());
+    if (status.ok()) status = WriteBytes(handle, {content.begin(), content.end()}, path);
+    if (!status.ok()) {
+      CloseHandle(handle);
+      DeleteFileA(path.c_str());
+      return status;
+    }
+    *lock = std::make_unique<WinFileLock>(handle);
+    return Status::OK();
+  }
+
+  Status TakeFileLock(const std::string& path, size_t max_bytes, std::string* content,
+                      std::unique_ptr<FileLock>* lock) override {
+    // FILE_FLAG_OPEN_REPARSE_POINT: a link is opened as itself, and refused below.
+    const HANDLE handle =
+        CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return WindowsError(path, GetLastError());
+    auto held = std::make_unique<WinFileLock>(handle);  // closes the handle on every return
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(handle, &info)) return WindowsError(path, GetLastError());
+    if ((info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0 ||
+        GetFileType(handle) != FILE_TYPE_DISK) {
+      return Status::IOError(path, "not a regular file");
+    }
+    if (!LockFirstByte(handle, /*wait=*/false)) {
+      return Status::IOError(path, "another process holds its lock");
+    }
+    content->assign(max_bytes, '\0');
+    DWORD got = 0;
+    if (!ReadFile(handle, content->data(),
+                  static_cast<DWORD>(std::min<size_t>(max_bytes, 1u << 20)), &got, nullptr)) {
+      return WindowsError(path, GetLastError());
+    }
+    content->resize(got);
+    *lock = std::move(held);
+    return Status::OK();
+  }
+
   Status RenameFile(const std::string& from, const std::string& to) override {
     // MoveFileEx replaces a link of that name, not the file it names.
     if (!MoveFileExA(from.c_str(), to.c_str(),
@@ -594,18 +671,6 @@ void ShowMessageByDefault(const std::string& text) {
 
 uint64_t CurrentProcessId() { return GetCurrentProcessId(); }
 
-bool ProcessHasEnded(uint64_t id) {
-  if (id == 0 || id > MAXDWORD) return false;
-  const HANDLE process =
-      OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(id));
-  // No process has that number any more; one that cannot be opened is not known to end.
-  if (process == nullptr) return GetLastError() == ERROR_INVALID_PARAMETER;
-  DWORD code = 0;
-  const bool ended = GetExitCodeProcess(process, &code) && code != STILL_ACTIVE;
-  CloseHandle(process);
-  return ended;
-}
-
 std::string ProgramFolder() {
   std::string path(MAX_PATH, '\0');
   for (;;) {
@@ -658,7 +723,20 @@ bool SameFile(const std::string& a, const std::string& b) {
          x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
 }
 
-bool MakeFolder(const std::string& path) { return CreateDirectoryA(path.c_str(), nullptr) != 0; }
+Status CheckFolder(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+      return Status::NotFound(path, "does not exist");
+    }
+    return WindowsError(path, error);
+  }
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    return Status::IOError(path, "is a file, not a folder");
+  }
+  return Status::OK();
+}
 
 bool IsHiddenFile(const std::string& prefix, const std::string& name) {
   if (name.starts_with('.')) return true;
@@ -724,6 +802,139 @@ std::vector<ProgramArgument> ProgramArguments(int /*argc*/, char** /*argv*/) {
   }
   LocalFree(wide);
   return arguments;
+}
+
+// --- Outputs a person names -------------------------------------------------------------
+// Windows has no pipes or devices among ordinary names but its own (NUL, CON, \\.\pipe\):
+// those are written in place; a file or a link to one goes through a temporary file and
+// MoveFileEx, which replaces the link itself. Attributes and access lists are not copied:
+// the new file takes its folder's, as any new file there does.
+
+// NOLINTNEXTLINE(readability-function-cognitive-complexity)
+Status NamedOutput::ForFile(const std::string& path, Access access, NamedOutput* output) {
+  NamedOutput decided;
+  decided.path_ = path;
+  decided.access_ = access;
+  const HANDLE handle = CreateFileA(
+      path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    // ERROR_PATH_NOT_FOUND: the folder is missing, which stays an error.
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND) return WindowsError(path, error);
+    decided.kind_ = Kind::kNewFile;
+    *output = decided;
+    return Status::OK();
+  }
+  const DWORD type = GetFileType(handle);
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool known = type == FILE_TYPE_DISK && GetFileInformationByHandle(handle, &info) != 0;
+  const DWORD error = GetLastError();
+  CloseHandle(handle);
+  if (type == FILE_TYPE_CHAR || type == FILE_TYPE_PIPE) {
+    decided.kind_ = Kind::kInPlace;
+    *output = decided;
+    return Status::OK();
+  }
+  if (!known) return WindowsError(path, error);
+  const bool link = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return Status::IOError(path, link ? "is a link to a folder" : "is a folder");
+  }
+  if (!link && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    return WindowsError(path, ERROR_ACCESS_DENIED);
+  }
+  decided.kind_ = link ? Kind::kNewFile : Kind::kFile;
+  *output = decided;
+  return Status::OK();
+}
+
+Status NamedOutput::ForFolder(const std::string& path, NamedOutput* output) {
+  NamedOutput decided;
+  decided.path_ = path;
+  // "dir\" would name what a link "dir" leads to; the name itself is meant ("C:\" stays).
+  while (decided.path_.size() > 1 && EndsWithSeparator(decided.path_) &&
+         decided.path_[decided.path_.size() - 2] != ':') {
+    decided.path_.pop_back();
+  }
+  const std::string& name = decided.path_;
+  const DWORD attributes = GetFileAttributesA(name.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND) return WindowsError(name, error);
+    decided.kind_ = Kind::kNewFolder;
+  } else if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    return Status::IOError(name, "is a link; a folder is never written through a link");
+  } else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    return Status::IOError(name, "is a file, not a folder");
+  } else if (!IsEmptyFolder(name)) {
+    return Status::IOError(name, "is a folder that is not empty");
+  } else {
+    decided.kind_ = Kind::kEmptyFolder;
+  }
+  *output = decided;
+  return Status::OK();
+}
+
+Status NamedOutput::Write(const std::vector<uint8_t>& bytes) const {
+  if (kind_ == Kind::kInPlace) {
+    const HANDLE handle =
+        CreateFileA(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return WindowsError(path_, GetLastError());
+    Status status = WriteBytes(handle, bytes, path_);
+    if (!CloseHandle(handle) && status.ok()) status = WindowsError(path_, GetLastError());
+    return status;
+  }
+  // A new name beside the target: "<target>.<process>.tmp", or with a number before
+  // ".tmp" when that is taken.
+  std::string temp;
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; attempt < 100 && handle == INVALID_HANDLE_VALUE; ++attempt) {
+    temp = path_ + "." + std::to_string(GetCurrentProcessId());
+    if (attempt > 0) {
+      temp += '.';
+      temp += std::to_string(attempt);
+    }
+    temp += ".tmp";
+    handle = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
+    if (handle == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
+  }
+  if (handle == INVALID_HANDLE_VALUE) return WindowsError(temp, GetLastError());
+  Status status = WriteBytes(handle, bytes, temp);
+  if (status.ok() && !FlushFileBuffers(handle)) status = WindowsError(temp, GetLastError());
+  if (!CloseHandle(handle) && status.ok()) status = WindowsError(temp, GetLastError());
+  if (status.ok() && !MoveFileExA(temp.c_str(), path_.c_str(),
+                                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    status = WindowsError(path_, GetLastError());
+  }
+  if (!status.ok()) DeleteFileA(temp.c_str());
+  return status;
+}
+
+Status NamedOutput::MakeFolderBeside(std::string* folder) const {
+  return Env::Default().MakePrivateFolder(path_ + ".part-", folder);
+}
+
+Status NamedOutput::PlaceFolder(const std::string& folder) const {
+  // A folder cannot be renamed over another: the empty one goes just before. Should it
+  // have been filled meanwhile, it stays, and so does the name.
+  if (kind_ == Kind::kEmptyFolder && !RemoveDirectoryA(path_.c_str())) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_DIR_NOT_EMPTY) {
+      return Status::IOError(path_, "was filled while this run wrote; nothing was replaced");
+    }
+    if (error != ERROR_FILE_NOT_FOUND) return WindowsError(path_, error);
+  }
+  if (!MoveFileExA(folder.c_str(), path_.c_str(), MOVEFILE_WRITE_THROUGH)) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) {
+      return Status::IOError(path_, "was filled while this run wrote; nothing was replaced");
+    }
+    return WindowsError(path_, error);
+  }
+  return Status::OK();
 }
 
 MemoryBlock::MemoryBlock(size_t size) {

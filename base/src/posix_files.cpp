@@ -1,17 +1,18 @@
-// Files on Linux: whole reads and writes through POSIX calls that keep errno's reason, and
-// the atomic replace that the package writer and the profile writer share, with the
-// clean-up of temporary files that killed writers left behind.
+// Files on Linux: whole reads and writes through POSIX calls that keep errno's reason, the
+// atomic replace that the package writer and the profile writer share, the clean-up of
+// temporary files that killed writers left behind, and advisory file locks (flock).
 #include "posix_files.h"
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <string_view>
 
 namespace klv {
@@ -32,6 +33,44 @@ void SyncFolder(const std::string& folder) {
 bool SameState(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
          a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
+
+// The lock of one open file; closing the descriptor releases it.
+class PosixFileLock : public FileLock {
+ public:
+  explicit PosixFileLock(UniqueFd fd) : fd_(std::move(fd)) {}
+
+ private:
+  UniqueFd fd_;
+};
+
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool SameWithoutCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return LowerAscii(x) == LowerAscii(y);
+         });
+}
+
+// True when the entry `name` of the open folder `dir` is a package writer's temporary file
+// that its writer left: a regular file of this user, its lock free, an unfinished package.
+bool IsAbandonedPackage(DIR* dir, const char* name) {
+  struct stat named;
+  if (::fstatat(::dirfd(dir), name, &named, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(named.st_mode) ||
+      named.st_uid != ::geteuid()) {
+    return false;
+  }
+  // O_NONBLOCK: should something else have taken the name meanwhile, opening never waits.
+  UniqueFd fd(::openat(::dirfd(dir), name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  struct stat opened;
+  if (fd.get() < 0 || ::fstat(fd.get(), &opened) != 0 || opened.st_ino != named.st_ino ||
+      opened.st_dev != named.st_dev || !LockFile(fd.get(), /*wait=*/false)) {
+    return false;
+  }
+  char head[sizeof kUnfinishedPackageHead];
+  size_t got = 0;
+  return ReadFull(fd.get(), reinterpret_cast<uint8_t*>(head), sizeof head, &got, name).ok() &&
+         got == sizeof head && std::memcmp(head, kUnfinishedPackageHead, sizeof head) == 0;
 }
 
 class PosixInputFile : public InputFile {
@@ -148,7 +187,26 @@ std::string ResolveLink(const std::string& path) {
   return out;
 }
 
-Status CreateTemporaryBeside(const std::string& target, UniqueFd* fd, std::string* temp_path) {
+std::string FindWithoutCase(const std::string& folder, const std::string& name) {
+  std::string exact = folder + "/" + name;
+  struct stat st;
+  if (::lstat(exact.c_str(), &st) == 0 || errno != ENOENT) return exact;
+  DIR* dir = ::opendir(folder.empty() ? "/" : folder.c_str());
+  if (dir == nullptr) return exact;
+  std::string found;
+  int matches = 0;
+  while (const dirent* entry = ::readdir(dir)) {
+    if (SameWithoutCase(entry->d_name, name)) {
+      found = entry->d_name;
+      ++matches;
+    }
+  }
+  ::closedir(dir);
+  return matches == 1 ? folder + "/" + found : exact;
+}
+
+Status CreateTemporaryBeside(const std::string& target, mode_t mode, UniqueFd* fd,
+                             std::string* temp_path) {
   const std::string stem = target + "." + std::to_string(::getpid());
   std::string candidate;
   for (int attempt = 0; attempt < 100; ++attempt) {
@@ -157,7 +215,7 @@ Status CreateTemporaryBeside(const std::string& target, UniqueFd* fd, std::strin
     candidate += ".tmp";
     // O_EXCL: never an existing file, nor the file a link of this name points to.
     UniqueFd file(
-        ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+        ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
     if (file.get() >= 0) {
       *fd = std::move(file);
       *temp_path = candidate;
@@ -172,6 +230,7 @@ void RemoveStaleTemporaries(const std::string& target) {
   const std::string folder = FolderOf(target);
   const size_t slash = target.rfind('/');
   const std::string prefix = (slash == std::string::npos ? target : target.substr(slash + 1)) + ".";
+  const std::string own = std::to_string(::getpid());
   DIR* dir = ::opendir(folder.c_str());
   if (dir == nullptr) return;
   while (const dirent* entry = ::readdir(dir)) {
@@ -185,21 +244,61 @@ void RemoveStaleTemporaries(const std::string& target) {
         name.substr(prefix.size(), name.size() - prefix.size() - kSuffix.size());
     const size_t dot = middle.find('.');
     const std::string_view pid_text = middle.substr(0, dot);
-    if (!AllDigits(pid_text) || pid_text.size() > 9 ||
+    if (!AllDigits(pid_text) || pid_text == own ||
         (dot != std::string_view::npos && !AllDigits(middle.substr(dot + 1)))) {
       continue;
     }
-    const pid_t pid = static_cast<pid_t>(std::stol(std::string(pid_text)));
-    if (pid <= 0 || pid == ::getpid()) continue;
-    // Only a regular file: a link or a folder of such a name is not one of ours.
-    struct stat st;
-    if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 ||
-        !S_ISREG(st.st_mode)) {
-      continue;
-    }
-    if (::kill(pid, 0) != 0 && errno == ESRCH) ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    // No writer takes up such a file again: each makes a new one of its own (O_EXCL).
+    if (IsAbandonedPackage(dir, entry->d_name)) ::unlinkat(::dirfd(dir), entry->d_name, 0);
   }
   ::closedir(dir);
+}
+
+bool LockFile(int fd, bool wait) {
+  while (::flock(fd, LOCK_EX | (wait ? 0 : LOCK_NB)) != 0) {
+    if (errno != EINTR) return false;
+  }
+  return true;
+}
+
+Status CreateLockedFilePosix(const std::string& path, const std::string& content,
+                             std::unique_ptr<FileLock>* lock) {
+  UniqueFd fd(::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+  if (fd.get() < 0) return PosixError(path, errno);
+  // Another process may hold it for a moment, to find it empty and let it go.
+  Status status = LockFile(fd.get(), /*wait=*/true) ? Status::OK() : PosixError(path, errno);
+  if (status.ok()) {
+    status =
+        WriteAll(fd.get(), reinterpret_cast<const uint8_t*>(content.data()), content.size(), path);
+  }
+  if (!status.ok()) {
+    ::unlink(path.c_str());
+    return status;
+  }
+  *lock = std::make_unique<PosixFileLock>(std::move(fd));
+  return Status::OK();
+}
+
+Status TakeFileLockPosix(const std::string& path, size_t max_bytes, std::string* content,
+                         std::unique_ptr<FileLock>* lock) {
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  if (fd.get() < 0) return PosixError(path, errno);
+  struct stat st;
+  if (::fstat(fd.get(), &st) != 0) return PosixError(path, errno);
+  if (!S_ISREG(st.st_mode)) return Status::IOError(path, "not a regular file");
+  if (st.st_uid != ::geteuid()) return Status::IOError(path, "a file of another user");
+  if (!LockFile(fd.get(), /*wait=*/false)) {
+    return errno == EWOULDBLOCK ? Status::IOError(path, "another process holds its lock")
+                                : PosixError(path, errno);
+  }
+  content->assign(max_bytes, '\0');
+  size_t got = 0;
+  Status read =
+      ReadFull(fd.get(), reinterpret_cast<uint8_t*>(content->data()), max_bytes, &got, path);
+  if (!read.ok()) return read;
+  content->resize(got);
+  *lock = std::make_unique<PosixFileLock>(std::move(fd));
+  return Status::OK();
 }
 
 Status FinishReplace(UniqueFd& fd, const std::string& temp_path, const std::string& target,
@@ -223,7 +322,7 @@ Status ReplaceFile(const std::string& path, const uint8_t* data, size_t size, bo
   const std::string target = ResolveLink(path);
   std::string temp_path;
   UniqueFd fd;
-  Status status = CreateTemporaryBeside(target, &fd, &temp_path);
+  Status status = CreateTemporaryBeside(target, 0666, &fd, &temp_path);
   if (!status.ok()) return status;
   return FinishReplace(fd, temp_path, target, data, size, durable);
 }

@@ -1,6 +1,7 @@
 // Files on Linux, for the POSIX side of the platform seam: owned descriptors, whole reads
-// and writes that say why they stopped, regular files opened for reading, and the
-// atomic replace (a temporary file beside the target, renamed over it when complete).
+// and writes that say why they stopped, regular files opened for reading, the atomic
+// replace (a temporary file beside the target, renamed over it when complete), and the
+// advisory locks by which a running writer's files are told from a killed one's.
 // Private to klv_base.
 #ifndef KLV_BASE_SRC_POSIX_FILES_H_
 #define KLV_BASE_SRC_POSIX_FILES_H_
@@ -10,6 +11,8 @@
 #include <memory>
 #include <string>
 #include <utility>
+
+#include <sys/types.h>
 
 #include "base/platform.h"
 #include "base/status.h"
@@ -53,16 +56,41 @@ std::string FolderOf(const std::string& path);
 // link is followed to its target first. Any other path comes back as it is.
 std::string ResolveLink(const std::string& path);
 
-// Creates a new temporary file beside `target`, "<target>.<pid>.tmp" or, when that name
-// is taken, "<target>.<pid>.<n>.tmp", into *fd and *temp_path. Never opens an existing
-// file.
-Status CreateTemporaryBeside(const std::string& target, UniqueFd* fd, std::string* temp_path);
+// `folder` + "/" + `name`; when nothing has that exact name, the one entry of `folder`
+// whose name differs from `name` only in the case of ASCII letters, as Windows would
+// find it. With no such entry, or several, the exact path.
+std::string FindWithoutCase(const std::string& folder, const std::string& name);
 
-// Removes the temporary files that writers of `target` left behind when they were killed:
-// regular files "<name>.<pid>.tmp" and "<name>.<pid>.<n>.tmp" in the target's own folder
-// whose process no longer runs. Files of running processes (this one included), links,
-// folders and every other name are left alone.
+// Creates a new temporary file beside `target`, "<target>.<pid>.tmp" or, when that name
+// is taken, "<target>.<pid>.<n>.tmp", with `mode` (before the umask), into *fd and
+// *temp_path. Never opens an existing file.
+Status CreateTemporaryBeside(const std::string& target, mode_t mode, UniqueFd* fd,
+                             std::string* temp_path);
+
+// The first bytes of the package writer's temporary file until it is committed: the RIFF
+// form "DATA" whose size field is still 0 (it is set last).
+inline constexpr char kUnfinishedPackageHead[12] = {'R', 'I', 'F', 'F', 0,   0,
+                                                    0,   0,   'D', 'A', 'T', 'A'};
+
+// Removes the temporary files that package writers of `target` left behind when they
+// were killed: in the target's own folder, regular files of this user named
+// "<name>.<pid>.tmp" or "<name>.<pid>.<n>.tmp" whose lock no writer holds and that begin
+// as an unfinished package (kUnfinishedPackageHead). A writer holds the lock of its
+// temporary file for its whole life, so no process number is trusted, and a file that
+// merely has such a name is never touched. Names with this process's number are left to
+// it (its other threads may be writing them).
 void RemoveStaleTemporaries(const std::string& target);
+
+// Takes the exclusive advisory lock (flock) of the open file `fd`, held until the file is
+// closed; waits for another holder only when `wait`. False when another open file holds
+// it (or it cannot be locked).
+bool LockFile(int fd, bool wait);
+
+// The Env operations of these names (platform.h states their contracts).
+Status CreateLockedFilePosix(const std::string& path, const std::string& content,
+                             std::unique_ptr<FileLock>* lock);
+Status TakeFileLockPosix(const std::string& path, size_t max_bytes, std::string* content,
+                         std::unique_ptr<FileLock>* lock);
 
 // Writes `data` into the open temporary file `fd`, syncs it when `durable`, closes it and
 // renames it over `target`. On any failure the temporary file is removed and `target`

@@ -5,7 +5,6 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -86,9 +85,15 @@ Status RenameFilePosix(const std::string& from, const std::string& to) {
 
 uint64_t CurrentProcessId() { return static_cast<uint64_t>(::getpid()); }
 
-bool ProcessHasEnded(uint64_t id) {
-  if (id == 0 || id > static_cast<uint64_t>(INT32_MAX)) return false;
-  return ::kill(static_cast<pid_t>(id), 0) != 0 && errno == ESRCH;
+Status CheckFolder(const std::string& path) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) {
+    // ENOTDIR: a file where the path needs a folder.
+    if (errno == ENOENT || errno == ENOTDIR) return Status::NotFound(path, "does not exist");
+    return PosixError(path, errno);
+  }
+  if (!S_ISDIR(st.st_mode)) return Status::IOError(path, "is a file, not a folder");
+  return Status::OK();
 }
 
 }  // namespace klv

@@ -1,6 +1,8 @@
 // The package's RIFF writer on Linux. The package goes to the temporary file through a
 // buffer as it is written, rather than being gathered whole in memory: a chunk's size
-// field still in the buffer is patched there, one already on disk with pwrite.
+// field still in the buffer is patched there, one already on disk with pwrite. The writer
+// holds the temporary file's lock for its whole life and writes the form's head at once,
+// so that the file of a killed writer can be told apart and removed.
 #include "posix_riff_file.h"
 
 #include <fcntl.h>
@@ -28,8 +30,10 @@ class PosixRiffFile : public RiffFile {
   Status CreateRiff(FourCC form) override {
     // The form's size stays 0 until Ascend sets it.
     Status status = BeginChunk(FourCC{{'R', 'I', 'F', 'F'}}, 0);
-    if (!status.ok()) return status;
-    return Append(reinterpret_cast<const uint8_t*>(form.bytes), 4);
+    if (status.ok()) status = Append(reinterpret_cast<const uint8_t*>(form.bytes), 4);
+    // On disk at once: the head of an unfinished package (RemoveStaleTemporaries).
+    if (status.ok()) status = Flush();
+    return status;
   }
 
   Status CreateChunk(FourCC id, uint32_t size) override { return BeginChunk(id, size); }
@@ -211,8 +215,14 @@ Status NewPosixRiffFile(const std::string& target, std::unique_ptr<RiffFile>* fi
   RemoveStaleTemporaries(target);
   std::string temp_path;
   UniqueFd fd;
-  Status status = CreateTemporaryBeside(target, &fd, &temp_path);
+  Status status = CreateTemporaryBeside(target, 0666, &fd, &temp_path);
   if (!status.ok()) return status;
+  // Another writer's clean-up may hold it for a moment, to find it empty and let it go.
+  if (!LockFile(fd.get(), /*wait=*/true)) {
+    status = PosixError(temp_path, errno);
+    ::unlink(temp_path.c_str());
+    return status;
+  }
   *file = std::make_unique<PosixRiffFile>(target, temp_path, std::move(fd));
   return Status::OK();
 }

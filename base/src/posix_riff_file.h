@@ -12,8 +12,9 @@
 
 namespace klv {
 
-// Creates the writer of `target` into *file. A target that is a symbolic link is written
-// through it; temporary files of killed writers of the same target are removed first.
+// Creates the writer of `target` into *file. A target that is a symbolic link is replaced,
+// not followed; temporary files of killed writers of the same target are removed first
+// (RemoveStaleTemporaries).
 Status NewPosixRiffFile(const std::string& target, std::unique_ptr<RiffFile>* file);
 
 }  // namespace klv

@@ -14,6 +14,7 @@
 #include <climits>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -247,32 +248,60 @@ TEST(PosixRiffFile, ATakenTemporaryNameIsNeverOpened) {
 }
 
 // A writer killed half-way leaves its temporary file; the next package write of the same
-// target removes it, but never a file of a running process or of another target.
+// target removes it. Only a file that shows it is one (an unfinished package, its lock
+// free) goes: never one a writer holds, whatever its process number means here, nor a
+// file that merely has such a name.
 TEST(PosixRiffFile, TemporaryFilesOfKilledWritersAreRemoved) {
   TempFolder folder;
   const std::string target = folder.File("pkg.klv");
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) _exit(0);
-  ASSERT_EQ(waitpid(child, nullptr, 0), child);  // now a process id that runs nothing
-  const std::string dead = std::to_string(child);
-  const std::string alive = std::to_string(getppid());
-  const std::vector<std::string> stale = {"pkg.klv." + dead + ".tmp", "pkg.klv." + dead + ".3.tmp"};
-  const std::vector<std::string> kept = {"pkg.klv." + alive + ".tmp", "other.klv." + dead + ".tmp",
-                                         "pkg.klv.x" + dead + ".tmp",
-                                         "pkg.klv." + dead + ".tmp.bak"};
-  for (const std::string& name : stale) WriteDiskText(folder.File(name), "left by a killed writer");
-  for (const std::string& name : kept) WriteDiskText(folder.File(name), "not ours to remove");
+  const pid_t killed = fork();
+  ASSERT_GE(killed, 0);
+  if (killed == 0) {
+    // Ends without committing or destroying its writer, as a killed process does.
+    std::unique_ptr<RiffFile> riff;
+    if (Env::Default().CreateRiffFile(target, &riff).ok() && riff->CreateRiff(Id("DATA")).ok()) {
+      _exit(0);
+    }
+    _exit(1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(killed, &status, 0), killed);  // now a process id that runs nothing
+  ASSERT_EQ(status, 0);
+  const std::string dead = std::to_string(killed);
+  const Bytes unfinished = ByteBuilder().Text("RIFF").Le32(0).Text("DATA").Text("KLVZ").bytes;
+  const Bytes finished = ByteBuilder().Text("RIFF").Le32(4).Text("DATA").bytes;
+  const struct {
+    std::string name;
+    Bytes bytes;
+    bool removed;
+  } cases[] = {
+      {"pkg.klv." + dead + ".3.tmp", unfinished, true},
+      {"pkg.klv." + dead + ".4.tmp", unfinished, false},  // held by a writer (below)
+      {"pkg.klv." + dead + ".5.tmp", finished, false},    // a whole package
+      {"pkg.klv." + dead + ".6.tmp", Bytes{'m', 'i', 'n', 'e'}, false},
+      {"pkg.klv." + dead + ".7.tmp", unfinished, false},  // another user's
+      {"other.klv." + dead + ".tmp", unfinished, false},
+      {"pkg.klv.x" + dead + ".tmp", unfinished, false},
+  };
+  for (const auto& c : cases) test::WriteDiskFile(folder.File(c.name), c.bytes);
+  const int writer = open(folder.File(cases[1].name).c_str(), O_RDONLY);
+  ASSERT_EQ(flock(writer, LOCK_EX), 0);
+  // Only root can give a file away; otherwise that file is this user's and goes.
+  const bool given_away = chown(folder.File(cases[4].name).c_str(), geteuid() + 1, getegid()) == 0;
+  const std::string link = "pkg.klv." + dead + ".8.tmp";
+  std::filesystem::create_symlink(folder.File(cases[0].name), folder.File(link));
+  std::vector<std::string> expected = {"pkg.klv", link};
+  for (const auto& c : cases) {
+    if (!c.removed && (given_away || &c != &cases[4])) expected.push_back(c.name);
+  }
+  std::sort(expected.begin(), expected.end());
 
   std::unique_ptr<RiffFile> riff = NewRiffFile(target);
   ASSERT_TRUE(riff);
   ASSERT_TRUE(riff->CreateRiff(Id("DATA")).ok());
   ASSERT_TRUE(riff->Ascend().ok());
   ASSERT_TRUE(riff->Commit().ok());
-
-  std::vector<std::string> expected = kept;
-  expected.push_back("pkg.klv");
-  std::sort(expected.begin(), expected.end());
+  close(writer);
   EXPECT_EQ(DiskFolderNames(folder.path()), expected);
 }
 
@@ -370,24 +399,60 @@ TEST(PosixEnv, OpenForSharedReadReadsRegularFilesOnly) {
   close(writer);
 }
 
-TEST(PosixEnv, FoldersAreMadeOnceAndEmptyOnlyWithoutEntries) {
+TEST(PosixEnv, FoldersAreCheckedAndEmptyOnlyWithoutEntries) {
   TempFolder temp;
-  const std::string made = temp.File("made");
-  EXPECT_TRUE(MakeFolder(made));
-  EXPECT_FALSE(MakeFolder(made)) << "a folder that exists is made again";
-  EXPECT_FALSE(MakeFolder(temp.File("missing/child")));
+  std::filesystem::create_directory(temp.File("empty"));
   std::filesystem::create_directory(temp.File("with_file"));
   WriteDiskText(temp.File("with_file/a"), "a");
   std::filesystem::create_directories(temp.File("with_folder/sub"));
-  std::filesystem::create_directory_symlink(made, temp.File("link"));
+  std::filesystem::create_directory_symlink(temp.File("empty"), temp.File("link"));
   WriteDiskText(temp.File("file"), "x");
-  EXPECT_FALSE(MakeFolder(temp.File("file")));
   struct Case {
     const char* name;
     bool empty;
-  } cases[] = {{"made", true},  {"with_file", false}, {"with_folder", false},
-               {"link", false}, {"file", false},      {"absent", false}};
-  for (const Case& c : cases) EXPECT_EQ(IsEmptyFolder(temp.File(c.name)), c.empty) << c.name;
+    const char* check;  // CheckFolder's reason; "" for a folder
+  } cases[] = {{"empty", true, ""},
+               {"with_file", false, ""},
+               {"with_folder", false, ""},
+               {"link", false, ""},
+               {"file", false, "is a file, not a folder"},
+               {"absent", false, "does not exist"}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(IsEmptyFolder(temp.File(c.name)), c.empty) << c.name;
+    EXPECT_EQ(CheckFolder(temp.File(c.name)).reason(), c.check) << c.name;
+  }
+  EXPECT_TRUE(CheckFolder(temp.File("absent")).IsNotFound());
+  EXPECT_EQ(CheckFolder(temp.File("file/x")).reason(), "does not exist");
+}
+
+// A lock is taken only on a regular file of this user that no open file holds.
+TEST(PosixEnv, FileLocksAreTakenOnlyWhenFree) {
+  TempFolder t;
+  Env& env = Env::Default();
+  std::unique_ptr<FileLock> held, taken;
+  ASSERT_TRUE(env.CreateLockedFile(t.File("held"), "content", &held).ok());
+  EXPECT_FALSE(env.CreateLockedFile(t.File("held"), "again", &taken).ok());
+  WriteDiskText(t.File("free"), "content");
+  std::filesystem::create_symlink(t.File("free"), t.File("link"));
+  std::filesystem::create_directory(t.File("folder"));
+  const struct {
+    const char* name;
+    std::string reason;  // "" when the lock is taken
+  } cases[] = {{"free", ""},
+               {"held", "another process holds its lock"},
+               {"link", std::strerror(ELOOP)},
+               {"folder", "not a regular file"},
+               {"missing", std::strerror(ENOENT)}};
+  for (const auto& c : cases) {
+    std::string content;
+    taken.reset();
+    EXPECT_EQ(env.TakeFileLock(t.File(c.name), 4, &content, &taken).reason(), c.reason) << c.name;
+    EXPECT_EQ(content, c.reason.empty() ? "cont" : "") << c.name;
+  }
+  held.reset();
+  std::string content;
+  EXPECT_TRUE(env.TakeFileLock(t.File("held"), 100, &content, &taken).ok());
+  EXPECT_EQ(content, "content");
 }
 
 TEST(PosixEnv, ProfileFilesAreReadAndWrittenOnDisk) {

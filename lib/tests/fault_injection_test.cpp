@@ -228,6 +228,9 @@ class DiskEnv : public Env {
                             const std::string& key, const std::string& value) override {
     return real_.WriteProfileString(path, section, key, value);
   }
+  std::string FindWorkFile(const std::string& folder, const std::string& name) override {
+    return real_.FindWorkFile(folder, name);
+  }
   Status OpenForSharedRead(const std::string& path, std::unique_ptr<InputFile>* file) override {
     Status status = real_.OpenForSharedRead(path, file);
     if (status.ok() && after_open) after_open(path);
@@ -258,6 +261,14 @@ class DiskEnv : public Env {
   }
   Status RenameFile(const std::string& from, const std::string& to) override {
     return real_.RenameFile(from, to);
+  }
+  Status CreateLockedFile(const std::string& path, const std::string& content,
+                          std::unique_ptr<FileLock>* lock) override {
+    return real_.CreateLockedFile(path, content, lock);
+  }
+  Status TakeFileLock(const std::string& path, size_t max_bytes, std::string* content,
+                      std::unique_ptr<FileLock>* lock) override {
+    return real_.TakeFileLock(path, max_bytes, content, lock);
   }
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
   Status LoadSharedLibrary(const std::string& name,

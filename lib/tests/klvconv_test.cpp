@@ -130,17 +130,18 @@ TEST(Klvconv, CommandLineUsage) {
 
 TEST(Klvconv, WritesThePackageOfAFolder) {
   TempFolder scratch, work;
-  test::WriteDiskFile(work.File("base.bmp"), MakeBmp({.width = 1, .height = 1}));
+  AddTiles(work, 1, 1);
+  test::WriteDiskFile(work.File("base.bmp"), MakeBmp({.width = 64, .height = 64}));
+  test::WriteDiskText(work.File("Puzzle.ini"), PuzzleIni({{"xMax", "1"}, {"yMax", "1"}}));
   const RunResult run = RunKlvconv({work.path()}, scratch);
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.err, "");
   std::optional<Bytes> package = test::ReadDiskFile(work.File("the Puzzle.klv"));
   ASSERT_TRUE(package);
-  ASSERT_EQ(package->size(), 678u);
-  EXPECT_EQ(GetLe32(package->data() + 4), 670u);
+  EXPECT_EQ(GetLe32(package->data() + 4), package->size() - 8);
   EXPECT_EQ(*package, ExpectedPackage(work.path(), "the Puzzle.klv"));
   EXPECT_EQ(test::DiskFolderNames(work.path()),
-            (std::vector<std::string>{"base.bmp", "the Puzzle.klv"}));
+            (std::vector<std::string>{"Puzzle.ini", "base.bmp", "res0000.bmp", "the Puzzle.klv"}));
 }
 
 TEST(Klvconv, TrailingSeparatorAndJapaneseNames) {
@@ -185,12 +186,13 @@ TEST(Klvconv, EachMessageIsOneLine) {
   TempFolder scratch, parent;
   const std::string work = parent.File("two\nlines");
   std::filesystem::create_directory(work);
+  test::WriteDiskText(work + "/Puzzle.ini", PuzzleIni({{"xMax", "1"}, {"yMax", "1"}}));
   const RunResult run = RunKlvconv({work}, scratch);
   EXPECT_EQ(run.status, 1);
-  // No base picture, so message 5, then the save failure.
+  // No pictures, so message 5 for the tile and the base, then the save failure.
   const std::vector<std::string> lines = Lines(run.err);
-  ASSERT_EQ(lines.size(), 2u) << run.err;
-  EXPECT_EQ(lines[0], MessageText(Message::kLoadFailed, parent.File("two lines/base.bmp")));
+  ASSERT_EQ(lines.size(), 3u) << run.err;
+  EXPECT_EQ(lines[1], MessageText(Message::kLoadFailed, parent.File("two lines/base.bmp")));
 }
 
 TEST(Klvconv, GridBeyondTheTableIsRefused) {
@@ -241,9 +243,14 @@ TEST(Klvconv, FoldersSetUpAgainstIt) {
     const char* link;  // a link of this name to a file outside the folder
     int exit_status;
     const char* err_has;
+    const char* user_file = nullptr;  // a file of the user's with this name, which stays
   } cases[] = {
       {"package name is a link", err_to_file, "Cat.klv", 0, ""},
       {"dead temporary file is a link", err_to_file, stale.c_str(), 0, ""},
+      // Only a file that shows it was the package writer's (its lock free, an unfinished
+      // package) is removed; the name's shape and a dead process number prove nothing.
+      {"the user's file named as a dead temporary file", err_to_file, nullptr, 0, "",
+       stale.c_str()},
       {"file-size limit",
        [&] {
          const rlimit limit = {1024, 1024};
@@ -277,6 +284,10 @@ TEST(Klvconv, FoldersSetUpAgainstIt) {
       std::filesystem::create_symlink(elsewhere.File("mine"), work.File(c.link));
       names.push_back(c.link);
     }
+    if (c.user_file != nullptr) {
+      test::WriteDiskFile(work.File(c.user_file), mine);
+      names.push_back(c.user_file);
+    }
     std::filesystem::remove(err);
 
     rusage usage;
@@ -285,6 +296,9 @@ TEST(Klvconv, FoldersSetUpAgainstIt) {
     EXPECT_EQ(WEXITSTATUS(status), c.exit_status) << ReadText(err);
     EXPECT_NE(ReadText(err).find(c.err_has), std::string::npos) << ReadText(err);
     EXPECT_EQ(test::ReadDiskFile(elsewhere.File("mine")), mine);
+    if (c.user_file != nullptr) {
+      EXPECT_EQ(test::ReadDiskFile(work.File(c.user_file)), mine);
+    }
     if (c.exit_status == 0) {
       names.push_back("Cat.klv");
       EXPECT_FALSE(std::filesystem::is_symlink(work.File("Cat.klv")));

@@ -55,8 +55,9 @@ std::optional<std::string> WorkFolder(const Options& options) {
     }
     folder = std::move(*current);
   }
-  if (!IsFolder(folder)) {
-    PrintError(folder + ": the destination folder does not exist");
+  const Status usable = CheckFolder(folder);
+  if (!usable.ok()) {
+    PrintError(folder + ": the destination " + usable.reason());
     return std::nullopt;
   }
   return folder;

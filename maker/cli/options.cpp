@@ -314,6 +314,7 @@ std::string UsageText() {
          "                            the package made before it in the set\n"
          "  --manifest FILE           write a tab-separated line per package made: picture,\n"
          "                            package, puzzle name, password, previous password, grid\n"
+         "                            (a new FILE is readable by its owner alone)\n"
          "  -j N, --jobs N            make N pictures at once, 1 to " +
          Number(kMaxJobs) +
          " (default: the\n"
@@ -323,6 +324,12 @@ std::string UsageText() {
          "\n"
          "  --help                    show this text\n"
          "  --version                 show the version\n"
+         "\n"
+         "The manifest: what FILE names is decided when klvmake starts. A new name or a\n"
+         "regular file is written whole beside it and renamed over it at the end (a replaced\n"
+         "file keeps its mode); a link to a regular file is replaced, never followed. A pipe or\n"
+         "a device (or a link to one, such as /dev/stdout) is written where it is. A failed\n"
+         "write leaves nothing half-written under the name.\n"
          "\n"
          "Exit status: 0 every package written, 1 a make failed, 2 usage error, " +
          Number(InterruptedStatus(SIGINT)) + " interrupted\n(Ctrl-C), " +

@@ -9,16 +9,15 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
-#include <system_error>
 #include <thread>
 #include <utility>
 #include <variant>
 
 #include "base/codepage.h"
+#include "base/named_output.h"
 #include "base/package_format.h"
 #include "base/text.h"
 #include "base/work_folder.h"
@@ -460,6 +459,7 @@ struct PlannedSet {
   std::vector<SetPuzzle> puzzles;
   std::vector<SetFailure> leftOut;
   std::string destination;
+  NamedOutput manifest;  // with --manifest: what its name was when the set began
 };
 
 // Plans the set; an exit status after a message when it cannot be made at all.
@@ -484,20 +484,22 @@ std::variant<PlannedSet, int> PlanSet(const Options& options, Env& env,
   }
   set.puzzles = std::move(*puzzles);
   set.destination = options.out.empty() ? CurrentFolder().value_or("") : options.out;
-  if (set.destination.empty() || !IsFolder(set.destination)) {
-    say(set.destination + ": the destination folder does not exist");
+  if (const Status usable = CheckFolder(set.destination); !usable.ok()) {
+    say(set.destination + ": the destination " + usable.reason());
     return kSomeFailed;
   }
   if (options.manifest) {
-    std::error_code ignored;
-    if (std::filesystem::is_symlink(std::filesystem::symlink_status(*options.manifest, ignored))) {
-      say(*options.manifest + ": the manifest is a link; klvmake writes no file through one");
-      return kUsage;
-    }
     const std::string conflict =
         ManifestConflict(*options.manifest, set.destination, set.puzzles, set.pictures);
     if (!conflict.empty()) {
       say(DisplayText(*options.manifest) + ": " + conflict);
+      return kUsage;
+    }
+    // What the manifest's name is gets decided now; it is written at the end.
+    const Status decided =
+        NamedOutput::ForFile(*options.manifest, NamedOutput::Access::kPrivate, &set.manifest);
+    if (!decided.ok()) {
+      say(*options.manifest + ": cannot write the manifest: " + decided.reason());
       return kUsage;
     }
   }
@@ -573,8 +575,7 @@ int RunPuzzleSetCommand(const Options& options, std::ostream& out, std::ostream&
   int status = made == all ? kAllMade : kSomeFailed;
   if (options.manifest) {
     const std::string text = ManifestText(usable, results);
-    const Status written =
-        env.WriteWholeFile(*options.manifest, std::vector<uint8_t>(text.begin(), text.end()));
+    const Status written = set.manifest.Write(std::vector<uint8_t>(text.begin(), text.end()));
     if (!written.ok()) {
       say(*options.manifest + ": cannot write the manifest: " + written.reason());
       status = kSomeFailed;

@@ -129,6 +129,11 @@ std::vector<ConvCase> Cases() {
   all_keys["base.bmp"] = MakeBmp(tiny);
 
   Files no_ini = Without(Folder(0, 0, Tile(24)), "Puzzle.ini");
+  // As a folder made on Windows often spells them.
+  Files other_cases = Folder(1, 1, Tile(24));
+  other_cases["puzzle.ini"] = other_cases["Puzzle.ini"];
+  other_cases["RES0000.BMP"] = other_cases["res0000.bmp"];
+  other_cases = Without(Without(other_cases, "Puzzle.ini"), "res0000.bmp");
 
   return {
       {"1 bit", Folder(2, 1, Tile(1)), true},
@@ -141,11 +146,13 @@ std::vector<ConvCase> Cases() {
       {"32 bits", Folder(1, 1, Tile(32)), true},
       {"run-length 8 bits, odd size", Folder(2, 1, rle8), true},
       {"run-length 4 bits, odd size, last chunk", Folder(1, 1, rle4), true},
-      {"1 x 1 base without tiles", base_only, true},
+      // A grid without a tile, or no Puzzle.ini (the defaults' grid), makes no puzzle.
+      {"1 x 1 base without tiles", base_only, false},
       {"9 x 9 tiles", Folder(9, 9, Tile(24)), true},
       {"16 x 9 tiles (the whole table)", Folder(16, 9, Tile(8)), true},
       {"every key, odd values", all_keys, true},
-      {"no Puzzle.ini (named \"the Puzzle\")", no_ini, true},
+      {"no Puzzle.ini", no_ini, false},
+      {"puzzle.ini and RES0000.BMP", other_cases, true},
       {"earlier package overwritten", With(Folder(1, 1, Tile(24)), "Cat.klv", kEarlierPackage),
        true},
       {"missing tile, earlier package kept",
@@ -177,7 +184,7 @@ void Lay(const std::string& folder, const Files& files) {
   std::filesystem::create_directories(folder);
   for (const auto& [name, bytes] : files) {
     Bytes content = bytes;
-    if (name == "Puzzle.ini") {
+    if (name == "Puzzle.ini" || name == "puzzle.ini") {
       const std::string utf8(bytes.begin(), bytes.end());
       const std::optional<std::string> cp932 = Utf8ToCp932(utf8);
       ASSERT_TRUE(cp932.has_value()) << utf8;

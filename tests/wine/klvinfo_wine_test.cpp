@@ -70,5 +70,41 @@ TEST(KlvinfoOnWine, SamePackageGivesTheSameAnswers) {
   EXPECT_FALSE(ReadDiskFile(root.path() + "/w.png"));
 }
 
+// Both builds refuse the same outputs for the same cause before anything is written: a
+// folder in use, and a grid no package can hold.
+TEST(KlvinfoOnWine, ExtractsThatCannotBeWrittenAreRefusedAlike) {
+  TempFolder root;
+  const std::string folder = root.path() + "/made";
+  std::filesystem::create_directories(folder + "/used");
+  WriteDiskText(folder + "/used/mine", "kept");
+  BmpFields tile;
+  tile.width = tile.height = 64;
+  WriteDiskFile(folder + "/res0000.bmp", MakeBmp(tile));
+  WriteDiskFile(folder + "/base.bmp", MakeBmp(tile));
+  WriteDiskText(folder + "/Puzzle.ini", PuzzleIni({{"xMax", "1"}, {"yMax", "1"}}));
+  ASSERT_EQ(RunLinux("klvconv", {folder}).exit_code, 0);
+  Bytes hostile = ReadDiskFile(folder + "/the Puzzle.klv").value();
+  hostile[24] = 145;  // xMax: 145 x 1 tiles
+  WriteDiskFile(folder + "/hostile.klv", hostile);
+  const struct {
+    const char* package;
+    const char* into;
+    const char* said;
+  } cases[] = {{"the Puzzle.klv", "used", "is a folder that is not empty"},
+               {"hostile.klv", "new", "the grid holds 145 tiles, more than a package holds"}};
+  for (const auto& c : cases) {
+    const std::string package = folder + "/" + c.package, into = folder + "/" + c.into;
+    const RunResult linux_run = RunLinux("klvinfo", {"--extract", into, package});
+    const RunResult windows_run =
+        RunWine("klvinfo", {"--extract", WindowsPath(into), WindowsPath(package)});
+    for (const RunResult* run : {&linux_run, &windows_run}) {
+      EXPECT_EQ(run->exit_code, 1) << Describe(*run);
+      EXPECT_NE(run->err.find(c.said), std::string::npos) << Describe(*run);
+    }
+  }
+  EXPECT_EQ(FolderFiles(folder + "/used").size(), 1u);
+  EXPECT_FALSE(std::filesystem::exists(folder + "/new"));
+}
+
 }  // namespace
 }  // namespace klv::winetest

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "klvtest/picture_files.h"
+#include "maker/make.h"
 #include "wine_support.h"
 
 namespace klv::winetest {
@@ -175,6 +176,29 @@ TEST(KlvmakeOnWine, TextsAreCodePage932WhateverTheSystemCodePage) {
   const auto linux_files = FolderFiles(linux_out);
   EXPECT_EQ(FolderDifference(linux_files, FolderFiles(windows_out)), "");
   EXPECT_EQ(linux_files.count("Cat.klv"), 1u);
+}
+
+// A work folder whose make was killed (its lock file free) goes with the next make; one
+// that merely has such a name stays, whatever its process number says.
+TEST(KlvmakeOnWine, StaleWorkFoldersGoOnlyWhenTheyShowAKilledMake) {
+  TempFolder root;
+  const std::string picture = root.File("picture.bmp");
+  WriteDiskFile(picture, MakeBmp(Picture(64, 64)));
+  for (const char* side : {"linux", "windows"}) {
+    const std::string out = root.path() + "/" + side;
+    for (const char* name : {"/.klvmake-1-killed", "/.klvmake-1-nolock"}) {
+      std::filesystem::create_directories(out + name);
+      WriteDiskText(out + name + "/res0000.bmp", "debris");
+    }
+    WriteDiskText(out + "/.klvmake-1-killed/" + kWorkLockFileName, kWorkLockText);
+    const RunResult run =
+        std::string(side) == "linux"
+            ? RunLinux("klvmake", {picture, "--out", out, "--seed", "1"})
+            : RunWine("klvmake", {WindowsPath(picture), "--out", WindowsPath(out), "--seed", "1"});
+    EXPECT_EQ(run.exit_code, 0) << Describe(run);
+    EXPECT_FALSE(std::filesystem::exists(out + "/.klvmake-1-killed")) << side;
+    EXPECT_TRUE(std::filesystem::exists(out + "/.klvmake-1-nolock/res0000.bmp")) << side;
+  }
 }
 
 }  // namespace

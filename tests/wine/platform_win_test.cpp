@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "base/memory_block.h"
+#include "base/named_output.h"
 
 // windows.h names its own profile functions so; the seam's members keep theirs.
 #undef GetProfileString
@@ -361,18 +362,19 @@ TEST(PlatformWin, WholeFilesListsAndRemoval) {
   EXPECT_FALSE(IsHiddenFile(prefix, name));
 }
 
-TEST(PlatformWin, FoldersAreMadeOnceAndEmptyOnlyWithoutEntries) {
+TEST(PlatformWin, FoldersAreCheckedAndEmptyOnlyWithoutEntries) {
   TempDir dir;
   // A Japanese name whose last byte is 0x5C: the pattern of its entries must not lose it.
   const std::string made = dir.File(kZuhyo);
-  EXPECT_TRUE(MakeFolder(made));
-  EXPECT_FALSE(MakeFolder(made));
-  EXPECT_FALSE(MakeFolder(dir.File("missing\\child")));
+  ASSERT_TRUE(CreateDirectoryA(made.c_str(), nullptr));
+  EXPECT_TRUE(CheckFolder(made).ok());
+  EXPECT_TRUE(CheckFolder(dir.File("missing\\child")).IsNotFound());
   EXPECT_TRUE(IsEmptyFolder(made));
   EXPECT_TRUE(IsEmptyFolder(made + "\\"));
   WriteBytes(made + "\\a.bmp", "BM");
   EXPECT_FALSE(IsEmptyFolder(made));
   EXPECT_FALSE(IsEmptyFolder(made + "\\a.bmp"));
+  EXPECT_EQ(CheckFolder(made + "\\a.bmp").reason(), "is a file, not a folder");
   EXPECT_FALSE(IsEmptyFolder(dir.File("missing")));
 }
 
@@ -403,7 +405,64 @@ TEST(PlatformWin, PrivateFoldersAreNewAndRemovedWithTheirFiles) {
   std::vector<std::string> names;
   ASSERT_TRUE(env.ListFiles(dir.path(), &names).ok());
   EXPECT_EQ(names, std::vector<std::string>{"Cat.klv"});
-  EXPECT_FALSE(ProcessHasEnded(CurrentProcessId()));
+}
+
+// A lock file's lock is taken only while no one holds it; its content comes with it.
+TEST(PlatformWin, FileLocksAreTakenOnlyWhenFree) {
+  TempDir dir;
+  Env& env = Env::Default();
+  std::unique_ptr<FileLock> held, taken;
+  std::string content;
+  ASSERT_TRUE(env.CreateLockedFile(dir.File("make.lock"), "held", &held).ok());
+  EXPECT_FALSE(env.CreateLockedFile(dir.File("make.lock"), "again", &taken).ok());
+  EXPECT_FALSE(env.TakeFileLock(dir.File("make.lock"), 10, &content, &taken).ok());
+  held.reset();
+  ASSERT_TRUE(env.TakeFileLock(dir.File("make.lock"), 10, &content, &taken).ok());
+  EXPECT_EQ(content, "held");
+  EXPECT_TRUE(env.TakeFileLock(dir.File("missing"), 10, &content, &held).IsNotFound());
+}
+
+// Outputs a person names: a file is replaced whole (no temporary file stays), a device is
+// written in place, a folder is refused as a file; a folder output is a new name or an
+// empty folder, and of two runs that place one, only the first succeeds.
+TEST(PlatformWin, NamedOutputsFollowOneRule) {
+  TempDir dir;
+  WriteBytes(dir.File("old.bmp"), "old");
+  ASSERT_TRUE(CreateDirectoryA(dir.File("sub").c_str(), nullptr));
+  const struct {
+    std::string path;
+    NamedOutput::Kind kind;
+  } files[] = {{dir.File("new.bmp"), NamedOutput::Kind::kNewFile},
+               {dir.File("old.bmp"), NamedOutput::Kind::kFile},
+               {"NUL", NamedOutput::Kind::kInPlace}};
+  for (const auto& f : files) {
+    NamedOutput output;
+    ASSERT_TRUE(NamedOutput::ForFile(f.path, NamedOutput::Access::kShared, &output).ok()) << f.path;
+    EXPECT_EQ(output.kind(), f.kind) << f.path;
+    EXPECT_TRUE(output.Write({'n', 'e', 'w'}).ok()) << f.path;
+  }
+  EXPECT_EQ(ReadBytes(dir.File("old.bmp")), "new");
+  NamedOutput refused;
+  EXPECT_EQ(NamedOutput::ForFile(dir.File("sub"), NamedOutput::Access::kShared, &refused).reason(),
+            "is a folder");
+  EXPECT_EQ(NamedOutput::ForFolder(dir.File("old.bmp"), &refused).reason(),
+            "is a file, not a folder");
+
+  NamedOutput first, second;
+  ASSERT_TRUE(NamedOutput::ForFolder(dir.File("sub"), &first).ok());
+  ASSERT_TRUE(NamedOutput::ForFolder(dir.File("sub") + "\\", &second).ok());
+  EXPECT_EQ(first.kind(), NamedOutput::Kind::kEmptyFolder);
+  std::string mine, theirs;
+  ASSERT_TRUE(first.MakeFolderBeside(&mine).ok());
+  ASSERT_TRUE(second.MakeFolderBeside(&theirs).ok());
+  WriteBytes(mine + "\\a.bmp", "a");
+  EXPECT_TRUE(first.PlaceFolder(mine).ok());
+  EXPECT_FALSE(second.PlaceFolder(theirs).ok());
+  EXPECT_TRUE(Env::Default().RemovePrivateFolder(theirs).ok());
+  EXPECT_EQ(ListedFiles(dir.File("sub")), std::vector<std::string>{"a.bmp"});
+  std::vector<std::string> names = ListedFiles(dir.path());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"new.bmp", "old.bmp"}));
 }
 
 std::vector<std::pair<std::string, void*>>* g_received = nullptr;

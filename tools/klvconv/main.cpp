@@ -1,6 +1,8 @@
 // klvconv FOLDER: converts a work folder (Puzzle.ini, base.bmp, resRRCC.bmp) into its
 // puzzle package with the KLVUtils library, loaded at run time by its name as the maker
-// loads it. The library's messages go to standard error, one line each.
+// loads it. The library's messages go to standard error, one line each. A folder without
+// a readable Puzzle.ini, or whose grid holds no tile, is refused before the library runs:
+// the library would take the defaults and write a package of no puzzle.
 #if !defined(_WIN32)
 #include <signal.h>
 #endif
@@ -11,9 +13,12 @@
 #include <string>
 
 #include "base/klvutils_client.h"
+#include "base/limits.h"
+#include "base/package_format.h"
 #include "base/platform.h"
 #include "base/text.h"
 #include "base/version.h"
+#include "base/work_folder.h"
 
 namespace {
 
@@ -27,6 +32,8 @@ constexpr const char* kUsage =
     "base.bmp and the tile pictures resRRCC.bmp) into the same folder, with the KLVUtils\n"
     "library from the program's own folder or the system's library path.\n"
     "Messages of the library are printed on standard error, one line each.\n"
+    "A folder without a readable Puzzle.ini (found whatever the case of its name), or\n"
+    "whose grid (xMax by yMax) holds no tile, is refused.\n"
     "\n"
     "Exit status: 0 when the package was written, 1 when it was not, 2 for a usage error.\n"
     "\n"
@@ -36,6 +43,34 @@ constexpr const char* kUsage =
 int UsageError(const std::string& problem) {
   std::fprintf(stderr, "klvconv: %s\nTry 'klvconv --help'.\n", problem.c_str());
   return kUsageError;
+}
+
+// Why the work folder `folder` (without a trailing separator) makes no puzzle: its
+// Puzzle.ini is missing, is no regular file, is larger than a profile file is read, or
+// its grid holds no tile. Nothing when it makes one.
+std::optional<std::string> DescriptionProblem(klv::Env& env, const std::string& folder) {
+  const std::string ini = env.FindWorkFile(folder, klv::kDescriptionFileName);
+  std::unique_ptr<klv::InputFile> file;
+  const klv::Status opened = env.OpenForSharedRead(ini, &file);
+  if (opened.IsNotFound()) return ini + ": there is no Puzzle.ini in the folder";
+  if (!opened.ok()) return ini + ": cannot be read: " + opened.reason();
+  uint64_t length = 0;
+  const klv::Status measured = file->Length(&length);
+  if (!measured.ok()) return ini + ": cannot be read: " + measured.reason();
+  if (length > klv::kMaxProfileFileBytes) {
+    return ini + ": is " + std::to_string(length) + " bytes long, more than a Puzzle.ini may be (" +
+           std::to_string(klv::kMaxProfileFileBytes >> 20) + " MiB)";
+  }
+  file.reset();
+  const int32_t x_max =
+      env.GetProfileInt(ini, klv::kPuzzleSection, klv::kXMaxKey, klv::kDefaultXMax);
+  const int32_t y_max =
+      env.GetProfileInt(ini, klv::kPuzzleSection, klv::kYMaxKey, klv::kDefaultYMax);
+  if (klv::PackageTileCount(x_max, y_max) <= 0) {
+    return ini + ": the grid of xMax " + std::to_string(x_max) + " by yMax " +
+           std::to_string(y_max) + " holds no tile";
+  }
+  return std::nullopt;
 }
 
 // One message as one line: line breaks inside it (a file name may hold them) become
@@ -87,6 +122,11 @@ int main(int argc, char** argv) {
   const std::string shown = folder->empty() ? std::string(1, klv::kPathSeparator) : *folder;
   if (!klv::IsFolder(shown)) {
     std::fprintf(stderr, "klvconv: %s: no such folder\n", shown.c_str());
+    return kNotWritten;
+  }
+
+  if (const std::optional<std::string> problem = DescriptionProblem(klv::Env::Default(), *folder)) {
+    PrintMessage("klvconv: " + *problem);
     return kNotWritten;
   }
 

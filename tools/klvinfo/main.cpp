@@ -2,12 +2,14 @@
 // a JSON object, a check, the work folder unpacked, the solved picture or a sheet of all
 // pictures. Exit status 0 sound, 1 damaged or failed, 2 usage; messages on stderr, one
 // line each, naming the file.
+#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "base/named_output.h"
 #include "base/package_reader.h"
 #include "base/platform.h"
 #include "base/version.h"
@@ -26,8 +28,6 @@ namespace {
 constexpr int kSound = 0;
 constexpr int kDamaged = 1;
 constexpr int kUsageError = 2;
-
-// No package the converter writes comes near this; a larger file is not read.
 
 constexpr const char* kUsage =
     "Usage: klvinfo [OPTION] [--] PACKAGE...\n"
@@ -48,7 +48,8 @@ constexpr const char* kUsage =
     "                       empty folder: Puzzle.ini, base.bmp and the tiles resRRCC.bmp,\n"
     "                       from which 'klvconv DIR' makes the same package again; a text\n"
     "                       that Puzzle.ini cannot keep as it is (blanks at either end,\n"
-    "                       enclosing quotes) is warned about\n"
+    "                       enclosing quotes) is warned about; a grid of more than 144\n"
+    "                       tiles, more than a package holds, is refused\n"
     "      --picture FILE   draw the picture of PACKAGE put back together from its tiles,\n"
     "                       as the player shows the solved puzzle: pixels of the\n"
     "                       background colour are transparent\n"
@@ -58,6 +59,14 @@ constexpr const char* kUsage =
     "\n"
     "FILE is written as PNG (8-bit RGBA) when its name ends in .png, otherwise as a 24-bit\n"
     "BMP, in which transparent pixels keep the background colour.\n"
+    "\n"
+    "Outputs: what FILE or DIR names is decided when klvinfo starts. A new name or a\n"
+    "regular file is written whole beside it and renamed over it at the end (a replaced\n"
+    "file keeps its mode); a link to a regular file is replaced, never followed. A pipe or\n"
+    "a device (or a link to one, such as /dev/stdout) is written where it is. DIR is\n"
+    "filled as a folder of its own beside it and renamed into place at the end; a link is\n"
+    "refused. A failed write leaves nothing half-written under the name.\n"
+    "\n"
     "Problems are printed on standard error, one per line: \"klvinfo: PACKAGE: CHUNK at\n"
     "offset N: what is wrong\".\n"
     "\n"
@@ -200,26 +209,26 @@ int ReportProblems(const ProgramArgument& argument, const Inspected& inspected) 
   return inspected.problems.empty() ? kSound : kDamaged;
 }
 
-int Extract(const ProgramArgument& package, const Inspected& inspected,
-            const ProgramArgument& dir) {
-  if (!inspected.package.header) {
-    Say(package.utf8, "the package has no header; there is no work folder to write");
+int Extract(const ProgramArgument& package, const Inspected& inspected, const ProgramArgument& dir,
+            const NamedOutput& output) {
+  std::string cause;
+  const std::optional<WorkFolderExport> work = ExportWorkFolder(inspected.package, &cause);
+  if (!work) {
+    Say(package.utf8, cause);
     return kDamaged;
   }
-  const WorkFolderExport work = ExportWorkFolder(inspected.package);
-  std::string cause;
-  if (!WriteWorkFolder(*dir.path, work.files, &cause)) {
+  if (!WriteWorkFolder(output, work->files, &cause)) {
     Say(dir.utf8, cause);
     return kDamaged;
   }
-  for (const std::string& warning : work.warnings) {
+  for (const std::string& warning : work->warnings) {
     Say(package.utf8, "warning: " + warning + "; klvconv will not give back the same package");
   }
   return kSound;
 }
 
 int Draw(const ProgramArgument& package, const Inspected& inspected, const ProgramArgument& file,
-         bool sheet) {
+         const NamedOutput& output, bool sheet) {
   if (SameFile(*file.path, *package.path)) {
     Say(file.utf8, "is the package itself; it is not overwritten");
     return kDamaged;
@@ -244,7 +253,7 @@ int Draw(const ProgramArgument& package, const Inspected& inspected, const Progr
     Say(file.utf8, cause);
     return kDamaged;
   }
-  const Status written = Env::Default().WriteWholeFile(*file.path, bytes);
+  const Status written = output.Write(bytes);
   if (!written.ok()) {
     Say(file.utf8, "cannot be written: " + written.reason());
     return kDamaged;
@@ -252,7 +261,27 @@ int Draw(const ProgramArgument& package, const Inspected& inspected, const Progr
   return kSound;
 }
 
+// Decides what the output of --extract, --picture or --sheet names, before anything is
+// read, into *output (nothing without an output). False, after a message, when it cannot
+// be written.
+bool DecideOutput(const Options& options, std::optional<NamedOutput>* output) {
+  if (!options.target) return true;
+  NamedOutput decided;
+  const Status status =
+      options.action == Action::kExtract
+          ? NamedOutput::ForFolder(*options.target->path, &decided)
+          : NamedOutput::ForFile(*options.target->path, NamedOutput::Access::kShared, &decided);
+  if (!status.ok()) {
+    Say(options.target->utf8, status.reason());
+    return false;
+  }
+  *output = decided;
+  return true;
+}
+
 int Run(const Options& options) {
+  std::optional<NamedOutput> output;
+  if (!DecideOutput(options, &output)) return kDamaged;
   int status = kSound;
   bool first = true;
   for (const ProgramArgument& argument : options.packages) {
@@ -279,14 +308,20 @@ int Run(const Options& options) {
       case Action::kCheck:
         if (problems == kSound) std::printf("%s: sound\n", OneLine(argument.utf8).c_str());
         break;
-      case Action::kExtract: done = Extract(argument, *inspected, *options.target); break;
-      case Action::kPicture: done = Draw(argument, *inspected, *options.target, false); break;
-      case Action::kSheet: done = Draw(argument, *inspected, *options.target, true); break;
+      case Action::kExtract: done = Extract(argument, *inspected, *options.target, *output); break;
+      case Action::kPicture:
+        done = Draw(argument, *inspected, *options.target, *output, false);
+        break;
+      case Action::kSheet: done = Draw(argument, *inspected, *options.target, *output, true); break;
     }
     if (done != kSound) status = done;
     first = false;
   }
-  std::fflush(stdout);
+  // With SIGPIPE ignored, a closed or full output reports its error here.
+  if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+    std::fprintf(stderr, "klvinfo: cannot write to the standard output\n");
+    return kDamaged;
+  }
   return status;
 }
 
@@ -296,6 +331,11 @@ int Run(const Options& options) {
 int main(int argc, char** argv) {
 #if defined(_WIN32)
   SetConsoleOutputCP(CP_UTF8);
+#else
+  // A write past the file-size limit or into a closed pipe fails with its error (EFBIG,
+  // EPIPE), which is reported, instead of ending the program half-way.
+  std::signal(SIGPIPE, SIG_IGN);
+  std::signal(SIGXFSZ, SIG_IGN);
 #endif
   klv::Options options;
   if (std::optional<int> status = klv::ParseArguments(klv::ProgramArguments(argc, argv), options)) {

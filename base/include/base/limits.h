@@ -4,6 +4,7 @@
 #ifndef KLV_BASE_LIMITS_H_
 #define KLV_BASE_LIMITS_H_
 
+#include <cstddef>
 #include <cstdint>
 
 namespace klv {
@@ -20,6 +21,18 @@ inline constexpr uint64_t kMaxProfileFileBytes = uint64_t{1} << 20;
 // The largest package file that klvinfo and the package window read; no package the
 // converter writes comes near (at most 144 tiles and a base of 320 x 320 pixels).
 inline constexpr uint64_t kMaxPackageFileBytes = uint64_t{256} << 20;
+
+// The largest PNG chunk that the PNG decoder holds in memory at once (a palette or its
+// transparency need 1 KiB at most), and the most chunks it stores. The chunks it does not
+// use are skipped unread, so a chunk header that claims 2 GiB costs nothing.
+inline constexpr size_t kMaxPngChunkBytes = size_t{1} << 20;
+inline constexpr uint32_t kMaxPngStoredChunks = 16;
+
+// The most memory the JPEG decoder may take for itself. A baseline picture needs a few of
+// its rows; a progressive one holds all its coefficients, two bytes per sample: about
+// 150 MiB for a 50-megapixel photo with halved colour. A few hundred bytes can declare a
+// progressive picture needing 600 MiB; beyond this it is refused.
+inline constexpr size_t kMaxJpegDecoderBytes = size_t{256} << 20;
 
 }  // namespace klv
 

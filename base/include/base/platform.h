@@ -65,6 +65,15 @@ class RiffFile {
   virtual Status Commit() = 0;
 };
 
+// An advisory lock that this process holds on one file for as long as the object lives
+// (flock on Linux, LockFileEx on Windows). Other processes see it held whatever their
+// process numbers say: in another PID namespace too, and on another host where the file
+// system passes locks on. A process that ends, however it ends, releases it.
+class FileLock {
+ public:
+  virtual ~FileLock() = default;
+};
+
 // A shared library loaded at run time. Closed when destroyed.
 class SharedLibrary {
  public:
@@ -95,6 +104,12 @@ class Env {
   virtual Status WriteProfileString(const std::string& path, const std::string& section,
                                     const std::string& key, const std::string& value) = 0;
 
+  // The path of the work-folder file `name` in `folder` (given without a trailing
+  // separator): the two joined with one separator. Where the file system tells cases
+  // apart (Linux) and nothing has that exact name, the one entry whose name differs only
+  // in the case of ASCII letters, as Windows finds it ("puzzle.ini", "RES0000.BMP" from
+  // a folder made there).
+  virtual std::string FindWorkFile(const std::string& folder, const std::string& name) = 0;
   // Opens `path` for reading into *file. NotFound when there is no such file; an error
   // also for a folder or another kind of file that is not a regular one.
   virtual Status OpenForSharedRead(const std::string& path, std::unique_ptr<InputFile>* file) = 0;
@@ -121,6 +136,17 @@ class Env {
   // Sets *names to the names (without folder) of the folders in `folder`, not counting
   // links to folders. An error, with *names empty, when the folder cannot be read.
   virtual Status ListFolders(const std::string& folder, std::vector<std::string>* names) = 0;
+  // Creates the new file `path` holding `content` and holds its lock into *lock; the lock
+  // is taken before the content is written, so whoever finds the content finds the lock
+  // held while *lock lives. An error when the name is taken (by anything, a link too).
+  virtual Status CreateLockedFile(const std::string& path, const std::string& content,
+                                  std::unique_ptr<FileLock>* lock) = 0;
+  // Takes the lock of the existing file `path` into *lock when no process holds it, and
+  // sets *content to its first `max_bytes` bytes. An error when a process holds it, and
+  // for anything but a regular file of this process's own user (a link, a folder, a file
+  // of another user are never taken); NotFound when there is none.
+  virtual Status TakeFileLock(const std::string& path, size_t max_bytes, std::string* content,
+                              std::unique_ptr<FileLock>* lock) = 0;
   // Gives the file `from` the path `to` in one step (both in one file system): whatever
   // has the name `to`, a file or a link, is replaced and never followed, and the name
   // always holds either its earlier file or the new one. An error, with nothing changed,
@@ -157,10 +183,13 @@ std::optional<std::string> Utf8ToCp932(const std::string& utf8);
 // message to; null restores the platform's default.
 void SetMessageHandler(KLVMessageHandler handler, void* context);
 
-// The number of the running process, and whether the process `id` has ended (false
-// while it runs, and when that cannot be told: a process of another user).
+// The number of the running process.
 uint64_t CurrentProcessId();
-bool ProcessHasEnded(uint64_t id);
+
+// OK when `path` names an existing folder (through links). Otherwise an error about
+// `path` whose reason says what is there: "does not exist" (NotFound), "is a file, not a
+// folder", or the system's reason when it cannot be examined.
+Status CheckFolder(const std::string& path);
 
 // The folder that holds the running program, without a trailing separator.
 std::string ProgramFolder();
@@ -176,8 +205,6 @@ struct ProgramArgument {
 // (such as the one of 表) is not one.
 // IsFolder: true when `path` names an existing folder.
 // SameFile: true when `a` and `b` name one existing file, through whatever names or links.
-// MakeFolder: creates the folder `path` in an existing parent; false when the name is
-// taken already (by anything) or the folder cannot be made.
 // IsEmptyFolder: true when `path` is itself a folder (not a link to one) with no entries.
 // IsHiddenFile: true when the file `name` in the folder whose path with its separator is
 // `prefix` is one that file managers hide: a name that begins with "." (such as the "._"
@@ -194,7 +221,6 @@ struct ProgramArgument {
 bool EndsWithSeparator(const std::string& path);
 bool IsFolder(const std::string& path);
 bool SameFile(const std::string& a, const std::string& b);
-bool MakeFolder(const std::string& path);
 bool IsEmptyFolder(const std::string& path);
 bool IsHiddenFile(const std::string& prefix, const std::string& name);
 std::optional<std::string> CurrentFolder();
@@ -212,11 +238,6 @@ inline bool IsFolder(const std::string& path) {
 inline bool SameFile(const std::string& a, const std::string& b) {
   std::error_code error;
   return std::filesystem::equivalent(a, b, error);
-}
-
-inline bool MakeFolder(const std::string& path) {
-  std::error_code error;
-  return std::filesystem::create_directory(path, error) && !error;
 }
 
 inline bool IsEmptyFolder(const std::string& path) {

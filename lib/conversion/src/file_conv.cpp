@@ -71,7 +71,8 @@ int16_t ConvertWorkFolder(Env& env, ConversionState& state, const std::string& f
   state.base.reset();
   state.header = PackageHeader{};
 
-  const std::string ini = JoinPath(folder, kDescriptionFileName);
+  // A folder from Windows may spell its files in any case ("puzzle.ini", "RES0000.BMP").
+  const std::string ini = env.FindWorkFile(folder, kDescriptionFileName);
   // Held open while the conversion runs, so that a change to it can be noticed.
   std::unique_ptr<InputFile> ini_file;
   const Status ini_opened = env.OpenForSharedRead(ini, &ini_file);
@@ -105,10 +106,11 @@ int16_t ConvertWorkFolder(Env& env, ConversionState& state, const std::string& f
     for (int32_t c = 0; c < state.xMax; ++c) {
       const size_t slot = static_cast<size_t>(r) * static_cast<size_t>(state.xMax) +
                           static_cast<size_t>(c);  // below kTileSlots: checked above
-      CheckPicture(env, JoinPath(folder, TileFileName(r, c)), state.tiles[slot], open_tiles[slot]);
+      CheckPicture(env, env.FindWorkFile(folder, TileFileName(r, c)), state.tiles[slot],
+                   open_tiles[slot]);
     }
   }
-  const std::string base_path = JoinPath(folder, kBaseFileName);
+  const std::string base_path = env.FindWorkFile(folder, kBaseFileName);
   OpenPicture open_base;
   CheckPicture(env, base_path, state.base, open_base);
 
@@ -165,8 +167,7 @@ int16_t ConvertWorkFolder(Env& env, ConversionState& state, const std::string& f
   if (result.picture == PackageWriteResult::kBasePicture) {
     picture = base_path;
   } else if (result.picture >= 0) {
-    picture =
-        JoinPath(folder, TileFileName(result.picture / state.xMax, result.picture % state.xMax));
+    picture = open_tiles[static_cast<size_t>(result.picture)].path;
   }
   if (result.cause == SaveCause::kFolderChanged) picture = changed;
   ShowLibraryMessage(env, Message::kSaveFailed, package, result.cause, picture,

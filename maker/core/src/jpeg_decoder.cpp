@@ -1,7 +1,10 @@
 // JPEG decoding over libjpeg-turbo: baseline and progressive, grey and colour, CMYK and
 // YCCK turned into RGB, optionally reduced by 1/2, 1/4 or 1/8 in the DCT, decoded straight
-// into the raster's memory. libjpeg reports errors by a long jump, so the functions that
-// set the jump point hold no object with a destructor.
+// into the raster's memory. No marker is kept (libjpeg keeps none unless asked; the orientation
+// reader finds the EXIF block in APP1 itself), and the decoder's own memory has a ceiling, so that
+// a few hundred bytes that declare a huge progressive picture are refused instead of taking its
+// coefficients' memory. libjpeg reports errors by a long jump, so the functions that set the jump
+// point hold no object with a destructor.
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -12,6 +15,7 @@
 
 #include <jerror.h>
 
+#include "base/limits.h"
 #include "library_decoders.h"
 
 namespace klv {
@@ -37,8 +41,15 @@ bool MeansLostData(int code) {
 
 [[noreturn]] void OnError(j_common_ptr cinfo) {
   auto* errors = reinterpret_cast<ErrorManager*>(cinfo->err);
-  // After lost data the error is only its consequence: the warning says what happened.
-  if (!errors->dataLost) (*cinfo->err->format_message)(cinfo, errors->text);
+  if (cinfo->err->msg_code == JERR_NO_BACKING_STORE) {
+    // The decoder asked for more than its ceiling: it would spill to disk, which this
+    // build of the library cannot do.
+    std::snprintf(errors->text, sizeof errors->text,
+                  "decoding it would take more than %zu MiB of memory", kMaxJpegDecoderBytes >> 20);
+  } else if (!errors->dataLost) {
+    // After lost data the error is only its consequence: the warning says what happened.
+    (*cinfo->err->format_message)(cinfo, errors->text);
+  }
   std::longjmp(errors->jump, 1);
 }
 
@@ -78,6 +89,8 @@ class JpegReader {
     jpeg_create_decompress(&cinfo_);
     created_ = true;
     cinfo_.progress = &progress_;
+    cinfo_.mem->max_memory_to_use = static_cast<long>(kMaxJpegDecoderBytes);
+
     jpeg_mem_src(&cinfo_, file_.data(), static_cast<unsigned long>(file_.size()));
     jpeg_read_header(&cinfo_, TRUE);
     size->width = static_cast<int>(cinfo_.image_width);

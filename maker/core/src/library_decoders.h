@@ -27,7 +27,10 @@ std::optional<Raster> DecodeJpeg(const std::vector<uint8_t>& file, int reduction
 
 std::optional<StoredSize> ReadWebpSize(const std::vector<uint8_t>& file, std::string* cause);
 // Still pictures, lossy or lossless, with or without alpha; animations are refused.
-std::optional<Raster> DecodeWebp(const std::vector<uint8_t>& file, std::string* cause);
+// `reduction` is 1, 2, 4 or 8: the picture is decoded scaled to that fraction, each side
+// rounded up.
+std::optional<Raster> DecodeWebp(const std::vector<uint8_t>& file, int reduction,
+                                 std::string* cause);
 
 // Turns pixels decoded as four bytes each (R, G, B, A in memory order) in place into
 // 0xRRGGBB laid over white. The raster's pixel memory holds the bytes on entry.

@@ -4,6 +4,7 @@
 // The destination's own files are never read, written or removed.
 #include "maker/make.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <mutex>
 #include <optional>
@@ -85,6 +86,28 @@ std::optional<uint64_t> PrivateFolderProcess(std::string_view name) {
     id = id * 10 + static_cast<uint64_t>(c - '0');
   }
   return id;
+}
+
+// True when the private folder `path` shows that its make has ended without removing it:
+// its lock file is this user's, holds kWorkLockText and has its lock free (a running make
+// holds it until its folder is gone), and it holds no folder and no file but those a make
+// writes there.
+bool IsAbandonedWorkFolder(Env& env, const std::string& path) {
+  std::unique_ptr<FileLock> lock;
+  std::string text;
+  const std::string_view expected = kWorkLockText;
+  const std::string lock_file = DeriveWorkPaths(path).filePrefix + kWorkLockFileName;
+  if (!env.TakeFileLock(lock_file, expected.size() + 1, &text, &lock).ok() || text != expected) {
+    return false;
+  }
+  std::vector<std::string> names;
+  if (!env.ListFolders(path, &names).ok() || !names.empty()) return false;
+  if (!env.ListFiles(path, &names).ok()) return false;
+  return std::all_of(names.begin(), names.end(), [](const std::string& name) {
+    // A package's temporary files end in ".tmp" on both platforms.
+    return name == kDescriptionFileName || name == kBaseFileName || name == kWorkLockFileName ||
+           IsTileFileName(name) || name.ends_with(kPackageExtension) || name.ends_with(".tmp");
+  });
 }
 
 // The name of the one package FileConv wrote into the private folder `folder`, or
@@ -213,14 +236,42 @@ WorkPaths DeriveWorkPaths(const std::string& folder) {
   return WorkPaths{folder + kPathSeparator, folder};
 }
 
+Status HeldWorkFolder::Remove(Env& env) {
+  // The lock goes first: Windows removes no file that is held open.
+  lock_.reset();
+  const Status removed = env.RemovePrivateFolder(path_);
+  return removed.IsNotFound() ? Status::OK() : removed;
+}
+
+Status MakeHeldWorkFolder(Env& env, const std::string& destination, HeldWorkFolder* folder) {
+  const std::string stem = DeriveWorkPaths(destination).filePrefix + kPrivateFolderStem +
+                           std::to_string(CurrentProcessId()) + "-";
+  std::string path;
+  Status status = env.MakePrivateFolder(stem, &path);
+  if (!status.ok()) return status;
+  std::unique_ptr<FileLock> lock;
+  status = env.CreateLockedFile(DeriveWorkPaths(path).filePrefix + kWorkLockFileName, kWorkLockText,
+                                &lock);
+  if (!status.ok()) {
+    env.RemovePrivateFolder(path);
+    return status;
+  }
+  folder->path_ = path;
+  folder->lock_ = std::move(lock);
+  return Status::OK();
+}
+
 void RemoveStalePrivateFolders(Env& env, const std::string& folder) {
-  const WorkPaths paths = DeriveWorkPaths(folder);
+  const std::string prefix = DeriveWorkPaths(folder).filePrefix;
   std::vector<std::string> names;
-  if (!env.ListFolders(paths.filePrefix, &names).ok()) return;
+  if (!env.ListFolders(prefix, &names).ok()) return;
   const uint64_t own = CurrentProcessId();
   for (const std::string& name : names) {
     const std::optional<uint64_t> id = PrivateFolderProcess(name);
-    if (id && *id != own && ProcessHasEnded(*id)) env.RemovePrivateFolder(paths.filePrefix + name);
+    // This process's folders are its other threads' makes.
+    if (id && *id != own && IsAbandonedWorkFolder(env, prefix + name)) {
+      env.RemovePrivateFolder(prefix + name);
+    }
   }
 }
 
@@ -235,15 +286,17 @@ MakeResult FinishMake(Env& env, WorkCanvas canvas, const MakeRequest& request,
   const std::string puzzle_name = CheckPuzzleName(request.puzzleName).name;
   RemoveStalePrivateFolders(env, request.workFolder);
 
-  const std::string stem = request.keepWorkFiles
-                               ? std::string(kKeptFolderStem)
-                               : kPrivateFolderStem + std::to_string(CurrentProcessId()) + "-";
+  // A kept folder is left for the person; no make removes it, so it needs no lock.
+  HeldWorkFolder held;
   std::string folder;
-  const Status made = env.MakePrivateFolder(destination.filePrefix + stem, &folder);
+  const Status made = request.keepWorkFiles
+                          ? env.MakePrivateFolder(destination.filePrefix + kKeptFolderStem, &folder)
+                          : MakeHeldWorkFolder(env, request.workFolder, &held);
   if (!made.ok()) {
     return Failure(MakeStatus::kWorkFileNotWritten,
                    made.context() + ": cannot make the work folder: " + made.reason());
   }
+  if (!request.keepWorkFiles) folder = held.path();
 
   MakeResult result = StopRequested(request)
                           ? Stopped()
@@ -260,7 +313,9 @@ MakeResult FinishMake(Env& env, WorkCanvas canvas, const MakeRequest& request,
     result.keptFolder = folder;
     return result;
   }
-  const Status removed = env.RemovePrivateFolder(folder);
+  // A stopped make leaves nothing of itself, not even a folder it was asked to keep.
+  const Status removed =
+      request.keepWorkFiles ? env.RemovePrivateFolder(folder) : held.Remove(env);
   if (!removed.ok() && result.status == MakeStatus::kPackageWritten) {
     result.warning = "the work folder " + folder + " could not be removed: " + removed.ToString();
   }

@@ -1,6 +1,6 @@
 // The Linux build's picture decoders: PNG, JPEG and WebP through Debian's libpng,
-// libjpeg-turbo and libwebp (one file each), put behind the decoder seam. Only JPEG can
-// be decoded reduced, in its DCT.
+// libjpeg-turbo and libwebp (one file each), put behind the decoder seam. JPEG is decoded
+// reduced in its DCT, WebP by libwebp's scaler; PNG only whole.
 #include <cstring>
 
 #include "library_decoders.h"
@@ -29,8 +29,8 @@ std::optional<StoredSize> ReadStoredSize(PictureKind kind, const std::vector<uin
 }
 
 int ChooseReduction(PictureKind kind, StoredSize stored, int min_width, int min_height) {
-  if (kind != PictureKind::kJpeg) return 1;
-  // A side decoded at 1/d is at least side / d pixels (libjpeg rounds up).
+  if (kind != PictureKind::kJpeg && kind != PictureKind::kWebp) return 1;
+  // A side decoded at 1/d is at least side / d pixels (both decoders round up).
   for (int reduction : {8, 4, 2}) {
     if (int64_t{min_width} * reduction <= stored.width &&
         int64_t{min_height} * reduction <= stored.height) {
@@ -45,7 +45,7 @@ std::optional<Raster> DecodeStoredPicture(PictureKind kind, const std::vector<ui
   switch (kind) {
     case PictureKind::kPng: return DecodePng(file, cause);
     case PictureKind::kJpeg: return DecodeJpeg(file, reduction, cause);
-    case PictureKind::kWebp: return DecodeWebp(file, cause);
+    case PictureKind::kWebp: return DecodeWebp(file, reduction, cause);
     default: break;
   }
   if (cause != nullptr) *cause = std::string(PictureKindName(kind)) + " pictures are not read here";

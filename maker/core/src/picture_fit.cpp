@@ -14,16 +14,15 @@ void SetCause(std::string* cause, std::string text) {
   if (cause != nullptr) *cause = std::move(text);
 }
 
-// Reads up to nine digits at `pos`; nothing when there are none or more than nine.
-std::optional<int> ParseNumber(std::string_view text, size_t& pos) {
+// Reads the digits at `pos`; nothing when there are none, or (with *too_long set) more
+// than nine.
+std::optional<int> ParseNumber(std::string_view text, size_t& pos, bool* too_long) {
   const size_t start = pos;
+  while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') ++pos;
+  *too_long = pos - start > 9;
+  if (pos == start || *too_long) return std::nullopt;
   int value = 0;
-  while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') {
-    if (pos - start == 9) return std::nullopt;
-    value = value * 10 + (text[pos] - '0');
-    ++pos;
-  }
-  if (pos == start) return std::nullopt;
+  for (size_t i = start; i < pos; ++i) value = value * 10 + (text[i] - '0');
   return value;
 }
 
@@ -89,7 +88,14 @@ std::optional<CropRect> ParseCrop(std::string_view text, std::string* cause) {
   int* fields[] = {&crop.width, &crop.height, &crop.x, &crop.y};
   const char separators[] = {'x', '+', '+'};
   for (int i = 0; i < 4; ++i) {
-    const std::optional<int> value = ParseNumber(text, pos);
+    const size_t start = pos;
+    bool too_long = false;
+    const std::optional<int> value = ParseNumber(text, pos, &too_long);
+    if (too_long) {
+      SetCause(cause, "the number " + std::string(text.substr(start, pos - start)) +
+                          " is too large: a crop's numbers have at most nine digits");
+      return std::nullopt;
+    }
     if (!value) {
       SetCause(cause, expected);
       return std::nullopt;

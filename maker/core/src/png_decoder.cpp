@@ -1,12 +1,15 @@
 // PNG decoding over libpng: every colour type and depth expanded to 8-bit RGBA (palette
 // and single-colour transparency become alpha, 16 bits are rounded), interlaced or not,
-// decoded straight into the raster's memory. libpng reports errors by a long jump, so
-// the two functions that set the jump point hold no object with a destructor.
+// decoded straight into the raster's memory. Only the chunks the pixels need are read; the
+// rest are skipped unread, so memory follows the picture, not what a chunk header claims.
+// libpng reports errors by a long jump, so the two functions that set the jump point hold
+// no object with a destructor.
 #include <png.h>
 
 #include <cstring>
 #include <string>
 
+#include "base/limits.h"
 #include "library_decoders.h"
 #include "maker/bitmap_codec.h"
 
@@ -62,6 +65,11 @@ class PngReader {
     // The sizes are judged by CheckPictureSize, with its message, not by libpng's
     // default limit of a million pixels a side.
     png_set_user_limits(png_, PNG_USER_WIDTH_MAX, PNG_USER_HEIGHT_MAX);
+    // Every chunk but IHDR, PLTE, tRNS, IDAT and IEND (texts, profiles, suggested palettes,
+    // EXIF, which the orientation reader finds itself) is skipped without being stored.
+    png_set_keep_unknown_chunks(png_, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
+    png_set_chunk_malloc_max(png_, kMaxPngChunkBytes);
+    png_set_chunk_cache_max(png_, kMaxPngStoredChunks);
     png_read_info(png_, info_);
     size->width = static_cast<int>(png_get_image_width(png_, info_));
     size->height = static_cast<int>(png_get_image_height(png_, info_));

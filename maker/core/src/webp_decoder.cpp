@@ -1,6 +1,8 @@
 // WebP decoding over libwebp: still pictures, lossy or lossless, with or without alpha,
-// decoded as RGBA straight into the raster's memory. Animations are refused rather than
-// reduced to a frame the person did not choose.
+// decoded as RGBA straight into the raster's memory, optionally reduced by 1/2, 1/4 or 1/8
+// by libwebp's own scaler while it decodes, so that a large picture never takes its full
+// size in memory. Animations are refused rather than reduced to a frame the person did
+// not choose.
 #include <webp/decode.h>
 
 #include <string>
@@ -53,17 +55,35 @@ std::optional<StoredSize> ReadWebpSize(const std::vector<uint8_t>& file, std::st
   return StoredSize{features->width, features->height};
 }
 
-std::optional<Raster> DecodeWebp(const std::vector<uint8_t>& file, std::string* cause) {
+std::optional<Raster> DecodeWebp(const std::vector<uint8_t>& file, int reduction,
+                                 std::string* cause) {
   const std::optional<WebPBitstreamFeatures> features = ReadFeatures(file, cause);
   if (!features) return std::nullopt;
-  Raster raster = Raster::Filled(features->width, features->height, 0);
-  const size_t stride = static_cast<size_t>(features->width) * 4;
-  auto* out = reinterpret_cast<uint8_t*>(raster.pixels.data());
-  if (WebPDecodeRGBAInto(file.data(), file.size(), out,
-                         stride * static_cast<size_t>(features->height),
-                         static_cast<int>(stride)) == nullptr) {
+  // Each side at 1/reduction, rounded up, as the JPEG decoder reduces.
+  const int width = (features->width + reduction - 1) / reduction;
+  const int height = (features->height + reduction - 1) / reduction;
+  Raster raster = Raster::Filled(width, height, 0);
+  WebPDecoderConfig config;
+  if (!WebPInitDecoderConfig(&config)) {
+    SetCause(cause, "the WebP decoder is not the version this program was built with");
+    return std::nullopt;
+  }
+  if (reduction > 1) {
+    config.options.use_scaling = 1;
+    config.options.scaled_width = width;
+    config.options.scaled_height = height;
+  }
+  const size_t stride = static_cast<size_t>(width) * 4;
+  config.output.colorspace = MODE_RGBA;
+  config.output.is_external_memory = 1;
+  config.output.u.RGBA.rgba = reinterpret_cast<uint8_t*>(raster.pixels.data());
+  config.output.u.RGBA.stride = static_cast<int>(stride);
+  config.output.u.RGBA.size = stride * static_cast<size_t>(height);
+  const VP8StatusCode status = WebPDecode(file.data(), file.size(), &config);
+  WebPFreeDecBuffer(&config.output);
+  if (status != VP8_STATUS_OK) {
     // The headers were readable: the picture data is what fails.
-    SetCause(cause, "unreadable WebP picture (corrupt or truncated data)");
+    SetCause(cause, "unreadable WebP picture (" + StatusText(status) + ")");
     return std::nullopt;
   }
   RgbaBytesToPixels(raster);

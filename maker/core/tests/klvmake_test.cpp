@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -25,6 +26,7 @@
 #include "klvtest/picture_files.h"
 #include "klvtest/test_support.h"
 #include "maker/bitmap_codec.h"
+#include "maker/make.h"
 #include "maker/raster.h"
 
 namespace klv {
@@ -138,6 +140,7 @@ TEST_F(KlvmakeTest, UsageErrorsExitWithTwoAndSayWhy) {
       {{picture, "--set-name", "\xC3("}, "not valid UTF-8"},
       {{picture, "--name", "a/b"}, "\"/\""},
       {{picture, "--help=yes"}, "takes no value"},
+      {{picture, "--crop", "1x1+99999999999+0"}, "the number 99999999999 is too large"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.said);
@@ -448,11 +451,15 @@ struct Spawned {
   fs::path out, err;
 };
 
+// `wrapper`: a program (found on the search path) and its arguments that run klvmake.
 Spawned Start(const std::vector<std::string>& args, const fs::path& stem,
-              rlim_t file_size_limit = RLIM_INFINITY, bool closed_output = false) {
+              rlim_t file_size_limit = RLIM_INFINITY, bool closed_output = false,
+              const std::vector<std::string>& wrapper = {}) {
   Spawned spawned{-1, stem.string() + ".out", stem.string() + ".err"};
   const std::string program = std::string(KLV_BINARY_DIR) + "/klvmake";
-  std::vector<char*> argv{const_cast<char*>(program.c_str())};
+  std::vector<char*> argv;
+  for (const std::string& arg : wrapper) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(const_cast<char*>(program.c_str()));
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
   int broken[2] = {-1, -1};
@@ -467,7 +474,7 @@ Spawned Start(const std::vector<std::string>& args, const fs::path& stem,
     ::dup2(err, 2);
     const rlimit limit{file_size_limit, file_size_limit};
     ::setrlimit(RLIMIT_FSIZE, &limit);
-    ::execv(argv[0], argv.data());
+    ::execvp(argv[0], argv.data());
     ::_exit(127);
   }
   if (closed_output) {
@@ -514,7 +521,9 @@ TEST_F(KlvmakeTest, TheMakeTouchesOnlyItsOwnFiles) {
     std::ofstream(path, std::ios::binary) << text;
     fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
   };
-  const std::string ended = ".klvmake-" + std::to_string(EndedProcess()) + "-abcdef";
+  const std::string ended = ".klvmake-" + std::to_string(EndedProcess()) + "-";
+  const std::string killed = ".klvmake-" + std::to_string(::getpid()) + "-killed";
+  HeldWorkFolder running;  // a make that runs on (in another PID namespace, say)
   struct Case {
     const char* name;
     std::function<void()> lay = [] {};
@@ -574,17 +583,27 @@ TEST_F(KlvmakeTest, TheMakeTouchesOnlyItsOwnFiles) {
        .options = {"--name", "a\nb"},
        .status = 2,
        .said = "control"},
-      {.name = "folders of killed and running makes",
+      // A make holds its folder's lock as long as it runs: its process number, alive or
+      // not where this make runs, says nothing.
+      {.name = "folders of killed and running makes and look-alikes",
        .lay =
            [&] {
-             for (const std::string& folder : {ended, std::string(".klvmake-1-abcdef")}) {
-               fs::create_directories(out / folder);
-               user_file(out / folder / "res0000.bmp", "debris");
+             HeldWorkFolder made;
+             ASSERT_TRUE(MakeHeldWorkFolder(Env::Default(), out.string(), &made).ok());
+             fs::rename(made.path(), out / killed);  // let go below, as a killed make's
+             user_file(out / killed / "res0000.bmp", "debris");
+             ASSERT_TRUE(MakeHeldWorkFolder(Env::Default(), out.string(), &running).ok());
+             fs::rename(running.path(), out / (ended + "runs01"));
+             for (const char* name : {"nolock", "mine01"}) {
+               fs::create_directories(out / (ended + name));
+               user_file(out / (ended + name) / "res0000.bmp", "the user's");
              }
+             user_file(out / (ended + "mine01") / kWorkLockFileName, kWorkLockText);
+             user_file(out / (ended + "mine01") / "notes.txt", "the user's");
            },
        .options = {"--name", "Cat"},
        .package = "Cat.klv",
-       .gone = {ended, ended + "/res0000.bmp"}},
+       .gone = {killed, killed + "/res0000.bmp", killed + "/" + kWorkLockFileName}},
       {.name = "file-size limit",
        .options = {"--name", "Cat"},
        .status = 1,
@@ -679,6 +698,110 @@ TEST_F(KlvmakeTest, AHugePuzzleIniInTheDestinationIsNotRead) {
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_LT(run.max_rss_kib, 40 * 1024);
   EXPECT_EQ(fs::file_size(ini), 60u << 20);
+}
+
+// Makes that run in another PID namespace (containers sharing a volume) know nothing of
+// each other's process numbers: a running make's folder is kept by its lock alone, and
+// goes once the lock is free.
+TEST_F(KlvmakeTest, MakesInAnotherPidNamespaceKeepRunningMakesFolders) {
+  const std::vector<std::string> unshare = {"unshare", "--pid", "--fork"};
+  if (::geteuid() != 0) GTEST_SKIP() << "a new PID namespace (unshare --pid) needs root";
+  if (std::system("unshare --pid --fork true >/dev/null 2>&1") != 0) {
+    GTEST_SKIP() << "unshare --pid --fork does not run here (no unshare, or not allowed)";
+  }
+  const std::string picture = WritePicture("p.bmp", 96, 96);
+  const std::vector<std::string> args = {picture, "--out", Out(), "--name", "Cat", "--seed", "2"};
+  HeldWorkFolder running;  // this process's number means nothing in the new namespace
+  ASSERT_TRUE(MakeHeldWorkFolder(Env::Default(), Out(), &running).ok());
+  std::ofstream(fs::path(running.path()) / "res0000.bmp") << "a tile being written";
+  const Tree held = Snapshot(running.path());
+
+  const Finished beside = Wait(Start(args, root_ / "run", RLIM_INFINITY, false, unshare));
+  ASSERT_EQ(beside.status, 0) << beside.err;
+  EXPECT_EQ(Snapshot(running.path()), held);
+
+  const std::string path = running.path();
+  { HeldWorkFolder killed = std::move(running); }  // let go, as a killed make's
+  const Finished after = Wait(Start(args, root_ / "run", RLIM_INFINITY, false, unshare));
+  ASSERT_EQ(after.status, 0) << after.err;
+  EXPECT_FALSE(fs::exists(path));
+  EXPECT_EQ(FilesIn(root_ / "out"), std::vector<std::string>{"Cat.klv"});
+}
+
+// A few bytes whose headers claim gigabytes cost what the picture holds, not what its
+// headers claim: each is refused, and the make's peak memory stays small.
+TEST_F(KlvmakeTest, HostilePicturesTakeNoMoreMemoryThanTheyHold) {
+  const struct {
+    const char* name;
+    test::Bytes bytes;
+    const char* said;
+  } cases[] = {
+      {"text.png", test::PngChunkBomb("tEXt"), "the file ends early"},
+      {"ztext.png", test::PngChunkBomb("zTXt"), "the file ends early"},
+      {"itext.png", test::PngChunkBomb("iTXt"), "the file ends early"},
+      {"palette.png", test::PngChunkBomb("sPLT"), "the file ends early"},
+      {"progressive.jpg", test::JpegClaiming(10000, 10000, true), "more than 256 MiB of memory"},
+      {"large.webp", test::WebpClaiming(10000, 10000), "unreadable WebP picture"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const fs::path picture = root_ / c.name;
+    ASSERT_TRUE(Env::Default().WriteWholeFile(picture.string(), c.bytes).ok());
+    const Finished run = Wait(Start({picture.string(), "--fit", "--out", Out()}, root_ / "run"));
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
+#if !defined(__SANITIZE_ADDRESS__)  // whose shadow memory would be counted too
+    EXPECT_LT(run.max_rss_kib, 64 * 1024);
+#endif
+  }
+  EXPECT_TRUE(FilesIn(root_ / "out").empty());
+}
+
+// The manifest follows the rule of every output named on the command line: a pipe is
+// written in place, an existing file keeps its mode, a new one is its owner's alone (it
+// holds passwords).
+TEST_F(KlvmakeTest, TheManifestIsWrittenByTheRuleOfNamedOutputs) {
+  const std::string picture = WritePicture("p.bmp", 64, 64);
+  const fs::path manifest = root_ / "m.tsv";
+  const struct {
+    const char* name;
+    std::function<void()> lay;
+    unsigned mode;  // the manifest's afterwards; 0 for a pipe
+  } cases[] = {
+      {"new", [] {}, 0600},
+      {"existing file, the group's too",
+       [&] {
+         std::ofstream(manifest) << "old";
+         fs::permissions(manifest, fs::perms(0640));
+       },
+       0640},
+      {"pipe", [&] { ::mkfifo(manifest.c_str(), 0644); }, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove(manifest);
+    c.lay();
+    // The test holds both ends of a pipe open, so that a make which wrote elsewhere ends
+    // the read at once instead of leaving it waiting.
+    const int read_end = c.mode == 0 ? ::open(manifest.c_str(), O_RDONLY | O_NONBLOCK) : -1;
+    const int write_end = c.mode == 0 ? ::open(manifest.c_str(), O_WRONLY) : -1;
+    const Outcome outcome =
+        Run({picture, "--out", Out(), "--manifest", manifest.string(), "--seed", "1"});
+    EXPECT_EQ(outcome.status, 0) << outcome.err;
+    std::string written;
+    if (c.mode != 0) {
+      written = ReadText(manifest);
+      EXPECT_EQ(fs::status(manifest).permissions(), fs::perms(c.mode));
+    } else {
+      EXPECT_TRUE(fs::is_fifo(manifest));
+      ::close(write_end);
+      char buffer[4096];
+      for (ssize_t n; (n = ::read(read_end, buffer, sizeof buffer)) > 0;)
+        written.append(buffer, static_cast<size_t>(n));
+      ::close(read_end);
+    }
+    EXPECT_EQ(written.rfind(picture + "\tp.klv\tp\t", 0), 0u) << written;
+  }
 }
 
 }  // namespace

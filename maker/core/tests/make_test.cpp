@@ -163,6 +163,9 @@ TEST(Make, WorkFilesGoIntoAPrivateFolderAndOnlyThePackageComesOut) {
   }
   EXPECT_EQ(env.writes, expected_writes);
   EXPECT_EQ(converter.arguments, std::vector<std::string>{folder});
+  // The lock file was in the folder while the library ran; its lock is let go at the end.
+  EXPECT_EQ(Text(converter.files_at_call[folder + "/" + kWorkLockFileName]), kWorkLockText);
+  EXPECT_TRUE(env.held_locks.empty());
   const std::string ini = Text(converter.files_at_call[folder + "/Puzzle.ini"]);
   EXPECT_EQ(GetProfileStringFromText(ini, "PuzzleData", "PrevPassWord", "", 11), "");
   std::string cause;
@@ -382,33 +385,43 @@ TEST(Make, KeepWorkFilesKeepsThePrivateFolder) {
   EXPECT_EQ(env.files.size(), 5u);
 }
 
-// A private folder whose make was killed goes with the next make into that destination;
-// those of running makes, kept ones and the user's folders stay.
+// A private folder whose make was killed (its lock free) goes with the next make into that
+// destination; one whose lock is held (a running make, whatever its number), this
+// process's, kept ones, look-alikes and the user's folders stay.
 TEST(Make, StalePrivateFoldersOfEndedMakesAreRemoved) {
-  const pid_t child = ::fork();
-  if (child == 0) ::_exit(0);
-  ASSERT_GT(child, 0);
-  ::waitpid(child, nullptr, 0);
-  const std::string own = std::to_string(CurrentProcessId());
-  const std::string ended = std::to_string(child);
   FakeEnv env;
-  const std::set<std::string> staying = {
-      "/w/.klvmake-" + own + "-abcdef",     // this process's (another thread's make)
-      "/w/.klvmake-1-abcdef",               // a running process
-      "/w/klvmake-work-abcdef",             // kept on purpose
-      "/w/.klvmake-" + ended + "-abcdefg",  // not the make's name
-      "/w/.klvmake-x" + ended + "-abcdef",  // nor this
-      "/w/photos",
+  const std::string own = std::to_string(CurrentProcessId());
+  const std::string other = std::to_string(CurrentProcessId() + 1);
+  const struct {
+    std::string name;
+    const char* lock_text;  // the lock file's content; none without one
+    bool held;              // its lock is held by some make
+    const char* extra;      // a file in it
+    bool removed;
+  } cases[] = {
+      {".klvmake-" + other + "-ended1", kWorkLockText, false, "res0000.bmp", true},
+      {".klvmake-" + other + "-runs01", kWorkLockText, true, "res0000.bmp", false},
+      {".klvmake-" + other + "-nolock", nullptr, false, "res0000.bmp", false},
+      {".klvmake-" + other + "-other1", "not a make's\n", false, "base.bmp", false},
+      {".klvmake-" + other + "-photo1", kWorkLockText, false, "photo.jpg", false},
+      {".klvmake-" + own + "-thread", kWorkLockText, false, "base.bmp", false},
+      {"klvmake-work-abcdef", kWorkLockText, false, "base.bmp", false},
+      {"photos", nullptr, false, "cat.bmp", false},
   };
-  env.folders = staying;
-  env.folders.insert("/w/.klvmake-" + ended + "-abcdef");
-  env.AddText("/w/.klvmake-" + ended + "-abcdef/res0000.bmp", "debris");
-  env.AddText("/w/photos/cat.bmp", "the user's");
+  for (const auto& c : cases) {
+    const std::string folder = "/w/" + c.name;
+    env.folders.insert(folder);
+    env.AddText(folder + "/" + c.extra, "debris");
+    if (c.lock_text != nullptr) env.AddText(folder + "/" + kWorkLockFileName, c.lock_text);
+    if (c.held) env.held_locks.insert(folder + "/" + kWorkLockFileName);
+  }
   FakeConverter converter(env);
   ASSERT_EQ(MakePuzzle(env, Request(64, 64, "/w"), converter).status, MakeStatus::kPackageWritten);
-  EXPECT_EQ(env.folders, staying);
-  EXPECT_EQ(env.files.count("/w/photos/cat.bmp"), 1u);
-  EXPECT_EQ(env.files.count("/w/.klvmake-" + ended + "-abcdef/res0000.bmp"), 0u);
+  for (const auto& c : cases) {
+    EXPECT_EQ(env.folders.count("/w/" + c.name), c.removed ? 0u : 1u) << c.name;
+    EXPECT_EQ(env.files.count("/w/" + c.name + "/" + c.extra), c.removed ? 0u : 1u) << c.name;
+  }
+  EXPECT_TRUE(env.held_locks.count("/w/" + cases[1].name + "/" + kWorkLockFileName));
 }
 
 TEST(Make, DensitiesAreReadFromTheBoxTextsAndTheSeedFixesTheTiles) {

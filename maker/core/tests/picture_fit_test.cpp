@@ -75,6 +75,9 @@ TEST(PictureFit, CropIsParsedStrictly) {
   std::string cause;
   ParseCrop("0x5+0+0", &cause);
   EXPECT_EQ(cause, "the crop's width and height must be at least 1 pixel");
+  ParseCrop("640x480+99999999999+0", &cause);
+  EXPECT_EQ(cause,
+            "the number 99999999999 is too large: a crop's numbers have at most nine digits");
 }
 
 TEST(PictureFit, CropMustLieInsideThePicture) {

@@ -244,6 +244,45 @@ Bytes EncodeWebp(int width, int height, const std::vector<uint8_t>& rgba, bool l
   return out;
 }
 
+Bytes PngChunkBomb(const char* type) {
+  // The signature and the header chunk of a real picture, then the bomb's length and type.
+  Bytes file = EncodePngRaster(Raster::Filled(64, 64, 0x808080));
+  file.resize(8 + 25);
+  const Bytes bomb = {0x7F, 0xFF, 0xFF, 0xFF};
+  file.insert(file.end(), bomb.begin(), bomb.end());
+  file.insert(file.end(), type, type + 4);
+  return file;
+}
+
+Bytes JpegClaiming(uint16_t width, uint16_t height, bool progressive) {
+  JpegOptions options;
+  options.progressive = progressive;
+  Bytes file = EncodeJpeg(Raster::Filled(8, 8, 0x808080), options);
+  const uint8_t frame = progressive ? 0xC2 : 0xC0;
+  for (size_t i = 0; i + 9 < file.size(); ++i) {
+    if (file[i] == 0xFF && file[i + 1] == frame) {
+      file[i + 5] = static_cast<uint8_t>(height >> 8);
+      file[i + 6] = static_cast<uint8_t>(height);
+      file[i + 7] = static_cast<uint8_t>(width >> 8);
+      file[i + 8] = static_cast<uint8_t>(width);
+      break;
+    }
+  }
+  return file;
+}
+
+Bytes WebpClaiming(int width, int height) {
+  Bytes file = EncodeWebp(16, 16, RgbaOf(Raster::Filled(16, 16, 0x808080)), false);
+  // RIFF, size, WEBP, "VP8 ", size; then the frame tag (3 bytes), the start code (3 bytes)
+  // and the 14-bit width and height.
+  if (file.size() < 30 || std::memcmp(&file[12], "VP8 ", 4) != 0) Broken("unexpected WebP layout");
+  file[26] = static_cast<uint8_t>(width);
+  file[27] = static_cast<uint8_t>((width >> 8) & 0x3F);
+  file[28] = static_cast<uint8_t>(height);
+  file[29] = static_cast<uint8_t>((height >> 8) & 0x3F);
+  return file;
+}
+
 std::vector<uint8_t> RgbaOf(const Raster& raster) {
   std::vector<uint8_t> rgba;
   for (uint32_t p : raster.pixels) {

@@ -336,6 +336,44 @@ Status FakeEnv::ListFolders(const std::string& folder, std::vector<std::string>*
   return Status::OK();
 }
 
+namespace {
+
+// A lock of the fake environment: an entry of its held_locks while it lives.
+class FakeFileLock : public FileLock {
+ public:
+  FakeFileLock(std::set<std::string>& held, std::string path)
+      : held_(held), path_(std::move(path)) {
+    held_.insert(path_);
+  }
+  ~FakeFileLock() override { held_.erase(path_); }
+
+ private:
+  std::set<std::string>& held_;
+  std::string path_;
+};
+
+}  // namespace
+
+Status FakeEnv::CreateLockedFile(const std::string& path, const std::string& content,
+                                 std::unique_ptr<FileLock>* lock) {
+  if (files.count(path) != 0 || folders.count(path) != 0) return PosixError(path, EEXIST);
+  AddText(path, content);
+  *lock = std::make_unique<FakeFileLock>(held_locks, path);
+  return Status::OK();
+}
+
+Status FakeEnv::TakeFileLock(const std::string& path, size_t max_bytes, std::string* content,
+                             std::unique_ptr<FileLock>* lock) {
+  const auto file = files.find(path);
+  if (file == files.end()) return PosixError(path, ENOENT);
+  if (held_locks.count(path) != 0) return Status::IOError(path, "another process holds its lock");
+  content->assign(
+      file->second.begin(),
+      file->second.begin() + static_cast<std::ptrdiff_t>(std::min(max_bytes, file->second.size())));
+  *lock = std::make_unique<FakeFileLock>(held_locks, path);
+  return Status::OK();
+}
+
 Status FakeEnv::RenameFile(const std::string& from, const std::string& to) {
   if (fail_rename) return PosixError(to, EXDEV);
   if (folders.count(to)) return PosixError(to, EISDIR);

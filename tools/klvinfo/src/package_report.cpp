@@ -3,6 +3,7 @@
 // object built with nlohmann::json (never by hand).
 #include "klvinfo/package_report.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -66,6 +67,16 @@ std::optional<PackageProblem> BackColorMismatch(const PackageHeader& header,
   return std::nullopt;
 }
 
+// A grid without a tile is no puzzle, although the converter writes one from a folder
+// without Puzzle.ini; the problem lies at the header's xMax field.
+std::optional<PackageProblem> TilelessGrid(const Package& package) {
+  if (!package.header || package.GridTileCount() > 0) return std::nullopt;
+  constexpr uint64_t kHeaderRecordAt = 20;  // after "RIFF", its size, "DATA", "KLVZ", 592
+  return PackageProblem{"KLVZ", kHeaderRecordAt + kXMaxOffset,
+                        "the grid of xMax " + std::to_string(package.header->xMax) + " by yMax " +
+                            std::to_string(package.header->yMax) + " holds no tile"};
+}
+
 }  // namespace
 
 std::string DisplayText(const std::string& cp932, bool one_line) {
@@ -108,6 +119,9 @@ std::string ColorHex(uint32_t rgb) {
 std::vector<std::string> ProblemLines(const Package& package, const PackagePictures& pictures) {
   std::vector<std::string> lines;
   for (const PackageProblem& problem : package.problems) lines.push_back(DescribeProblem(problem));
+  if (const std::optional<PackageProblem> tileless = TilelessGrid(package)) {
+    lines.push_back(DescribeProblem(*tileless));
+  }
   for (const PackageProblem& problem : pictures.problems) {
     lines.push_back(DescribeProblem(problem));
   }

@@ -1,11 +1,12 @@
 // The work folder of a package: Puzzle.ini written with the same profile rules the
 // converter reads it with, and read back through them to find every text that would not
 // come back the same; the pictures are the chunks' bytes, which the converter takes as
-// they are. Writing goes into a new or empty folder only.
+// they are. The files go into a private folder that takes the output's name at the end.
 #include "klvinfo/work_folder_export.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 
 #include "base/codepage.h"
 #include "base/platform.h"
@@ -74,7 +75,17 @@ std::string TileName(const PackagePicture& tile) {
 
 }  // namespace
 
-WorkFolderExport ExportWorkFolder(const Package& package) {
+std::optional<WorkFolderExport> ExportWorkFolder(const Package& package, std::string* cause) {
+  if (!package.header) {
+    *cause = "the package has no header; there is no work folder to write";
+    return std::nullopt;
+  }
+  const int64_t grid = package.GridTileCount();
+  if (grid > kMaxPackageTiles) {
+    *cause = "the grid holds " + std::to_string(grid) + " tiles, more than a package holds (" +
+             std::to_string(kMaxPackageTiles) + ")";
+    return std::nullopt;
+  }
   WorkFolderExport out;
   const PackageHeader& header = *package.header;
   const std::string ini = PuzzleIniText(header);
@@ -90,19 +101,13 @@ WorkFolderExport ExportWorkFolder(const Package& package) {
                              " (blanks at either end, enclosing quotes and line breaks are lost)");
     }
   }
-  const int64_t grid = package.GridTileCount();
-  if (grid > kMaxPackageTiles) {
-    out.warnings.push_back("the grid holds " + std::to_string(grid) +
-                           " tiles; the converter takes at most " +
-                           std::to_string(kMaxPackageTiles));
-  }
 
   if (package.base) {
     out.files.push_back({kBaseFileName, package.base->bmp});
   } else {
     out.warnings.push_back("the base picture is missing");
   }
-  std::vector<bool> present(static_cast<size_t>(std::min(grid, kMaxPackageTiles)), false);
+  std::vector<bool> present(static_cast<size_t>(std::max<int64_t>(grid, 0)), false);
   for (const PackagePicture& tile : package.tiles) {
     if (tile.row < 0) continue;  // beyond the grid: no file name to give it
     out.files.push_back({TileFileName(tile.row, tile.column), tile.bmp});
@@ -124,28 +129,29 @@ WorkFolderExport ExportWorkFolder(const Package& package) {
   return out;
 }
 
-bool WriteWorkFolder(const std::string& folder, const std::vector<ExportedFile>& files,
+bool WriteWorkFolder(const NamedOutput& folder, const std::vector<ExportedFile>& files,
                      std::string* cause) {
-  if (IsFolder(folder)) {
-    if (!IsEmptyFolder(folder)) {
-      *cause = "is neither a new name nor an empty folder";
-      return false;
-    }
-  } else if (!MakeFolder(folder)) {
-    *cause = "cannot be made as a folder";
+  Env& env = Env::Default();
+  std::string own;
+  Status status = folder.MakeFolderBeside(&own);
+  if (!status.ok()) {
+    *cause = "cannot make a folder beside it: " + status.ToString();
     return false;
   }
-  const std::string prefix = EndsWithSeparator(folder) ? folder : folder + kPathSeparator;
-  Env& env = Env::Default();
-  for (size_t i = 0; i < files.size(); ++i) {
-    const Status written = env.WriteWholeFile(prefix + files[i].name, files[i].bytes);
-    if (!written.ok()) {
-      *cause = "cannot write " + files[i].name + " into it: " + written.reason();
-      for (size_t j = 0; j < i; ++j) env.RemoveFile(prefix + files[j].name);
-      return false;
+  const std::string prefix = own + kPathSeparator;
+  for (const ExportedFile& file : files) {
+    status = env.WriteWholeFile(prefix + file.name, file.bytes);
+    if (!status.ok()) {
+      *cause = "cannot write " + file.name + ": " + status.reason();
+      break;
     }
   }
-  return true;
+  if (status.ok()) {
+    status = folder.PlaceFolder(own);
+    if (!status.ok()) *cause = status.reason();
+  }
+  if (!status.ok()) env.RemovePrivateFolder(own);
+  return status.ok();
 }
 
 }  // namespace klv

@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <functional>
 
+#include "base/klvutils_client.h"
+#include "base/platform.h"
 #include "klvtest/test_support.h"
 #include "maker/bitmap_codec.h"
 
@@ -34,14 +36,22 @@ std::string Text(const std::optional<Bytes>& bytes) {
   return bytes ? std::string(bytes->begin(), bytes->end()) : std::string();
 }
 
-// Runs build/bin/`program` with `args`; its output goes through files in `scratch`.
+// Runs build/bin/`program` with `args` in a shell; its output goes through files in
+// `scratch`, its standard output through a pipe when `piped`. `prelude` (shell commands
+// such as "ulimit -f 40") runs first in the same shell. The status is the exit code, or
+// 128 + the signal that ended the program.
 Outcome Program(const std::string& program, const std::vector<std::string>& args,
-                const TempFolder& scratch) {
+                const TempFolder& scratch, bool piped = false, const std::string& prelude = "") {
   std::string command = Quote(std::string(KLV_BINARY_DIR) + "/" + program);
   for (const std::string& arg : args) command += " " + Quote(arg);
-  command += " >" + Quote(scratch.File("out")) + " 2>" + Quote(scratch.File("err"));
-  const int raw = std::system(command.c_str());
-  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Text(test::ReadDiskFile(scratch.File("out"))),
+  command += " 2>" + Quote(scratch.File("err"));
+  const std::string status = "echo $? >" + Quote(scratch.File("status"));
+  command = piped ? "{ " + command + "; " + status + "; } | cat >" + Quote(scratch.File("out"))
+                  : command + " >" + Quote(scratch.File("out")) + "; " + status;
+  if (!prelude.empty()) command = prelude + "; " + command;
+  std::system(command.c_str());
+  return {std::atoi(Text(test::ReadDiskFile(scratch.File("status"))).c_str()),
+          Text(test::ReadDiskFile(scratch.File("out"))),
           Text(test::ReadDiskFile(scratch.File("err")))};
 }
 
@@ -98,7 +108,7 @@ TEST(Klvinfo, CommandLineUsage) {
 // Every package of these makes comes back byte for byte from its unpacked work folder:
 // the makes of klvmake's own tests, the largest grid, and work folders with what klvmake
 // never writes (odd run-length and paletted pictures, PrevPassWord, negative numbers, a
-// "/" in the name, no Puzzle.ini at all).
+// "/" in the name, every text at its default).
 TEST(Klvinfo, ExtractedWorkFoldersConvertBackToTheSameBytes) {
   const Bytes rows = {6, 1, 0, 0, 6, 2, 0, 0, 0, 1, 0};  // two run-length rows: odd-sized
   const std::string keys = test::PuzzleIni({{"xMax", "1"},
@@ -132,8 +142,10 @@ TEST(Klvinfo, ExtractedWorkFoldersConvertBackToTheSameBytes) {
          test::WriteDiskText(f.File("Puzzle.ini"), keys);
          EXPECT_EQ(Program("klvconv", {f.path()}, f).status, 0);
          return f.File("ﾈｺ_1.klv"); }},
-      {"no Puzzle.ini", [](const TempFolder& f) {
-         test::WriteDiskFile(f.File("base.bmp"), test::MakeBmp({}));
+      {"only the grid in Puzzle.ini", [](const TempFolder& f) {
+         test::WriteDiskFile(f.File("base.bmp"), test::MakeBmp({.width = 64, .height = 64}));
+         test::WriteDiskFile(f.File("res0000.bmp"), test::MakeBmp({.width = 64, .height = 64}));
+         test::WriteDiskText(f.File("Puzzle.ini"), test::PuzzleIni({{"xMax", "1"}, {"yMax", "1"}}));
          EXPECT_EQ(Program("klvconv", {f.path()}, f).status, 0);
          return f.File("the Puzzle.klv"); }},
   };
@@ -185,11 +197,19 @@ TEST(Klvinfo, DamagedAndUnreadablePackagesExitWithOneAndNameTheFile) {
   cut.resize(cut.size() - 100);
   test::WriteDiskFile(folder.File("cut.klv"), cut);
   std::filesystem::create_directory(folder.File("dir.klv"));
+  // What the library makes of a folder without Puzzle.ini: a well-formed file of no tile.
+  TempFolder defaults;
+  test::WriteDiskFile(defaults.File("base.bmp"), test::MakeBmp({}));
+  std::unique_ptr<KLVUtilsClient> library;
+  ASSERT_TRUE(KLVUtilsClient::Load(Env::Default(), &library).ok());
+  library->SetMessageHandler([](const std::string&) {});
+  ASSERT_EQ(library->FileConv(defaults.path()), 1);
+  const std::string tileless = defaults.File("the Puzzle.klv");
 
-  const Outcome check = Program(
-      "klvinfo",
-      {"--check", sound, folder.File("cut.klv"), folder.File("dir.klv"), folder.File("none.klv")},
-      folder);
+  const Outcome check = Program("klvinfo",
+                                {"--check", sound, folder.File("cut.klv"), folder.File("dir.klv"),
+                                 folder.File("none.klv"), tileless},
+                                folder);
   EXPECT_EQ(check.status, 1);
   EXPECT_EQ(check.out, sound + ": sound\n");
   const std::string err = check.err;
@@ -203,6 +223,10 @@ TEST(Klvinfo, DamagedAndUnreadablePackagesExitWithOneAndNameTheFile) {
   EXPECT_NE(err.find("klvinfo: " + folder.File("none.klv") +
                      ": cannot be opened: No such file or directory\n"),
             std::string::npos);
+  EXPECT_NE(err.find("klvinfo: " + tileless +
+                     ": KLVZ at offset 24: the grid of xMax -1 by yMax 8 holds no tile\n"),
+            std::string::npos)
+      << err;
 
   // The summary lists the problems itself.
   const Outcome summary = Program("klvinfo", {sound, folder.File("cut.klv")}, folder);
@@ -232,19 +256,106 @@ TEST(Klvinfo, AFileThatIsNoPackageIsSaidSoInOneLine) {
   }
 }
 
-TEST(Klvinfo, OutputsNeverReplaceThePackageOrFillAFolderInUse) {
+// Every output named on the command line follows one rule: decided at the start, written
+// whole beside its name and renamed over it (a link replaced, never followed; a mode
+// kept), a pipe or device written in place, a failure reported with the system's reason
+// and never a signal or a half-written file; a folder filled aside and placed at the end.
+TEST(Klvinfo, OutputsFollowTheRuleOfNamedOutputs) {
   TempFolder folder;
-  const std::string package = Make(folder, 64, 64, {"--seed", "3"}, "picture.klv");
+  const std::string package = Make(folder, 160, 128, {"--seed", "3"}, "picture.klv");
   const std::optional<Bytes> before = test::ReadDiskFile(package);
-  const Outcome onto_itself = Program("klvinfo", {"--sheet", package, package}, folder);
-  EXPECT_EQ(onto_itself.status, 1);
-  EXPECT_NE(onto_itself.err.find("is the package itself"), std::string::npos);
+  Bytes hostile = before.value();
+  hostile[24] = 0xE8;  // xMax 1000 (0x03E8)
+  hostile[25] = 0x03;
+  hostile[26] = 101;  // yMax
+  test::WriteDiskFile(folder.File("hostile.klv"), hostile);
+  // clang-format off
+  const struct {
+    const char* name;
+    std::string setup;  // shell commands run first, in the output folder "@"
+    std::vector<std::string> args;
+    int status;
+    std::string said;                // on standard error
+    std::vector<std::string> names;  // the output folder's entries afterwards
+  } cases[] = {
+      {"onto the package itself", "", {"--sheet", package, package}, 1, "is the package itself", {}},
+      {"link to a file elsewhere", "echo passwords >kept && chmod 600 kept && ln -s kept s.bmp",
+       {"--sheet", "@/s.bmp", package}, 0, "", {"kept", "s.bmp"}},
+      {"standard output, a pipe", "", {"--sheet", "/dev/stdout", package}, 0, "", {}},
+      {"full device", "", {"--sheet", "/dev/full", package}, 1,
+       "klvinfo: /dev/full: cannot be written: No space left on device", {}},
+      {"file-size limit", "ulimit -f 40", {"--sheet", "@/s.bmp", package}, 1, "File too large", {}},
+      {"extract under the file-size limit", "ulimit -f 40", {"--extract", "@/x", package}, 1,
+       "File too large", {}},
+      {"extract into a folder in use", "mkdir x && echo kept >x/mine",
+       {"--extract", "@/x", package}, 1, "klvinfo: @/x: is a folder that is not empty", {"x"}},
+      {"extract through a link to an empty folder", "mkdir empty && ln -s empty x",
+       {"--extract", "@/x", package}, 1,
+       "klvinfo: @/x: is a link; a folder is never written through a link", {"empty", "x"}},
+      {"extract into a missing folder", "", {"--extract", "@/missing/x", package}, 1,
+       "klvinfo: @/missing/x: its folder @/missing cannot be used: No such file or directory", {}},
+      {"extract of a grid beyond a package", "", {"--extract", "@/x", folder.File("hostile.klv")},
+       1, "the grid holds 101000 tiles, more than a package holds (144)", {}},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder out, scratch;
+    const auto expand = [&](std::string text) {
+      for (size_t at = text.find('@'); at != std::string::npos; at = text.find('@')) {
+        text.replace(at, 1, out.path());
+      }
+      return text;
+    };
+    std::vector<std::string> args;
+    for (const std::string& arg : c.args) args.push_back(expand(arg));
+    const bool piped = args[1] == "/dev/stdout";
+    const Outcome run =
+        Program("klvinfo", args, scratch, piped,
+                "cd " + Quote(out.path()) + (c.setup.empty() ? "" : " && ") + c.setup);
+    EXPECT_EQ(run.status, c.status) << run.err;
+    EXPECT_NE(run.err.find(expand(c.said)), std::string::npos) << run.err;
+    EXPECT_EQ(test::DiskFolderNames(out.path()), c.names);
+    if (c.status == 0) {
+      const std::string drawn = piped ? run.out : Text(test::ReadDiskFile(out.File("s.bmp")));
+      EXPECT_EQ(drawn.substr(0, 2), "BM");
+      EXPECT_FALSE(std::filesystem::is_symlink(out.File("s.bmp")));
+    }
+    if (std::filesystem::exists(out.File("kept"))) {
+      EXPECT_EQ(Text(test::ReadDiskFile(out.File("kept"))), "passwords\n");
+    }
+  }
   EXPECT_EQ(test::ReadDiskFile(package), before);
+}
 
-  const Outcome into_used = Program("klvinfo", {"--extract", folder.path(), package}, folder);
-  EXPECT_EQ(into_used.status, 1);
-  EXPECT_NE(into_used.err.find("is neither a new name nor an empty folder"), std::string::npos);
-  EXPECT_FALSE(test::ReadDiskFile(folder.File("Puzzle.ini")));
+// Two extracts into one folder at once: the folder takes exactly one package's work
+// folder whole, and the other run says why it wrote nothing. Repeated, since a clash
+// shows only in some runs.
+TEST(Klvinfo, TwoExtractsIntoOneFolderNeverBothSucceed) {
+  TempFolder folder;
+  const std::string a = Make(folder, 64, 64, {"--seed", "1", "--name", "A"}, "A.klv");
+  const std::string b = Make(folder, 96, 64, {"--seed", "2", "--name", "B"}, "B.klv");
+  ASSERT_EQ(Program("klvinfo", {"--extract", folder.File("alone"), b}, folder).status, 0);
+  const std::vector<std::string> b_names = test::DiskFolderNames(folder.File("alone"));
+  for (int round = 0; round < 10; ++round) {
+    SCOPED_TRACE(round);
+    TempFolder scratch;
+    const std::string dir = scratch.File("x");
+    std::filesystem::create_directory(dir);
+    const std::string klvinfo = Quote(std::string(KLV_BINARY_DIR) + "/klvinfo");
+    const std::string both = "(" + klvinfo + " --extract " + Quote(dir) + " " + Quote(a) +
+                             " 2>/dev/null; echo $? >" + Quote(scratch.File("a")) + ") & " + "(" +
+                             klvinfo + " --extract " + Quote(dir) + " " + Quote(b) +
+                             " 2>/dev/null; echo $? >" + Quote(scratch.File("b")) + ") & wait";
+    std::system(both.c_str());
+    const std::string statuses =
+        Text(test::ReadDiskFile(scratch.File("a"))) + Text(test::ReadDiskFile(scratch.File("b")));
+    EXPECT_TRUE(statuses == "0\n1\n" || statuses == "1\n0\n") << statuses;
+    const std::vector<std::string> names = test::DiskFolderNames(dir);
+    const std::vector<std::string> a_names = {"Puzzle.ini", "base.bmp", "res0000.bmp"};
+    EXPECT_EQ(names, (statuses == "0\n1\n" ? a_names : b_names));
+    EXPECT_EQ(test::DiskFolderNames(scratch.path()), (std::vector<std::string>{"a", "b", "x"}));
+  }
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Tests of klvinfo's words about a package: texts in UTF-8, colour names, the JSON object's
-// keys and values, and the summary's fields.
+// keys and values, the summary's fields, and the problems beyond the reader's.
 #include "klvinfo/package_report.h"
 
 #include <gtest/gtest.h>
@@ -27,6 +27,27 @@ Package MadePackage() {
   package.tileChunks = 3;
   package.fileSize = 12345;
   return package;
+}
+
+// A package whose grid holds no tile is no puzzle, however well-formed its file: --check
+// calls it damaged.
+TEST(PackageReport, AGridWithoutATileIsAProblem) {
+  const struct {
+    int16_t x_max, y_max;
+    bool problem;
+  } cases[] = {{-1, 8, true}, {0, 5, true}, {3, -2, true}, {1, 1, false}, {9, 9, false}};
+  for (const auto& c : cases) {
+    Package package;
+    package.header = NewPackageHeader(c.x_max, c.y_max);
+    const std::vector<std::string> lines = ProblemLines(package, PackagePictures{});
+    if (c.problem) {
+      EXPECT_EQ(lines, std::vector<std::string>{"KLVZ at offset 24: the grid of xMax " +
+                                                std::to_string(c.x_max) + " by yMax " +
+                                                std::to_string(c.y_max) + " holds no tile"});
+    } else {
+      EXPECT_TRUE(lines.empty()) << lines[0];
+    }
+  }
 }
 
 TEST(PackageReport, TextsShowInUtf8WithStrayBytesEscaped) {

@@ -1,11 +1,12 @@
 // Tests of unpacking a package into its work folder: Puzzle.ini with every key, the
-// picture files, the warnings for what the converter would not give back, and writing
-// only into a new or empty folder.
+// picture files, the warnings for what the converter would not give back, and grids no
+// package holds.
 #include "klvinfo/work_folder_export.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <algorithm>
+#include <set>
 
 #include "klvtest/test_support.h"
 
@@ -37,7 +38,8 @@ std::vector<std::string> Names(const WorkFolderExport& work) {
 }
 
 TEST(WorkFolderExport, PuzzleIniHoldsEveryKeyAndThePicturesTheirChunks) {
-  const WorkFolderExport work = ExportWorkFolder(GridPackage(2, 1, 2));
+  std::string cause;
+  const WorkFolderExport work = ExportWorkFolder(GridPackage(2, 1, 2), &cause).value();
   EXPECT_TRUE(work.warnings.empty()) << work.warnings[0];
   EXPECT_EQ(Names(work),
             (std::vector<std::string>{"Puzzle.ini", "base.bmp", "res0000.bmp", "res0001.bmp"}));
@@ -60,7 +62,8 @@ TEST(WorkFolderExport, TextsThatPuzzleIniCannotKeepAreWarnedAbout) {
   for (const Case& c : cases) {
     Package package = GridPackage(1, 1, 1);
     package.header->LongPuzzleName = c.name;
-    const WorkFolderExport work = ExportWorkFolder(package);
+    std::string cause;
+    const WorkFolderExport work = ExportWorkFolder(package, &cause).value();
     ASSERT_EQ(work.warnings.size(), c.warned ? 1u : 0u) << c.name;
     if (c.warned) {
       EXPECT_EQ(work.warnings[0].rfind("the comment \"", 0), 0u) << work.warnings[0];
@@ -68,39 +71,40 @@ TEST(WorkFolderExport, TextsThatPuzzleIniCannotKeepAreWarnedAbout) {
   }
 }
 
-TEST(WorkFolderExport, MissingPicturesAndLargeGridsAreWarnedAbout) {
-  Package package = GridPackage(13, 12, 2);
+TEST(WorkFolderExport, MissingPicturesAreWarnedAbout) {
+  Package package = GridPackage(12, 12, 2);
   package.base.reset();
-  const WorkFolderExport work = ExportWorkFolder(package);
-  ASSERT_GE(work.warnings.size(), 3u);
-  EXPECT_EQ(work.warnings[0], "the grid holds 156 tiles; the converter takes at most 144");
-  EXPECT_EQ(work.warnings[1], "the base picture is missing");
-  EXPECT_EQ(work.warnings[2], "tile 2 (row 0, column 2) is missing");
+  std::string cause;
+  const WorkFolderExport work = ExportWorkFolder(package, &cause).value();
+  ASSERT_EQ(work.warnings.size(), 1u + 142u);
+  EXPECT_EQ(work.warnings[0], "the base picture is missing");
+  EXPECT_EQ(work.warnings[1], "tile 2 (row 0, column 2) is missing");
   EXPECT_EQ(Names(work), (std::vector<std::string>{"Puzzle.ini", "res0000.bmp", "res0001.bmp"}));
 }
 
-TEST(WorkFolderExport, WritesOnlyIntoANewOrEmptyFolder) {
-  test::TempFolder temp;
-  const std::vector<ExportedFile> files = {{"Puzzle.ini", {'x'}}, {"base.bmp", {'B', 'M'}}};
-  std::filesystem::create_directory(temp.File("empty"));
-  std::filesystem::create_directory(temp.File("full"));
-  test::WriteDiskText(temp.File("full/mine.txt"), "keep");
-  std::filesystem::create_directory(temp.File("target"));
-  std::filesystem::create_directory_symlink(temp.File("target"), temp.File("link"));
-  struct Case {
-    const char* folder;
-    bool written;
-  } cases[] = {
-      {"new", true}, {"empty", true}, {"full", false}, {"link", false}, {"no/parent", false}};
-  for (const Case& c : cases) {
+// Every grid a package holds gives each tile a name of its own, however long its rows or
+// columns; a grid beyond the package's 144 slots is refused before anything is made.
+TEST(WorkFolderExport, TileNamesNeverCollideAndLargerGridsAreRefused) {
+  const struct {
+    int16_t x_max, y_max;
+    bool exported;
+  } cases[] = {{144, 1, true},  {1, 144, true},  {12, 12, true},  {16, 9, true},
+               {145, 1, false}, {1, 145, false}, {13, 12, false}, {1000, 101, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.x_max) + " x " + std::to_string(c.y_max));
+    const int tiles = std::min(c.x_max * c.y_max, 144);
     std::string cause;
-    EXPECT_EQ(WriteWorkFolder(temp.File(c.folder), files, &cause), c.written) << c.folder;
-    EXPECT_EQ(test::ReadDiskFile(temp.File(std::string(c.folder) + "/base.bmp")).has_value(),
-              c.written)
-        << c.folder;
+    const std::optional<WorkFolderExport> work =
+        ExportWorkFolder(GridPackage(c.x_max, c.y_max, tiles), &cause);
+    ASSERT_EQ(work.has_value(), c.exported);
+    if (!work) {
+      EXPECT_EQ(cause, "the grid holds " + std::to_string(c.x_max * c.y_max) +
+                           " tiles, more than a package holds (144)");
+      continue;
+    }
+    const std::vector<std::string> names = Names(*work);
+    EXPECT_EQ(std::set<std::string>(names.begin(), names.end()).size(), 2u + tiles);
   }
-  EXPECT_EQ(test::DiskFolderNames(temp.File("full")), std::vector<std::string>{"mine.txt"});
-  EXPECT_TRUE(std::filesystem::is_empty(temp.File("target")));
 }
 
 }  // namespace

@@ -12,13 +12,14 @@
 #include <optional>
 #include <string>
 
+#include "base/platform.h"
+#include "base/status.h"
 #include "maker/grid.h"
 #include "maker/raster.h"
 #include "maker/work_canvas.h"
 
 namespace klv {
 
-class Env;
 class KLVUtilsClient;
 
 // Everything one make reads, as the window (or the command line) holds it.
@@ -56,15 +57,44 @@ struct WorkPaths {
 WorkPaths DeriveWorkPaths(const std::string& folder);
 
 // The private work folder of a make is "<destination>/.klvmake-<process number>-" and six
-// random characters, so that a later make can tell one whose make was killed; with
+// random characters, with the lock file kWorkLockFileName in it, which holds
+// kWorkLockText and whose lock the make holds for as long as the folder is in use: so a
+// later make can tell one whose make was killed, whatever process numbers mean where
+// that make ran (another PID namespace, another host sharing the folder). With
 // keepWorkFiles it is "klvmake-work-" and six random characters, which no make removes.
 inline constexpr char kPrivateFolderStem[] = ".klvmake-";
 inline constexpr char kKeptFolderStem[] = "klvmake-work-";
+inline constexpr char kWorkLockFileName[] = "make.lock";
+inline constexpr char kWorkLockText[] = "klvmake work folder\n";
+
+// A make's private work folder while the make uses it: made, and its lock held, by
+// MakeHeldWorkFolder. Destroying it without Remove leaves the folder with its lock free,
+// as a killed make leaves it, for a later make to remove.
+class HeldWorkFolder {
+ public:
+  const std::string& path() const { return path_; }
+  // Lets the lock go and removes the folder with everything in it. A folder that some
+  // other make removed meanwhile counts as removed.
+  Status Remove(Env& env);
+
+ private:
+  friend Status MakeHeldWorkFolder(Env& env, const std::string& destination,
+                                   HeldWorkFolder* folder);
+  std::string path_;
+  std::unique_ptr<FileLock> lock_;
+};
+
+// Makes a new private work folder of this process in `destination` and takes its lock.
+// An error naming the folder when it cannot be made or locked (nothing is left then).
+Status MakeHeldWorkFolder(Env& env, const std::string& destination, HeldWorkFolder* folder);
 
 // Removes the private work folders in the destination `folder` whose make has ended
-// without removing them (a make that was killed): the folders named as above whose
-// process number is not this process's and names no running process. Nothing else is
-// touched; failures are ignored (the next make tries again).
+// without removing them (a make that was killed): folders named as above, not of this
+// process's number (its other threads' makes), whose lock file is this user's, holds
+// kWorkLockText and has its lock free, and which hold nothing but what a make writes
+// (Puzzle.ini, base.bmp, tile files, packages and their temporary files, the lock file).
+// A folder that merely has such a name is never touched; failures are ignored (the next
+// make tries again).
 void RemoveStalePrivateFolders(Env& env, const std::string& folder);
 
 // How a make reaches FileConv. The default loads KLVUtils at the first call.

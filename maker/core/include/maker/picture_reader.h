@@ -49,8 +49,8 @@ std::optional<PictureInfo> InspectPicture(const std::vector<uint8_t>& file, std:
 
 // Decodes `file`, which InspectPicture described as `info`: upright, transparent parts
 // laid over white, channels of more than 8 bits rounded to 8; colour profiles and gamma
-// are not applied. A decoder that can decode at a reduced scale (JPEG on Linux: 1/2, 1/4,
-// 1/8 in the DCT) returns the picture reduced as far as each side stays at least
+// are not applied. A decoder that can decode at a reduced scale (on Linux JPEG, in its
+// DCT, and WebP: 1/2, 1/4, 1/8) returns the picture reduced as far as each side stays at least
 // min_width x min_height (upright); otherwise the raster is info.width x info.height, as
 // it always is for minimums of info.width x info.height. On failure returns nothing and
 // sets *cause as InspectPicture does; a truncated or corrupt picture is a failure, never

@@ -56,6 +56,15 @@ Bytes EncodeCmykJpeg(int width, int height, const std::vector<uint8_t>& cmyk, bo
 Bytes EncodeWebp(int width, int height, const std::vector<uint8_t>& rgba, bool lossless,
                  int quality = 90);
 
+// Hostile files: a few bytes whose headers claim far more than they hold.
+// A 64 x 64 PNG whose first chunk after the header is of `type` ("tEXt", "zTXt", ...) and
+// claims 2 GiB - 1 bytes of data: the file ends after the chunk's type.
+Bytes PngChunkBomb(const char* type);
+// A small JPEG, baseline or progressive, whose frame header claims width x height.
+Bytes JpegClaiming(uint16_t width, uint16_t height, bool progressive = false);
+// A small lossy WebP whose frame header claims width x height (each below 16384).
+Bytes WebpClaiming(int width, int height);
+
 // The RGBA bytes of `raster`, every pixel opaque.
 std::vector<uint8_t> RgbaOf(const Raster& raster);
 

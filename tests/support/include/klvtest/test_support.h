@@ -119,6 +119,9 @@ class FakeEnv : public Env {
   bool fail_rename = false;
   bool fail_remove_folder = false;
 
+  // The files whose lock a FileLock of this environment holds now.
+  std::set<std::string> held_locks;
+
   void AddFile(const std::string& path, Bytes bytes) { files[path] = std::move(bytes); }
   void AddText(const std::string& path, const std::string& text) {
     files[path] = Bytes(text.begin(), text.end());
@@ -131,6 +134,10 @@ class FakeEnv : public Env {
                         int32_t default_value) override;
   Status WriteProfileString(const std::string& path, const std::string& section,
                             const std::string& key, const std::string& value) override;
+  // The exact path: the fake's names are spelled as the tests give them.
+  std::string FindWorkFile(const std::string& folder, const std::string& name) override {
+    return folder + kPathSeparator + name;
+  }
   Status OpenForSharedRead(const std::string& path, std::unique_ptr<InputFile>* file) override;
   Status CreateRiffFile(const std::string& target, std::unique_ptr<RiffFile>* file) override;
   Status WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes) override;
@@ -140,6 +147,11 @@ class FakeEnv : public Env {
   Status RemovePrivateFolder(const std::string& path) override;
   Status ListFolders(const std::string& folder, std::vector<std::string>* names) override;
   Status RenameFile(const std::string& from, const std::string& to) override;
+  // A locked file is one of `files`; its lock lives in `held_locks`.
+  Status CreateLockedFile(const std::string& path, const std::string& content,
+                          std::unique_ptr<FileLock>* lock) override;
+  Status TakeFileLock(const std::string& path, size_t max_bytes, std::string* content,
+                      std::unique_ptr<FileLock>* lock) override;
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
   // No library is ever found.
   Status LoadSharedLibrary(const std::string& bare_name,

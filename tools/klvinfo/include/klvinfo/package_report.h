@@ -30,13 +30,14 @@ inline constexpr char kNotAPackage[] =
     "not a puzzle package (a package begins with a RIFF form \"DATA\" whose first chunk is "
     "the 592-byte header \"KLVZ\")";
 
-// Every problem found in the package and its pictures, one line each, in file order of
-// the reader's problems followed by the pictures that do not decode, and a header that
-// names another background colour than the tiles are painted in: earlier makers wrote
-// blue and green as texts that read as red, and cyan as one that reads as yellow, and the
-// player keys out the header's colour and shows the true one as specks. That fault is
-// found when the header is red or yellow and the colour it stood for covers at least an
-// eighth of the tiles' pixels and more than four times as many as the header's colour.
+// Every problem found in the package and its pictures, one line each: the reader's
+// problems in file order, a grid that holds no tile (no puzzle, though its file is
+// well-formed), the pictures that do not decode, and a header that names another
+// background colour than the tiles are painted in: earlier makers wrote blue and green as
+// texts that read as red, and cyan as one that reads as yellow, and the player keys out
+// the header's colour and shows the true one as specks. That fault is found when the
+// header is red or yellow and the colour it stood for covers at least an eighth of the
+// tiles' pixels and more than four times as many as the header's colour.
 std::vector<std::string> ProblemLines(const Package& package, const PackagePictures& pictures);
 
 // The readable summary of the package shown as `name`: one line with the name, then one
