@@ -692,6 +692,27 @@ std::optional<std::string> CurrentFolder() {
   return folder;
 }
 
+bool PathExists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::optional<std::string> Utf8ToNativePath(const std::string& utf8) {
+  const std::optional<std::wstring> wide = ToWide(CP_UTF8, utf8);
+  if (!wide) return std::nullopt;
+  return FromWide(CP_ACP, *wide);
+}
+
+std::string NativeToUtf8(const std::string& native) {
+  // Every byte sequence of the system's code page has a wide form, the undefined ones
+  // as look-alikes; without MB_ERR_INVALID_CHARS nothing is refused.
+  if (native.empty() || native.size() > static_cast<size_t>(INT_MAX)) return native;
+  const int length = static_cast<int>(native.size());
+  const int wide_length = MultiByteToWideChar(CP_ACP, 0, native.data(), length, nullptr, 0);
+  std::wstring wide(static_cast<size_t>(std::max(wide_length, 0)), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, native.data(), length, wide.data(), wide_length);
+  return FromWide(CP_UTF8, wide).value_or(native);
+}
+
 std::vector<ProgramArgument> ProgramArguments(int /*argc*/, char** /*argv*/) {
   // The narrow argv holds the command line already squeezed through the system's code
   // page (best fit); the wide one holds what was typed.
