@@ -190,6 +190,14 @@
         <source>パズル名にフォルダの区切り文字は使えません</source>
         <translation>A puzzle name cannot hold a folder separator</translation>
     </message>
+    <message>
+        <source>はい</source>
+        <translation>Yes</translation>
+    </message>
+    <message>
+        <source>いいえ</source>
+        <translation>No</translation>
+    </message>
 </context>
 <context>
     <name>klv::gui::MessageBoxPresenter</name>
@@ -354,6 +362,10 @@
     <message>
         <source>開ける画像は一つだけです（パズルファイルはいくつでも開けます）</source>
         <translation>Only one picture can be opened (puzzle packages, any number)</translation>
+    </message>
+    <message>
+        <source>このプログラムではパズルファイルをまだ開けません</source>
+        <translation>This program cannot open puzzle packages yet</translation>
     </message>
 </context>
 </TS>
