@@ -96,8 +96,40 @@ SourceWindow::SourceWindow(HINSTANCE instance, Env& env, std::string settings_pa
       language_(language),
       form_(env, std::move(settings_path), language, *this) {}
 
-SourceWindow::~SourceWindow() {
-  if (font_ != nullptr) DeleteObject(font_);
+SourceWindow::~SourceWindow() { ReleaseFonts(); }
+
+HFONT SourceWindow::FontOfSize(int pixels) {
+  HFONT& font = fonts_[pixels];
+  if (font == nullptr) font = CreateUiFont(dpi_, pixels);
+  return font;
+}
+
+void SourceWindow::ReleaseFonts() {
+  for (const auto& [pixels, font] : fonts_) DeleteObject(font);
+  fonts_.clear();
+  font_ = nullptr;
+}
+
+HFONT SourceWindow::FittingFont(const form::Control& control, HWND placed) {
+  RECT client;
+  GetClientRect(placed, &client);
+  const std::wstring text = WindowText(placed);
+  const int room =
+      client.right - (control.kind == ControlKind::kOption
+                          ? GetSystemMetricsForDpi(SM_CXMENUCHECK, dpi_) +
+                                MulDiv(4, static_cast<int>(dpi_), USER_DEFAULT_SCREEN_DPI)
+                          : 0);
+  HDC dc = GetDC(placed);
+  int pixels = kDesignedFontPixels;
+  for (; pixels > kSmallestFontPixels; --pixels) {
+    HGDIOBJ old = SelectObject(dc, FontOfSize(pixels));
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    SelectObject(dc, old);
+    if (extent.cx <= room) break;
+  }
+  ReleaseDC(placed, dc);
+  return FontOfSize(pixels);
 }
 
 std::wstring SourceWindow::Say(UiText text) const { return Wide(form_.Say(text)); }
@@ -127,7 +159,7 @@ bool SourceWindow::Open(int show_command) {
   AdjustWindowRectExForDpi(&frame, kWindowStyle, FALSE, 0, dpi_);
   SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  font_ = CreateUiFont(dpi_);
+  font_ = FontOfSize(kDesignedFontPixels);
   CreateControls();
   PlaceControls();
   // The lists start in the program's current folder.
@@ -239,19 +271,11 @@ void SourceWindow::PlaceControls() {
         drop_down ? Scaled({0, 0, 0, kDropDownHeight}).bottom : place.bottom - place.top;
     SetWindowPos(placed, nullptr, place.left, place.top, place.right - place.left, height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
-    if (drop_down) {
-      // The closed drive list takes its designed height: its selection field grows or
-      // shrinks by the difference (measured again, since the systems count the field's
-      // margins differently).
-      LRESULT request = SendMessageW(placed, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
-      for (int attempt = 0; attempt < 3 && request != CB_ERR; ++attempt) {
-        RECT closed;
-        GetWindowRect(placed, &closed);
-        const LRESULT difference = (place.bottom - place.top) - (closed.bottom - closed.top);
-        if (difference == 0 || request + difference <= 0) break;
-        request += difference;
-        SendMessageW(placed, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), request);
-      }
+    // A text wider than its place gets a smaller font. (A drive list's closed height is
+    // its font's, as a drop-down list's is.)
+    if (control.kind == ControlKind::kLabel || control.kind == ControlKind::kOption) {
+      SendMessageW(placed, WM_SETFONT, reinterpret_cast<WPARAM>(FittingFont(control, placed)),
+                   TRUE);
     }
   }
 }
@@ -295,10 +319,11 @@ LRESULT SourceWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_DROPFILES: OnDrop(reinterpret_cast<HDROP>(wparam)); return 0;
     case WM_DPICHANGED: {
       dpi_ = HIWORD(wparam);
-      HFONT old = font_;
-      font_ = CreateUiFont(dpi_);
+      std::map<int, HFONT> old;
+      old.swap(fonts_);
+      font_ = FontOfSize(kDesignedFontPixels);
       PlaceControls();
-      if (old != nullptr) DeleteObject(old);
+      for (const auto& [pixels, font] : old) DeleteObject(font);
       const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
       SetWindowPos(window_, nullptr, suggested->left, suggested->top,
                    suggested->right - suggested->left, suggested->bottom - suggested->top,

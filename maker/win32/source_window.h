@@ -10,6 +10,7 @@
 #include <shellapi.h>
 
 #include <array>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -60,6 +61,12 @@ class SourceWindow : private form::SourceView {
   LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
   void CreateControls();
   void PlaceControls();
+  // The window's font at `pixels` (at 96 DPI), made once per size.
+  HFONT FontOfSize(int pixels);
+  // The largest font, down to kSmallestFontPixels, in which the label or option `control`
+  // shows all of its text.
+  HFONT FittingFont(const form::Control& control, HWND placed);
+  void ReleaseFonts();
   void OnCommand(int id, int code);
   void OnLimitedEditUpdate(size_t row);
   void OnDrop(HDROP drop);
@@ -91,7 +98,8 @@ class SourceWindow : private form::SourceView {
   form::SourceForm form_;
   HWND window_ = nullptr;
   UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
-  HFONT font_ = nullptr;
+  HFONT font_ = nullptr;        // the designed size, FontOfSize(kDesignedFontPixels)
+  std::map<int, HFONT> fonts_;  // by size
   UINT test_seed_message_ = 0;
   std::vector<HWND> controls_;          // by the row of the form's table
   std::vector<std::wstring> accepted_;  // a byte-limited box's text before the edit

@@ -6,7 +6,6 @@
 namespace klv::win32 {
 namespace {
 
-constexpr int kDesignedFontPixels = 12;
 constexpr const wchar_t* kJapaneseUiFaces[] = {L"Yu Gothic UI", L"Meiryo UI", L"MS UI Gothic"};
 
 // True when the system maps the face `face` to a font of that name (its own, or the one a
@@ -26,9 +25,9 @@ bool HasFace(const LOGFONTW& wanted) {
 
 }  // namespace
 
-HFONT CreateUiFont(UINT dpi) {
+HFONT CreateUiFont(UINT dpi, int pixels) {
   LOGFONTW font{};
-  font.lfHeight = -MulDiv(kDesignedFontPixels, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI);
+  font.lfHeight = -MulDiv(pixels, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI);
   font.lfWeight = FW_NORMAL;
   font.lfCharSet = DEFAULT_CHARSET;
   font.lfQuality = CLEARTYPE_QUALITY;

@@ -1,5 +1,6 @@
 // klvmaker_driver.exe: works klvmaker.exe as a person would, for the window tests under
-// Wine (which run without a display, so nothing else can click): it starts the program,
+// Wine (which run without a display, so nothing else can click) and the screenshots (under
+// a virtual display): it starts the program,
 // sends it clicks, keys and typed characters as window messages, reads back where each
 // control stands and what it shows, answers its message boxes, and prints what it saw,
 // one line per item, in UTF-8.
@@ -18,12 +19,16 @@
 //   close       the window's close box
 //   end         waits for the program to end: "exit N"
 //   settings    "setting LINE" for each line of the settings file (as stored)
+//   capture:F   the window's client area as shown on the display, saved as the PNG file F
 #include <windows.h>
 
 #include <shlobj.h>
+#include <wincodec.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -250,6 +255,67 @@ void Settings() {
   }
 }
 
+// Saves the 32-bit top-down pixels `bgra` of `width` x `height` as the PNG file `path`
+// (the Windows Imaging Component's encoder).
+bool SavePng(const std::wstring& path, const std::vector<uint8_t>& bgra, UINT width, UINT height) {
+  IWICImagingFactory* factory = nullptr;
+  IWICStream* stream = nullptr;
+  IWICBitmapEncoder* encoder = nullptr;
+  IWICBitmapFrameEncode* frame = nullptr;
+  WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGR;
+  bool saved = SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                          IID_PPV_ARGS(&factory))) &&
+               SUCCEEDED(factory->CreateStream(&stream)) &&
+               SUCCEEDED(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE)) &&
+               SUCCEEDED(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder)) &&
+               SUCCEEDED(encoder->Initialize(stream, WICBitmapEncoderNoCache)) &&
+               SUCCEEDED(encoder->CreateNewFrame(&frame, nullptr)) &&
+               SUCCEEDED(frame->Initialize(nullptr)) && SUCCEEDED(frame->SetSize(width, height)) &&
+               SUCCEEDED(frame->SetPixelFormat(&format)) &&
+               SUCCEEDED(frame->WritePixels(height, width * 4, static_cast<UINT>(bgra.size()),
+                                            const_cast<BYTE*>(bgra.data()))) &&
+               SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit());
+  for (IUnknown* used : std::initializer_list<IUnknown*>{frame, encoder, stream, factory}) {
+    if (used != nullptr) used->Release();
+  }
+  return saved;
+}
+
+// The window's client area as the display shows it, into the PNG file `path`.
+void Capture(const Program& program, const std::wstring& path) {
+  Settle(program);
+  Sleep(1000);  // the display draws what the window painted
+  RECT client;
+  GetClientRect(program.window, &client);
+  POINT origin{0, 0};
+  ClientToScreen(program.window, &origin);
+  const int width = client.right;
+  const int height = client.bottom;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
+  SelectObject(memory, old);
+  const auto* pixels = static_cast<const uint8_t*>(bits);
+  const std::vector<uint8_t> bgra(
+      pixels, pixels + static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  Say(SavePng(path, bgra, static_cast<UINT>(width), static_cast<UINT>(height))
+          ? "captured"
+          : "error: not captured");
+}
+
 // "X,Y" and what follows a further ":".
 bool Point(const std::string& text, int* x, int* y, std::string* rest) {
   const size_t comma = text.find(',');
@@ -368,6 +434,8 @@ int Run(const std::vector<std::wstring>& arguments) {
       }
     } else if (what == "settings") {
       Settings();
+    } else if (what == "capture") {
+      if (MainWindow(program)) Capture(program, Wide(where));
     } else {
       ControlStep(program, step, what, where);
     }
@@ -382,4 +450,9 @@ int Run(const std::vector<std::wstring>& arguments) {
 
 }  // namespace
 
-int wmain(int argc, wchar_t** argv) { return Run(std::vector<std::wstring>(argv, argv + argc)); }
+int wmain(int argc, wchar_t** argv) {
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // for the PNG encoder
+  const int status = Run(std::vector<std::wstring>(argv, argv + argc));
+  CoUninitialize();
+  return status;
+}

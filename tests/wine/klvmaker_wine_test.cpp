@@ -113,7 +113,14 @@ TEST(KlvmakerWindowOnWine, EveryControlStandsAtItsPlaceWithItsText) {
       ASSERT_LT(row, table.size()) << line;
       const form::Control& control = table[row];
       SCOPED_TRACE(std::string(control.name) + " " + std::to_string(control.index));
-      EXPECT_EQ((form::Rect{x, y, width, height}), control.place);
+      // A drop-down list's closed height is its font's; the rest is the design's.
+      const bool drive_list = control.kind == form::ControlKind::kDriveList;
+      EXPECT_EQ((form::Rect{x, y, width, drive_list ? control.place.height : height}),
+                control.place);
+      if (drive_list) {
+        EXPECT_GE(height, control.place.height - 2);
+        EXPECT_LE(height, control.place.height + 6);
+      }
       const std::string text = line.substr(static_cast<size_t>(read));
       if (!control.text.source.empty()) {
         EXPECT_EQ(text, Translate(language, control.text));
