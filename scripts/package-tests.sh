@@ -110,7 +110,7 @@ if [ "$zip" = 1 ]; then
   [ -f "$archive" ] || fail "$archive was not made"
   listing=$(cmake -E tar tf "$archive")
   top="klvmaker-${version}-win64"
-  wanted=("$top/bin/KLVUtils.dll" "$top/bin/klvconv.exe" "$top/bin/klvmake.exe" \
+  wanted=("$top/bin/KLVUtils.dll" "$top/bin/klvconv.exe" "$top/bin/klvmake.exe" "$top/bin/klvmaker.exe" \
     "$top/README.md" "$top/LICENSE" "$top/include/KLVUtils.h")
   if [ -f build/mingw/bin/klvinfo.exe ]; then wanted+=("$top/bin/klvinfo.exe"); fi
   for file in "${wanted[@]}"; do

@@ -38,7 +38,7 @@ QString FittingInsert(const QString& before, const QString& head, const QString&
 QString LimitEdit(const QString& before, const QString& after, int limit, int line_break_bytes,
                   int* cursor) {
   size_t at = 0;
-  const QString allowed = QString::fromStdU16String(
+  QString allowed = QString::fromStdU16String(
       form::LimitEdit(before.toStdU16String(), after.toStdU16String(), static_cast<size_t>(limit),
                       static_cast<size_t>(line_break_bytes), &at));
   if (cursor != nullptr) *cursor = static_cast<int>(at);

@@ -365,34 +365,31 @@ void SourceWindow::OnCommand(int id, int code) {
       form_.TextEdited(control.id, Utf8(WithoutCr(WindowText(source))));
       break;
     case ControlKind::kFileList:
-      if (code == LBN_SELCHANGE) {
-        const LRESULT chosen = SendMessageW(source, LB_GETCURSEL, 0, 0);
-        if (chosen != LB_ERR) form_.FileClicked(Utf8(ListText(source, chosen)));
-      }
-      break;
     case ControlKind::kFolderList:
-      if (code == LBN_DBLCLK) {
-        OpenFolderLine(control.id == ControlId::kDir1 ? ListSet::kSource : ListSet::kDestination);
-      }
-      break;
-    case ControlKind::kDriveList:
-      if (code == CBN_SELCHANGE) {
-        const ListSet set =
-            control.id == ControlId::kDrive1 ? ListSet::kSource : ListSet::kDestination;
-        const LRESULT chosen = SendMessageW(source, CB_GETCURSEL, 0, 0);
-        std::wstring name(
-            static_cast<size_t>(std::max<LRESULT>(
-                SendMessageW(source, CB_GETLBTEXTLEN, static_cast<WPARAM>(chosen), 0), 0)) +
-                1,
-            L'\0');
-        SendMessageW(source, CB_GETLBTEXT, static_cast<WPARAM>(chosen),
-                     reinterpret_cast<LPARAM>(name.data()));
-        name.resize(wcslen(name.c_str()));
-        form_.DriveChosen(set, Utf8(name));
-        ShowLists(set);  // a drive that could not be opened gives way to the folder's own
-      }
-      break;
+    case ControlKind::kDriveList: OnListCommand(control, code); break;
     default: break;
+  }
+}
+
+void SourceWindow::OnListCommand(const form::Control& control, int code) {
+  HWND source = controls_[RowOf(control)];
+  const bool of_source = control.id == ControlId::kFile1 || control.id == ControlId::kDir1 ||
+                         control.id == ControlId::kDrive1;
+  const ListSet set = of_source ? ListSet::kSource : ListSet::kDestination;
+  if (control.kind == ControlKind::kFileList && code == LBN_SELCHANGE) {
+    const LRESULT chosen = SendMessageW(source, LB_GETCURSEL, 0, 0);
+    if (chosen != LB_ERR) form_.FileClicked(Utf8(ListText(source, chosen)));
+  } else if (control.kind == ControlKind::kFolderList && code == LBN_DBLCLK) {
+    OpenFolderLine(set);
+  } else if (control.kind == ControlKind::kDriveList && code == CBN_SELCHANGE) {
+    const LRESULT chosen = SendMessageW(source, CB_GETCURSEL, 0, 0);
+    const LRESULT length = SendMessageW(source, CB_GETLBTEXTLEN, static_cast<WPARAM>(chosen), 0);
+    std::wstring name(static_cast<size_t>(std::max<LRESULT>(length, 0)) + 1, L'\0');
+    SendMessageW(source, CB_GETLBTEXT, static_cast<WPARAM>(chosen),
+                 reinterpret_cast<LPARAM>(name.data()));
+    name.resize(wcslen(name.c_str()));
+    form_.DriveChosen(set, Utf8(name));
+    ShowLists(set);  // a drive that could not be opened gives way to the folder's own
   }
 }
 

@@ -68,6 +68,7 @@ class SourceWindow : private form::SourceView {
   HFONT FittingFont(const form::Control& control, HWND placed);
   void ReleaseFonts();
   void OnCommand(int id, int code);
+  void OnListCommand(const form::Control& control, int code);
   void OnLimitedEditUpdate(size_t row);
   void OnDrop(HDROP drop);
   void ShowLists(form::ListSet set);
