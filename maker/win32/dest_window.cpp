@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "dpi.h"
 #include "form/control_table.h"
 #include "picture_box.h"
 
@@ -13,14 +14,6 @@ constexpr wchar_t kClassName[] = L"KLVMakerDestScr";
 constexpr COLORREF kSurfaceGrey = RGB(0xC0, 0xC0, 0xC0);
 constexpr int kFirstTileId = 100;
 constexpr int kBaseId = 99;
-
-RECT Scaled(form::Rect place, UINT dpi) {
-  const auto scale = [dpi](int value) {
-    return MulDiv(value, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI);
-  };
-  return {scale(place.x), scale(place.y), scale(place.x + place.width),
-          scale(place.y + place.height)};
-}
 
 }  // namespace
 
@@ -38,7 +31,7 @@ bool DestWindow::Register(HINSTANCE instance) {
 
 DestWindow::DestWindow(HINSTANCE instance, const std::wstring& caption, UINT dpi) {
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-  RECT frame = Scaled({0, 0, form::kDestScrWidth, form::kDestScrHeight}, dpi);
+  RECT frame = ScaleForDpi({0, 0, form::kDestScrWidth, form::kDestScrHeight}, dpi);
   AdjustWindowRectExForDpi(&frame, style, FALSE, 0, dpi);
   window_ = CreateWindowExW(0, kClassName, caption.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
                             frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
@@ -46,10 +39,10 @@ DestWindow::DestWindow(HINSTANCE instance, const std::wstring& caption, UINT dpi
   if (window_ == nullptr) return;
   for (int i = 0; i < kTileSurfaceCount; ++i) {
     des_pic_[static_cast<size_t>(i)] = CreatePictureBox(
-        window_, kFirstTileId + i, Scaled(form::DesPicPlace(i), dpi), kSurfaceGrey, false);
+        window_, kFirstTileId + i, ScaleForDpi(form::DesPicPlace(i), dpi), kSurfaceGrey, false);
   }
-  base_pic_ =
-      CreatePictureBox(window_, kBaseId, Scaled(form::BasePicPlace(), dpi), kSurfaceGrey, true);
+  base_pic_ = CreatePictureBox(window_, kBaseId, ScaleForDpi(form::BasePicPlace(), dpi),
+                               kSurfaceGrey, true);
   ShowWindow(window_, SW_SHOWNOACTIVATE);
 }
 

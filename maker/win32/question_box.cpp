@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "dpi.h"
+
 namespace klv::win32 {
 namespace {
 
@@ -62,9 +64,7 @@ std::vector<WORD> Template() {
 void Layout(HWND dialog, const Asked& asked) {
   const Question& question = *asked.question;
   const UINT dpi = GetDpiForWindow(dialog) != 0 ? GetDpiForWindow(dialog) : USER_DEFAULT_SCREEN_DPI;
-  const auto scale = [dpi](int value) {
-    return MulDiv(value, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI);
-  };
+  const auto scale = [dpi](int value) { return ScaleForDpi(value, dpi); };
   HWND text = GetDlgItem(dialog, kTextId);
   HWND yes = GetDlgItem(dialog, IDYES);
   HWND no = GetDlgItem(dialog, IDNO);

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "dest_window.h"
+#include "dpi.h"
 #include "form/text_boxes.h"
 #include "maker/picture_reader.h"
 #include "picture_box.h"
@@ -116,8 +117,7 @@ HFONT SourceWindow::FittingFont(const form::Control& control, HWND placed) {
   const std::wstring text = WindowText(placed);
   const int room =
       client.right - (control.kind == ControlKind::kOption
-                          ? GetSystemMetricsForDpi(SM_CXMENUCHECK, dpi_) +
-                                MulDiv(4, static_cast<int>(dpi_), USER_DEFAULT_SCREEN_DPI)
+                          ? GetSystemMetricsForDpi(SM_CXMENUCHECK, dpi_) + ScaleForDpi(4, dpi_)
                           : 0);
   HDC dc = GetDC(placed);
   int pixels = kDesignedFontPixels;
@@ -134,13 +134,7 @@ HFONT SourceWindow::FittingFont(const form::Control& control, HWND placed) {
 
 std::wstring SourceWindow::Say(UiText text) const { return Wide(form_.Say(text)); }
 
-RECT SourceWindow::Scaled(const form::Rect& place) const {
-  const auto scale = [this](int value) {
-    return MulDiv(value, static_cast<int>(dpi_), USER_DEFAULT_SCREEN_DPI);
-  };
-  return {scale(place.x), scale(place.y), scale(place.x + place.width),
-          scale(place.y + place.height)};
-}
+RECT SourceWindow::Scaled(const form::Rect& place) const { return ScaleForDpi(place, dpi_); }
 
 HWND SourceWindow::Control(ControlId id, int index) const {
   return controls_[RowOf(form::FindControl(id, index))];

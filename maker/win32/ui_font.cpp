@@ -3,6 +3,8 @@
 
 #include <cwchar>
 
+#include "dpi.h"
+
 namespace klv::win32 {
 namespace {
 
@@ -27,7 +29,7 @@ bool HasFace(const LOGFONTW& wanted) {
 
 HFONT CreateUiFont(UINT dpi, int pixels) {
   LOGFONTW font{};
-  font.lfHeight = -MulDiv(pixels, static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI);
+  font.lfHeight = -ScaleForDpi(pixels, dpi);
   font.lfWeight = FW_NORMAL;
   font.lfCharSet = DEFAULT_CHARSET;
   font.lfQuality = CLEARTYPE_QUALITY;

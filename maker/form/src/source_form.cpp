@@ -200,7 +200,6 @@ void SourceForm::SetSlider(ControlId slider, int value) {
 }
 
 void SourceForm::Load() {
-  loading_ = true;
   view_.CheckOption(kStartChoice);
   OptionClicked(kStartChoice);  // sets backColorIndex, as a click does
 
@@ -225,7 +224,6 @@ void SourceForm::Load() {
   ApplyStoredFolder(ListSet::kDestination, settings.destDir);
   SetSlider(kSlider1, settings.slider1);
   SetSlider(kSlider2, settings.slider2);
-  loading_ = false;
 }
 
 void SourceForm::ApplyStoredDrive(ListSet set, const std::string& stored) {
@@ -275,8 +273,7 @@ void SourceForm::OptionClicked(int index) {
 
 void SourceForm::DriveChosen(ListSet set, const std::string& drive) {
   if (making_ || ended_) return;
-  if (view_.OpenDrive(set, drive)) return;
-  if (!loading_) {
+  if (!view_.OpenDrive(set, drive)) {
     view_.ShowMessage(MessageKind::kFailure, Line(Say(kCannotOpenDrive), drive));
   }
 }

@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QTimer>
 #include <QtTest>
+#include <memory>
 
 #include "message_presenter.h"
 
@@ -13,6 +14,17 @@ using klv::gui::MessageKind;
 
 Q_DECLARE_METATYPE(MessageKind)
 Q_DECLARE_METATYPE(Answer)
+
+// A box the test cannot find would wait forever; the returned timer closes it anyway.
+std::unique_ptr<QTimer> CloseLeftBoxLater() {
+  auto guard = std::make_unique<QTimer>();
+  guard->setSingleShot(true);
+  QObject::connect(guard.get(), &QTimer::timeout, [] {
+    if (QWidget* box = QApplication::activeModalWidget()) box->close();
+  });
+  guard->start(5000);
+  return guard;
+}
 
 class MessagePresenterTest : public QObject {
   Q_OBJECT
@@ -60,13 +72,7 @@ void MessagePresenterTest::BoxesHaveOneOkButtonAndTheirIcon() {
     seen.modal = box->isModal();
     QTest::keyClick(box, Qt::Key_Return);  // the person presses OK
   });
-  // A box the timer cannot find would wait forever; this one closes it anyway.
-  QTimer guard;
-  guard.setSingleShot(true);
-  connect(&guard, &QTimer::timeout, [] {
-    if (QWidget* box = QApplication::activeModalWidget()) box->close();
-  });
-  guard.start(5000);
+  const std::unique_ptr<QTimer> guard = CloseLeftBoxLater();
 
   klv::gui::MessageBoxPresenter presenter;
   presenter.Show(nullptr, kind, text);
@@ -99,12 +105,7 @@ void MessagePresenterTest::QuestionsTakeTheirDefaultOnReturnAndNoOnEscape() {
     found = true;
     QTest::keyClick(box, static_cast<Qt::Key>(key));
   });
-  QTimer guard;
-  guard.setSingleShot(true);
-  connect(&guard, &QTimer::timeout, [] {
-    if (QWidget* box = QApplication::activeModalWidget()) box->close();
-  });
-  guard.start(5000);
+  const std::unique_ptr<QTimer> guard = CloseLeftBoxLater();
 
   klv::gui::MessageBoxPresenter presenter;
   const Answer given = presenter.Ask(nullptr, QStringLiteral("置き換えますか？"), defaultAnswer);

@@ -185,7 +185,6 @@ class SourceForm {
                                 {ControlId::kText2, {}},
                                 {ControlId::kLabel1, {}}}};
 
-  bool loading_ = false;  // start-up: a stored place that fails is passed over silently
   bool making_ = false;
   bool ended_ = false;
 };
