@@ -355,7 +355,7 @@ void SourceWindow::OnCommand(int id, int code) {
     case ControlKind::kTextBox:
     case ControlKind::kMultiLineBox:
       if (code != EN_CHANGE || setting_) break;
-      if (!IsDensityBox(control.id)) OnLimitedEditUpdate(row);
+      if (!IsDensityBox(control.id)) KeepByteLimit(row);
       form_.TextEdited(control.id, Utf8(WithoutCr(WindowText(source))));
       break;
     case ControlKind::kFileList:
@@ -389,7 +389,7 @@ void SourceWindow::OnListCommand(const form::Control& control, int code) {
 
 // The typing rule of a byte-limited box, applied to every change the person makes (keys,
 // pasting, input methods): what does not fit is taken out again.
-void SourceWindow::OnLimitedEditUpdate(size_t row) {
+void SourceWindow::KeepByteLimit(size_t row) {
   const form::Control& control = form::SourceScrControls()[row];
   HWND box = controls_[row];
   const bool multi_line = control.kind == ControlKind::kMultiLineBox;

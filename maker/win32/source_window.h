@@ -69,7 +69,7 @@ class SourceWindow : private form::SourceView {
   void ReleaseFonts();
   void OnCommand(int id, int code);
   void OnListCommand(const form::Control& control, int code);
-  void OnLimitedEditUpdate(size_t row);
+  void KeepByteLimit(size_t row);
   void OnDrop(HDROP drop);
   void ShowLists(form::ListSet set);
   void OpenFolderLine(form::ListSet set);
