@@ -258,7 +258,8 @@ TEST(KlvmakerWindowOnWine, TheCommandLineAndTheFailuresAreMessages) {
   const std::string plain = root.path() + "/plain";
   const std::string accented = root.path() + "/caf\u00e9";
   const std::string alone = root.path() + "/alone";
-  for (const std::string& folder : {plain, accented, alone}) {
+  const std::string japanese = root.path() + "/写真";
+  for (const std::string& folder : {plain, accented, alone, japanese}) {
     std::filesystem::create_directory(folder);
     WriteDiskFile(folder + "/photo.bmp", MakeBmp(Picture(96, 64)));
   }
@@ -278,8 +279,15 @@ TEST(KlvmakerWindowOnWine, TheCommandLineAndTheFailuresAreMessages) {
     std::vector<std::string> steps;
     std::vector<std::string> dialog;  // what the message says
     const char* exit;
+    std::vector<std::string> texts = {};  // what the status line shows
   } cases[] = {
-      {"a picture named", plain, {"--arg=photo.bmp"}, {"text:" + status, "close"}, {}, "0"},
+      {"a picture named in a Japanese folder",
+       japanese,
+       {"--arg=photo.bmp"},
+       {"text:" + status, "close"},
+       {},
+       "0",
+       {"ピース数： x = 2 , y = 1"}},
       {"a missing file",
        plain,
        {"--arg=missing.bmp"},
@@ -324,6 +332,9 @@ TEST(KlvmakerWindowOnWine, TheCommandLineAndTheFailuresAreMessages) {
       EXPECT_TRUE(dialog[i].starts_with(c.dialog[i])) << dialog[i];
     }
     EXPECT_EQ(session.Said("exit"), std::vector<std::string>{c.exit}) << session.Joined();
+    if (!c.texts.empty()) {
+      EXPECT_EQ(session.Said("text"), c.texts);
+    }
   }
   EXPECT_EQ(Names(alone), (std::vector<std::string>{"klvmaker.exe", "photo.bmp"}));
 

@@ -357,7 +357,7 @@ void SourceForm::ChoosePicture(const std::string& path) {
   const std::string name = path.substr(separator);
   // The separator goes, unless it is the root's ("/", "C:\\").
   if (folder.size() > 1 && folder[folder.size() - 2] != ':') folder.pop_back();
-  if (folder.empty()) folder = CurrentFolder().value_or(".");
+  if (folder.empty()) folder = NativeToUtf8(CurrentFolder().value_or("."));
   if (!view_.OpenFolder(ListSet::kSource, folder)) {
     FolderOpenFailed(folder);
     return;
