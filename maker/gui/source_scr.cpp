@@ -122,8 +122,9 @@ SourceScr::SourceScr(Env& env, std::string settings_path, MessagePresenter& pres
   BuildDifficultyFrame();
   BuildButtons();
   File1_->SetFolder(Dir1_->Path());
-  form_.Load();
+  // Connected first, so that the lists follow each other while the start-up moves them.
   ConnectControls();
+  form_.Load();
   AcceptPackageDrops(this);
   setAcceptDrops(true);
 }

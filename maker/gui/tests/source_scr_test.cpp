@@ -212,8 +212,7 @@ void SourceScrTest::StoredPlacesMoveTheLists() {
   const QString photos = root_ + QStringLiteral("/写真");
   SavePicture(photos + "/pic.bmp", 64, 64);
   const QString drive = klv::gui::DriveOfPath(klv::gui::MountedDrives(), photos);
-  Store("SrcDrive", Cp932(drive));
-  Store("SrcDir", Cp932(photos));
+  Store("SrcDir", Cp932(photos));  // its drive follows the folder
   Store("DestDir", Cp932(Dir("dest")));
   auto window = Open();
   QCOMPARE(Find<DirList>(*window, "Dir1")->Path(), photos);
