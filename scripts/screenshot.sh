@@ -1,19 +1,58 @@
 #!/usr/bin/env bash
-# scripts/screenshot.sh [BUILD_DIR]: renders docs/screenshot.png, the maker's English
-# window with the bundled sample picture chosen, on a virtual X display (Xvfb), from the
-# build in BUILD_DIR (default build/dev, configured already). Needs xvfb-run
-# (install-deps.sh --test).
+# scripts/screenshot.sh [BUILD_DIR] [MINGW_BUILD_DIR]: renders the pictures of the windows
+# into docs/, each with the bundled sample picture chosen, on a virtual X display (Xvfb):
+#   docs/screenshot.png               the Qt window in English, from BUILD_DIR (default
+#                                     build/dev): the README's picture and the software
+#                                     centres' screenshot
+#   docs/screenshot-windows-ja.png    klvmaker.exe under Wine, in Japanese and in English,
+#   docs/screenshot-windows-en.png    from MINGW_BUILD_DIR (default build/mingw)
+# Both builds must be configured already. Needs xvfb-run and Wine (install-deps.sh --test);
+# the Wine prefix is made once in MINGW_BUILD_DIR/screenshot-wine (about 20 s).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+root=$PWD
 build="${1:-build/dev}"
+mingw="${2:-build/mingw}"
 cmake --build "$build" --target klvmaker_screenshot klvsample
+cmake --build "$mingw" --target klvmaker klvmaker_driver KLVUtils
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 mkdir "$scratch/pictures"
 "$build/bin/klvsample" "$scratch/pictures/sample.bmp"
+mkdir -p docs
+
 LANGUAGE=en LANG=C.UTF-8 HOME="$scratch" XDG_CONFIG_HOME="$scratch/config" \
   QT_QPA_PLATFORM=xcb xvfb-run --auto-servernum --server-args="-screen 0 1024x768x24" \
   "$build/bin/klvmaker_screenshot" "$scratch/window.png" "$scratch/pictures" sample.bmp
-mkdir -p docs
 mv "$scratch/window.png" docs/screenshot.png
 echo "written: docs/screenshot.png"
+
+# The Windows window: a prefix of its own with the X display driver, code page 932 from a
+# Japanese locale, and the Japanese UI font names given the system's CJK font.
+home="$root/$mingw/screenshot-wine"
+export WINEPREFIX="$home/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export LOCPATH="$home/locale"
+if [ ! -f "$home/locale/ja_JP.UTF-8/LC_CTYPE" ]; then
+  mkdir -p "$home/locale"
+  localedef -i ja_JP -f UTF-8 "$home/locale/ja_JP.UTF-8" || true  # warnings give status 1
+fi
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  LC_ALL=ja_JP.UTF-8 wineboot -i </dev/null >/dev/null 2>&1
+  for face in "MS UI Gothic" "Meiryo UI" "Yu Gothic UI"; do
+    LC_ALL=ja_JP.UTF-8 wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+      /v "$face" /d "Noto Sans CJK JP" /f </dev/null >/dev/null 2>&1
+  done
+  wineserver -w
+fi
+pictures="Z:$(echo "$scratch/pictures" | tr / '\\')"
+for language in ja en; do
+  locale=ja_JP.UTF-8
+  [ "$language" = en ] && locale=C.UTF-8
+  shot="Z:$(echo "$scratch/windows-$language.png" | tr / '\\')"
+  # The picture is the first of the file list, where a person clicks (215, 362).
+  LC_ALL=$locale xvfb-run --auto-servernum --server-args="-screen 0 1024x768x24" \
+    sh -c 'wine "$0/bin/klvmaker_driver.exe" "$1" click:215,362 "capture:$2" close end; wineserver -w' \
+    "$mingw" "$pictures" "$shot"
+  mv "$scratch/windows-$language.png" "docs/screenshot-windows-$language.png"
+  echo "written: docs/screenshot-windows-$language.png"
+done

@@ -21,5 +21,5 @@ step() {
 step "the Windows build" bash -c 'cmake --preset mingw >/dev/null && cmake --build --preset mingw'
 step "the Linux build" bash -c "cmake -S . -B $linux_build -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DKLV_BUILD_GUI=OFF -DKLV_WINE_BUILD_DIR=$root/build/mingw >/dev/null && \
-  cmake --build $linux_build --target klv_wine_tests"
+  cmake --build $linux_build --target klv_wine_tests klvmaker_wine_tests"
 step "the Wine tests" ctest --test-dir "$linux_build" -L wine --output-on-failure "$@"

@@ -463,7 +463,7 @@ class WinEnv : public Env {
     const HANDLE handle = CreateFileA(temp, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
-      const Status status = WindowsError(temp, GetLastError());
+      Status status = WindowsError(temp, GetLastError());
       DeleteFileA(temp);
       return status;
     }
@@ -474,7 +474,7 @@ class WinEnv : public Env {
     const HMMIO mmio = mmioOpenA(nullptr, &info, MMIO_WRITE);
     if (mmio == nullptr) {
       const std::string what = "mmioOpenA failed with error " + std::to_string(info.wErrorRet);
-      const Status status = LastError(temp, what.c_str());
+      Status status = LastError(temp, what.c_str());
       CloseHandle(handle);
       DeleteFileA(temp);
       return status;
@@ -555,7 +555,7 @@ class WinEnv : public Env {
 
   Status ListFolders(const std::string& folder, std::vector<std::string>* names) override {
     // A link (a reparse point) is not followed: it is no folder of ours.
-    const Status listed = ListEntries(folder, names, [](const WIN32_FIND_DATAA& found) {
+    Status listed = ListEntries(folder, names, [](const WIN32_FIND_DATAA& found) {
       const DWORD attributes = found.dwFileAttributes;
       return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
              (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 &&
@@ -683,7 +683,7 @@ std::string ProgramFolder() {
     if (path.size() >= (1u << 16)) return ".";
     path.resize(path.size() * 2);
   }
-  const std::string folder = FolderOf(path);
+  std::string folder = FolderOf(path);
   // "C:\" becomes "C:": the folder is given without a trailing separator.
   if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) {
     return folder.substr(0, folder.size() - 1);
@@ -774,6 +774,27 @@ std::optional<std::string> CurrentFolder() {
   if (length == 0 || length >= size) return std::nullopt;
   folder.resize(length);
   return folder;
+}
+
+bool PathExists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::optional<std::string> Utf8ToNativePath(const std::string& utf8) {
+  const std::optional<std::wstring> wide = ToWide(CP_UTF8, utf8);
+  if (!wide) return std::nullopt;
+  return FromWide(CP_ACP, *wide);
+}
+
+std::string NativeToUtf8(const std::string& native) {
+  // Every byte sequence of the system's code page has a wide form, the undefined ones
+  // as look-alikes; without MB_ERR_INVALID_CHARS nothing is refused.
+  if (native.empty() || native.size() > static_cast<size_t>(INT_MAX)) return native;
+  const int length = static_cast<int>(native.size());
+  const int wide_length = MultiByteToWideChar(CP_ACP, 0, native.data(), length, nullptr, 0);
+  std::wstring wide(static_cast<size_t>(std::max(wide_length, 0)), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, native.data(), length, wide.data(), wide_length);
+  return FromWide(CP_UTF8, wide).value_or(native);
 }
 
 std::vector<ProgramArgument> ProgramArguments(int /*argc*/, char** /*argv*/) {

@@ -1,6 +1,7 @@
 // Text boxes whose input limit counts code page 932 bytes, and the conversions between
-// the window's QString texts and the core's code page 932 bytes. A full-width character
-// counts two bytes; characters that the code page cannot hold are refused when typed.
+// the window's QString texts and the core's code page 932 bytes, by the form's rules
+// (form/text_boxes.h). A full-width character counts two bytes; characters that the code
+// page cannot hold are refused when typed.
 #ifndef KLV_MAKER_GUI_CP932_EDIT_H_
 #define KLV_MAKER_GUI_CP932_EDIT_H_
 

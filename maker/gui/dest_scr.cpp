@@ -1,34 +1,18 @@
-// The work canvas window. The tiles are laid out 14 to a row above the base surface and 9
-// to a row beside it; the arrangement is for watching only and affects no output.
+// The work canvas window: the surfaces as labels at the form's places.
 #include "dest_scr.h"
 
 #include <QLabel>
 #include <QPixmap>
 #include <cstring>
+#include <string_view>
 
+#include "language/ui_text.h"
 #include "maker/grid.h"
 
 namespace klv::gui {
 namespace {
 
-constexpr int kMargin = 5;
-constexpr int kTilePitchOnScreen = kTileSize + 1;
-constexpr int kUpperColumns = 14;
-constexpr int kUpperRows = 5;
-constexpr int kLowerTop = kMargin + kUpperRows * kTilePitchOnScreen + 5;
-constexpr int kLowerLeft = 350;
-constexpr int kLowerColumns = 9;
-
-QPoint TilePosition(int index) {
-  const int upper_count = kUpperColumns * kUpperRows;
-  if (index < upper_count) {
-    return {kMargin + (index % kUpperColumns) * kTilePitchOnScreen,
-            kMargin + (index / kUpperColumns) * kTilePitchOnScreen};
-  }
-  const int lower = index - upper_count;
-  return {kLowerLeft + (lower % kLowerColumns) * kTilePitchOnScreen,
-          kLowerTop + (lower / kLowerColumns) * kTilePitchOnScreen};
-}
+QRect Place(form::Rect place) { return {place.x, place.y, place.width, place.height}; }
 
 QLabel* MakeSurface(QWidget* parent, const char* name, QRect geometry) {
   auto* surface = new QLabel(parent);
@@ -58,17 +42,17 @@ QImage RasterToImage(const Raster& raster) {
   return image;
 }
 
-DestScr::DestScr(QWidget* parent) : QWidget(parent, Qt::Window) {
+DestScr::DestScr(WindowLanguage language, QWidget* parent) : QWidget(parent, Qt::Window) {
   setObjectName(QStringLiteral("DestScr"));
-  setWindowTitle(tr("ピーステーブル"));
+  const std::string_view caption = Translate(language, form::kDestScrCaption);
+  setWindowTitle(QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
   setFixedSize(kClientWidth, kClientHeight);
   for (int i = 0; i < kTileSurfaceCount; ++i) {
-    QLabel* tile = MakeSurface(this, "DesPic", QRect(TilePosition(i), QSize(kTileSize, kTileSize)));
+    QLabel* tile = MakeSurface(this, "DesPic", Place(form::DesPicPlace(i)));
     tile->setProperty("index", i);
     des_pic_[static_cast<size_t>(i)] = tile;
   }
-  base_pic_ =
-      MakeSurface(this, "BasePic", QRect(kMargin, kLowerTop, kBaseDesignSide, kBaseDesignSide));
+  base_pic_ = MakeSurface(this, "BasePic", Place(form::BasePicPlace()));
 }
 
 void DestScr::ShowTile(int index, const QImage& image) {

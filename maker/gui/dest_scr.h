@@ -1,6 +1,7 @@
 // DestScr, the work canvas window ("ピーステーブル") that a make opens: 115 tile surfaces
-// DesPic(0 to 114) of 64 x 64 pixels and the base surface BasePic, on which the user
-// watches the make's surfaces. It has no behaviour of its own; only the make touches it.
+// DesPic(0 to 114) of 64 x 64 pixels and the base surface BasePic at the places of the
+// form's table, on which the user watches the make's surfaces. It has no behaviour of its
+// own; only the make touches it.
 #ifndef KLV_MAKER_GUI_DEST_SCR_H_
 #define KLV_MAKER_GUI_DEST_SCR_H_
 
@@ -8,6 +9,8 @@
 #include <QWidget>
 #include <array>
 
+#include "form/control_table.h"
+#include "language/language.h"
 #include "maker/raster.h"
 #include "maker/work_canvas.h"
 
@@ -21,12 +24,12 @@ QImage RasterToImage(const Raster& raster);
 class DestScr : public QWidget {
   Q_OBJECT
  public:
-  static constexpr int kClientWidth = 970;
-  static constexpr int kClientHeight = 682;
-  static constexpr int kBaseDesignSide = 288;  // the base surface before a picture is shown
+  static constexpr int kClientWidth = form::kDestScrWidth;
+  static constexpr int kClientHeight = form::kDestScrHeight;
 
-  // The surfaces are labels named "DesPic" (with the property "index") and "BasePic".
-  explicit DestScr(QWidget* parent = nullptr);
+  // The surfaces are labels named "DesPic" (with the property "index") and "BasePic"; the
+  // caption is in `language`.
+  explicit DestScr(WindowLanguage language = WindowLanguage::kJapanese, QWidget* parent = nullptr);
 
   // Shows `image` on tile surface `index` (cut to 64 x 64); an index outside 0 to 114 is
   // ignored.

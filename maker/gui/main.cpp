@@ -1,17 +1,18 @@
 // klvmaker: the maker's desktop program. Opens SourceScr with the settings file at its
 // fixed place, in Japanese or, for a user who does not read Japanese, in English, and quits
-// when the window ends the program; `klvmaker PACKAGE...` opens a package window for each
-// package instead and quits when the last one closes.
+// when the window ends the program. `klvmaker PICTURE` opens it with the picture chosen;
+// `klvmaker PACKAGE...` opens a package window for each package instead and quits when the
+// last one closes; --help and --version print without a window.
 #include <QApplication>
 #include <QIcon>
-#include <QStringList>
 #include <QTranslator>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 
 #include "base/platform.h"
+#include "base/text.h"
 #include "base/version.h"
+#include "form/launch.h"
 #include "maker/settings.h"
 #include "message_presenter.h"
 #include "package_window.h"
@@ -19,12 +20,17 @@
 #include "window_language.h"
 
 int main(int argc, char* argv[]) {
-  // Answered before Qt starts, so that it needs no display.
-  for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--version") == 0) {
-      std::fputs(klv::VersionText("klvmaker").c_str(), stdout);
-      return 0;
-    }
+  const klv::WindowLanguage language = klv::UsersLanguage();
+  // Read before Qt starts, so that --help and --version need no display.
+  const klv::form::Launch launch =
+      klv::form::ReadLaunch(klv::Env::Default(), klv::ProgramArguments(argc, argv), language);
+  if (launch.kind == klv::form::LaunchKind::kHelp) {
+    std::fputs(klv::form::kLaunchUsage, stdout);
+    return 0;
+  }
+  if (launch.kind == klv::form::LaunchKind::kVersion) {
+    std::fputs(klv::VersionText("klvmaker").c_str(), stdout);
+    return 0;
   }
   QApplication app(argc, argv);
   QApplication::setApplicationName(QString::fromLatin1(klv::gui::kProgramTitle));
@@ -36,18 +42,26 @@ int main(int argc, char* argv[]) {
   icon.addFile(QStringLiteral(":/icons/256x256/apps/io.github.klvmaker.KLVMaker.png"));
   QApplication::setWindowIcon(icon);
 
-  const std::unique_ptr<QTranslator> english = klv::gui::InstallWindowLanguage();
+  const std::unique_ptr<QTranslator> english = klv::gui::InstallWindowLanguage(language);
+  klv::gui::MessageBoxPresenter presenter;
 
-  const QStringList packages = QApplication::arguments().mid(1);
-  if (!packages.isEmpty()) {
-    for (const QString& path : packages) klv::gui::OpenPackageWindow(path, nullptr);
+  if (launch.kind == klv::form::LaunchKind::kRefused) {
+    std::fprintf(stderr, "klvmaker: %s\n", klv::OneLine(launch.message).c_str());
+    presenter.Show(nullptr, klv::form::MessageKind::kFailure,
+                   QString::fromStdString(launch.message));
+    return 1;
+  }
+  if (launch.kind == klv::form::LaunchKind::kPackages) {
+    for (const std::string& path : launch.paths) {
+      klv::gui::OpenPackageWindow(QString::fromStdString(path), nullptr);
+    }
     return app.exec();
   }
 
-  klv::gui::MessageBoxPresenter presenter;
-  klv::gui::SourceScr window(klv::Env::Default(), klv::SettingsPath(), presenter);
+  klv::gui::SourceScr window(klv::Env::Default(), klv::SettingsPath(), presenter, language);
   QObject::connect(&window, &klv::gui::SourceScr::Ended, &app, &QApplication::quit,
                    Qt::QueuedConnection);
   window.show();
+  if (launch.kind == klv::form::LaunchKind::kPicture) window.Form().ChoosePicture(launch.paths[0]);
   return app.exec();
 }

@@ -20,16 +20,17 @@ void MessageBoxPresenter::Show(QWidget* parent, MessageKind kind, const QString&
   box.exec();
 }
 
-bool MessageBoxPresenter::Ask(QWidget* parent, const QString& text) {
+Answer MessageBoxPresenter::Ask(QWidget* parent, const QString& text, Answer default_answer) {
   QMessageBox box(QMessageBox::Question, QString::fromLatin1(kProgramTitle), text,
                   QMessageBox::Yes | QMessageBox::No, parent);
   box.button(QMessageBox::Yes)
       ->setText(QCoreApplication::translate("klv::gui::MessageBoxPresenter", "はい"));
   box.button(QMessageBox::No)
       ->setText(QCoreApplication::translate("klv::gui::MessageBoxPresenter", "いいえ"));
-  box.setDefaultButton(QMessageBox::Yes);
+  box.setDefaultButton(default_answer == Answer::kYes ? QMessageBox::Yes : QMessageBox::No);
+  box.setEscapeButton(QMessageBox::No);
   box.setWindowModality(Qt::ApplicationModal);
-  return box.exec() == QMessageBox::Yes;
+  return box.exec() == QMessageBox::Yes ? Answer::kYes : Answer::kNo;
 }
 
 }  // namespace klv::gui

@@ -6,6 +6,8 @@
 
 #include <QString>
 
+#include "form/source_form.h"
+
 class QWidget;
 
 namespace klv::gui {
@@ -13,20 +15,20 @@ namespace klv::gui {
 // The title of the maker's message boxes.
 inline constexpr char kProgramTitle[] = "KLVMaker";
 
-enum class MessageKind {
-  kCompletion,   // "コンバートが終了しました": OK button, no icon
-  kInformation,  // a message of the package library: information icon
-  kFailure,      // a failed step, naming the file and the cause: warning icon
-};
+using form::Answer;
+using form::MessageKind;
 
 class MessagePresenter {
  public:
   virtual ~MessagePresenter() = default;
   // Shows `text` and returns when the user has closed it. `parent` may be null.
   virtual void Show(QWidget* parent, MessageKind kind, const QString& text) = 0;
-  // Asks the yes-or-no question `text` and returns true for yes, once the user has
-  // answered. A presenter that cannot ask answers no.
-  virtual bool Ask(QWidget* /*parent*/, const QString& /*text*/) { return false; }
+  // Asks the yes-or-no question `text`, with `default_answer` on the default button, and
+  // returns the answer once the user has given it (Escape answers no). A presenter that
+  // cannot ask answers no.
+  virtual Answer Ask(QWidget* /*parent*/, const QString& /*text*/, Answer /*default_answer*/) {
+    return Answer::kNo;
+  }
 };
 
 // Modal QMessageBox boxes with the program's title: one OK button, or for a question
@@ -34,7 +36,7 @@ class MessagePresenter {
 class MessageBoxPresenter : public MessagePresenter {
  public:
   void Show(QWidget* parent, MessageKind kind, const QString& text) override;
-  bool Ask(QWidget* parent, const QString& text) override;
+  Answer Ask(QWidget* parent, const QString& text, Answer default_answer) override;
 };
 
 }  // namespace klv::gui

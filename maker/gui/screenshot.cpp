@@ -25,7 +25,8 @@ int main(int argc, char* argv[]) {
   const QString out = QString::fromLocal8Bit(argv[1]);
   const QString folder = QDir(QString::fromLocal8Bit(argv[2])).absolutePath();
   const QString picture = QString::fromLocal8Bit(argv[3]);
-  const auto english = klv::gui::InstallWindowLanguage();
+  const klv::WindowLanguage language = klv::UsersLanguage();
+  const auto english = klv::gui::InstallWindowLanguage(language);
 
   // The settings of a first run that had chosen the folder as source and destination.
   QTemporaryDir config;
@@ -39,7 +40,7 @@ int main(int argc, char* argv[]) {
     }
   }
   klv::gui::MessageBoxPresenter presenter;
-  klv::gui::SourceScr window(klv::Env::Default(), settings, presenter);
+  klv::gui::SourceScr window(klv::Env::Default(), settings, presenter, language);
   window.show();
   if (!QTest::qWaitForWindowExposed(&window)) {
     std::fputs("klvmaker_screenshot: the window was not shown\n", stderr);

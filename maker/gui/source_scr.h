@@ -1,18 +1,17 @@
-// SourceScr, the maker's main window ("モーベルパズルメーカー"): the source and destination
-// lists, the preview SrcPic, the puzzle texts, the colour options, the density sliders,
-// the make button MakeIt and the exit button Command2. It restores and saves Morvel.ini
-// and hands the make to the core; one run makes at most one puzzle.
+// SourceScr, the maker's main window ("モーベルパズルメーカー") in Qt: a view of the maker's
+// form (maker/form). It builds the controls from the form's table, shows what the form
+// tells it and reports what the person does; the form holds every rule, the window values
+// and the settings. Its own work: the widgets, the lists on the file system, the preview,
+// the message boxes, drops and the close box.
 #ifndef KLV_MAKER_GUI_SOURCE_SCR_H_
 #define KLV_MAKER_GUI_SOURCE_SCR_H_
 
 #include <QWidget>
-#include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 
-#include "maker/make.h"
-#include "maker/raster.h"
+#include "form/source_form.h"
+#include "language/language.h"
 
 class QButtonGroup;
 class QLabel;
@@ -34,29 +33,23 @@ class DriveList;
 class FileList;
 class MessagePresenter;
 
-class SourceScr : public QWidget {
+class SourceScr : public QWidget, private form::SourceView {
   Q_OBJECT
  public:
-  // Builds the window and runs its start-up: option 5, the run's puzzle password, MakeIt
-  // disabled, and the texts, lists and sliders restored from the settings file at
-  // `settings_path` (an absent file or key gives the defaults). Messages go to
-  // `presenter`, which must outlive the window. FileConv is reached through `converter`;
-  // without one, the package library is loaded at the make and its messages are shown
-  // through `presenter`. The controls carry their given names as object names (SrcPic,
-  // MakeIt, ...; the eight colour options are each "Option1" with the property "index").
+  // Builds the window in `language` and runs the form's start-up with the settings file
+  // at `settings_path`. Messages go to `presenter`, which must outlive the window. FileConv
+  // is reached through `converter`; without one, the package library is loaded at the
+  // make. The controls carry their given names as object names (SrcPic, MakeIt, ...; the
+  // eight colour options are each "Option1" with the property "index").
   SourceScr(Env& env, std::string settings_path, MessagePresenter& presenter,
+            WindowLanguage language = WindowLanguage::kJapanese,
             std::unique_ptr<PackageConverter> converter = nullptr, QWidget* parent = nullptr);
   ~SourceScr() override;
 
-  // The window values that the make reads.
-  int16_t xMax() const { return xMax_; }
-  int16_t yMax() const { return yMax_; }
-  int16_t backColorIndex() const { return backColorIndex_; }
-  const std::string& puzzlePassWord() const { return puzzlePassWord_; }
-
-  // Writes the nine keys of the settings file from the controls: the three texts, the
-  // four lists' drives and folders and the two slider values. Failures are not reported.
-  void SaveSettings();
+  // The form behind the window: its values, and the events a program may send it (the
+  // picture named on the command line).
+  form::SourceForm& Form() { return form_; }
+  const form::SourceForm& Form() const { return form_; }
 
  signals:
   // The program ends: after the exit button, after a make, or by the window's close box.
@@ -70,8 +63,25 @@ class SourceScr : public QWidget {
   void dropEvent(QDropEvent* event) override;
 
  private:
-  // Each builds one part of the form, at the places and with the texts of the form's
-  // table; a frame's function builds the frame and the controls it frames.
+  // The view's side of the form.
+  void SetText(form::ControlId box, const std::string& text) override;
+  void SetSliderValue(form::ControlId slider, int value) override;
+  void CheckOption(int index) override;
+  void SetEnabled(form::ControlId control, bool enabled) override;
+  void ShowPreview(const Raster& preview) override;
+  bool OpenDrive(form::ListSet set, const std::string& drive) override;
+  bool OpenFolder(form::ListSet set, const std::string& folder) override;
+  std::string Drive(form::ListSet set) const override;
+  std::string Folder(form::ListSet set) const override;
+  void SelectFile(const std::string& name) override;
+  void ShowMessage(form::MessageKind kind, const std::string& text) override;
+  form::Answer Ask(const std::string& question, form::Answer default_answer) override;
+  void OpenPackage(const std::string& path) override;
+  void ShowCanvas(const WorkCanvas& canvas) override;
+  void EndProgram() override;
+
+  // Each builds one part of the form at the places and with the texts of its table; a
+  // frame's function builds the frame and the controls it frames.
   void BuildPreview();
   void BuildSourceFrame();
   void BuildStatusLine();
@@ -80,38 +90,16 @@ class SourceScr : public QWidget {
   void BuildPuzzleFrame();
   void BuildDifficultyFrame();
   void BuildButtons();
-  void AddFrame(const char* name);
-  QLabel* AddLabel(const char* name);
+  void AddFrame(form::ControlId id);
+  QLabel* AddLabel(form::ControlId id);
+  QString TextOf(form::ControlId id, int index = 0) const;
   void ConnectControls();
-  void Load();
-  void FollowDrive(DriveList* drives, DirList* dirs, const QString& drive);
-  void ApplyStoredDrive(DriveList* drives, const std::string& stored);
-  void ApplyStoredFolder(DirList* dirs, const std::string& stored);
-  // Reads the picture through the make's own reader. Over 335 pixels it asks whether to
-  // fit the picture to the grid; one not fitted, or under one tile, is shown but not
-  // made, with the reason in the status line.
-  void PictureClick(const QString& file_name);
-  // Moves the source lists to the folder of `path` and clicks its file.
-  void ChoosePictureFile(const QString& path);
-  void Make();
-  MakeRequest ReadMakeRequest() const;
-  void ReportMake(const MakeResult& result);
-  void EndProgram();
+  DriveList* Drives(form::ListSet set) const;
+  DirList* Dirs(form::ListSet set) const;
 
-  Env& env_;
-  const std::string settingsPath_;
+  const WindowLanguage language_;
   MessagePresenter& presenter_;
-  std::unique_ptr<PackageConverter> converter_;
-
-  int16_t xMax_ = 0;
-  int16_t yMax_ = 0;
-  int16_t backColorIndex_ = 0;
-  std::string puzzlePassWord_;
-  std::optional<Raster> source_;  // the picture in SrcPic, as the make takes it
-  std::string sourcePath_;        // where source_ was read from
-
-  bool loading_ = false;  // start-up: a stored place that fails is passed over silently
-  bool making_ = false;
+  form::SourceForm form_;
   bool ending_ = false;
 
   // The controls the window reads and drives after it is built.

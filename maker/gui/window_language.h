@@ -1,31 +1,26 @@
-// The language of the maker's windows. The texts are written in Japanese, which is also the
-// language the windows show without a translation; every other reader gets the English
-// translation built into the program (translations/klvmaker_en.ts).
+// The Qt windows' side of the interface language: the English translation of the texts
+// that the Qt windows translate themselves (the package window, the message boxes'
+// buttons), which the build compiles from the one translation file and embeds in the
+// program. The language itself is chosen by klv::UsersLanguage (language/language.h), and
+// the maker window's own texts come from the form.
 #ifndef KLV_MAKER_GUI_WINDOW_LANGUAGE_H_
 #define KLV_MAKER_GUI_WINDOW_LANGUAGE_H_
 
-#include <QStringList>
 #include <memory>
+
+#include "language/language.h"
 
 class QTranslator;
 
 namespace klv::gui {
 
-enum class WindowLanguage { kJapanese, kEnglish };
-
-// The language for a user who reads `ui_languages`, best first, as QLocale::uiLanguages()
-// gives them ("ja-JP", "en-GB", "C", ...): Japanese when Japanese comes before English in
-// the list, English otherwise (also for an empty list, "C" or only other languages).
-WindowLanguage ChooseWindowLanguage(const QStringList& ui_languages);
-
 // The English translation built into the program, loaded; null if it cannot be loaded.
 std::unique_ptr<QTranslator> LoadEnglishTranslation();
 
-// Installs the English translation into the application unless the user's languages
-// (QLocale::system().uiLanguages(), from LANGUAGE, LC_ALL, LC_MESSAGES and LANG) choose
-// Japanese. Returns the installed translator, which must live as long as the windows, or
-// null: the windows are Japanese. Call before the windows are built.
-std::unique_ptr<QTranslator> InstallWindowLanguage();
+// Installs the English translation into the application when `language` is English.
+// Returns the installed translator, which must live as long as the windows, or null: the
+// windows are Japanese. Call before the windows are built.
+std::unique_ptr<QTranslator> InstallWindowLanguage(WindowLanguage language);
 
 }  // namespace klv::gui
 

@@ -211,6 +211,12 @@ struct ProgramArgument {
 // files macOS leaves on shared folders), and on Windows also a file with the hidden
 // attribute.
 // CurrentFolder: the process's current folder, or nothing when it cannot be found.
+// PathExists: true when anything (a file, a folder, a link, even a dangling one) has the
+// name `path`.
+// Utf8ToNativePath: a UTF-8 path (as a window holds it) in the platform's narrow encoding,
+// or nothing when that cannot hold a character of it (Windows: the system's code page,
+// without look-alike replacements). NativeToUtf8: a narrow path or message of the seam as
+// UTF-8 (Windows: from the system's code page). Both keep a Linux text as it is.
 // ProgramArguments: the program's arguments after its own name. Linux: argv as given, in
 // both forms. Windows: the wide command line converted explicitly, whatever the system's
 // code page: to UTF-8, and to the system's code page (without look-alike replacements)
@@ -224,6 +230,9 @@ bool SameFile(const std::string& a, const std::string& b);
 bool IsEmptyFolder(const std::string& path);
 bool IsHiddenFile(const std::string& prefix, const std::string& name);
 std::optional<std::string> CurrentFolder();
+bool PathExists(const std::string& path);
+std::optional<std::string> Utf8ToNativePath(const std::string& utf8);
+std::string NativeToUtf8(const std::string& native);
 std::vector<ProgramArgument> ProgramArguments(int argc, char** argv);
 #else
 inline bool EndsWithSeparator(const std::string& path) {
@@ -256,6 +265,15 @@ inline std::optional<std::string> CurrentFolder() {
   if (error) return std::nullopt;
   return folder;
 }
+
+inline bool PathExists(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::exists(std::filesystem::symlink_status(path, error));
+}
+
+inline std::optional<std::string> Utf8ToNativePath(const std::string& utf8) { return utf8; }
+
+inline std::string NativeToUtf8(const std::string& native) { return native; }
 
 inline std::vector<ProgramArgument> ProgramArguments(int argc, char** argv) {
   std::vector<ProgramArgument> arguments;
