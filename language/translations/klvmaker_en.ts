@@ -9,6 +9,53 @@
     </message>
 </context>
 <context>
+    <name>KLVUtils</name>
+    <message>
+        <source>画像の大きさが正しくありません: %1</source>
+        <translation>The picture has an invalid size: %1</translation>
+    </message>
+    <message>
+        <source>画像を読み込めませんでした: %1</source>
+        <translation>Cannot load the picture: %1</translation>
+    </message>
+    <message>
+        <source>タイルの数 (xMax × yMax) が 144 を超えています: %1</source>
+        <translation>The number of tiles (xMax x yMax) is more than 144: %1</translation>
+    </message>
+    <message>
+        <source>ファイルを保存できませんでした: %1</source>
+        <translation>Cannot save the file: %1</translation>
+    </message>
+    <message>
+        <source>作成できません</source>
+        <translation>it cannot be created</translation>
+    </message>
+    <message>
+        <source>書き込みに失敗しました</source>
+        <translation>writing it failed</translation>
+    </message>
+    <message>
+        <source>%2 が読み込まれていません</source>
+        <translation>%2 is not loaded</translation>
+    </message>
+    <message>
+        <source>%2 の情報ヘッダーが 40 バイトではありません</source>
+        <translation>the info header of %2 is not 40 bytes long</translation>
+    </message>
+    <message>
+        <source>%2 のデータがヘッダーの示す大きさに足りません</source>
+        <translation>%2 holds less data than its header gives</translation>
+    </message>
+    <message>
+        <source>%2 が変換の途中で変更されました</source>
+        <translation>%2 was changed during the conversion</translation>
+    </message>
+    <message>
+        <source>%1（%2）</source>
+        <translation>%1 (%2)</translation>
+    </message>
+</context>
+<context>
     <name>SourceScr</name>
     <message>
         <source>画像サイズ</source>
@@ -343,6 +390,21 @@
     <message>
         <source>はめたピース： %1 / %2</source>
         <translation>Pieces placed: %1 / %2</translation>
+    </message>
+</context>
+<context>
+    <name>klvmake</name>
+    <message>
+        <source>ピース数： x = %1 , y = %2</source>
+        <translation>Pieces: x = %1 , y = %2</translation>
+    </message>
+    <message>
+        <source>画像が大きすぎです (%1 x %2 pixels; a picture may be at most %3 x %3 pixels; --fit fits it to the grid)</source>
+        <translation>the picture is too large (%1 x %2 pixels; a picture may be at most %3 x %3 pixels; --fit fits it to the grid)</translation>
+    </message>
+    <message>
+        <source>画像が小さすぎです (%1 x %2 pixels; a picture needs at least %3 x %3 pixels, one tile)</source>
+        <translation>the picture is too small (%1 x %2 pixels; a picture needs at least %3 x %3 pixels, one tile)</translation>
     </message>
 </context>
 <context>

@@ -1,6 +1,7 @@
 // klvmake: makes one puzzle package from one picture without a window, exactly as the
 // maker's make button does: the same grid, tile effect, work files and hand-off to KLVUtils.
-// Texts arrive in UTF-8 and go to the package in code page 932; messages go to stderr.
+// Texts arrive in UTF-8 and go to the package in code page 932; messages go to stderr, those
+// written in Japanese in the user's language (user_messages.h).
 #include <csignal>
 #include <iostream>
 #include <memory>
@@ -9,12 +10,11 @@
 #include <utility>
 #include <vector>
 
-#include "base/codepage.h"
 #include "base/platform.h"
-#include "base/text.h"
 #include "base/version.h"
 #include "base/work_folder.h"
 #include "interrupt.h"
+#include "language/language.h"
 #include "maker/grid.h"
 #include "maker/make.h"
 #include "maker/make_values.h"
@@ -22,6 +22,7 @@
 #include "options.h"
 #include "package_texts.h"
 #include "puzzle_set.h"
+#include "user_messages.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -37,11 +38,6 @@ constexpr int kExitUsage = 2;
 void PrintError(const std::string& text) { std::cerr << "klvmake: " << text << '\n'; }
 
 void PrintWarning(const std::string& text) { std::cerr << "klvmake: warning: " << text << '\n'; }
-
-// The library's messages, one line each on stderr.
-void PrintLibraryMessage(const std::string& text) {
-  std::cerr << "klvmake: KLVUtils: " << OneLine(DisplayText(text)) << '\n';
-}
 
 // The destination folder: --out, or the current folder. Nothing, after an error message,
 // when it cannot be found or is no folder.
@@ -79,8 +75,9 @@ int Run(const std::vector<ProgramArgument>& args) {
     std::cout << VersionText("klvmake");
     return kExitWritten;
   }
+  const WindowLanguage language = UsersLanguage();
   // Several pictures, a folder, --chain or --manifest: a set (puzzle_set.h).
-  if (IsPuzzleSet(options)) return RunPuzzleSetCommand(options, std::cout, std::cerr);
+  if (IsPuzzleSet(options)) return RunPuzzleSetCommand(options, language, std::cout, std::cerr);
 
   // A text that cannot be written is a usage error, found before any work.
   const std::optional<PackageTexts> texts = ReadPackageTexts(options, &error);
@@ -98,12 +95,12 @@ int Run(const std::vector<ProgramArgument>& args) {
   std::optional<Raster> picture =
       ReadSourcePicture(env, picture_path, SourceOptions{options.fit, options.crop}, &source_error);
   if (!picture) {
-    PrintError(SourceErrorMessage(options.picture.utf8, source_error));
+    PrintError(options.picture.utf8 + ": " + SourceProblemText(language, source_error));
     return source_error.problem == SourceProblem::kCropOutside ? kExitUsage : kExitMakeFailed;
   }
   const Grid grid = GridForPicture(picture->width, picture->height);
   for (const std::string& warning : texts->warnings) PrintWarning(warning);
-  std::cout << Cp932ForDisplay(GridStatusText(grid)) << '\n';
+  std::cout << PieceCountText(language, grid) << '\n';
 
   // Without --seed both seedings come from the clock, as in the window.
   RandomSource password_source(options.seed ? *options.seed : RandomSource::ClockSeed());
@@ -122,8 +119,11 @@ int Run(const std::vector<ProgramArgument>& args) {
   request.keepWorkFiles = options.keepWorkFiles;
   request.stopRequested = [] { return CaughtInterrupt() != 0; };
 
+  // The library's messages, one line each.
   const std::unique_ptr<PackageConverter> converter =
-      MakeLibraryConverter(env, PrintLibraryMessage);
+      MakeLibraryConverter(env, [language](const std::string& text) {
+        std::cerr << "klvmake: " << LibraryMessageLine(language, text) << '\n';
+      });
   const MakeResult result = MakePuzzle(env, request, *converter);
   if (!result.keptFolder.empty()) std::cout << DisplayText(result.keptFolder) << '\n';
   if (result.status == MakeStatus::kStopped) {

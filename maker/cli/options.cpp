@@ -331,6 +331,10 @@ std::string UsageText() {
          "a device (or a link to one, such as /dev/stdout) is written where it is. A failed\n"
          "write leaves nothing half-written under the name.\n"
          "\n"
+         "The grid line, a picture too large or too small, and the messages of the package\n"
+         "library are in Japanese when the user's language is Japanese, otherwise in English;\n"
+         "the language never changes a package.\n"
+         "\n"
          "Exit status: 0 every package written, 1 a make failed, 2 usage error, " +
          Number(InterruptedStatus(SIGINT)) + " interrupted\n(Ctrl-C), " +
          Number(InterruptedStatus(SIGTERM)) + " terminated (SIGTERM).\n";

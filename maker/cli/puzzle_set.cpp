@@ -26,6 +26,7 @@
 #include "maker/make_values.h"
 #include "maker/picture_reader.h"
 #include "maker/source_picture.h"
+#include "user_messages.h"
 
 #if defined(_WIN32)
 #include <io.h>
@@ -119,12 +120,6 @@ SourceOptions SourceOptionsOf(const Options& options) {
   return SourceOptions{options.fit, options.crop};
 }
 
-// The cause of a picture that cannot be read, without its name.
-std::string ReadFailure(const SourceError& error) {
-  const std::string message = SourceErrorMessage("", error);
-  return message.starts_with(": ") ? message.substr(2) : message;
-}
-
 // Makes puzzle `puzzle` into the destination; the make works in a private folder of its
 // own there, so makes running at once never meet.
 SetResult MakeOne(SetPuzzle& puzzle, const SetRun& run) {
@@ -136,7 +131,7 @@ SetResult MakeOne(SetPuzzle& puzzle, const SetRun& run) {
     source = ReadSourcePicture(*run.env, *puzzle.picture.path, SourceOptionsOf(*run.options),
                                &source_error);
     if (!source) {
-      result.cause = ReadFailure(source_error);
+      result.cause = SourceProblemText(run.language, source_error);
       return result;
     }
   }
@@ -426,7 +421,7 @@ std::vector<std::string> CheckSetPictures(
         kept.fetch_sub(bytes);
       }
     } else {
-      causes[i] = ReadFailure(error);
+      causes[i] = SourceProblemText(run.language, error);
     }
     if (checked) checked(i, causes[i]);
     if (run.progress != nullptr) run.progress->Finished();
@@ -508,7 +503,8 @@ std::variant<PlannedSet, int> PlanSet(const Options& options, Env& env,
 
 }  // namespace
 
-int RunPuzzleSetCommand(const Options& options, std::ostream& out, std::ostream& err) {
+int RunPuzzleSetCommand(const Options& options, WindowLanguage language, std::ostream& out,
+                        std::ostream& err) {
   const auto say = [&err](const std::string& text) { err << "klvmake: " << text << '\n'; };
   Env& env = Env::Default();
   std::variant<PlannedSet, int> planned = PlanSet(options, env, say);
@@ -525,6 +521,7 @@ int RunPuzzleSetCommand(const Options& options, std::ostream& out, std::ostream&
   run.env = &env;
   run.destination = set.destination;
   run.options = &options;
+  run.language = language;
   run.jobs = options.jobs ? *options.jobs : std::max(1u, std::thread::hardware_concurrency());
   run.stopRequested = [] { return CaughtInterrupt() != 0; };
   const bool terminal = StandardErrorIsTerminal();
@@ -553,8 +550,8 @@ int RunPuzzleSetCommand(const Options& options, std::ostream& out, std::ostream&
     SetProgress progress(err, terminal, usable.size());
     const std::unique_ptr<PackageConverter> converter =
         MakeLibraryConverter(env, [&](const std::string& text) {
-          progress.Print(err, "klvmake: " + PictureOfThisThread() +
-                                  ": KLVUtils: " + OneLine(DisplayText(text)));
+          progress.Print(
+              err, "klvmake: " + PictureOfThisThread() + ": " + LibraryMessageLine(language, text));
         });
     run.converter = converter.get();
     run.progress = &progress;

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "base/platform.h"
+#include "language/language.h"
 #include "maker/grid.h"
 #include "maker/raster.h"
 #include "options.h"
@@ -155,7 +156,8 @@ struct SetRun {
   PackageConverter* converter = nullptr;  // Convert may be called from several threads
   std::string destination;                // the destination folder
   const Options* options = nullptr;       // fit, crop, colour, densities
-  unsigned jobs = 1;                      // pictures read or made at once
+  WindowLanguage language = WindowLanguage::kJapanese;  // of the pictures' causes
+  unsigned jobs = 1;                                    // pictures read or made at once
   // Asked before each picture and by each make (MakeRequest::stopRequested): once it
   // answers true no picture is begun and the makes in flight are abandoned. May be null.
   std::function<bool()> stopRequested;
@@ -190,10 +192,12 @@ std::vector<SetResult> RunPuzzleSet(
 // that cannot be used, links the others and makes them with --jobs threads, reports each
 // failed make with its cause on `err`, each package made on `out`, the progress line on
 // `err` when it is a terminal, the broken links of a chain, then one summary line on `out`,
-// and writes the manifest. Returns the exit status: 0 when every picture was made, 1 when
+// and writes the manifest; the messages written in Japanese are in `language`
+// (user_messages.h). Returns the exit status: 0 when every picture was made, 1 when
 // any was not (or the manifest could not be written, or a folder holds no picture), 2 for
 // a usage error, InterruptedStatus of the signal when CaughtInterrupt answers one.
-int RunPuzzleSetCommand(const Options& options, std::ostream& out, std::ostream& err);
+int RunPuzzleSetCommand(const Options& options, WindowLanguage language, std::ostream& out,
+                        std::ostream& err);
 
 }  // namespace klv
 

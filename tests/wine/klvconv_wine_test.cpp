@@ -275,5 +275,25 @@ TEST(KlvconvOnWine, ConvertsTheRootOfADrive) {
   EXPECT_EQ(linux_files.count("Cat.klv"), 1u);
 }
 
+// An English user on a Japanese system (code page 932) reads the library's messages in
+// English with the names byte for byte. The folder "ａi表" holds the bytes of the
+// cause's bracket "（" (0x81 0x69) across two characters and a trail byte 0x5C.
+TEST(KlvconvOnWine, MessagesInEnglishKeepTheNames) {
+  TempFolder root;
+  const std::string linux_folder = root.path() + "/linux/ａi表";
+  const std::string windows_folder = root.path() + "/windows/ａi表";
+  Lay(linux_folder, Without(Folder(2, 1, Tile(24)), "res0001.bmp"));
+  Lay(windows_folder, Without(Folder(2, 1, Tile(24)), "res0001.bmp"));
+  const RunResult linux_run = RunLinux("klvconv", {linux_folder}, "en");
+  const RunResult windows_run =
+      RunWine("klvconv", {WindowsPath(windows_folder)}, "ja_JP.UTF-8", "en_US.UTF-8");
+  EXPECT_EQ(windows_run.exit_code, 1) << Describe(windows_run);
+  const std::vector<std::string> expected = {
+      "Cannot load the picture: <folder>/res0001.bmp",
+      "Cannot save the file: <folder>/Cat.klv (<folder>/res0001.bmp is not loaded)"};
+  EXPECT_EQ(Messages(windows_run.err, WindowsPath(windows_folder), true), expected);
+  EXPECT_EQ(Messages(linux_run.err, linux_folder, false), expected);
+}
+
 }  // namespace
 }  // namespace klv::winetest

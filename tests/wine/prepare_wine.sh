@@ -1,7 +1,8 @@
 #!/bin/sh
 # Prepares what the Wine tests run in: the Windows build's programs must be there, a
 # Wine prefix of their own (made once, then reused), and a Japanese UTF-8 locale, with
-# which Wine takes code page 932 as the system's code page and keeps UTF-8 file names.
+# which Wine takes code page 932 as the system's code page and keeps UTF-8 file names
+# (and an English one, which sets the user's language alone).
 # The prefix has no display: Wine's null graphics driver lets the window tests create
 # klvmaker.exe's windows and work them by messages (klvmaker_driver.exe) without showing
 # anything; the Japanese UI fonts are the system's CJK font (fonts-noto-cjk).
@@ -20,15 +21,17 @@ for program in KLVUtils.dll klvconv.exe klvinfo.exe klvmake.exe klvmaker.exe \
 done
 
 mkdir -p "$home"
-if [ ! -f "$home/locale/ja_JP.UTF-8/LC_CTYPE" ]; then
-  mkdir -p "$home/locale"
-  # localedef reports warnings with exit status 1 even when it wrote the locale.
-  localedef -i ja_JP -f UTF-8 "$home/locale/ja_JP.UTF-8" || true
-  if [ ! -f "$home/locale/ja_JP.UTF-8/LC_CTYPE" ]; then
-    echo "prepare_wine: cannot make the ja_JP.UTF-8 locale (is the locales package installed?)" >&2
-    exit 1
+for locale in ja_JP en_US; do
+  if [ ! -f "$home/locale/$locale.UTF-8/LC_CTYPE" ]; then
+    mkdir -p "$home/locale"
+    # localedef reports warnings with exit status 1 even when it wrote the locale.
+    localedef -i $locale -f UTF-8 "$home/locale/$locale.UTF-8" || true
+    if [ ! -f "$home/locale/$locale.UTF-8/LC_CTYPE" ]; then
+      echo "prepare_wine: cannot make the $locale.UTF-8 locale (is the locales package installed?)" >&2
+      exit 1
+    fi
   fi
-fi
+done
 
 export WINEPREFIX="$home/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export LOCPATH="$home/locale" LC_ALL=ja_JP.UTF-8

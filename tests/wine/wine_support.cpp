@@ -103,27 +103,35 @@ std::string DriveLink(char letter) {
 
 }  // namespace
 
-RunResult RunLinux(const std::string& program, const std::vector<std::string>& args) {
+RunResult RunLinux(const std::string& program, const std::vector<std::string>& args,
+                   const std::string& language) {
   std::vector<std::string> argv{std::string(KLV_LINUX_BIN) + "/" + program};
   argv.insert(argv.end(), args.begin(), args.end());
-  return Run(argv, {}, {});
+  return Run(argv, {"LANGUAGE=" + language}, {});
 }
 
 RunResult RunWine(const std::string& program, const std::vector<std::string>& args,
-                  const std::string& locale) {
+                  const std::string& locale, const std::string& ui_locale) {
   std::vector<std::string> argv{KLV_WINE_PROGRAM,
                                 std::string(KLV_WINDOWS_BIN) + "/" + program + ".exe"};
   argv.insert(argv.end(), args.begin(), args.end());
   const std::string home = KLV_WINE_HOME;
   // KLV_WINEDEBUG=err+all shows Wine's own errors when a test needs looking into.
   const char* debug = std::getenv("KLV_WINEDEBUG");
-  return Run(
-      argv,
-      {"WINEPREFIX=" + home + "/prefix",
-       std::string("WINEDEBUG=") + (debug != nullptr ? debug : "-all"),
-       "WINEDLLOVERRIDES=mscoree,mshtml=", "LOCPATH=" + home + "/locale", "LC_ALL=" + locale},
-      // Without a display no window can open, so no dialog can wait for a click.
-      {"DISPLAY", "WAYLAND_DISPLAY"});
+  std::vector<std::string> environment{
+      "WINEPREFIX=" + home + "/prefix",
+      std::string("WINEDEBUG=") + (debug != nullptr ? debug : "-all"),
+      "WINEDLLOVERRIDES=mscoree,mshtml=", "LOCPATH=" + home + "/locale"};
+  // Wine takes the code page from the locale's character type and the user's language
+  // from its messages.
+  if (ui_locale.empty()) {
+    environment.push_back("LC_ALL=" + locale);
+  } else {
+    environment.push_back("LANG=" + locale);
+    environment.push_back("LC_MESSAGES=" + ui_locale);
+  }
+  // Without a display no window can open, so no dialog can wait for a click.
+  return Run(argv, environment, {"DISPLAY", "WAYLAND_DISPLAY", "LC_ALL", "LC_CTYPE", "LANGUAGE"});
 }
 
 std::string WindowsPath(const std::string& linux_path) {

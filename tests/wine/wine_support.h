@@ -32,15 +32,18 @@ struct RunResult {
   bool timed_out = false;
 };
 
-// Runs `program` of the Linux build (bin/NAME) with `args`.
-RunResult RunLinux(const std::string& program, const std::vector<std::string>& args);
+// Runs `program` of the Linux build (bin/NAME) with `args`, its user's language
+// `language` (LANGUAGE): Japanese, as the Windows programs speak in the Japanese locale.
+RunResult RunLinux(const std::string& program, const std::vector<std::string>& args,
+                   const std::string& language = "ja");
 
 // Runs `program` of the Windows build (NAME.exe) under Wine with `args`, in the tests'
 // prefix. The locale sets the system's code page: ja_JP.UTF-8 gives 932, the product's
-// setting; C.UTF-8 gives 1252. The arguments travel as UTF-8 and reach the program as its
-// wide command line.
+// setting; C.UTF-8 gives 1252. It sets the user's language too, unless `ui_locale` is
+// given (en_US.UTF-8: an English user on a system of that code page). The arguments
+// travel as UTF-8 and reach the program as its wide command line.
 RunResult RunWine(const std::string& program, const std::vector<std::string>& args,
-                  const std::string& locale = "ja_JP.UTF-8");
+                  const std::string& locale = "ja_JP.UTF-8", const std::string& ui_locale = "");
 
 // The Windows name of a Linux path through Wine's drive Z: ("/tmp/a" -> "Z:\tmp\a").
 std::string WindowsPath(const std::string& linux_path);

@@ -1,8 +1,9 @@
 // klvconv FOLDER: converts a work folder (Puzzle.ini, base.bmp, resRRCC.bmp) into its
 // puzzle package with the KLVUtils library, loaded at run time by its name as the maker
-// loads it. The library's messages go to standard error, one line each. A folder without
-// a readable Puzzle.ini, or whose grid holds no tile, is refused before the library runs:
-// the library would take the defaults and write a package of no puzzle.
+// loads it. The library's messages go to standard error, one line each, in the user's
+// language (LibraryMessageIn). A folder without a readable Puzzle.ini, or whose grid holds
+// no tile, is refused before the library runs: the library would take the defaults and
+// write a package of no puzzle.
 #if !defined(_WIN32)
 #include <signal.h>
 #endif
@@ -19,6 +20,8 @@
 #include "base/text.h"
 #include "base/version.h"
 #include "base/work_folder.h"
+#include "language/language.h"
+#include "language/library_messages.h"
 
 namespace {
 
@@ -31,7 +34,8 @@ constexpr const char* kUsage =
     "Writes the puzzle package \"<PuzzleName>.klv\" of the work folder FOLDER (Puzzle.ini,\n"
     "base.bmp and the tile pictures resRRCC.bmp) into the same folder, with the KLVUtils\n"
     "library from the program's own folder or the system's library path.\n"
-    "Messages of the library are printed on standard error, one line each.\n"
+    "Messages of the library are printed on standard error, one line each: in Japanese\n"
+    "when the user's language is Japanese, otherwise in English.\n"
     "A folder without a readable Puzzle.ini (found whatever the case of its name), or\n"
     "whose grid (xMax by yMax) holds no tile, is refused.\n"
     "\n"
@@ -138,6 +142,8 @@ int main(int argc, char** argv) {
     return kNotWritten;
   }
   // Without the handler export the library prints its messages itself.
-  library->SetMessageHandler(PrintMessage);
+  library->SetMessageHandler([language = klv::UsersLanguage()](const std::string& text) {
+    PrintMessage(klv::LibraryMessageIn(language, text));
+  });
   return library->FileConv(*folder) == 1 ? kWritten : kNotWritten;
 }

@@ -1,5 +1,5 @@
-// The tile grid of a picture, the status line that reports it and the puzzle name proposed
-// from the picture's file name: what a click on a picture file decides.
+// The tile grid of a picture and the puzzle name proposed from the picture's file name:
+// what a click on a picture file decides.
 #include "maker/grid.h"
 
 #include <cmath>
@@ -11,13 +11,6 @@
 
 namespace klv {
 namespace {
-
-// Texts of the status line, in code page 932.
-// "画像が大きすぎです"
-constexpr char kTooLargeText[] =
-    "\x89\xe6\x91\x9c\x82\xaa\x91\xe5\x82\xab\x82\xb7\x82\xac\x82\xc5\x82\xb7";
-// "ピース数： x = "
-constexpr char kPieceCountText[] = "\x83\x73\x81\x5b\x83\x58\x90\x94\x81\x46 x = ";
 
 // side / 32 - 1, rounded to the nearest integer with a tie going to the even neighbour.
 // The result is kept within the 16-bit window value; anything that large fails the fit
@@ -39,12 +32,6 @@ Grid GridForPicture(int width, int height) { return Grid{GridCount(width), GridC
 bool GridFits(Grid grid) { return grid.xMax <= kMaxGridSide && grid.yMax <= kMaxGridSide; }
 
 bool GridHasTiles(Grid grid) { return grid.xMax >= 1 && grid.yMax >= 1; }
-
-std::string GridStatusText(Grid grid) {
-  if (!GridFits(grid)) return kTooLargeText;
-  return std::string(kPieceCountText) + std::to_string(grid.xMax) +
-         " , y = " + std::to_string(grid.yMax);
-}
 
 std::string ProposePuzzleName(const std::string& file_name) {
   // A dot never occurs inside a double-byte character of code page 932 (trail bytes are

@@ -73,16 +73,16 @@ std::optional<Raster> ReadSourcePicture(Env& env, const std::string& path,
   } else if (!options.checkSize) {
     // Taken as it is.
   } else if (!GridFits(GridForPicture(width, height))) {
-    return fail(
-        SourceProblem::kTooLarge,
-        "画像が大きすぎです (" + SizeText(width, height) + " pixels; a picture may be at most " +
-            SizeText(kMaxPictureSide, kMaxPictureSide) + " pixels; --fit fits it to the grid)",
-        width, height);
+    return fail(SourceProblem::kTooLarge,
+                "the picture is too large: " + SizeText(width, height) +
+                    " pixels; a picture may be at most " +
+                    SizeText(kMaxPictureSide, kMaxPictureSide) + " pixels",
+                width, height);
   } else if (!GridHasTiles(GridForPicture(width, height))) {
     return fail(SourceProblem::kTooSmall,
-                "画像が小さすぎです (" + SizeText(width, height) +
+                "the picture is too small: " + SizeText(width, height) +
                     " pixels; a picture needs at least " +
-                    SizeText(kMinPictureSide, kMinPictureSide) + " pixels, one tile)",
+                    SizeText(kMinPictureSide, kMinPictureSide) + " pixels, one tile",
                 width, height);
   }
 

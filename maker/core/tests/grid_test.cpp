@@ -49,22 +49,6 @@ TEST(Grid, EitherSideTooLargeFailsTheCheck) {
   EXPECT_TRUE(GridFits(Grid{-1, -1}));
 }
 
-TEST(Grid, StatusLineTexts) {
-  struct Case {
-    Grid grid;
-    const char* utf8;
-  };
-  const Case cases[] = {
-      {{9, 9}, "ピース数： x = 9 , y = 9"},   {{9, 7}, "ピース数： x = 9 , y = 7"},
-      {{0, -1}, "ピース数： x = 0 , y = -1"}, {{10, 3}, "画像が大きすぎです"},
-      {{3, 10}, "画像が大きすぎです"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.utf8);
-    EXPECT_EQ(GridStatusText(c.grid), Cp932(c.utf8));
-  }
-}
-
 TEST(Grid, ProposedNameIsTheFirst15CharactersBeforeTheFirstDot) {
   struct Case {
     std::string file_name;  // UTF-8, converted before the call

@@ -56,15 +56,15 @@ TEST(SourcePicture, SizesCropsAndFitsGiveTheirOutcome) {
        0,
        0,
        SourceProblem::kTooLarge,
-       "p: 画像が大きすぎです (336 x 10 pixels; a picture may be at most 335 x 335 pixels; --fit "
-       "fits it to the grid)"},
+       "p: the picture is too large: 336 x 10 pixels; a picture may be at most 335 x 335 "
+       "pixels"},
       {"large photo without fit",
        big,
        {},
        0,
        0,
        SourceProblem::kTooLarge,
-       "p: 画像が大きすぎです (1000 x 750 pixels"},
+       "p: the picture is too large: 1000 x 750 pixels"},
       {"large photo fitted", big, {.fit = true}, 320, 256},
       {"small picture fitted: only cut", numbered, {.fit = true}, 192, 128},
       {"crop taller than the photo",

@@ -12,6 +12,7 @@
 #include "base/text.h"
 #include "base/work_folder.h"
 #include "form/text_boxes.h"
+#include "language/library_messages.h"
 #include "maker/colors.h"
 #include "maker/make_values.h"
 #include "maker/puzzle_texts.h"
@@ -402,7 +403,7 @@ void SourceForm::MakeClicked() {
   making_ = true;
   if (!converter_) {
     converter_ = MakeLibraryConverter(env_, [this](const std::string& text) {
-      view_.ShowMessage(MessageKind::kInformation, NativeToUtf8(text));
+      view_.ShowMessage(MessageKind::kInformation, NativeToUtf8(LibraryMessageIn(language_, text)));
     });
   }
   // The completion (or failure) message and SaveSettings come after the conversion and

@@ -1,5 +1,5 @@
-// The tile grid of a picture: how many 64 x 64 tiles on a 32-pixel pitch it gets, the
-// status-line text that reports it, and the puzzle name proposed from the file name.
+// The tile grid of a picture: how many 64 x 64 tiles on a 32-pixel pitch it gets, and the
+// puzzle name proposed from the file name. The front ends word the grid in their language.
 #ifndef KLV_MAKER_GRID_H_
 #define KLV_MAKER_GRID_H_
 
@@ -32,10 +32,6 @@ bool GridFits(Grid grid);
 
 // True when the grid holds at least one tile: both counts at least 1.
 bool GridHasTiles(Grid grid);
-
-// The status line after a picture click, in code page 932: "画像が大きすぎです" when the
-// grid does not fit, otherwise "ピース数： x = X , y = Y".
-std::string GridStatusText(Grid grid);
 
 // The puzzle name proposed for the picture file `file_name` (code page 932, no folder):
 // the characters before its first "." (all of it when it has none), at most

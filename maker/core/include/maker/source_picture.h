@@ -34,7 +34,9 @@ enum class SourceProblem {
 struct SourceError {
   SourceProblem problem = SourceProblem::kUnreadable;
   std::string cause;  // English, without the file's name
-  // The upright picture's size (the crop's, when there is one), where it is known.
+  // The upright picture's size (the crop's, when there is one), where it is known: with
+  // kTooLarge and kTooSmall and the limits of grid.h, what a front end words in its
+  // user's language.
   int width = 0;
   int height = 0;
 };
@@ -50,10 +52,9 @@ struct SourceError {
 std::optional<Raster> ReadSourcePicture(Env& env, const std::string& path,
                                         const SourceOptions& options, SourceError* error);
 
-// The one-line message for `error` that names the file as `display_name` (UTF-8):
-// "NAME: cannot read the picture: CAUSE", "NAME: 画像が大きすぎです (W x H pixels; ...
-// --fit ...)", "NAME: the crop WxH+X+Y reaches outside the W x H picture",
-// "NAME: 画像が小さすぎです (W x H pixels; ...)", ...
+// The one-line message for `error` in English that names the file as `display_name`
+// (UTF-8): "NAME: cannot read the picture: CAUSE", "NAME: the picture is too large: W x H
+// pixels; ...", "NAME: the crop WxH+X+Y reaches outside the W x H picture", ...
 std::string SourceErrorMessage(const std::string& display_name, const SourceError& error);
 
 }  // namespace klv
