@@ -6,7 +6,7 @@
   'use strict';
 
   const $ = (id) => document.getElementById(id);
-  const kPhotoView = { width: 640, height: 480 };  // the largest the photo is shown
+  const kPhotoView = { width: 560, height: 420 };  // the largest the photo is shown
   let texts = {};
   let rules = {};
   let seed = null;     // ?seed=N: the make is seeded as klvmake --seed N seeds it

@@ -1,115 +1,15 @@
 // The web page's tests in headless Chromium (Debian's chromium, driven by puppeteer-core):
 //   node browser_test.mjs CASE --site DIR --pictures DIR --klvmake PROGRAM
-// The site is served on 127.0.0.1 by a server of the test's own; the browser runs with a
-// fresh profile and without any network of its own. Every case also checks that the page
-// asked for nothing but the site's files and wrote nothing to its console but logs.
+// The site is served and the browser run as harness.mjs says. Every case also checks that
+// the page asked for nothing but the site's files and wrote no error or warning to its
+// console.
 // Cases: loads, png-matches-klvmake, exif-upright, damaged-file, package-trial-play.
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
-import { mkdtempSync, readFileSync, readdirSync, rmSync } from 'node:fs';
-import http from 'node:http';
+import { mkdtempSync, readFileSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
-import puppeteer from 'puppeteer-core';
-
-const kTypes = {
-  '.html': 'text/html; charset=utf-8',
-  '.js': 'text/javascript',
-  '.wasm': 'application/wasm',
-  '.svg': 'image/svg+xml',
-};
-
-function options() {
-  const [name, ...rest] = process.argv.slice(2);
-  const values = {};
-  for (let i = 0; i + 1 < rest.length; i += 2) values[rest[i].replace(/^--/, '')] = rest[i + 1];
-  return { name, ...values };
-}
-
-// A static server of `folder`, as any static host serves the site.
-async function serve(folder) {
-  const server = http.createServer((request, response) => {
-    const name = decodeURIComponent(new URL(request.url, 'http://localhost').pathname);
-    const file = path.join(folder, name === '/' ? 'index.html' : name);
-    if (!file.startsWith(folder + path.sep)) {
-      response.writeHead(403).end();
-      return;
-    }
-    try {
-      const body = readFileSync(file);
-      response.writeHead(200, { 'Content-Type': kTypes[path.extname(file)] || 'application/octet-stream' });
-      response.end(body);
-    } catch {
-      response.writeHead(404).end();
-    }
-  });
-  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
-  return { server, origin: `http://127.0.0.1:${server.address().port}` };
-}
-
-// The browser and one page of the site in `languages`; downloads go to their own folder.
-async function open(site, { languages = ['en-US', 'en'], query = '' } = {}) {
-  const work = mkdtempSync(path.join(tmpdir(), 'klv-web-'));
-  const { server, origin } = await serve(path.resolve(site));
-  const browser = await puppeteer.launch({
-    executablePath: process.env.KLV_CHROMIUM || '/usr/bin/chromium',
-    headless: true,
-    userDataDir: path.join(work, 'profile'),
-    args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking',
-           '--disable-component-update', '--disable-sync', '--no-first-run'],
-  });
-  const page = await browser.newPage();
-  await page.setViewport({ width: 1280, height: 900 });
-  const problems = [];
-  const requests = [];
-  page.on('console', (message) => {
-    if (message.type() === 'error' || message.type() === 'warn') problems.push(message.text());
-  });
-  page.on('pageerror', (error) => problems.push(String(error)));
-  page.on('request', (request) => requests.push(request.url()));
-  await page.evaluateOnNewDocument((list) => {
-    Object.defineProperty(navigator, 'languages', { get: () => list });
-    Object.defineProperty(navigator, 'language', { get: () => list[0] });
-  }, languages);
-  const downloads = path.join(work, 'downloads');
-  const session = await page.createCDPSession();
-  await session.send('Browser.setDownloadBehavior',
-                     { behavior: 'allow', downloadPath: downloads, eventsEnabled: true });
-  const finished = [];
-  session.on('Browser.downloadProgress', (event) => {
-    if (event.state === 'completed') finished.push(event.guid);
-  });
-  await page.goto(`${origin}/${query}`);
-  await page.waitForSelector('body[data-ready]');
-  const close = async () => {
-    await browser.close();
-    server.close();
-    rmSync(work, { recursive: true, force: true });
-    // Nothing but the site's own files, and nothing wrong on the console.
-    for (const url of requests) {
-      assert.ok(url.startsWith(origin + '/') || url.startsWith('blob:' + origin + '/'),
-                `the page asked for ${url}`);
-    }
-    assert.deepEqual(problems, [], 'the console holds errors or warnings');
-  };
-  return { page, downloads, finished, work, close };
-}
-
-async function choose(page, file) {
-  const chooser = await page.$('#file');
-  await chooser.uploadFile(file);
-}
-
-async function waitForDownload(session, count = 1) {
-  const deadline = Date.now() + 20000;
-  while (session.finished.length < count) {
-    assert.ok(Date.now() < deadline, 'no download came');
-    await new Promise((resolve) => setTimeout(resolve, 50));
-  }
-  const names = readdirSync(session.downloads);
-  assert.equal(names.length, count);
-  return names.map((name) => path.join(session.downloads, name));
-}
+import { choose, open, options, waitForDownload } from './harness.mjs';
 
 // A tile's picture (a BMP file image) at `index` of the package's tile chunks, and the
 // grid from its header.
@@ -176,13 +76,13 @@ const cases = {
     await typeInto('#text2', '20');
     await page.click('#make');
     const [made] = await waitForDownload(session);
-    assert.equal(path.basename(made), '港の朝.klv');
+    assert.equal(made.name, '港の朝.klv');
     const out = path.join(session.work, 'klvmake');
     execFileSync('mkdir', [out]);
     execFileSync(o.klvmake, [photo, '--fit', '--seed', '7', '--out', out, '--name', '港の朝',
                              '--set-name', '動物たち', '--comment', '夜明けの港', '--color', 'blue',
                              '--piece-density', '45', '--background-density', '20']);
-    assert.ok(readFileSync(made).equals(readFileSync(path.join(out, '港の朝.klv'))),
+    assert.ok(readFileSync(made.file).equals(readFileSync(path.join(out, '港の朝.klv'))),
               'the page\'s package differs from klvmake\'s');
     assert.ok((await text(page, '#message')).includes('港の朝.klv'));
     await session.close();
@@ -197,7 +97,7 @@ const cases = {
     assert.equal(await text(page, '#status'), 'Pieces: x = 1 , y = 3');
     await page.click('#make');
     const [made] = await waitForDownload(session);
-    const pkg = readPackage(readFileSync(made));
+    const pkg = readPackage(readFileSync(made.file));
     assert.deepEqual([pkg.xMax, pkg.yMax], [1, 3]);
     // Tile (0, 0) holds the top-left corner whole, tile (2, 0) the bottom-left one.
     const top = bmpPixel(pkg.tiles[0], 8, 8);
