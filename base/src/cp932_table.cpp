@@ -76,7 +76,8 @@ Tables BuildTables() {
   for (size_t lead = 0xF0; lead <= 0xF9; ++lead) {
     const size_t slot = *LeadSlot(static_cast<uint8_t>(lead));
     for (size_t i = 0; i < kTrails; ++i) {
-      tables.decode[slot * kTrails + i] = static_cast<char16_t>(0xE000 + (lead - 0xF0) * kTrails + i);
+      tables.decode[slot * kTrails + i] =
+          static_cast<char16_t>(0xE000 + (lead - 0xF0) * kTrails + i);
     }
   }
 

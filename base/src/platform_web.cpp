@@ -18,7 +18,6 @@ std::optional<std::string> Utf8ToCp932(const std::string& utf8) { return Utf8ToC
 }  // namespace klv
 
 // Declared by the C library's <fcntl.h> but not in it.
-extern "C" int sync_file_range(int /*fd*/, off_t /*offset*/, off_t /*size*/,
-                               unsigned /*flags*/) {
+extern "C" int sync_file_range(int /*fd*/, off_t /*offset*/, off_t /*size*/, unsigned /*flags*/) {
   return 0;
 }

@@ -70,9 +70,9 @@ TEST(Cp932Table, ConvertsATextWholeOrNotAtAll) {
       EXPECT_EQ(Cp932ToUtf8ByTable(*c.cp932), c.utf8) << c.utf8;
     }
   }
-  EXPECT_EQ(Cp932ToUtf8ByTable("ab\x83"), std::nullopt);      // a lead byte without its trail
-  EXPECT_EQ(Cp932ToUtf8ByTable("\x83\x7F"), std::nullopt);    // a trail byte no pair has
-  EXPECT_EQ(Cp932ToUtf8ByTable("\x85\x40"), std::nullopt);    // a pair without a character
+  EXPECT_EQ(Cp932ToUtf8ByTable("ab\x83"), std::nullopt);    // a lead byte without its trail
+  EXPECT_EQ(Cp932ToUtf8ByTable("\x83\x7F"), std::nullopt);  // a trail byte no pair has
+  EXPECT_EQ(Cp932ToUtf8ByTable("\x85\x40"), std::nullopt);  // a pair without a character
 }
 
 }  // namespace

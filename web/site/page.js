@@ -93,30 +93,31 @@
 
   async function openFile(file) {
     if (!file) return;
-    const head = new Uint8Array(await file.slice(0, 64).arrayBuffer());
-    if (Module.beginsAsPackage(head)) {
-      openPackage(file.name, new Uint8Array(await file.arrayBuffer()));
-      return;
+    try {
+      const head = new Uint8Array(await file.slice(0, 64).arrayBuffer());
+      if (Module.beginsAsPackage(head)) {
+        openPackage(file.name, new Uint8Array(await file.arrayBuffer()));
+        return;
+      }
+      await openPhoto(file);
+    } catch (error) {
+      // A picture the browser cannot decode, a file that cannot be read (removed
+      // meanwhile, say), or memory running out.
+      delete document.body.dataset.busy;
+      say(Module.pictureRefusal(file.name, error.message || String(error)), true);
     }
-    await openPhoto(file);
   }
 
+  // A picture the browser cannot decode changes nothing (openFile says why): the photo,
+  // the grid, the status line and the make button stay as they were.
   async function openPhoto(file) {
     document.body.dataset.busy = 'true';
     performance.mark('klv-photo-chosen');
-    let bitmap;
-    try {
-      bitmap = await createImageBitmap(file, {
-        colorSpaceConversion: 'none',
-        premultiplyAlpha: 'none',
-        imageOrientation: 'from-image',
-      });
-    } catch (error) {
-      // Nothing changes: the photo, the grid, the status line and the button stay.
-      delete document.body.dataset.busy;
-      say(Module.pictureRefusal(file.name, error.message || String(error)), true);
-      return;
-    }
+    const bitmap = await createImageBitmap(file, {
+      colorSpaceConversion: 'none',
+      premultiplyAlpha: 'none',
+      imageOrientation: 'from-image',
+    });
     try {
       takePixels(file.name, bitmap);
     } finally {
@@ -301,8 +302,8 @@
 
   function openPackage(name, bytes) {
     const opened = Module.openPackage(bytes, name);
-    if (!opened) {
-      say(Module.pictureRefusal(name, 'not a puzzle package'), true);
+    if (!opened || opened.message) {
+      say(opened ? opened.message : Module.pictureRefusal(name, 'not a puzzle package'), true);
       return;
     }
     const table = $('info');

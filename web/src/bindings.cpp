@@ -69,8 +69,7 @@ std::optional<CropRect> CropOf(const val& crop) {
 // The language of a reader of `languages` (navigator.languages), which the page then
 // speaks: "ja" or "en".
 std::string ChooseLanguage(const val& languages) {
-  ThePage().language =
-      ChooseWindowLanguage(emscripten::vecFromJSArray<std::string>(languages));
+  ThePage().language = ChooseWindowLanguage(emscripten::vecFromJSArray<std::string>(languages));
   return ThePage().language == WindowLanguage::kJapanese ? "ja" : "en";
 }
 
@@ -172,16 +171,16 @@ val ViewPhoto(const val& crop) {
   return result;
 }
 
-// The make of the page's photo with the form's `values`: {fileName, bytes} of the package
-// and the message to show.
-val Make(const val& values) {
+// The make of the page's photo with the form's `values`.
+val MakePhoto(const val& values) {
   Page& page = ThePage();
   val result = Object();
   if (!page.photo) return result;
   SourceError error;
   const std::optional<Raster> picture = page.photo->Fitted(CropOf(values["crop"]), &error);
   if (!picture) {
-    result.set("message", error.cause);
+    result.set("message",
+               form::PictureProblemText(page.language, error.problem) + "\n" + error.cause);
     return result;
   }
   PageValues page_values;
@@ -194,7 +193,7 @@ val Make(const val& values) {
   if (!values["seed"].isNull() && !values["seed"].isUndefined()) {
     page_values.seed = values["seed"].as<uint32_t>();
   }
-  ::mkdir(kPuzzleFolder, 0700);
+  ::mkdir(kPuzzleFolder, 0700);  // the first make's
   const PagePackage package =
       MakePagePuzzle(Env::Default(), kPuzzleFolder, *picture, page_values, page.language);
   result.set("message", package.message);
@@ -205,9 +204,25 @@ val Make(const val& values) {
   return result;
 }
 
+// The make of the page's photo with the form's `values`: {fileName, bytes} of the package
+// and the message to show. Nothing is thrown back into the page: memory running out is a
+// failed make like any other.
+val Make(const val& values) {
+  try {
+    return MakePhoto(values);
+  } catch (const std::exception& error) {
+    MakeResult failed;
+    failed.status = MakeStatus::kWorkFileNotWritten;
+    failed.cause = error.what();
+    val result = Object();
+    result.set("message", form::MakeOutcomeText(ThePage().language, failed));
+    return result;
+  }
+}
+
 // The package whose file is `bytes`: its information and pictures, or nothing (null) when
 // the file is no package.
-val OpenPackage(const val& bytes, const std::string& file_name) {
+val OpenPackageFile(const val& bytes, const std::string& file_name) {
   Page& page = ThePage();
   RandomSource random(RandomSource::ClockSeed());
   page.package = PackageView::Open(emscripten::convertJSArrayToNumberVector<uint8_t>(bytes),
@@ -235,6 +250,18 @@ val OpenPackage(const val& bytes, const std::string& file_name) {
   result.set("base", view.base() ? Picture(*view.base(), std::nullopt) : val::null());
   result.set("tiles", tiles);
   return result;
+}
+
+// OpenPackageFile, or {message} when memory runs out: nothing is thrown back into the page.
+val OpenPackage(const val& bytes, const std::string& file_name) {
+  try {
+    return OpenPackageFile(bytes, file_name);
+  } catch (const std::exception& error) {
+    ThePage().package.reset();
+    val result = Object();
+    result.set("message", file_name + ": " + error.what());
+    return result;
+  }
 }
 
 // The trial play as the script draws it: the table, and each tile's place in drawing order.

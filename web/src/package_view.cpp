@@ -57,9 +57,9 @@ std::vector<InfoRow> HeaderRows(const Package& package, const std::string& file_
                         {std::to_string(package.GridTileCount())});
   }
   rows.push_back({"tiles", say(KLV_TEXT("WebPage", "ピースの数")), tiles});
-  rows.push_back({"bytes", say(KLV_TEXT("WebPage", "ファイルの大きさ")),
-                  FormatText(say(KLV_TEXT("WebPage", "%1 バイト")),
-                             {std::to_string(package.fileSize)})});
+  rows.push_back(
+      {"bytes", say(KLV_TEXT("WebPage", "ファイルの大きさ")),
+       FormatText(say(KLV_TEXT("WebPage", "%1 バイト")), {std::to_string(package.fileSize)})});
   return rows;
 }
 
@@ -72,14 +72,15 @@ PackageView::PackageView(PackagePictures pictures, uint32_t back_color)
             pictures_.base ? pictures_.base->height : 0) {}
 
 std::optional<PackageView> PackageView::Open(std::span<const uint8_t> file,
-                                             const std::string& file_name,
-                                             WindowLanguage language, UniformSource& random) {
+                                             const std::string& file_name, WindowLanguage language,
+                                             UniformSource& random) {
   if (!BeginsAsPackage(file)) return std::nullopt;
   const Package package = ReadPackage(file);
   PackagePictures pictures = DecodePackagePictures(package);
   const uint32_t back_color = package.header ? BackColorRgb(*package.header) : 0;
   std::vector<std::string> problems;
-  for (const PackageProblem& problem : package.problems) problems.push_back(DescribeProblem(problem));
+  for (const PackageProblem& problem : package.problems)
+    problems.push_back(DescribeProblem(problem));
   for (const PackageProblem& problem : pictures.problems) {
     problems.push_back(DescribeProblem(problem));
   }

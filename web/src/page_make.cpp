@@ -57,8 +57,8 @@ PagePackage MakePagePuzzle(Env& env, const std::string& folder, const Raster& pi
   request.pieceDensityText = std::to_string(100 - values.slider1);
   request.backgroundDensityText = std::to_string(100 - values.slider2);
   const size_t option = static_cast<size_t>(values.colourOption);
-  request.backColorIndex = kBackgroundChoices[option < kBackgroundChoices.size() ? option : 0]
-                               .paletteIndex;
+  request.backColorIndex =
+      kBackgroundChoices[option < kBackgroundChoices.size() ? option : 0].paletteIndex;
   request.seed = values.seed.value_or(RandomSource::ClockSeed());
 
   LinkedConverter converter(env);

@@ -41,9 +41,10 @@ std::vector<std::pair<std::string, std::string>> PageTexts(WindowLanguage langua
   add("dropHint", KLV_TEXT("WebPage",
                            "写真（PNG、JPEG、WebP、BMP）かパズルファイル（.klv）を選ぶか、"
                            "このページにドロップしてください。"));
-  add("privacy", KLV_TEXT("WebPage",
-                          "写真はどこにも送られません。パズルはこのブラウザの中で作られます。"));
-  add("cropHint", KLV_TEXT("WebPage", "写真の上をドラッグすると、囲んだ部分だけでパズルを作ります。"));
+  add("privacy",
+      KLV_TEXT("WebPage", "写真はどこにも送られません。パズルはこのブラウザの中で作られます。"));
+  add("cropHint",
+      KLV_TEXT("WebPage", "写真の上をドラッグすると、囲んだ部分だけでパズルを作ります。"));
   add("cropClear", KLV_TEXT("WebPage", "写真全体を使う"));
   add("downloaded", KLV_TEXT("WebPage", "「%1」をダウンロードしました。"));
   add("backToMaker", KLV_TEXT("WebPage", "パズルを作る"));

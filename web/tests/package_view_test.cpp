@@ -26,17 +26,27 @@ std::vector<uint8_t> MadePackage() {
 TEST(PackageView, RowsSayWhatTheHeaderHolds) {
   const std::vector<uint8_t> bytes = MadePackage();
   RandomSource random(1);
-  std::optional<PackageView> view = PackageView::Open(bytes, "ネコ.klv", WindowLanguage::kJapanese, random);
+  std::optional<PackageView> view =
+      PackageView::Open(bytes, "ネコ.klv", WindowLanguage::kJapanese, random);
   ASSERT_TRUE(view);
   std::vector<std::pair<std::string, std::string>> rows;
   for (const InfoRow& row : view->rows()) rows.emplace_back(row.key, row.value);
   RandomSource seeded(5);  // the make's seed draws its password
   const std::vector<std::pair<std::string, std::string>> expected = {
-      {"File", "ネコ.klv"},  {"fileVersion", "2"},   {"xMax", "3"},
-      {"yMax", "2"},         {"tileSize", "64 × 64"}, {"pictureSize", "128 × 96"},
-      {"Difficulty", "5"},   {"backColor", "#FF00FF"}, {"PassWord", MakePuzzlePassword(seeded)},
-      {"PrevPassWord", ""},  {"PuzzleSetName", "動物"}, {"PuzzleName", "ネコ"},
-      {"LongPuzzleName", "三毛"}, {"tiles", "6"},
+      {"File", "ネコ.klv"},
+      {"fileVersion", "2"},
+      {"xMax", "3"},
+      {"yMax", "2"},
+      {"tileSize", "64 × 64"},
+      {"pictureSize", "128 × 96"},
+      {"Difficulty", "5"},
+      {"backColor", "#FF00FF"},
+      {"PassWord", MakePuzzlePassword(seeded)},
+      {"PrevPassWord", ""},
+      {"PuzzleSetName", "動物"},
+      {"PuzzleName", "ネコ"},
+      {"LongPuzzleName", "三毛"},
+      {"tiles", "6"},
       {"bytes", std::to_string(bytes.size()) + " バイト"},
   };
   EXPECT_EQ(rows, expected);

@@ -35,21 +35,30 @@ TEST(PageMake, WithASeedThePackageIsKlvmakes) {
     std::string options;  // klvmake's for the same values
     std::string file;
   } cases[] = {
-      {{.puzzleSetName = "動物たち", .puzzleName = " 港の朝 ", .comment = "夜明け\nの港",
-        .colourOption = 1, .slider1 = 55, .slider2 = 80, .seed = 7},
+      {{.puzzleSetName = "動物たち",
+        .puzzleName = " 港の朝 ",
+        .comment = "夜明け\nの港",
+        .colourOption = 1,
+        .slider1 = 55,
+        .slider2 = 80,
+        .seed = 7},
        "--name '港の朝' --set-name '動物たち' --comment '夜明け' --color blue "
        "--piece-density 45 --background-density 20 --seed 7",
        "港の朝.klv"},
-      {{.puzzleSetName = "Set", .puzzleName = "Cat", .comment = "", .colourOption = 0,
+      {{.puzzleSetName = "Set",
+        .puzzleName = "Cat",
+        .comment = "",
+        .colourOption = 0,
         .seed = 4294967295u},
-       "--name Cat --set-name Set --comment '' --color black --seed 4294967295", "Cat.klv"},
+       "--name Cat --set-name Set --comment '' --color black --seed 4294967295",
+       "Cat.klv"},
   };
   for (const auto& c : cases) {
     const test::TempFolder page_folder;
     const test::TempFolder klvmake_folder;
     const std::string command = std::string(KLV_BINARY_DIR) + "/klvmake " + Quoted(photo) +
-                                " --fit --out " + Quoted(klvmake_folder.path()) + " " +
-                                c.options + " >/dev/null";
+                                " --fit --out " + Quoted(klvmake_folder.path()) + " " + c.options +
+                                " >/dev/null";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
 
     const PagePackage made = MakePagePuzzle(Env::Default(), page_folder.path(), *picture, c.values,
@@ -67,8 +76,9 @@ TEST(PageMake, WithoutASeedEachMakeHasAPasswordOfItsOwn) {
   const Raster picture = test::TestPhoto(64, 64);
   std::vector<std::string> passwords;
   for (int i = 0; i < 2; ++i) {
-    const PagePackage made = MakePagePuzzle(Env::Default(), folder.path(), picture,
-                                            PageValues{.puzzleName = "Cat"}, WindowLanguage::kEnglish);
+    const PagePackage made =
+        MakePagePuzzle(Env::Default(), folder.path(), picture, PageValues{.puzzleName = "Cat"},
+                       WindowLanguage::kEnglish);
     const Package package = ReadPackage(made.bytes);
     ASSERT_TRUE(package.header) << made.message;
     passwords.push_back(package.header->PassWord);
@@ -94,9 +104,9 @@ TEST(PageMake, AMakeThatCannotBeMadeSaysWhyAndLeavesNothing) {
            ": cannot make the work folder: "},
   };
   for (const auto& c : cases) {
-    const PagePackage made = MakePagePuzzle(Env::Default(), c.folder, picture,
-                                            PageValues{.puzzleName = c.name, .seed = 1},
-                                            WindowLanguage::kEnglish);
+    const PagePackage made =
+        MakePagePuzzle(Env::Default(), c.folder, picture,
+                       PageValues{.puzzleName = c.name, .seed = 1}, WindowLanguage::kEnglish);
     EXPECT_EQ(made.status, c.status) << c.name;
     EXPECT_EQ(made.message.rfind(c.message, 0), 0u) << made.message;
     EXPECT_TRUE(made.bytes.empty());

@@ -18,11 +18,15 @@ TEST(PagePhoto, ViewShowsWhereTheFitTakesThePuzzleFrom) {
   } cases[] = {
       // Fitted to 320 x 256 of the photo scaled to 341 x 256, cut 10 pixels from the left:
       // one fitted pixel is 4000 / 341 photo pixels across and 3000 / 256 down.
-      {4000, 3000, std::nullopt,
+      {4000,
+       3000,
+       std::nullopt,
        {true, "Pieces: x = 9 , y = 7", 10 * 4000.0 / 341, 0, 320 * 4000.0 / 341, 3000,
         32 * 4000.0 / 341, 32 * 3000.0 / 256, Grid{9, 7}}},
       // A crop of 200 x 150 at (50, 40) is only cut, to 192 x 128 at 4 and 11 in it.
-      {4000, 3000, CropRect{200, 150, 50, 40},
+      {4000,
+       3000,
+       CropRect{200, 150, 50, 40},
        {true, "Pieces: x = 5 , y = 3", 54, 51, 192, 128, 32, 32, Grid{5, 3}}},
       {4000, 3000, CropRect{63, 1000, 0, 0}, {false, "The picture is too small"}},
       {60, 60, std::nullopt, {false, "The picture is too small"}},

@@ -24,7 +24,8 @@ int main(int argc, char** argv) {
   for (int y = 0; y < 64; ++y) {
     for (int x = 0; x < 64; ++x) halves.Set(x, y, 0xFF0000);
   }
-  test::WriteDiskFile(folder + "/exif6.jpg", test::EncodeJpeg(halves, {.exif = test::ExifBlock(6)}));
+  test::WriteDiskFile(folder + "/exif6.jpg",
+                      test::EncodeJpeg(halves, {.exif = test::ExifBlock(6)}));
 
   test::Bytes damaged = test::EncodePngRaster(test::TestPhoto(200, 150));
   damaged.resize(damaged.size() / 2);

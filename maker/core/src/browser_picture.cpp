@@ -53,7 +53,8 @@ std::optional<BrowserFit> PlanBrowserFit(int width, int height, const std::optio
 std::optional<Raster> ApplyBrowserFit(const Raster& picture, const BrowserFit& fit,
                                       SourceError* error) {
   try {
-    if (fit.area == CropRect{picture.width, picture.height, 0, 0}) return ApplyFit(picture, fit.plan);
+    if (fit.area == CropRect{picture.width, picture.height, 0, 0})
+      return ApplyFit(picture, fit.plan);
     return ApplyFit(CropRaster(picture, fit.area), fit.plan);
   } catch (const std::bad_alloc&) {
     if (error != nullptr) {

@@ -75,7 +75,8 @@ TEST(BrowserPicture, CropAndFitGiveWhatTheyGiveAPictureFile) {
     SourceError error;
     const std::optional<BrowserFit> fit =
         PlanBrowserFit(c.picture->width, c.picture->height, c.crop, &error);
-    const std::optional<Raster> fitted = fit ? ApplyBrowserFit(*c.picture, *fit, &error) : std::nullopt;
+    const std::optional<Raster> fitted =
+        fit ? ApplyBrowserFit(*c.picture, *fit, &error) : std::nullopt;
     const std::string label = std::string(c.name) + (c.crop ? " " + CropText(*c.crop) : "");
     ASSERT_EQ(fitted.has_value(), expected.has_value()) << label;
     if (expected) {
