@@ -152,8 +152,6 @@ void FinishPhoto() {
   if (ThePage().photo) ThePage().photo->Finish();
 }
 
-void DropPhoto() { ThePage().photo.reset(); }
-
 val ViewPhoto(const val& crop) {
   val result = Object();
   if (!ThePage().photo) return result;
@@ -338,7 +336,6 @@ EMSCRIPTEN_BINDINGS(klvmaker) {
   emscripten::function("isDensityText", &IsDensityText);
   emscripten::function("newPhoto", &NewPhoto);
   emscripten::function("finishPhoto", &FinishPhoto);
-  emscripten::function("dropPhoto", &DropPhoto);
   emscripten::function("viewPhoto", &ViewPhoto);
   emscripten::function("make", &Make);
   emscripten::function("openPackage", &OpenPackage);

@@ -1,11 +1,9 @@
 // Tests of the page's photo: the view of its fit says where on the photo the puzzle's
-// picture comes from, with its cells and the status line, and the make's picture is the
-// fit of the photo's own pixels.
+// picture comes from, with its cells and the status line (the fit itself is the core's,
+// tested there).
 #include "web/page_photo.h"
 
 #include <gtest/gtest.h>
-
-#include <cstring>
 
 namespace klv::web {
 namespace {
@@ -46,30 +44,6 @@ TEST(PagePhoto, ViewShowsWhereTheFitTakesThePuzzleFrom) {
     EXPECT_DOUBLE_EQ(view.cellHeight, c.expected.cellHeight) << view.status;
     EXPECT_EQ(view.grid, c.expected.grid) << view.status;
   }
-}
-
-TEST(PagePhoto, TheMakesPictureIsTheFitOfThePixelsWritten) {
-  std::string cause;
-  std::optional<PagePhoto> photo = PagePhoto::Allocate(100, 70, &cause);
-  ASSERT_TRUE(photo) << cause;
-  // Opaque grey in the left half, transparent in the right: white once laid over it.
-  for (int y = 0; y < 70; ++y) {
-    for (int x = 0; x < 100; ++x) {
-      const uint8_t rgba[4] = {0x40, 0x40, 0x40, static_cast<uint8_t>(x < 50 ? 255 : 0)};
-      std::memcpy(photo->PixelBytes() + (y * 100 + x) * 4, rgba, 4);
-    }
-  }
-  photo->Finish();
-  SourceError error;
-  const std::optional<Raster> fitted = photo->Fitted(CropRect{70, 64, 15, 3}, &error);
-  ASSERT_TRUE(fitted) << error.cause;
-  ASSERT_EQ(fitted->width, 64);  // 70 x 64 is cut to 64 x 64 at 3 and 0 in it
-  ASSERT_EQ(fitted->height, 64);
-  for (int x = 0; x < 64; ++x) {
-    EXPECT_EQ(fitted->At(x, 10), 18 + x < 50 ? 0x404040u : 0xFFFFFFu) << x;
-  }
-  EXPECT_FALSE(photo->Fitted(CropRect{70, 64, 40, 3}, &error));
-  EXPECT_EQ(error.problem, SourceProblem::kCropOutside);
 }
 
 }  // namespace

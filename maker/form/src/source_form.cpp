@@ -355,8 +355,7 @@ void SourceForm::FileClicked(const std::string& name) {
   if (!picture) {
     // Nothing changes: the preview, the grid, the status line and MakeIt stay as they were.
     view_.ShowMessage(MessageKind::kFailure,
-                      Line(PictureProblemText(language_, SourceProblem::kUnreadable),
-                           SourceErrorMessage(path, error)));
+                      Line(Say(kCannotRead), SourceErrorMessage(path, error)));
     return;
   }
   ShowPicture(std::move(*picture), refusal, name);
