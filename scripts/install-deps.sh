@@ -5,7 +5,8 @@
 # presets build the tests and benchmarks), Qt 6 with its translation tools (the English window), a Japanese font, and the tools that
 # make the manual pages and the icons. With --test it adds what the whole test run
 # needs: mingw-w64, NSIS and Wine for the Windows build and its installer, clang's
-# libFuzzer, the desktop-file validators, the virtual display and the measuring tools.
+# libFuzzer, the desktop-file validators, the virtual display, Emscripten, Chromium and
+# node with npm for the web page, and the measuring tools.
 set -euo pipefail
 
 # One package a line, grouped, so that additions merge cleanly.
@@ -58,6 +59,9 @@ test_packages=(
   xauth
   x11-apps
   x11-utils
+  # the web page: its WebAssembly build and the browser its tests drive
+  emscripten
+  chromium
   # measuring
   imagemagick
   hyperfine
@@ -68,7 +72,13 @@ test_packages=(
 packages=("${build_packages[@]}")
 case "${1:-}" in
   "") ;;
-  --test) packages+=("${test_packages[@]}") ;;
+  --test)
+    packages+=("${test_packages[@]}")
+    # The browser tests' node and npm (puppeteer-core): a machine may have a newer node
+    # of its own already, so Debian's are installed only where they are missing.
+    command -v node >/dev/null || packages+=(nodejs)
+    command -v npm >/dev/null || packages+=(npm)
+    ;;
   *)
     echo "usage: $0 [--test]   (--test: also what the tests need)" >&2
     exit 2

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # scripts/run-tests.sh [--quick]
 # Builds and runs every test: the Windows cross-build first (its programs are compared
-# with the Linux ones under Wine), then the developer build's whole suite, clang-tidy on
+# with the Linux ones under Wine), then the developer build's whole suite, the web page
+# (its WebAssembly build and its tests in headless Chromium), clang-tidy on
 # the product code, the maker's core tests in an -O3 x86-64-v3 build, the same suite under the address and
 # undefined-behaviour sanitizers, each fuzz target for a bounded time, and the packages as
 # a user gets them (the .deb installed with apt, the Windows zip, the Windows installer
@@ -59,7 +60,16 @@ cmake --build --preset mingw
 echo "== Developer build and tests, with the Wine comparisons"
 cmake --preset dev -DKLV_WINE_BUILD_DIR="$PWD/build/mingw" >/dev/null
 cmake --build --preset dev
-run_ctest --preset dev
+run_ctest --preset dev -LE web
+
+echo "== The web page: its WebAssembly build, and its tests in headless Chromium"
+web_start=$SECONDS
+cmake --preset web >/dev/null
+cmake --build --preset web
+cmake --preset dev -DKLV_WEB_BUILD_DIR="$PWD/build/web" >/dev/null
+cmake --build --preset dev --target klvmake klv_web_test_pictures
+run_ctest --preset dev -L web
+echo "the web stage took $((SECONDS - web_start)) s"
 
 echo "== clang-tidy on the product code"
 if ./scripts/tidy.sh build/dev; then

@@ -6,6 +6,10 @@
 #                                     centres' screenshot
 #   docs/screenshot-windows-ja.png    klvmaker.exe under Wine, in Japanese and in English,
 #   docs/screenshot-windows-en.png    from MINGW_BUILD_DIR (default build/mingw)
+#   docs/screenshot-web-ja.png        the web page in headless Chromium, in Japanese and
+#   docs/screenshot-web-en.png        in English, with a photo and a crop, when build/web
+#                                     holds the site and BUILD_DIR the browser tests
+#                                     (configured with -DKLV_WEB_BUILD_DIR)
 # Both builds must be configured already. Needs xvfb-run and Wine (install-deps.sh --test);
 # the Wine prefix is made once in MINGW_BUILD_DIR/screenshot-wine (about 20 s).
 set -euo pipefail
@@ -56,3 +60,15 @@ for language in ja en; do
   mv "$scratch/windows-$language.png" "docs/screenshot-windows-$language.png"
   echo "written: docs/screenshot-windows-$language.png"
 done
+
+# The web page, through the browser tests' harness.
+browser="$build/web/tests/browser"
+if [ -f build/web/site/klvmaker.wasm ] && [ -f "$browser/screenshot.mjs" ]; then
+  cmake --build --preset web
+  cmake --build "$build" --target klv_web_test_pictures
+  [ -d "$browser/node_modules" ] || (cd "$browser" && npm ci --no-audit --no-fund)
+  "$build/bin/klv_web_test_pictures" "$scratch/web"
+  node "$browser/screenshot.mjs" --site build/web/site --photo "$scratch/web/photo.png" --out docs
+else
+  echo "skipped: the web page (build the web preset, configure $build with -DKLV_WEB_BUILD_DIR)"
+fi

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # scripts/tidy.sh [BUILD_DIR]: runs clang-tidy with the checks of .clang-tidy on every
-# product source (base, language, lib, maker, tools; not tests, fuzz targets or benchmarks)
+# product source (base, language, lib, maker, tools, web; not tests, fuzz targets or benchmarks)
 # in the build folder's compile database (default build/dev), and fails when it finds
 # anything. `scripts/tidy.sh build/mingw` checks the Windows build's sources (the Windows
 # window, the _win sources) the same way.
@@ -14,7 +14,7 @@ fi
 # Product sources only: a test folder, a fuzz target or a benchmark is not product code;
 # each build's database holds the sources of its platform.
 mapfile -t sources < <(
-  git ls-files 'base/*.cpp' 'language/*.cpp' 'lib/*.cpp' 'maker/*.cpp' 'tools/*.cpp' |
+  git ls-files 'base/*.cpp' 'language/*.cpp' 'lib/*.cpp' 'maker/*.cpp' 'tools/*.cpp' 'web/*.cpp' |
     grep -v -E '(^|/)tests/|/screenshot\.cpp$' |
     while read -r file; do
       if grep -qF "\"file\": \"$PWD/$file\"" "$build/compile_commands.json"; then echo "$file"; fi

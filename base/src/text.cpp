@@ -42,6 +42,24 @@ std::optional<Utf8Character> DecodeUtf8(std::string_view text, size_t pos) {
   return Utf8Character{code_point, length};
 }
 
+void AppendUtf8(char32_t code_point, std::string* out) {
+  if (code_point < 0x80) {
+    *out += static_cast<char>(code_point);
+  } else if (code_point < 0x800) {
+    *out += static_cast<char>(0xC0 | (code_point >> 6));
+    *out += static_cast<char>(0x80 | (code_point & 0x3F));
+  } else if (code_point < 0x10000) {
+    *out += static_cast<char>(0xE0 | (code_point >> 12));
+    *out += static_cast<char>(0x80 | ((code_point >> 6) & 0x3F));
+    *out += static_cast<char>(0x80 | (code_point & 0x3F));
+  } else {
+    *out += static_cast<char>(0xF0 | (code_point >> 18));
+    *out += static_cast<char>(0x80 | ((code_point >> 12) & 0x3F));
+    *out += static_cast<char>(0x80 | ((code_point >> 6) & 0x3F));
+    *out += static_cast<char>(0x80 | (code_point & 0x3F));
+  }
+}
+
 size_t CountUtf8Characters(std::string_view text) {
   size_t count = 0;
   for (size_t pos = 0; pos < text.size(); ++count) {

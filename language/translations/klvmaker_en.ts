@@ -247,6 +247,141 @@
     </message>
 </context>
 <context>
+    <name>WebPage</name>
+    <message>
+        <source>ファイル</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>ファイルのバージョン</source>
+        <translation>File version</translation>
+    </message>
+    <message>
+        <source>横のピース数</source>
+        <translation>Pieces across</translation>
+    </message>
+    <message>
+        <source>縦のピース数</source>
+        <translation>Pieces down</translation>
+    </message>
+    <message>
+        <source>ピースの大きさ</source>
+        <translation>Piece size</translation>
+    </message>
+    <message>
+        <source>画像の大きさ</source>
+        <translation>Picture size</translation>
+    </message>
+    <message>
+        <source>難易度</source>
+        <translation>Difficulty</translation>
+    </message>
+    <message>
+        <source>背景色</source>
+        <translation>Background colour</translation>
+    </message>
+    <message>
+        <source>パスワード</source>
+        <translation>Password</translation>
+    </message>
+    <message>
+        <source>前のパスワード</source>
+        <translation>Previous password</translation>
+    </message>
+    <message>
+        <source>パズルセットの名前</source>
+        <translation>Puzzle set name</translation>
+    </message>
+    <message>
+        <source>パズルの名前</source>
+        <translation>Puzzle name</translation>
+    </message>
+    <message>
+        <source>画像の説明</source>
+        <translation>Description</translation>
+    </message>
+    <message>
+        <source>ヘッダー</source>
+        <translation>Header</translation>
+    </message>
+    <message>
+        <source>読めませんでした</source>
+        <translation>could not be read</translation>
+    </message>
+    <message>
+        <source>（グリッドでは %1）</source>
+        <translation>(%1 in the grid)</translation>
+    </message>
+    <message>
+        <source>ピースの数</source>
+        <translation>Pieces</translation>
+    </message>
+    <message>
+        <source>ファイルの大きさ</source>
+        <translation>File size</translation>
+    </message>
+    <message>
+        <source>%1 バイト</source>
+        <translation>%1 bytes</translation>
+    </message>
+    <message>
+        <source>問題はありません</source>
+        <translation>No problems</translation>
+    </message>
+    <message>
+        <source>問題が %1 件あります</source>
+        <translation>%1 problems</translation>
+    </message>
+    <message>
+        <source>写真を選ぶ</source>
+        <translation>Choose a photo</translation>
+    </message>
+    <message>
+        <source>写真（PNG、JPEG、WebP、BMP）かパズルファイル（.klv）を選ぶか、このページにドロップしてください。</source>
+        <translation>Choose a photo (PNG, JPEG, WebP, BMP) or a puzzle file (.klv), or drop one on this page.</translation>
+    </message>
+    <message>
+        <source>写真はどこにも送られません。パズルはこのブラウザの中で作られます。</source>
+        <translation>Your photo is sent nowhere: the puzzle is made inside this browser.</translation>
+    </message>
+    <message>
+        <source>写真の上をドラッグすると、囲んだ部分だけでパズルを作ります。</source>
+        <translation>Drag over the photo to make the puzzle of that part only.</translation>
+    </message>
+    <message>
+        <source>写真全体を使う</source>
+        <translation>Use the whole photo</translation>
+    </message>
+    <message>
+        <source>「%1」をダウンロードしました。</source>
+        <translation>%1 was downloaded.</translation>
+    </message>
+    <message>
+        <source>パズルを作る</source>
+        <translation>Make a puzzle</translation>
+    </message>
+    <message>
+        <source>情報</source>
+        <translation>Information</translation>
+    </message>
+    <message>
+        <source>試しに遊ぶ</source>
+        <translation>Trial play</translation>
+    </message>
+    <message>
+        <source>パズルが完成しました</source>
+        <translation>The puzzle is complete</translation>
+    </message>
+    <message>
+        <source>ピースをちらし直す</source>
+        <translation>Scatter the pieces again</translation>
+    </message>
+    <message>
+        <source>はめたピース： %1 / %2</source>
+        <translation>Pieces placed: %1 / %2</translation>
+    </message>
+</context>
+<context>
     <name>klv::gui::MessageBoxPresenter</name>
     <message>
         <source>はい</source>

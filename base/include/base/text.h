@@ -26,6 +26,9 @@ struct Utf8Character {
 // A caller that goes on after nothing steps over one byte.
 std::optional<Utf8Character> DecodeUtf8(std::string_view text, size_t pos);
 
+// Appends the UTF-8 form of `code_point` (at most U+10FFFF) to *out.
+void AppendUtf8(char32_t code_point, std::string* out);
+
 // The number of characters of the UTF-8 text `text`; every byte that does not begin a
 // well-formed sequence counts as one character of its own.
 size_t CountUtf8Characters(std::string_view text);

@@ -2,11 +2,13 @@
 // the run's puzzle password.
 #include "maker/make_values.h"
 
+#include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -54,14 +56,23 @@ double BoxNumber(std::string_view text) {
   double value = 0.0;
   const char* first = compact.data() + number_start;
   const char* last = compact.data() + pos;
+#if defined(__cpp_lib_to_chars)
   const std::from_chars_result parsed =
       std::from_chars(first, last, value, std::chars_format::fixed);
-  if (parsed.ec == std::errc::result_out_of_range) {
+  const bool out_of_range = parsed.ec == std::errc::result_out_of_range;
+  if (parsed.ec != std::errc()) value = 0.0;
+#else
+  // A C++ library without from_chars for doubles (the browser build's): the C library's
+  // strtod, which rounds correctly and knows no locale but "C", reads the same value.
+  const std::string digits(first, last);
+  errno = 0;
+  value = std::strtod(digits.c_str(), nullptr);
+  const bool out_of_range = errno == ERANGE;
+#endif
+  if (out_of_range) {
     // Too many digits for a double: a whole part that is not zero overflows to infinity,
     // anything else is a fraction too small to hold.
     value = nonzero_whole_part ? std::numeric_limits<double>::infinity() : 0.0;
-  } else if (parsed.ec != std::errc()) {
-    value = 0.0;
   }
   return negative ? -value : value;
 }

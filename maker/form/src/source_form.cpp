@@ -156,6 +156,41 @@ UiText NameFaultText(NameFault fault) {
 
 }  // namespace
 
+std::string StatusLineText(WindowLanguage language, Grid grid) {
+  if (!GridFits(grid)) return std::string(Translate(language, kTooLarge));
+  return FormatText(Translate(language, kPieces),
+                    {std::to_string(grid.xMax), std::to_string(grid.yMax)});
+}
+
+std::string PictureProblemText(WindowLanguage language, SourceProblem problem) {
+  switch (problem) {
+    case SourceProblem::kTooLarge: return std::string(Translate(language, kTooLarge));
+    case SourceProblem::kTooSmall:
+    case SourceProblem::kTooSmallToFit: return std::string(Translate(language, kTooSmall));
+    case SourceProblem::kUnreadable:
+    case SourceProblem::kCropOutside: break;
+  }
+  return std::string(Translate(language, kCannotRead));
+}
+
+std::string DefaultBoxText(WindowLanguage language, ControlId box) {
+  const UiText text = box == kPuzzleSetName ? kDefaultPuzzleSetName
+                      : box == kPuzzleName  ? kDefaultPuzzleName
+                                            : kDefaultComment;
+  return std::string(Translate(language, text));
+}
+
+std::string NameRefusalText(WindowLanguage language, NameFault fault) {
+  return Line(std::string(Translate(language, kNameRefused)),
+              std::string(Translate(language, NameFaultText(fault))));
+}
+
+std::string MakeOutcomeText(WindowLanguage language, const MakeResult& result) {
+  const std::string cause =
+      result.status == MakeStatus::kPackageWritten ? std::string() : NativeToUtf8(result.cause);
+  return Line(std::string(Translate(language, OutcomeHeadline(result.status))), cause);
+}
+
 SourceForm::SourceForm(Env& env, std::string settings_path, WindowLanguage language,
                        SourceView& view, std::unique_ptr<PackageConverter> converter)
     : env_(env),
@@ -205,13 +240,15 @@ void SourceForm::Load() {
   SetBox(kLabel1, Say(kStatusAtStart));
 
   // A stored default text shows in the window's language.
-  const auto restored = [this](const std::string& stored, UiText default_text) {
-    return stored == default_text.source ? Say(default_text) : stored;
+  const auto restored = [this](const std::string& stored, ControlId box) {
+    return stored == DefaultBoxText(WindowLanguage::kJapanese, box)
+               ? DefaultBoxText(language_, box)
+               : stored;
   };
   const Settings settings = LoadSettings(env_, settingsPath_);
-  SetBox(kPuzzleSetName, restored(FromCp932(settings.puzzleSetName), kDefaultPuzzleSetName));
-  SetBox(kPuzzleName, restored(FromCp932(settings.puzzleName), kDefaultPuzzleName));
-  SetBox(kComment, restored(MultiLineFromCp932(settings.longPuzzleName), kDefaultComment));
+  SetBox(kPuzzleSetName, restored(FromCp932(settings.puzzleSetName), kPuzzleSetName));
+  SetBox(kPuzzleName, restored(FromCp932(settings.puzzleName), kPuzzleName));
+  SetBox(kComment, restored(MultiLineFromCp932(settings.longPuzzleName), kComment));
   ApplyStoredDrive(ListSet::kSource, settings.srcDrive);
   ApplyStoredFolder(ListSet::kSource, settings.srcDir);
   ApplyStoredDrive(ListSet::kDestination, settings.destDrive);
@@ -313,7 +350,7 @@ void SourceForm::FileClicked(const std::string& name) {
   std::string refusal;
   if (!picture && error.problem != SourceProblem::kUnreadable &&
       error.problem != SourceProblem::kCropOutside) {
-    refusal = Say(error.problem == SourceProblem::kTooLarge ? kTooLarge : kTooSmall);
+    refusal = PictureProblemText(language_, error.problem);
     picture = ReadSourcePicture(env_, *native, as_it_is, &error);
   }
   if (!picture) {
@@ -331,13 +368,7 @@ void SourceForm::ShowPicture(Raster picture, const std::string& refusal,
   view_.ShowPreview(PreviewOf(picture, grid_));
   picture_ = std::move(picture);
   const bool fits = GridFits(grid_);
-  std::string status = refusal;
-  if (status.empty()) {
-    status =
-        fits ? FormatText(Say(kPieces), {std::to_string(grid_.xMax), std::to_string(grid_.yMax)})
-             : Say(kTooLarge);
-  }
-  SetBox(kLabel1, status);
+  SetBox(kLabel1, refusal.empty() ? StatusLineText(language_, grid_) : refusal);
   makeEnabled_ = refusal.empty() && fits;
   view_.SetEnabled(kMakeIt, makeEnabled_);
   SetBox(kPuzzleName, FromCp932(ProposePuzzleName(ToCp932(file_name))));
@@ -390,8 +421,7 @@ void SourceForm::MakeClicked() {
   // and the window stays as it is; blanks around it are dropped from the box.
   const PuzzleNameCheck name = CheckPuzzleName(ToCp932(Text(kPuzzleName)));
   if (name.fault != NameFault::kNone) {
-    view_.ShowMessage(MessageKind::kFailure,
-                      Line(Say(kNameRefused), Say(NameFaultText(name.fault))));
+    view_.ShowMessage(MessageKind::kFailure, NameRefusalText(language_, name.fault));
     return;
   }
   if (name.blanksDropped) SetBox(kPuzzleName, FromCp932(name.name));
@@ -429,9 +459,7 @@ void SourceForm::MakeClicked() {
 void SourceForm::ReportMake(const MakeResult& result) {
   const MessageKind kind = result.status == MakeStatus::kPackageWritten ? MessageKind::kCompletion
                                                                         : MessageKind::kFailure;
-  const std::string cause =
-      result.status == MakeStatus::kPackageWritten ? std::string() : NativeToUtf8(result.cause);
-  view_.ShowMessage(kind, Line(Say(OutcomeHeadline(result.status)), cause));
+  view_.ShowMessage(kind, MakeOutcomeText(language_, result));
 }
 
 void SourceForm::ExitClicked() {

@@ -15,24 +15,6 @@ namespace {
 constexpr char kUnfitReplacement = '?';
 constexpr char32_t kReplacementCharacter = 0xFFFD;
 
-void AppendUtf8(char32_t code_point, std::string* out) {
-  if (code_point < 0x80) {
-    *out += static_cast<char>(code_point);
-  } else if (code_point < 0x800) {
-    *out += static_cast<char>(0xC0 | (code_point >> 6));
-    *out += static_cast<char>(0x80 | (code_point & 0x3F));
-  } else if (code_point < 0x10000) {
-    *out += static_cast<char>(0xE0 | (code_point >> 12));
-    *out += static_cast<char>(0x80 | ((code_point >> 6) & 0x3F));
-    *out += static_cast<char>(0x80 | (code_point & 0x3F));
-  } else {
-    *out += static_cast<char>(0xF0 | (code_point >> 18));
-    *out += static_cast<char>(0x80 | ((code_point >> 12) & 0x3F));
-    *out += static_cast<char>(0x80 | ((code_point >> 6) & 0x3F));
-    *out += static_cast<char>(0x80 | (code_point & 0x3F));
-  }
-}
-
 // The code points of a UTF-16 text; an unpaired surrogate becomes U+FFFD.
 template <typename Visit>
 void ForEachCodePoint(std::u16string_view text, Visit visit) {

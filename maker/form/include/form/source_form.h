@@ -18,7 +18,9 @@
 #include "language/language.h"
 #include "maker/grid.h"
 #include "maker/make.h"
+#include "maker/puzzle_texts.h"
 #include "maker/raster.h"
+#include "maker/source_picture.h"
 #include "maker/work_canvas.h"
 
 namespace klv {
@@ -80,6 +82,21 @@ class SourceView {
   // Closes the windows and ends the program.
   virtual void EndProgram() = 0;
 };
+
+// The texts the window shows, in `language`, for every front end over the form's rules
+// (a web page shows them without a SourceForm).
+// The status line for a picture of grid `grid`: "ピース数： x = X , y = Y", or
+// "画像が大きすぎです" when the grid does not fit.
+std::string StatusLineText(WindowLanguage language, Grid grid);
+// The headline for a picture that cannot be made: "画像が大きすぎです" (kTooLarge),
+// "画像が小さすぎです" (kTooSmall, kTooSmallToFit), otherwise "画像を読み込めません".
+std::string PictureProblemText(WindowLanguage language, SourceProblem problem);
+// The text PuzzleSetName, PuzzleName or Comment shows when nothing is stored.
+std::string DefaultBoxText(WindowLanguage language, ControlId box);
+// The message for a puzzle name that cannot name the package, saying why.
+std::string NameRefusalText(WindowLanguage language, NameFault fault);
+// The message after a make: the completion, or the failure's headline and cause.
+std::string MakeOutcomeText(WindowLanguage language, const MakeResult& result);
 
 class SourceForm {
  public:
