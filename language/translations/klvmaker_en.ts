@@ -367,9 +367,5 @@
         <source>開ける画像は一つだけです（パズルファイルはいくつでも開けます）</source>
         <translation>Only one picture can be opened (puzzle packages, any number)</translation>
     </message>
-    <message>
-        <source>このプログラムではパズルファイルをまだ開けません</source>
-        <translation>This program cannot open puzzle packages yet</translation>
-    </message>
 </context>
 </TS>
