@@ -326,73 +326,53 @@ void Capture(const Program& program, const std::wstring& path) {
           : "error: not captured");
 }
 
-// The first descendant of `window` of the class `window_class`, or null.
-HWND Descendant(HWND window, const wchar_t* window_class) {
-  struct Search {
-    const wchar_t* window_class;
-    HWND found;
-  } search{window_class, nullptr};
+// Every descendant of `window`.
+std::vector<HWND> Descendants(HWND window) {
+  std::vector<HWND> found;
   EnumChildWindows(
       window,
-      [](HWND child, LPARAM context) -> BOOL {
-        auto* wanted = reinterpret_cast<Search*>(context);
-        if (ClassOf(child) != wanted->window_class) return TRUE;
-        wanted->found = child;
-        return FALSE;
+      [](HWND child, LPARAM list) -> BOOL {
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+        return TRUE;
       },
-      reinterpret_cast<LPARAM>(&search));
-  if (search.found == nullptr) Say("error: no " + Utf8(window_class));
-  return search.found;
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+// The first visible descendant of `window` of the class `window_class` (with the text
+// `text`, when given), or null.
+HWND Descendant(HWND window, const std::wstring& window_class, const std::wstring* text = nullptr) {
+  for (HWND child : Descendants(window)) {
+    if (IsWindowVisible(child) && ClassOf(child) == window_class &&
+        (text == nullptr || TextOf(child) == *text)) {
+      return child;
+    }
+  }
+  std::string wanted = Utf8(window_class);
+  if (text != nullptr) wanted.append(" ").append(Utf8(*text));
+  Say("error: no " + wanted);
+  return nullptr;
 }
 
 void Shown(const Program& program) {
   Settle(program);
-  EnumChildWindows(
-      program.window,
-      [](HWND child, LPARAM) -> BOOL {
-        if (!IsWindowVisible(child)) return TRUE;
-        const std::wstring text = TextOf(child);
-        if (!text.empty()) Say("shown " + OneLine(text));
-        if (ClassOf(child) != L"ListBox") return TRUE;
-        DWORD_PTR count = 0;
-        SendMessageTimeoutW(child, LB_GETCOUNT, 0, 0, SMTO_NORMAL, kWaitMilliseconds, &count);
-        for (WPARAM i = 0; i < count; ++i) {
-          DWORD_PTR length = 0;
-          SendMessageTimeoutW(child, LB_GETTEXTLEN, i, 0, SMTO_NORMAL, kWaitMilliseconds, &length);
-          std::wstring line(length + 1, L'\0');
-          SendMessageTimeoutW(child, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line.data()),
-                              SMTO_NORMAL, kWaitMilliseconds, &length);
-          line.resize(length);
-          Say("item " + OneLine(line));
-        }
-        return TRUE;
-      },
-      0);
-}
-
-void Press(const Program& program, const std::wstring& text) {
-  struct Search {
-    const std::wstring& text;
-    HWND found;
-  } search{text, nullptr};
-  EnumChildWindows(
-      program.window,
-      [](HWND child, LPARAM context) -> BOOL {
-        auto* wanted = reinterpret_cast<Search*>(context);
-        if (!IsWindowVisible(child) || ClassOf(child) != L"Button" ||
-            TextOf(child) != wanted->text) {
-          return TRUE;
-        }
-        wanted->found = child;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  if (search.found == nullptr) {
-    Say("error: no button " + Utf8(text));
-    return;
+  for (HWND child : Descendants(program.window)) {
+    if (!IsWindowVisible(child)) continue;
+    const std::wstring text = TextOf(child);
+    if (!text.empty()) Say("shown " + OneLine(text));
+    if (ClassOf(child) != L"ListBox") continue;
+    DWORD_PTR count = 0;
+    SendMessageTimeoutW(child, LB_GETCOUNT, 0, 0, SMTO_NORMAL, kWaitMilliseconds, &count);
+    for (WPARAM i = 0; i < count; ++i) {
+      DWORD_PTR length = 0;
+      SendMessageTimeoutW(child, LB_GETTEXTLEN, i, 0, SMTO_NORMAL, kWaitMilliseconds, &length);
+      std::wstring line(length + 1, L'\0');
+      SendMessageTimeoutW(child, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line.data()), SMTO_NORMAL,
+                          kWaitMilliseconds, &length);
+      line.resize(length);
+      Say("item " + OneLine(line));
+    }
   }
-  SendNotifyMessageW(search.found, BM_CLICK, 0, 0);
-  Settle(program);
 }
 
 // "X,Y" and what follows a further ":".
@@ -547,7 +527,12 @@ int Run(const std::vector<std::wstring>& arguments) {
     } else if (what == "shown") {
       if (MainWindow(program)) Shown(program);
     } else if (what == "press") {
-      if (MainWindow(program)) Press(program, Wide(where));
+      const std::wstring text = Wide(where);
+      if (HWND button =
+              MainWindow(program) ? Descendant(program.window, L"Button", &text) : nullptr) {
+        SendNotifyMessageW(button, BM_CLICK, 0, 0);
+        Settle(program);
+      }
     } else if (what == "note") {
       Say("note " + where);
     } else {
