@@ -6,6 +6,9 @@
 #                                     centres' screenshot
 #   docs/screenshot-windows-ja.png    klvmaker.exe under Wine, in Japanese and in English,
 #   docs/screenshot-windows-en.png    from MINGW_BUILD_DIR (default build/mingw)
+#   docs/screenshot-windows-package-info.png      klvmaker.exe's package window of the
+#   docs/screenshot-windows-package-pictures.png  sample's package, in English: its three
+#   docs/screenshot-windows-package-trial.png     tabs (the trial play's tiles scattered)
 #   docs/screenshot-web-ja.png        the web page in headless Chromium, in Japanese and
 #   docs/screenshot-web-en.png        in English, with a photo and a crop, when build/web
 #                                     holds the site and BUILD_DIR the browser tests
@@ -17,12 +20,14 @@ cd "$(dirname "$0")/.."
 root=$PWD
 build="${1:-build/dev}"
 mingw="${2:-build/mingw}"
-cmake --build "$build" --target klvmaker_screenshot klvsample
+cmake --build "$build" --target klvmaker_screenshot klvsample klvmake
 cmake --build "$mingw" --target klvmaker klvmaker_driver KLVUtils
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 mkdir "$scratch/pictures"
 "$build/bin/klvsample" "$scratch/pictures/sample.bmp"
+"$build/bin/klvmake" "$scratch/pictures/sample.bmp" --out "$scratch" --name Sample --seed 1 \
+  >/dev/null
 mkdir -p docs
 
 LANGUAGE=en LANG=C.UTF-8 HOME="$scratch" XDG_CONFIG_HOME="$scratch/config" \
@@ -59,6 +64,17 @@ for language in ja en; do
     "$mingw" "$pictures" "$shot"
   mv "$scratch/windows-$language.png" "docs/screenshot-windows-$language.png"
   echo "written: docs/screenshot-windows-$language.png"
+done
+
+# The package window of the sample's package: each tab, the trial play scattered by a seed.
+shots="Z:$(echo "$scratch" | tr / '\\')"
+LC_ALL=C.UTF-8 xvfb-run --auto-servernum --server-args="-screen 0 1024x768x24" \
+  sh -c 'wine "$0/bin/klvmaker_driver.exe" "$1" --arg=Sample.klv package "capture:$1\\info.png" \
+           tab:1 "capture:$1\\pictures.png" tab:2 seed:3 "capture:$1\\trial.png" close end
+         wineserver -w' "$mingw" "$shots"
+for tab in info pictures trial; do
+  mv "$scratch/$tab.png" "docs/screenshot-windows-package-$tab.png"
+  echo "written: docs/screenshot-windows-package-$tab.png"
 done
 
 # The web page, through the browser tests' harness.

@@ -56,6 +56,145 @@
     </message>
 </context>
 <context>
+    <name>PackageWindow</name>
+    <message>
+        <source>パッケージ</source>
+        <translation>Package</translation>
+    </message>
+    <message>
+        <source>情報</source>
+        <translation>Information</translation>
+    </message>
+    <message>
+        <source>画像</source>
+        <translation>Pictures</translation>
+    </message>
+    <message>
+        <source>試しに遊ぶ</source>
+        <translation>Trial play</translation>
+    </message>
+    <message>
+        <source>ファイル</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>ファイルのバージョン</source>
+        <translation>File version</translation>
+    </message>
+    <message>
+        <source>横のピース数</source>
+        <translation>Pieces across</translation>
+    </message>
+    <message>
+        <source>縦のピース数</source>
+        <translation>Pieces down</translation>
+    </message>
+    <message>
+        <source>ピースの大きさ</source>
+        <translation>Piece size</translation>
+    </message>
+    <message>
+        <source>画像の大きさ</source>
+        <translation>Picture size</translation>
+    </message>
+    <message>
+        <source>難易度</source>
+        <translation>Difficulty</translation>
+    </message>
+    <message>
+        <source>背景色</source>
+        <translation>Background colour</translation>
+    </message>
+    <message>
+        <source>パスワード</source>
+        <translation>Password</translation>
+    </message>
+    <message>
+        <source>前のパスワード</source>
+        <translation>Previous password</translation>
+    </message>
+    <message>
+        <source>パズルセットの名前</source>
+        <translation>Puzzle set name</translation>
+    </message>
+    <message>
+        <source>パズルの名前</source>
+        <translation>Puzzle name</translation>
+    </message>
+    <message>
+        <source>画像の説明</source>
+        <translation>Description</translation>
+    </message>
+    <message>
+        <source>（グリッドでは %1）</source>
+        <translation>(%1 in the grid)</translation>
+    </message>
+    <message>
+        <source>ピースの数</source>
+        <translation>Pieces</translation>
+    </message>
+    <message>
+        <source>ファイルの大きさ</source>
+        <translation>File size</translation>
+    </message>
+    <message>
+        <source>%1 バイト</source>
+        <translation>%1 bytes</translation>
+    </message>
+    <message>
+        <source>問題はありません</source>
+        <translation>No problems</translation>
+    </message>
+    <message>
+        <source>問題が %1 件あります</source>
+        <translation>%1 problems</translation>
+    </message>
+    <message>
+        <source>（読めませんでした）</source>
+        <translation>(could not be read)</translation>
+    </message>
+    <message>
+        <source>台紙</source>
+        <translation>Base</translation>
+    </message>
+    <message>
+        <source>台紙とピース（並び順）</source>
+        <translation>Base and pieces (in order)</translation>
+    </message>
+    <message>
+        <source>完成図</source>
+        <translation>Solved picture</translation>
+    </message>
+    <message>
+        <source>（ピースがありません）</source>
+        <translation>(no pieces)</translation>
+    </message>
+    <message>
+        <source>パズルが完成しました</source>
+        <translation>The puzzle is complete</translation>
+    </message>
+    <message>
+        <source>ピースをちらし直す</source>
+        <translation>Scatter the pieces again</translation>
+    </message>
+    <message>
+        <source>はめたピース： %1 / %2</source>
+        <translation>Pieces placed: %1 / %2</translation>
+    </message>
+    <message>
+        <source>パズルファイルを開けません</source>
+        <translation>Cannot open the puzzle package</translation>
+    </message>
+    <message>
+        <source>パズルファイルではありません</source>
+        <translation>not a puzzle package</translation>
+    </message>
+    <message>
+        <source>%1 にはシステムのコードページで表せない文字があります</source>
+        <translation>%1 has characters that the system&apos;s code page cannot hold</translation>
+    </message>
+</context>
+<context>
     <name>SourceScr</name>
     <message>
         <source>画像サイズ</source>
@@ -393,141 +532,6 @@
     </message>
 </context>
 <context>
-    <name>klv::gui::PackageWindow</name>
-    <message>
-        <source>パッケージ</source>
-        <translation>Package</translation>
-    </message>
-    <message>
-        <source>情報</source>
-        <translation>Information</translation>
-    </message>
-    <message>
-        <source>画像</source>
-        <translation>Pictures</translation>
-    </message>
-    <message>
-        <source>試しに遊ぶ</source>
-        <translation>Trial play</translation>
-    </message>
-    <message>
-        <source>ファイル</source>
-        <translation>File</translation>
-    </message>
-    <message>
-        <source>ファイルのバージョン</source>
-        <translation>File version</translation>
-    </message>
-    <message>
-        <source>横のピース数</source>
-        <translation>Pieces across</translation>
-    </message>
-    <message>
-        <source>縦のピース数</source>
-        <translation>Pieces down</translation>
-    </message>
-    <message>
-        <source>ピースの大きさ</source>
-        <translation>Piece size</translation>
-    </message>
-    <message>
-        <source>画像の大きさ</source>
-        <translation>Picture size</translation>
-    </message>
-    <message>
-        <source>難易度</source>
-        <translation>Difficulty</translation>
-    </message>
-    <message>
-        <source>背景色</source>
-        <translation>Background colour</translation>
-    </message>
-    <message>
-        <source>パスワード</source>
-        <translation>Password</translation>
-    </message>
-    <message>
-        <source>前のパスワード</source>
-        <translation>Previous password</translation>
-    </message>
-    <message>
-        <source>パズルセットの名前</source>
-        <translation>Puzzle set name</translation>
-    </message>
-    <message>
-        <source>パズルの名前</source>
-        <translation>Puzzle name</translation>
-    </message>
-    <message>
-        <source>画像の説明</source>
-        <translation>Description</translation>
-    </message>
-    <message>
-        <source>ヘッダー</source>
-        <translation>Header</translation>
-    </message>
-    <message>
-        <source>読めませんでした</source>
-        <translation>could not be read</translation>
-    </message>
-    <message>
-        <source>（グリッドでは %1）</source>
-        <translation>(%1 in the grid)</translation>
-    </message>
-    <message>
-        <source>ピースの数</source>
-        <translation>Pieces</translation>
-    </message>
-    <message>
-        <source>ファイルの大きさ</source>
-        <translation>File size</translation>
-    </message>
-    <message>
-        <source>%1 バイト</source>
-        <translation>%1 bytes</translation>
-    </message>
-    <message>
-        <source>問題はありません</source>
-        <translation>No problems</translation>
-    </message>
-    <message>
-        <source>問題が %1 件あります</source>
-        <translation>%1 problems</translation>
-    </message>
-    <message>
-        <source>（読めませんでした）</source>
-        <translation>(could not be read)</translation>
-    </message>
-    <message>
-        <source>台紙</source>
-        <translation>Base</translation>
-    </message>
-    <message>
-        <source>台紙とピース（並び順）</source>
-        <translation>Base and pieces (in order)</translation>
-    </message>
-    <message>
-        <source>完成図</source>
-        <translation>Solved picture</translation>
-    </message>
-    <message>
-        <source>（ピースがありません）</source>
-        <translation>(no pieces)</translation>
-    </message>
-    <message>
-        <source>パズルが完成しました</source>
-        <translation>The puzzle is complete</translation>
-    </message>
-    <message>
-        <source>ピースをちらし直す</source>
-        <translation>Scatter the pieces again</translation>
-    </message>
-    <message>
-        <source>はめたピース： %1 / %2</source>
-        <translation>Pieces placed: %1 / %2</translation>
-    </message>
-</context>
-<context>
     <name>klvmake</name>
     <message>
         <source>ピース数： x = %1 , y = %2</source>
@@ -559,10 +563,6 @@
     <message>
         <source>開ける画像は一つだけです（パズルファイルはいくつでも開けます）</source>
         <translation>Only one picture can be opened (puzzle packages, any number)</translation>
-    </message>
-    <message>
-        <source>このプログラムではパズルファイルをまだ開けません</source>
-        <translation>This program cannot open puzzle packages yet</translation>
     </message>
 </context>
 </TS>

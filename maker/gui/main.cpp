@@ -1,8 +1,9 @@
 // klvmaker: the maker's desktop program. Opens SourceScr with the settings file at its
 // fixed place, in Japanese or, for a user who does not read Japanese, in English, and quits
 // when the window ends the program. `klvmaker PICTURE` opens it with the picture chosen;
-// `klvmaker PACKAGE...` opens a package window for each package instead and quits when the
-// last one closes; --help and --version print without a window.
+// `klvmaker PACKAGE...` opens a package window for each package instead (a file that
+// cannot be shown is a message) and quits when the last one closes; --help and --version
+// print without a window.
 #include <QApplication>
 #include <QIcon>
 #include <QTranslator>
@@ -52,10 +53,11 @@ int main(int argc, char* argv[]) {
     return 1;
   }
   if (launch.kind == klv::form::LaunchKind::kPackages) {
+    bool opened = false;
     for (const std::string& path : launch.paths) {
-      klv::gui::OpenPackageWindow(QString::fromStdString(path), nullptr);
+      opened = klv::gui::OpenPackageWindow(path, language, presenter, nullptr) != nullptr || opened;
     }
-    return app.exec();
+    return opened ? app.exec() : 1;
   }
 
   klv::gui::SourceScr window(klv::Env::Default(), klv::SettingsPath(), presenter, language);

@@ -125,7 +125,7 @@ SourceScr::SourceScr(Env& env, std::string settings_path, MessagePresenter& pres
   // Connected first, so that the lists follow each other while the start-up moves them.
   ConnectControls();
   form_.Load();
-  AcceptPackageDrops(this);
+  AcceptPackageDrops(this, [this](const std::string& path) { OpenPackage(path); });
   setAcceptDrops(true);
 }
 
@@ -349,7 +349,9 @@ form::Answer SourceScr::Ask(const std::string& question, form::Answer default_an
   return presenter_.Ask(this, FromUtf8(question), default_answer);
 }
 
-void SourceScr::OpenPackage(const std::string& path) { OpenPackageWindow(FromUtf8(path), this); }
+void SourceScr::OpenPackage(const std::string& path) {
+  OpenPackageWindow(path, language_, presenter_, this);
+}
 
 void SourceScr::ShowCanvas(const WorkCanvas& canvas) {
   if (!DestScr_) {

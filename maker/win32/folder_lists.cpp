@@ -5,7 +5,9 @@
 
 #include <algorithm>
 
+#include "form/package_form.h"
 #include "maker/picture_reader.h"
+#include "wide.h"
 
 namespace klv::win32 {
 namespace {
@@ -148,10 +150,10 @@ std::vector<FolderLine> FolderLines(const std::wstring& folder, size_t* current)
   return lines;
 }
 
-std::vector<std::wstring> PictureFiles(const std::wstring& folder) {
+std::vector<std::wstring> ListedFiles(const std::wstring& folder) {
   return Entries(folder, [](const WIN32_FIND_DATAW& entry) {
     return (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
-           IsPictureName(entry.cFileName);
+           (IsPictureName(entry.cFileName) || form::IsPackageName(Utf8(entry.cFileName)));
   });
 }
 

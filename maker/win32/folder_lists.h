@@ -39,9 +39,10 @@ struct FolderLine {
 // The line of `folder` itself is at index *current.
 std::vector<FolderLine> FolderLines(const std::wstring& folder, size_t* current);
 
-// The names of the files in `folder` that end in an extension of a picture the program
-// reads (ReadablePictureExtensions), without regard to case, in name order.
-std::vector<std::wstring> PictureFiles(const std::wstring& folder);
+// The names of the files in `folder` that the file list shows, in name order: those that
+// end in an extension of a picture the program reads (ReadablePictureExtensions), without
+// regard to case, and the packages (".klv") beside them.
+std::vector<std::wstring> ListedFiles(const std::wstring& folder);
 
 }  // namespace klv::win32
 

@@ -1,8 +1,9 @@
 // klvmaker.exe: the maker's window on Windows. Opens SourceScr in Japanese or, for a user
 // whose preferred languages put English first, in English, with the settings in
 // %APPDATA%\KLVMaker\Morvel.ini, and runs it until it ends the program. `klvmaker.exe
-// PICTURE` opens it with the picture chosen; --help and --version print and end; a package
-// is refused with a message until the package window comes to Windows.
+// PICTURE` opens it with the picture chosen; `klvmaker.exe PACKAGE...` opens a package
+// window for each package instead (a file that cannot be shown is a message) and ends when
+// the last one closes; --help and --version print and end.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -13,8 +14,8 @@
 #include "base/platform.h"
 #include "base/version.h"
 #include "form/launch.h"
-#include "language/ui_text.h"
 #include "maker/settings.h"
+#include "package_window.h"
 #include "source_window.h"
 #include "wide.h"
 
@@ -49,6 +50,18 @@ int Refuse(const std::string& message) {
   return 1;
 }
 
+// Runs the windows until the program ends.
+int RunMessages() {
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    HWND main = GetAncestor(message.hwnd, GA_ROOT);
+    if (main != nullptr && IsDialogMessageW(main, &message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  return 0;
+}
+
 int Run(HINSTANCE instance, int show_command) {
   const klv::WindowLanguage language = klv::UsersLanguage();
   // The arguments come from the wide command line: paths in the system's code page, as
@@ -61,27 +74,25 @@ int Run(HINSTANCE instance, int show_command) {
     case klv::form::LaunchKind::kVersion: Print(klv::VersionText("klvmaker")); return 0;
     case klv::form::LaunchKind::kRefused: return Refuse(launch.message);
     case klv::form::LaunchKind::kPackages:
-      return Refuse(std::string(klv::Translate(language, klv::win32::kNoPackageWindow)) + "\n" +
-                    launch.paths.front());
     case klv::form::LaunchKind::kWindow:
     case klv::form::LaunchKind::kPicture: break;
   }
 
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+  INITCOMMONCONTROLSEX controls{sizeof controls,
+                                ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES};
   InitCommonControlsEx(&controls);
   if (!klv::win32::SourceWindow::Register(instance)) return 1;
+  if (launch.kind == klv::form::LaunchKind::kPackages) {
+    bool opened = false;
+    for (const std::string& path : launch.paths) {
+      opened = klv::win32::PackageWindow::Open(instance, path, language, nullptr) || opened;
+    }
+    return opened ? RunMessages() : 1;
+  }
   klv::win32::SourceWindow window(instance, klv::Env::Default(), klv::SettingsPath(), language);
   if (!window.Open(show_command)) return 1;
   if (launch.kind == klv::form::LaunchKind::kPicture) window.Form().ChoosePicture(launch.paths[0]);
-
-  MSG message;
-  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    HWND main = GetAncestor(message.hwnd, GA_ROOT);
-    if (main != nullptr && IsDialogMessageW(main, &message)) continue;
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
-  return 0;
+  return RunMessages();
 }
 
 }  // namespace

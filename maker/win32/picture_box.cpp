@@ -1,5 +1,5 @@
-// The picture box: a window class that keeps a 32-bit top-down copy of its picture and
-// paints it with SetDIBitsToDevice, pixel for pixel.
+// The picture box: a window class that keeps a copy of its picture and paints it as a
+// 32-bit top-down DIB, pixel for pixel.
 #include "picture_box.h"
 
 #include <memory>
@@ -13,9 +13,7 @@ constexpr wchar_t kClassName[] = L"KLVMakerPictureBox";
 struct BoxState {
   COLORREF background;
   bool followsPicture;
-  int width = 0;
-  int height = 0;
-  std::vector<uint32_t> pixels;  // 0x00RRGGBB: in memory B, G, R, 0, as a 32-bit DIB holds them
+  Raster picture;
 };
 
 BoxState* State(HWND box) {
@@ -32,18 +30,7 @@ void Paint(HWND box) {
     HBRUSH brush = CreateSolidBrush(state->background);
     FillRect(dc, &client, brush);
     DeleteObject(brush);
-    if (!state->pixels.empty()) {
-      BITMAPINFO info{};
-      info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-      info.bmiHeader.biWidth = state->width;
-      info.bmiHeader.biHeight = -state->height;  // top-down
-      info.bmiHeader.biPlanes = 1;
-      info.bmiHeader.biBitCount = 32;
-      info.bmiHeader.biCompression = BI_RGB;
-      SetDIBitsToDevice(
-          dc, 0, 0, static_cast<DWORD>(state->width), static_cast<DWORD>(state->height), 0, 0, 0,
-          static_cast<UINT>(state->height), state->pixels.data(), &info, DIB_RGB_COLORS);
-    }
+    DrawRaster(dc, 0, 0, state->picture);
   }
   EndPaint(box, &paint);
 }
@@ -91,15 +78,26 @@ HWND CreatePictureBox(HWND parent, int id, const RECT& place, COLORREF backgroun
 void ShowPicture(HWND box, const Raster& picture) {
   BoxState* state = State(box);
   if (state == nullptr) return;
-  state->width = picture.width;
-  state->height = picture.height;
-  state->pixels.assign(picture.pixels.begin(), picture.pixels.end());
-  for (uint32_t& pixel : state->pixels) pixel &= 0xFFFFFFu;
+  state->picture = picture;
   if (state->followsPicture) {
     SetWindowPos(box, nullptr, 0, 0, picture.width, picture.height,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   InvalidateRect(box, nullptr, TRUE);
+}
+
+void DrawRaster(HDC dc, int x, int y, const Raster& picture, int zoom) {
+  if (picture.pixels.empty()) return;
+  // A 32-bit DIB holds B, G, R and an unused byte in memory: 0x00RRGGBB as a number.
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = picture.width;
+  info.bmiHeader.biHeight = -picture.height;  // top-down
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  StretchDIBits(dc, x, y, picture.width * zoom, picture.height * zoom, 0, 0, picture.width,
+                picture.height, picture.pixels.data(), &info, DIB_RGB_COLORS, SRCCOPY);
 }
 
 }  // namespace klv::win32

@@ -21,6 +21,10 @@ HWND CreatePictureBox(HWND parent, int id, const RECT& place, COLORREF backgroun
 // Shows `picture` (0xRRGGBB pixels) in `box`, replacing what it showed.
 void ShowPicture(HWND box, const Raster& picture);
 
+// Draws `picture` (0xRRGGBB pixels; the top byte is ignored) on `dc` with its top-left
+// corner at (x, y), each pixel as a square of `zoom` x `zoom` (zoom >= 1).
+void DrawRaster(HDC dc, int x, int y, const Raster& picture, int zoom = 1);
+
 }  // namespace klv::win32
 
 #endif  // KLV_MAKER_WIN32_PICTURE_BOX_H_

@@ -11,12 +11,15 @@
 
 #include "dest_window.h"
 #include "dpi.h"
+#include "form/package_form.h"
 #include "form/text_boxes.h"
 #include "maker/picture_reader.h"
+#include "package_window.h"
 #include "picture_box.h"
 #include "question_box.h"
 #include "ui_font.h"
 #include "wide.h"
+#include "window_object.h"
 
 namespace klv::win32 {
 namespace {
@@ -57,15 +60,6 @@ std::wstring WithoutCr(const std::wstring& text) {
   return lines;
 }
 
-std::wstring WithCrLf(const std::wstring& text) {
-  std::wstring lines;
-  for (const wchar_t c : text) {
-    if (c == L'\n') lines += L'\r';
-    lines += c;
-  }
-  return lines;
-}
-
 std::wstring ListText(HWND list, LRESULT item) {
   const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(item), 0);
   if (length == LB_ERR) return std::wstring();
@@ -88,7 +82,8 @@ bool SourceWindow::Register(HINSTANCE instance) {
   window_class.lpszClassName = kClassName;
   const bool registered =
       RegisterClassExW(&window_class) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-  return registered && RegisterPictureBox(instance) && DestWindow::Register(instance);
+  return registered && RegisterPictureBox(instance) && DestWindow::Register(instance) &&
+         PackageWindow::Register(instance);
 }
 
 SourceWindow::SourceWindow(HINSTANCE instance, Env& env, std::string settings_path,
@@ -275,11 +270,7 @@ void SourceWindow::PlaceControls() {
 }
 
 LRESULT CALLBACK SourceWindow::Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  if (message == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<SourceWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  auto* self = WindowObject<SourceWindow>(window, message, lparam);
   if (self == nullptr || self->window_ != window) {
     return DefWindowProcW(window, message, wparam, lparam);
   }
@@ -416,18 +407,23 @@ void SourceWindow::KeepByteLimit(size_t row) {
   accepted_[row] = shown;
 }
 
+// Packages open their windows; one picture is chosen as if clicked.
 void SourceWindow::OnDrop(HDROP drop) {
-  std::wstring path;
-  if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) == 1) {
-    path.resize(DragQueryFileW(drop, 0, nullptr, 0) + 1);
-    path.resize(DragQueryFileW(drop, 0, path.data(), static_cast<UINT>(path.size())));
+  std::vector<std::string> paths;
+  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    std::wstring path(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
+    path.resize(DragQueryFileW(drop, i, path.data(), static_cast<UINT>(path.size())));
+    paths.push_back(Utf8(path));
   }
   DragFinish(drop);
-  const DWORD attributes =
-      path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(path.c_str());
+  const std::vector<std::string> packages = form::PackagesOfDrop(paths);
+  for (const std::string& package : packages) OpenPackage(package);
+  if (!packages.empty() || paths.size() != 1) return;
+  const DWORD attributes = GetFileAttributesW(Wide(paths.front()).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return;
-  if (!IsReadablePictureName(Utf8(path))) return;
-  form_.ChoosePicture(Utf8(path));
+  if (!IsReadablePictureName(paths.front())) return;
+  form_.ChoosePicture(paths.front());
 }
 
 void SourceWindow::ShowLists(ListSet set) {
@@ -458,7 +454,7 @@ void SourceWindow::ShowLists(ListSet set) {
   HWND files = Control(ControlId::kFile1);
   SendMessageW(files, LB_RESETCONTENT, 0, 0);
   if (lists.folder.empty()) return;
-  for (const std::wstring& name : PictureFiles(lists.folder)) {
+  for (const std::wstring& name : ListedFiles(lists.folder)) {
     SendMessageW(files, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
   }
 }
@@ -566,7 +562,7 @@ form::Answer SourceWindow::Ask(const std::string& question, form::Answer default
 }
 
 void SourceWindow::OpenPackage(const std::string& path) {
-  ShowMessage(form::MessageKind::kFailure, form_.Say(kNoPackageWindow) + "\n" + path);
+  PackageWindow::Open(instance_, path, language_, window_);
 }
 
 void SourceWindow::ShowCanvas(const WorkCanvas& canvas) {

@@ -27,10 +27,6 @@ class DestWindow;
 // any input of a person.
 inline constexpr wchar_t kTestSeedMessageName[] = L"KLVMaker.TestSeed";
 
-// What a package shown to this window is told, until the package window comes to Windows.
-inline constexpr UiText kNoPackageWindow =
-    KLV_TEXT("klvmaker", "このプログラムではパズルファイルをまだ開けません");
-
 // The control ids: the form's table row plus this, so that a test reads the same table.
 inline constexpr int kFirstControlId = 100;
 

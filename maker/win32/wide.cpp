@@ -15,4 +15,13 @@ std::string Utf8(std::wstring_view wide) {
   return form::Utf16ToUtf8(units);
 }
 
+std::wstring WithCrLf(std::wstring_view text) {
+  std::wstring lines;
+  for (const wchar_t c : text) {
+    if (c == L'\n') lines += L'\r';
+    lines += c;
+  }
+  return lines;
+}
+
 }  // namespace klv::win32

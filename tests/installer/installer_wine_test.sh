@@ -137,6 +137,9 @@ run 'C:\KLVMaker\klvmake.exe' "$work\\sample.bmp" --out "$work" --name Sample >/
   fail "the installed klvmake.exe failed"
 run 'C:\KLVMaker\klvinfo.exe' --check "$work\\Sample.klv" >/dev/null ||
   fail "the installed klvinfo.exe finds the package damaged"
+# The desktop process that the programs before started without a display has told the
+# prefix to draw without one: it must end before a window can show on the virtual display.
+wineserver -w
 exec 3>"$scratch/display"
 Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 >/dev/null 2>&1 &
 xvfb=$!

@@ -20,8 +20,16 @@
 //   end         waits for the program to end: "exit N"
 //   settings    "setting LINE" for each line of the settings file (as stored)
 //   capture:F   the window's client area as shown on the display, saved as the PNG file F
+//   package     waits for a package window; the steps after it work that window: "title T"
+//   tab:N       chooses tab N (from 0) of the package window, as the keyboard would
+//   drag:X,Y:U,V  a left-button drag on the trial table from its client point (X, Y) to (U, V)
+//   shown       "shown T" for each visible control of the window with a text, and "item T"
+//               for each line of a visible list box
+//   press:T     a click on the visible button whose text is T
+//   note:T      "note T", to tell the steps' output apart
 #include <windows.h>
 
+#include <commctrl.h>
 #include <shlobj.h>
 #include <wincodec.h>
 
@@ -36,6 +44,8 @@ namespace {
 
 constexpr DWORD kWaitMilliseconds = 60000;
 constexpr wchar_t kWindowClass[] = L"KLVMakerSourceScr";
+constexpr wchar_t kPackageClass[] = L"KLVMakerPackage";
+constexpr wchar_t kTableClass[] = L"KLVMakerTrialTable";
 constexpr wchar_t kDialogClass[] = L"#32770";
 
 std::string Utf8(const std::wstring& wide) {
@@ -316,6 +326,55 @@ void Capture(const Program& program, const std::wstring& path) {
           : "error: not captured");
 }
 
+// Every descendant of `window`.
+std::vector<HWND> Descendants(HWND window) {
+  std::vector<HWND> found;
+  EnumChildWindows(
+      window,
+      [](HWND child, LPARAM list) -> BOOL {
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+// The first visible descendant of `window` of the class `window_class` (with the text
+// `text`, when given), or null.
+HWND Descendant(HWND window, const std::wstring& window_class, const std::wstring* text = nullptr) {
+  for (HWND child : Descendants(window)) {
+    if (IsWindowVisible(child) && ClassOf(child) == window_class &&
+        (text == nullptr || TextOf(child) == *text)) {
+      return child;
+    }
+  }
+  std::string wanted = Utf8(window_class);
+  if (text != nullptr) wanted.append(" ").append(Utf8(*text));
+  Say("error: no " + wanted);
+  return nullptr;
+}
+
+void Shown(const Program& program) {
+  Settle(program);
+  for (HWND child : Descendants(program.window)) {
+    if (!IsWindowVisible(child)) continue;
+    const std::wstring text = TextOf(child);
+    if (!text.empty()) Say("shown " + OneLine(text));
+    if (ClassOf(child) != L"ListBox") continue;
+    DWORD_PTR count = 0;
+    SendMessageTimeoutW(child, LB_GETCOUNT, 0, 0, SMTO_NORMAL, kWaitMilliseconds, &count);
+    for (WPARAM i = 0; i < count; ++i) {
+      DWORD_PTR length = 0;
+      SendMessageTimeoutW(child, LB_GETTEXTLEN, i, 0, SMTO_NORMAL, kWaitMilliseconds, &length);
+      std::wstring line(length + 1, L'\0');
+      SendMessageTimeoutW(child, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line.data()), SMTO_NORMAL,
+                          kWaitMilliseconds, &length);
+      line.resize(length);
+      Say("item " + OneLine(line));
+    }
+  }
+}
+
 // "X,Y" and what follows a further ":".
 bool Point(const std::string& text, int* x, int* y, std::string* rest) {
   const size_t comma = text.find(',');
@@ -414,9 +473,10 @@ int Run(const std::vector<std::wstring>& arguments) {
     if (what == "layout") {
       if (MainWindow(program)) Layout(program);
     } else if (what == "seed") {
+      DWORD_PTR ignored = 0;
       if (MainWindow(program)) {
-        PostMessageW(program.window, seed_message, std::stoul(where), 0);
-        Settle(program);
+        SendMessageTimeoutW(program.window, seed_message, std::stoul(where), 0, SMTO_NORMAL,
+                            kWaitMilliseconds, &ignored);
       }
     } else if (what == "dialog") {
       Dialog(program);
@@ -436,6 +496,45 @@ int Run(const std::vector<std::wstring>& arguments) {
       Settings();
     } else if (what == "capture") {
       if (MainWindow(program)) Capture(program, Wide(where));
+    } else if (what == "package") {
+      program.window = WaitFor(program, kPackageClass);
+      if (program.window == nullptr) {
+        Say("error: no package window");
+      } else {
+        program.dpi = GetDpiForWindow(program.window);
+        Say("title " + OneLine(TextOf(program.window)));
+      }
+    } else if (what == "tab") {
+      if (HWND tabs = MainWindow(program) ? Descendant(program.window, WC_TABCONTROLW) : nullptr) {
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW(tabs, TCM_SETCURFOCUS, std::stoul(where), 0, SMTO_NORMAL,
+                            kWaitMilliseconds, &ignored);
+        Settle(program);
+      }
+    } else if (what == "drag") {
+      int x = 0;
+      int y = 0;
+      int u = 0;
+      int v = 0;
+      std::string to;
+      HWND table = MainWindow(program) ? Descendant(program.window, kTableClass) : nullptr;
+      if (table != nullptr && Point(where, &x, &y, &to) && Point(to, &u, &v, nullptr)) {
+        SendNotifyMessageW(table, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+        SendNotifyMessageW(table, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM((x + u) / 2, (y + v) / 2));
+        SendNotifyMessageW(table, WM_LBUTTONUP, 0, MAKELPARAM(u, v));
+        Settle(program);
+      }
+    } else if (what == "shown") {
+      if (MainWindow(program)) Shown(program);
+    } else if (what == "press") {
+      const std::wstring text = Wide(where);
+      if (HWND button =
+              MainWindow(program) ? Descendant(program.window, L"Button", &text) : nullptr) {
+        SendNotifyMessageW(button, BM_CLICK, 0, 0);
+        Settle(program);
+      }
+    } else if (what == "note") {
+      Say("note " + where);
     } else {
       ControlStep(program, step, what, where);
     }

@@ -2,9 +2,10 @@
 // klvmaker_driver.exe: every control at its designed place with its text (Japanese and
 // English), the byte limits, a picture chosen by a click and the fit question, the make
 // from the click on the file to the package beside the picture, the same package as
-// klvmake.exe's for the same seed, the question before a package is replaced, and the
-// command line's and the failures' messages. The window's rules themselves are the form's,
-// tested on Linux; these check the Windows window that shows them.
+// klvmake.exe's for the same seed, the question before a package is replaced, the
+// command line's and the failures' messages, and the package window with its trial play.
+// The windows' rules themselves are the forms', tested on Linux; these check the Windows
+// windows that show them.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -12,6 +13,9 @@
 #include <vector>
 
 #include "form/control_table.h"
+#include "form/package_form.h"
+#include "form/text_boxes.h"
+#include "klvtest/picture_files.h"
 #include "language/ui_text.h"
 #include "wine_support.h"
 
@@ -264,10 +268,6 @@ TEST(KlvmakerWindowOnWine, TheCommandLineAndTheFailuresAreMessages) {
     WriteDiskFile(folder + "/photo.bmp", MakeBmp(Picture(96, 64)));
   }
   WriteDiskFile(plain + "/caf\u00e9.bmp", MakeBmp(Picture(96, 64)));
-  // A package by its first bytes, whatever its name.
-  Bytes package = {'R', 'I', 'F', 'F', 32,  0,   0,    0, 'D', 'A',
-                   'T', 'A', 'K', 'L', 'V', 'Z', 0x50, 2, 0,   0};
-  WriteDiskFile(plain + "/old.klv", package);
   // klvmaker.exe without KLVUtils.dll beside it.
   std::filesystem::copy_file(std::string(KLV_WINDOWS_BIN) + "/klvmaker.exe",
                              alone + "/klvmaker.exe");
@@ -300,12 +300,6 @@ TEST(KlvmakerWindowOnWine, TheCommandLineAndTheFailuresAreMessages) {
        {"dialog", "key:return"},
        {"OK",
         "ファイルを開けません\\ncaf\u00e9.bmp にはシステムのコードページで表せない文字があります"},
-       "1"},
-      {"a package",
-       plain,
-       {"--arg=old.klv"},
-       {"dialog", "key:return"},
-       {"OK", "このプログラムではパズルファイルをまだ開けません\\nold.klv"},
        "1"},
       {"a folder outside the code page",
        accented,
@@ -344,6 +338,144 @@ TEST(KlvmakerWindowOnWine, TheCommandLineAndTheFailuresAreMessages) {
   const RunResult help = RunWine("klvmaker", {"--help"});
   EXPECT_EQ(help.exit_code, 0);
   EXPECT_TRUE(help.out.starts_with("Usage: klvmaker")) << Describe(help);
+}
+
+// The package window's trial play as a person sees it: the form (whose rules are tested on
+// Linux) stands for the window to tell where each tile lies once scattered by the same seed.
+class TrialPlayOnLinux : private form::PackageView {
+ public:
+  TrialPlayOnLinux(const std::string& package, uint32_t seed)
+      : form_(Contents(package), WindowLanguage::kJapanese, *this) {
+    form_.ScatterForTests(seed);
+  }
+
+  // The driver's step that drags the topmost loose tile by its square of colour so that it
+  // lands `dx`, `dy` from its place, done here too.
+  std::string DragTopTile(int dx, int dy) {
+    const TrialTile& tile = form_.Play().Tiles()[form_.Play().Order().back()];
+    const int from_x = tile.x + 30;
+    const int from_y = tile.y + 30;
+    const int to_x = tile.HomeX() + dx + 30;
+    const int to_y = tile.HomeY() + dy + 30;
+    form_.Pressed(from_x, from_y);
+    form_.Moved((from_x + to_x) / 2, (from_y + to_y) / 2);
+    form_.Released(to_x, to_y);
+    // The table lies kTableMargin pixels into the trial table's client area.
+    const auto client = [](int x, int y) {
+      return std::to_string(x + kTableMargin) + "," + std::to_string(y + kTableMargin);
+    };
+    return "drag:" + client(from_x, from_y) + ":" + client(to_x, to_y);
+  }
+  const TrialPlay& Play() const { return form_.Play(); }
+
+ private:
+  static constexpr int kTableMargin = 8;  // klvmaker.exe's, at 96 DPI
+
+  static form::PackageContents Contents(const std::string& package) {
+    std::string message;
+    std::optional<form::PackageContents> contents =
+        form::ReadPackageContents(Env::Default(), package, WindowLanguage::kJapanese, &message);
+    EXPECT_TRUE(contents.has_value()) << message;
+    return contents ? std::move(*contents) : form::PackageContents();
+  }
+  void TableChanged() override {}
+  void ShowCount(const std::string& /*counter*/, bool /*complete*/) override {}
+
+  form::PackageForm form_;
+};
+
+// The lines of `word` said after the note `note` and before the next note.
+std::vector<std::string> SaidAfter(const Session& session, const std::string& note,
+                                   const std::string& word) {
+  std::vector<std::string> said;
+  bool inside = false;
+  for (const std::string& line : session.lines) {
+    if (line.rfind("note ", 0) == 0) inside = line == "note " + note;
+    if (inside && line.rfind(word + " ", 0) == 0) said.push_back(line.substr(word.size() + 1));
+  }
+  return said;
+}
+
+bool Holds(const std::vector<std::string>& lines, const std::string& wanted) {
+  return std::find(lines.begin(), lines.end(), wanted) != lines.end();
+}
+
+TEST(KlvmakerWindowOnWine, APackageOpensItsWindowWhoseTrialPlayIsDraggedToTheEnd) {
+  TempFolder folder;
+  WriteDiskFile(folder.File("ねこ.klv"), test::TestPackage(3, 2, form::ToCp932("ねこ")));
+  constexpr uint32_t kSeed = 31;
+  TrialPlayOnLinux play(folder.File("ねこ.klv"), kSeed);
+  std::vector<std::string> steps = {
+      "package", "note:info",  "shown", "seed:" + std::to_string(kSeed),
+      "tab:2",   "note:start", "shown"};
+  // A drop far from its place, then every tile a few pixels off its place.
+  steps.push_back(play.DragTopTile(40, 20));
+  steps.insert(steps.end(), {"note:missed", "shown"});
+  for (int placed = 1; placed <= 6; ++placed) steps.push_back(play.DragTopTile(3, -2));
+  ASSERT_TRUE(play.Play().Complete());
+  steps.insert(steps.end(), {"note:complete", "shown", "press:ピースをちらし直す", "note:scattered",
+                             "shown", "close", "end"});
+  const Session session = Drive(folder.path(), {"--arg=ねこ.klv"}, steps);
+
+  EXPECT_EQ(session.Said("title"), std::vector<std::string>{"パッケージ - ねこ.klv"})
+      << session.Joined();
+  const std::vector<std::string> info = SaidAfter(session, "info", "shown");
+  for (const char* field : {"横のピース数", "3", "背景色", "#FF00FF", "ねこ", "問題はありません"}) {
+    EXPECT_TRUE(Holds(info, field)) << field << "\n" << session.Joined();
+  }
+  EXPECT_FALSE(Holds(info, "はめたピース： 0 / 6"));  // the trial play is on its own tab
+  const struct {
+    const char* note;
+    const char* counter;
+    bool complete;
+  } stages[] = {{"start", "はめたピース： 0 / 6", false},
+                {"missed", "はめたピース： 0 / 6", false},
+                {"complete", "はめたピース： 6 / 6", true},
+                {"scattered", "はめたピース： 0 / 6", false}};
+  for (const auto& stage : stages) {
+    const std::vector<std::string> shown = SaidAfter(session, stage.note, "shown");
+    EXPECT_TRUE(Holds(shown, stage.counter)) << stage.note << "\n" << session.Joined();
+    EXPECT_EQ(Holds(shown, "パズルが完成しました"), stage.complete) << stage.note;
+    EXPECT_FALSE(Holds(shown, "#FF00FF")) << stage.note;  // the information is on its tab
+  }
+  EXPECT_EQ(session.Said("exit"), std::vector<std::string>{"0"});
+  EXPECT_EQ(Names(folder.path()), std::vector<std::string>{"ねこ.klv"});
+}
+
+// A damaged package opens with its problems; a file named as a package that is none, and
+// a package chosen in the maker's file list, as the maker window shows them.
+TEST(KlvmakerWindowOnWine, DamagedPackagesShowTheirProblemsAndOtherFilesAMessage) {
+  TempFolder folder;
+  const Bytes sound = test::TestPackage(3, 2, form::ToCp932("ねこ"));
+  WriteDiskFile(folder.File("damaged.klv"), Bytes(sound.begin(), sound.end() - 100));
+  WriteDiskFile(folder.File("a.klv"), sound);
+  WriteDiskText(folder.File("notes.klv"), "my notes");
+  const Session damaged =
+      Drive(folder.path(), {"--arg=damaged.klv"},
+            {"package", "note:info", "shown", "tab:2", "note:trial", "shown", "close", "end"});
+  const std::vector<std::string> info = SaidAfter(damaged, "info", "shown");
+  EXPECT_TRUE(std::any_of(info.begin(), info.end(), [](const std::string& line) {
+    return line.starts_with("問題が ") && line.ends_with(" 件あります");
+  })) << damaged.Joined();
+  const std::vector<std::string> problems = SaidAfter(damaged, "info", "item");
+  EXPECT_TRUE(std::any_of(problems.begin(), problems.end(), [](const std::string& line) {
+    return line.starts_with("KLVP 5");
+  })) << damaged.Joined();
+  EXPECT_TRUE(Holds(SaidAfter(damaged, "trial", "shown"), "はめたピース： 0 / 5"));
+  EXPECT_EQ(damaged.Said("exit"), std::vector<std::string>{"0"});
+
+  // The file list shows the packages: a.klv, damaged.klv, notes.klv, in name order.
+  const std::string files = At(ControlId::kFile1);
+  const Session listed =
+      Drive(folder.path(), {},
+            {"item:" + files + ":2", "dialog", "key:return", "item:" + files + ":0", "package"});
+  EXPECT_EQ(
+      listed.Said("dialog"),
+      (std::vector<std::string>{"OK", "パズルファイルを開けません\\n" + WindowsPath(folder.path()) +
+                                          "\\notes.klv: パズルファイルではありません"}))
+      << listed.Joined();
+  EXPECT_EQ(listed.Said("title"), std::vector<std::string>{"パッケージ - a.klv"});
+  EXPECT_EQ(Names(folder.path()), (std::vector<std::string>{"a.klv", "damaged.klv", "notes.klv"}));
 }
 
 }  // namespace

@@ -71,7 +71,9 @@ TrialPlay::TrialPlay(const std::vector<TileRaster>& tiles, uint32_t back_color, 
 }
 
 void TrialPlay::Scatter(UniformSource& random) {
-  // Fisher-Yates: every order equally likely.
+  // Fisher-Yates from the tiles' own order, so that the table depends on the draw alone:
+  // every order equally likely.
+  for (size_t i = 0; i < order_.size(); ++i) order_[i] = i;
   for (size_t i = order_.size(); i > 1; --i) {
     std::swap(order_[i - 1], order_[static_cast<size_t>(Draw(random, static_cast<int64_t>(i)))]);
   }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace klv {
 namespace {
@@ -26,9 +27,20 @@ TEST(TrialPlay, ScatterLaysEveryTileBesideTheBoardInARandomOrder) {
   TrialPlay play(Tiles(3, 2), kBack, 128, 96);
   const std::vector<size_t> identity = {0, 1, 2, 3, 4, 5};
   bool reordered = false;
+  std::vector<size_t> first_order;
+  std::vector<std::pair<int, int>> first_places;
+  const auto places = [&play] {
+    std::vector<std::pair<int, int>> laid;
+    for (const TrialTile& t : play.Tiles()) laid.emplace_back(t.x, t.y);
+    return laid;
+  };
   for (uint32_t seed = 1; seed <= 5; ++seed) {
     RandomSource random(seed);
     play.Scatter(random);
+    if (seed == 1) {
+      first_order = play.Order();
+      first_places = places();
+    }
     EXPECT_TRUE(std::is_permutation(play.Order().begin(), play.Order().end(), identity.begin()));
     reordered = reordered || play.Order() != identity;
     for (const TrialTile& t : play.Tiles()) {
@@ -40,6 +52,11 @@ TEST(TrialPlay, ScatterLaysEveryTileBesideTheBoardInARandomOrder) {
     }
   }
   EXPECT_TRUE(reordered);
+  // The same draw lays the same table, whatever the table was before.
+  RandomSource again(1);
+  play.Scatter(again);
+  EXPECT_EQ(play.Order(), first_order);
+  EXPECT_EQ(places(), first_places);
 }
 
 TEST(TrialPlay, DropSnapsOnlyWithinTheSnapDistanceOfItsOwnPlace) {

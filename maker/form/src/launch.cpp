@@ -3,14 +3,13 @@
 // a package.
 #include "form/launch.h"
 
-#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 
-#include "base/bytes.h"
-#include "base/package_format.h"
+#include "base/package_reader.h"
 #include "language/ui_text.h"
 
 namespace klv::form {
@@ -25,14 +24,9 @@ constexpr UiText kOnePicture =
 
 constexpr size_t kPackageStart = 20;  // "RIFF", size, "DATA", "KLVZ", the header's size
 
-bool Is(const uint8_t* bytes, const ChunkId& id) {
-  return std::equal(id.begin(), id.end(), bytes,
-                    [](char a, uint8_t b) { return static_cast<uint8_t>(a) == b; });
-}
-
 // Opens `path` and tells whether it begins as a package; nothing, with *cause, when it
 // cannot be opened.
-std::optional<bool> BeginsAsPackage(Env& env, const std::string& path, std::string* cause) {
+std::optional<bool> FileBeginsAsPackage(Env& env, const std::string& path, std::string* cause) {
   std::unique_ptr<InputFile> file;
   const Status opened = env.OpenForSharedRead(path, &file);
   if (!opened.ok()) {
@@ -46,8 +40,7 @@ std::optional<bool> BeginsAsPackage(Env& env, const std::string& path, std::stri
     *cause = read.reason();
     return std::nullopt;
   }
-  return got == head.size() && Is(&head[0], kRiffId) && Is(&head[8], kPackageFormType) &&
-         Is(&head[12], kHeaderChunkId) && GetLe32(&head[16]) == kPackageHeaderSize;
+  return BeginsAsPackage(std::span<const uint8_t>(head.data(), got));
 }
 
 Launch Refused(const std::string& message) {
@@ -76,7 +69,7 @@ Launch ReadLaunch(Env& env, const std::vector<ProgramArgument>& arguments,
       return Refused(say(kCannotOpen) + "\n" + FormatText(say(kNotInCodePage), {argument.utf8}));
     }
     std::string cause;
-    const std::optional<bool> package = BeginsAsPackage(env, *argument.path, &cause);
+    const std::optional<bool> package = FileBeginsAsPackage(env, *argument.path, &cause);
     if (!package) {
       return Refused(say(kCannotOpen) + "\n" + argument.utf8 + ": " + NativeToUtf8(cause));
     }

@@ -11,6 +11,7 @@
 #include "base/platform.h"
 #include "base/text.h"
 #include "base/work_folder.h"
+#include "form/package_form.h"
 #include "form/text_boxes.h"
 #include "language/library_messages.h"
 #include "maker/colors.h"
@@ -18,6 +19,7 @@
 #include "maker/puzzle_texts.h"
 #include "maker/settings.h"
 #include "maker/source_picture.h"
+#include "path_names.h"
 
 namespace klv::form {
 namespace {
@@ -48,28 +50,9 @@ std::string Line(const std::string& headline, const std::string& detail) {
   return detail.empty() ? headline : headline + "\n" + detail;
 }
 
-bool IsSeparator(char c) {
-#if defined(_WIN32)
-  return c == '\\' || c == '/';
-#else
-  return c == '/';
-#endif
-}
-
 std::string JoinPath(const std::string& folder, const std::string& name) {
-  if (!folder.empty() && IsSeparator(folder.back())) return folder + name;
+  if (!folder.empty() && IsPathSeparator(folder.back())) return folder + name;
   return folder + kPathSeparator + name;
-}
-
-bool IsPackageName(const std::string& name) {
-  constexpr std::string_view kExtension = kPackageExtension;
-  if (name.size() < kExtension.size()) return false;
-  for (size_t i = 0; i < kExtension.size(); ++i) {
-    const char c = name[name.size() - kExtension.size() + i];
-    const char lower = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    if (lower != kExtension[i]) return false;
-  }
-  return true;
 }
 
 bool IsWellFormedUtf8(std::string_view text) {
@@ -152,7 +135,6 @@ UiText NameFaultText(NameFault fault) {
   }
   return UiText{"SourceScr", ""};
 }
-
 
 }  // namespace
 
@@ -376,8 +358,7 @@ void SourceForm::ShowPicture(Raster picture, const std::string& refusal,
 
 void SourceForm::ChoosePicture(const std::string& path) {
   if (making_ || ended_) return;
-  size_t separator = path.size();
-  while (separator > 0 && !IsSeparator(path[separator - 1])) --separator;
+  const size_t separator = FileNameStart(path);
   std::string folder = path.substr(0, separator);
   const std::string name = path.substr(separator);
   // The separator goes, unless it is the root's ("/", "C:\\").

@@ -14,6 +14,9 @@
 // jpeglib.h needs size_t and FILE declared before it.
 #include <jpeglib.h>
 
+#include "base/package_format.h"
+#include "maker/bitmap_codec.h"
+
 namespace klv::test {
 namespace {
 
@@ -330,6 +333,35 @@ double MeanLevelDifference(const Raster& a, const Raster& b) {
     }
   }
   return static_cast<double>(total) / (3.0 * static_cast<double>(a.pixels.size()));
+}
+
+Bytes TestPackage(int x_max, int y_max, const std::string& puzzle_name) {
+  const auto put_chunk = [](Bytes& file, const char* id, const Bytes& data) {
+    file.insert(file.end(), id, id + 4);
+    for (int shift = 0; shift < 32; shift += 8)
+      file.push_back(static_cast<uint8_t>(data.size() >> shift));
+    file.insert(file.end(), data.begin(), data.end());
+    if (data.size() % 2 != 0) file.push_back(0);
+  };
+  PackageHeader header = NewPackageHeader(x_max, y_max);
+  header.backColor = {0xFF, 0x00, 0xFF};
+  header.PuzzleName = puzzle_name;
+  const PackageHeaderBytes record = EncodePackageHeader(header);
+  Bytes file = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'D', 'A', 'T', 'A'};
+  put_chunk(file, "KLVZ", Bytes(record.begin(), record.end()));
+  put_chunk(file, "KLVB",
+            EncodeBitmap24(Raster::Filled((x_max + 1) * 32, (y_max + 1) * 32, 0xFFFFFF)));
+  for (int i = 0; i < x_max * y_max; ++i) {
+    Raster tile = Raster::Filled(64, 64, 0xFF00FF);
+    const auto color = static_cast<uint32_t>(0x204060 + 0x010101 * i);
+    for (int v = 28; v < 36; ++v) {
+      for (int u = 28; u < 36; ++u) tile.Set(u, v, color);
+    }
+    put_chunk(file, "KLVP", EncodeBitmap24(tile));
+  }
+  for (int i = 0; i < 4; ++i)
+    file[4 + static_cast<size_t>(i)] = static_cast<uint8_t>((file.size() - 8) >> (8 * i));
+  return file;
 }
 
 }  // namespace klv::test

@@ -62,7 +62,7 @@ class TrialPlay {
   const std::vector<size_t>& Order() const { return order_; }
 
   // Takes every tile off the board and lays them at random places of the scatter area in
-  // a random order, none placed.
+  // a random order, none placed. The same draw gives the same table, whatever came before.
   void Scatter(UniformSource& random);
 
   // The topmost loose tile with an opaque pixel at table point (x, y); failing that, the

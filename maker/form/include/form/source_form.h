@@ -74,8 +74,8 @@ class SourceView {
   // A modal yes-or-no question whose default button (Return) is `default_answer`; Escape
   // and closing it answer no. Returns the person's answer.
   virtual Answer Ask(const std::string& question, Answer default_answer) = 0;
-  // The package window for the package file at `path`, or a message where this window has
-  // none yet.
+  // Opens the package window for the package file at `path` (ReadPackageContents: a file
+  // that is no package is one message instead).
   virtual void OpenPackage(const std::string& path) = 0;
   // Opens the work canvas DestScr (if it is not open) and shows every surface of `canvas`.
   virtual void ShowCanvas(const WorkCanvas& canvas) = 0;

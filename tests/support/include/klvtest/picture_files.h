@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "maker/raster.h"
@@ -75,6 +76,12 @@ Raster TestPhoto(int width, int height);
 // The mean absolute difference of two equally sized rasters' channel levels (0 to 255);
 // a huge value when their sizes differ.
 double MeanLevelDifference(const Raster& a, const Raster& b);
+
+// A sound package of an x_max by y_max grid with the background colour magenta: a white
+// base as large as the grid covers, the puzzle name `puzzle_name` (code page 932), and
+// tiles all magenta but for an 8 x 8 square of a colour of their own at (28, 28), where a
+// person can take them in the trial play. Requires x_max * y_max <= 144.
+Bytes TestPackage(int x_max, int y_max, const std::string& puzzle_name);
 
 }  // namespace klv::test
 
