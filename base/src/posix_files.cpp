@@ -75,15 +75,11 @@ bool IsAbandonedPackage(DIR* dir, const char* name) {
 
 class PosixInputFile : public InputFile {
  public:
-  // `length`: the file's length when it was opened.
-  PosixInputFile(UniqueFd fd, uint64_t length, std::string path)
-      : fd_(std::move(fd)), length_(length), path_(std::move(path)) {
-    opened_ok_ = ::fstat(fd_.get(), &opened_) == 0;
-  }
+  PosixInputFile(UniqueFd fd, const struct stat& opened, std::string path)
+      : fd_(std::move(fd)), path_(std::move(path)), opened_(opened) {}
 
   Status Unchanged() override {
     struct stat now;
-    if (!opened_ok_) return Status::IOError(path_, "the open file cannot be examined");
     if (::fstat(fd_.get(), &now) != 0) return PosixError(path_, errno);
     if (!SameState(now, opened_))
       return Status::IOError(path_, "the file changed while it was read");
@@ -96,7 +92,7 @@ class PosixInputFile : public InputFile {
   }
 
   Status Length(uint64_t* length) override {
-    *length = length_;
+    *length = static_cast<uint64_t>(opened_.st_size);
     return Status::OK();
   }
 
@@ -106,10 +102,8 @@ class PosixInputFile : public InputFile {
 
  private:
   UniqueFd fd_;
-  uint64_t length_;
   std::string path_;
-  struct stat opened_ = {};  // the file as it was when opened
-  bool opened_ok_ = false;
+  struct stat opened_;  // the file as it was when opened
 };
 
 }  // namespace
@@ -156,14 +150,14 @@ Status ReadFull(int fd, uint8_t* dst, size_t size, size_t* got, const std::strin
   return Status::OK();
 }
 
-Status OpenRegularForRead(const std::string& path, UniqueFd* fd, uint64_t* size) {
+Status OpenRegularForRead(const std::string& path, UniqueFd* fd, struct stat* opened) {
   UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (file.get() < 0) return PosixError(path, errno);
   struct stat st;
   if (::fstat(file.get(), &st) != 0) return PosixError(path, errno);
   if (S_ISDIR(st.st_mode)) return PosixError(path, EISDIR);
   if (!S_ISREG(st.st_mode) || st.st_size < 0) return Status::IOError(path, "not a regular file");
-  *size = static_cast<uint64_t>(st.st_size);
+  *opened = st;
   // O_NONBLOCK is the only status flag the file was opened with.
   ::fcntl(file.get(), F_SETFL, 0);
   *fd = std::move(file);
@@ -327,8 +321,9 @@ Status ReplaceFile(const std::string& path, const uint8_t* data, size_t size, bo
   return FinishReplace(fd, temp_path, target, data, size, durable);
 }
 
-std::unique_ptr<InputFile> NewPosixInputFile(UniqueFd fd, uint64_t length, std::string path) {
-  return std::make_unique<PosixInputFile>(std::move(fd), length, std::move(path));
+std::unique_ptr<InputFile> NewPosixInputFile(UniqueFd fd, const struct stat& opened,
+                                             std::string path) {
+  return std::make_unique<PosixInputFile>(std::move(fd), opened, std::move(path));
 }
 
 }  // namespace klv

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "KLVUtils.h"  // KLVMessageHandler
+#include "base/profile.h"
 #include "base/status.h"
 
 namespace klv {
@@ -103,6 +104,19 @@ class Env {
   // absent. An error when the file could not be written; it is then as it was.
   virtual Status WriteProfileString(const std::string& path, const std::string& section,
                                     const std::string& key, const std::string& value) = 0;
+  // Sets every key=value of `values` in `section`, in their order, as that many
+  // WriteProfileString calls do. On Linux the file is read once and replaced once, synced:
+  // it then holds all of the values or, after an error, is as it was. This default
+  // (Windows, where the system's profile functions write the file) writes key by key and
+  // stops at the first key that cannot be written.
+  virtual Status WriteProfileStrings(const std::string& path, const std::string& section,
+                                     const ProfileValues& values) {
+    for (const auto& [key, value] : values) {
+      Status status = WriteProfileString(path, section, key, value);
+      if (!status.ok()) return status;
+    }
+    return Status::OK();
+  }
 
   // The path of the work-folder file `name` in `folder` (given without a trailing
   // separator): the two joined with one separator. Where the file system tells cases
