@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "KLVUtils.h"  // KLVMessageHandler
@@ -107,15 +108,16 @@ class Env {
   // Sets every key=value of `values` in `section`, in their order, as that many
   // WriteProfileString calls do. On Linux the file is read once and replaced once, synced:
   // it then holds all of the values or, after an error, is as it was. This default
-  // (Windows, where the system's profile functions write the file) writes key by key and
-  // stops at the first key that cannot be written.
+  // (Windows, where the system's profile functions write the file) writes key by key,
+  // every key even after one failed, and returns the first failure.
   virtual Status WriteProfileStrings(const std::string& path, const std::string& section,
                                      const ProfileValues& values) {
+    Status first;
     for (const auto& [key, value] : values) {
       Status status = WriteProfileString(path, section, key, value);
-      if (!status.ok()) return status;
+      if (first.ok()) first = std::move(status);
     }
-    return Status::OK();
+    return first;
   }
 
   // The path of the work-folder file `name` in `folder` (given without a trailing

@@ -116,7 +116,8 @@ constexpr DeepFormat kDeepFormats[] = {
 bool CopyDeep(const DeepFormat& deep, Frame& f, const RowSink& rows, PictureKind kind,
               std::string* cause) {
   const UINT stride = f.width * static_cast<UINT>(deep.channels) * 2;
-  std::vector<uint16_t> row(static_cast<size_t>(f.width) * deep.channels);
+  const auto channels = static_cast<size_t>(deep.channels);
+  std::vector<uint16_t> row(static_cast<size_t>(f.width) * channels);
   std::vector<uint32_t> pixels(f.width);
   for (UINT y = 0; y < f.height; ++y) {
     const WICRect rect{0, static_cast<INT>(y), static_cast<INT>(f.width), 1};
@@ -125,7 +126,7 @@ bool CopyDeep(const DeepFormat& deep, Frame& f, const RowSink& rows, PictureKind
       return false;
     }
     for (UINT x = 0; x < f.width; ++x) {
-      const uint16_t* p = &row[static_cast<size_t>(x) * deep.channels];
+      const uint16_t* p = &row[static_cast<size_t>(x) * channels];
       const uint32_t r = Round16To8(p[0]);
       const uint32_t g = deep.grey ? r : Round16To8(p[1]);
       const uint32_t b = deep.grey ? r : Round16To8(p[2]);
