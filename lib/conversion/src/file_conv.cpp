@@ -25,7 +25,7 @@ namespace {
 Status OpenWorkFile(Env& env, const std::string& folder, const std::string& name, std::string* path,
                     std::unique_ptr<InputFile>* file) {
   *path = JoinPath(folder, name);
-  const Status opened = env.OpenForSharedRead(*path, file);
+  Status opened = env.OpenForSharedRead(*path, file);
   if (!opened.IsNotFound()) return opened;
   const std::string found = env.FindWorkFile(folder, name);
   if (found == *path) return opened;
