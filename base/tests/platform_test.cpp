@@ -349,6 +349,21 @@ TEST(PosixEnv, ListFilesNamesTheRegularFilesSorted) {
   EXPECT_TRUE(names.empty());
 }
 
+// Folders themselves: not files, pipes or links, not even links to folders.
+TEST(PosixEnv, ListFoldersNamesTheFoldersSorted) {
+  TempFolder folder;
+  std::filesystem::create_directory(folder.File("b"));
+  std::filesystem::create_directory(folder.File("a"));
+  WriteDiskText(folder.File("file"), "x");
+  ASSERT_EQ(mkfifo(folder.File("pipe").c_str(), 0600), 0);
+  std::filesystem::create_directory_symlink("a", folder.File("link"));
+  std::vector<std::string> names = {"left over"};
+  ASSERT_TRUE(Env::Default().ListFolders(folder.path(), &names).ok());
+  EXPECT_EQ(names, (std::vector<std::string>{"a", "b"}));
+  EXPECT_TRUE(Env::Default().ListFolders(folder.File("missing"), &names).IsNotFound());
+  EXPECT_TRUE(names.empty());
+}
+
 TEST(PosixEnv, OpenForSharedReadReadsRegularFilesOnly) {
   TempFolder folder;
   Env& env = Env::Default();
