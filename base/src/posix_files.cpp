@@ -78,15 +78,16 @@ class PosixInputFile : public InputFile {
   PosixInputFile(UniqueFd fd, const struct stat& opened, std::string path)
       : fd_(std::move(fd)), path_(std::move(path)), opened_(opened) {}
 
+  // One look at the path tells both: while it names the open file (which, being open,
+  // keeps its number), what it shows is the open file as it is now.
   Status Unchanged() override {
-    struct stat now;
-    if (::fstat(fd_.get(), &now) != 0) return PosixError(path_, errno);
-    if (!SameState(now, opened_))
-      return Status::IOError(path_, "the file changed while it was read");
     struct stat named;
     if (::stat(path_.c_str(), &named) != 0) return PosixError(path_, errno);
-    if (named.st_dev != now.st_dev || named.st_ino != now.st_ino) {
+    if (named.st_dev != opened_.st_dev || named.st_ino != opened_.st_ino) {
       return Status::IOError(path_, "the file was replaced while it was read");
+    }
+    if (!SameState(named, opened_)) {
+      return Status::IOError(path_, "the file changed while it was read");
     }
     return Status::OK();
   }
