@@ -3,8 +3,8 @@
 # (klvmake photo.jpg --fit: 9 x 7 tiles) with ImageMagick's best pipeline that merely
 # fits the same photo and cuts the same 63 overlapping tiles (decoding at a reduced
 # size, resizing, cutting the centre, cropping the tiles).
-# Goal: the median wall time of klvmake at most 0.35 of convert's, measured alternately
-# in one run, with less peak memory.
+# Goal: the median wall time of klvmake at most 0.35 of convert's, the two measured
+# alternately (bench/alternate.sh: six rounds of four runs each), with less peak memory.
 # Usage: bench/photo_vs_convert.sh [BUILD_DIR]   (default build/release; a Release build)
 # The programs work in a fresh folder under $TMPDIR, by default /dev/shm (tmpfs), so that
 # the disk does not take part; TMPDIR=/var/tmp measures them on the disk. The photo is a
@@ -35,29 +35,19 @@ convert_cmd="$convert -define jpeg:size=682x512 $work/photo.jpg -resize 341x256^
 # shellcheck disable=SC2086 # the command is split into its words on purpose
 $klvmake_cmd >/dev/null || { echo "klvmake cannot fit the photo (no --fit?)" >&2; exit 2; }
 
-echo "file system of $work: $(stat -f -c %T "$work"); load before: $(cut -d' ' -f1-3 /proc/loadavg)"
+source "$root/bench/alternate.sh"
+echo "file system of $work: $(stat -f -c %T "$work"); load before: $(load)"
 # -N: no shell between hyperfine and the program, so only the programs are measured.
-hyperfine -N --warmup 3 --min-runs 20 --export-json "$work/times.json" \
-  -n klvmake "$klvmake_cmd" -n convert "$convert_cmd"
-echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
-
-# Peak resident memory in KiB, the largest of five runs.
-peak() {
-  local most=0 kib
-  for _ in 1 2 3 4 5; do
-    # shellcheck disable=SC2086 # the command is split into its words on purpose
-    kib=$(/usr/bin/time -f '%M' $1 2>&1 >/dev/null | tail -1)
-    (( kib > most )) && most=$kib
-  done
-  echo "$most"
-}
+alternate "$work" 6 4 -N -n klvmake "$klvmake_cmd" -n convert "$convert_cmd"
+echo "load after: $(load)"
+medians "$work" >"$work/medians.json"
 klvmake_kib=$(peak "$klvmake_cmd")
 convert_kib=$(peak "$convert_cmd")
 
-python3 - "$work/times.json" "$klvmake_kib" "$convert_kib" <<'PY'
+python3 - "$work/medians.json" "$klvmake_kib" "$convert_kib" <<'PY'
 import json, sys
-runs = {r["command"]: r for r in json.load(open(sys.argv[1]))["results"]}
-k, c = runs["klvmake"]["median"], runs["convert"]["median"]
+medians = json.load(open(sys.argv[1]))
+k, c = medians["klvmake"], medians["convert"]
 km, cm = int(sys.argv[2]), int(sys.argv[3])
 print(f"median wall time: klvmake {k*1000:.2f} ms, convert {c*1000:.2f} ms, ratio {k/c:.3f} (goal <= 0.35)")
 print(f"peak memory: klvmake {km} KiB, convert {cm} KiB (goal: klvmake < convert)")
