@@ -32,8 +32,8 @@ convert_cmd="cd $work/pics && printf '%s\0' *.bmp | xargs -0 -P 2 -I{} $convert 
 
 source "$root/bench/alternate.sh"
 echo "file system of $work: $(stat -f -c %T "$work"); load before: $(load)"
-alternate "$work" 5 1 -n "klvmake -j 1" "$j1_cmd >/dev/null" -n "klvmake -j 2" "$j2_cmd >/dev/null" \
-  -n "convert xargs -P 2" "$convert_cmd"
+alternate "$work" 5 1 -n "klvmake -j 1" "$j1_cmd >/dev/null" \
+  -n "klvmake -j 2" "$j2_cmd >/dev/null" -n "convert xargs -P 2" "$convert_cmd"
 echo "load after: $(load)"
 cmp "$work/j1/pic042.klv" "$work/j2/pic042.klv"
 medians "$work" >"$work/medians.json"

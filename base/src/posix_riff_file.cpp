@@ -1,9 +1,9 @@
 // The package's RIFF writer on Linux. The package goes to the temporary file through a
 // buffer as it is written, rather than being gathered whole in memory: a chunk's size
 // field that differs from the size declared when the chunk was created is patched in the
-// buffer, or with pwrite once on disk. Commit syncs the file once before its rename. The writer
-// holds the temporary file's lock for its whole life and writes the form's head at once,
-// so that the file of a killed writer can be told apart and removed.
+// buffer, or with pwrite once on disk; Commit syncs the file once, before its rename. The
+// writer holds the temporary file's lock for its whole life and writes the form's head at
+// once, so that the file of a killed writer can be told apart and removed.
 #include "posix_riff_file.h"
 
 #include <fcntl.h>
