@@ -5,8 +5,9 @@
 # Goals on a 2-core machine: -j 2 at least 1.8 times faster than -j 1, and at most 0.4 of
 # the wall time of the split.
 # Usage: bench/klvmake_set_vs_convert.sh [BUILD_DIR]   (default build/release; a Release build)
-# The programs work in a fresh folder under $TMPDIR (default /tmp); see klvmake_vs_convert.sh
-# on why TMPDIR=/dev/shm also shows the programs' own work.
+# The programs work in a fresh folder under $TMPDIR (default /tmp); run it with
+# TMPDIR=/var/tmp (a disk) and TMPDIR=/dev/shm (tmpfs), as klvmake_vs_convert.sh says.
+# Times are the medians of five rounds that run the three in turn (bench/alternate.sh).
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -29,16 +30,19 @@ j1_cmd="$bin/klvmake $work/pics --out $work/j1 --seed 1 -j 1"
 j2_cmd="$bin/klvmake $work/pics --out $work/j2 --seed 1 -j 2"
 convert_cmd="cd $work/pics && printf '%s\0' *.bmp | xargs -0 -P 2 -I{} $convert {} -crop 9x9+32+32@ +repage ../convert/{}_%02d.bmp"
 
-hyperfine --warmup 1 --min-runs 5 --export-json "$work/times.json" \
-  -n "klvmake -j 1" "$j1_cmd >/dev/null" -n "klvmake -j 2" "$j2_cmd >/dev/null" \
-  -n "convert xargs -P 2" "$convert_cmd"
+source "$root/bench/alternate.sh"
+echo "file system of $work: $(stat -f -c %T "$work"); load before: $(load)"
+alternate "$work" 5 1 -n "klvmake -j 1" "$j1_cmd >/dev/null" \
+  -n "klvmake -j 2" "$j2_cmd >/dev/null" -n "convert xargs -P 2" "$convert_cmd"
+echo "load after: $(load)"
 cmp "$work/j1/pic042.klv" "$work/j2/pic042.klv"
+medians "$work" >"$work/medians.json"
 
-python3 - "$work/times.json" <<'PY'
+python3 - "$work/medians.json" <<'PY'
 import json, sys
-runs = {r["command"]: r["mean"] for r in json.load(open(sys.argv[1]))["results"]}
+runs = json.load(open(sys.argv[1]))
 j1, j2, c = runs["klvmake -j 1"], runs["klvmake -j 2"], runs["convert xargs -P 2"]
-print(f"wall time: -j 1 {j1:.3f} s, -j 2 {j2:.3f} s, convert {c:.3f} s")
+print(f"median wall time: -j 1 {j1:.3f} s, -j 2 {j2:.3f} s, convert {c:.3f} s")
 print(f"speed-up of -j 2: {j1/j2:.2f} (goal >= 1.8); -j 2 / convert: {j2/c:.3f} (goal <= 0.4)")
 ok = j1 / j2 >= 1.8 and j2 <= 0.4 * c
 print("goals met" if ok else "goals NOT met")

@@ -1,7 +1,8 @@
 // Benchmarks of a photo's way to the make's source picture: a 4000 x 3000 JPEG read and
-// fitted to the grid as klvmake --fit does (decoded at 1/8 in the DCT, then averaged to
-// 341 x 256 and cut to 320 x 256), the same with the whole picture decoded (a crop of the
-// whole picture turns the reduced decoding off), and a PNG of the same picture.
+// fitted to the grid as klvmake --fit does (decoded at 1/8 in the DCT, its rows averaged
+// into the 320 x 256 kept of 341 x 256 as they arrive), the decoding alone at that scale
+// (the floor of the fit: libjpeg-turbo's work), the fit with the whole picture decoded (a
+// crop of the whole picture turns the reduced decoding off), and a PNG of the same picture.
 #include <benchmark/benchmark.h>
 
 #include <optional>
@@ -9,6 +10,7 @@
 
 #include "klvtest/picture_files.h"
 #include "klvtest/test_support.h"
+#include "maker/picture_reader.h"
 #include "maker/source_picture.h"
 
 namespace klv {
@@ -37,6 +39,21 @@ void FitPhoto(benchmark::State& state, bool png, const SourceOptions& options) {
 
 void BM_FitJpegPhoto(benchmark::State& state) { FitPhoto(state, false, {.fit = true}); }
 BENCHMARK(BM_FitJpegPhoto)->Unit(benchmark::kMillisecond);
+
+void BM_DecodeJpegPhotoAtTheFitsScale(benchmark::State& state) {
+  const test::Bytes& file = PhotoFile(false);
+  const std::optional<PictureInfo> info = InspectPicture(file, nullptr);
+  for (auto _ : state) {
+    // The fit's scaled size: the smallest scale that covers it is 1/8, 500 x 375.
+    std::optional<Raster> decoded = DecodePicture(file, *info, 341, 256, nullptr);
+    if (!decoded || decoded->width != 500) {
+      state.SkipWithError("the photo was not decoded at 1/8");
+      break;
+    }
+    benchmark::DoNotOptimize(decoded->pixels.data());
+  }
+}
+BENCHMARK(BM_DecodeJpegPhotoAtTheFitsScale)->Unit(benchmark::kMillisecond);
 
 void BM_FitJpegPhotoDecodedWhole(benchmark::State& state) {
   FitPhoto(state, false, {.fit = true, .crop = CropRect{4000, 3000, 0, 0}});

@@ -1,7 +1,8 @@
 // Fuzz target for the picture reader around the platform's decoders (libpng,
 // libjpeg-turbo, libwebp, and the bitmap decoder): any bytes as a picture file. A picture
 // is either refused with a cause or inspected and decoded into a raster of the size its
-// headers gave (or, decoded reduced, no smaller than asked), with 0xRRGGBB pixels.
+// headers gave (or, decoded reduced, no smaller than asked), with 0xRRGGBB pixels; fitted
+// to the grid as it is decoded, it has the covered size that PlanFit gave.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "maker/picture_fit.h"
 #include "maker/picture_reader.h"
 
 namespace {
@@ -46,6 +48,23 @@ void DecodeAndCheck(const std::vector<uint8_t>& file, const klv::PictureInfo& in
   for (uint32_t pixel : raster->pixels) Check((pixel >> 24) == 0, "pixel is not 0xRRGGBB");
 }
 
+void FitAndCheck(const std::vector<uint8_t>& file, const klv::PictureInfo& info) {
+  const std::optional<klv::FitPlan> plan = klv::PlanFit(info.width, info.height, nullptr);
+  if (!plan) return;
+  std::string cause;
+  const std::optional<klv::Raster> fitted =
+      klv::DecodeFittedPicture(file, info, std::nullopt, plan, &cause);
+  if (!fitted) {
+    Check(!cause.empty(), "a picture that cannot be fitted has no cause");
+    return;
+  }
+  Check(fitted->width == plan->coveredWidth && fitted->height == plan->coveredHeight,
+        "fitted to another size than planned");
+  Check(fitted->pixels.size() == static_cast<size_t>(fitted->width) * fitted->height,
+        "pixel count does not match the fitted size");
+  for (uint32_t pixel : fitted->pixels) Check((pixel >> 24) == 0, "fitted pixel is not 0xRRGGBB");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -63,5 +82,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (int64_t{info->width} * info->height > kDecodedPixels) return 0;
   DecodeAndCheck(file, *info, info->width, info->height);
   DecodeAndCheck(file, *info, (info->width + 2) / 3, (info->height + 4) / 5);
+  FitAndCheck(file, *info);
   return 0;
 }

@@ -33,10 +33,11 @@ namespace {
 Status ReadProfileFile(const std::string& path, std::string* bytes) {
   bytes->clear();
   UniqueFd fd;
-  uint64_t size = 0;
-  Status status = OpenRegularForRead(path, &fd, &size);
+  struct stat opened;
+  Status status = OpenRegularForRead(path, &fd, &opened);
   if (status.IsNotFound()) return Status::OK();
   if (!status.ok()) return status;
+  const auto size = static_cast<uint64_t>(opened.st_size);
   // Larger files are not profile files: they read as empty and are never edited.
   if (size > kMaxProfileFileBytes) return Status::IOError(path, "too large for a profile file");
   bytes->resize(static_cast<size_t>(size));
@@ -86,6 +87,11 @@ class PosixEnv : public Env {
 
   Status WriteProfileString(const std::string& path, const std::string& section,
                             const std::string& key, const std::string& value) override {
+    return WriteProfileStrings(path, section, {{key, value}});
+  }
+
+  Status WriteProfileStrings(const std::string& path, const std::string& section,
+                             const ProfileValues& values) override {
     // A file that cannot be read, or not converted without loss, is left as it is.
     std::string bytes;
     Status status = ReadProfileFile(path, &bytes);
@@ -94,9 +100,10 @@ class PosixEnv : public Env {
     if (!text) {
       return Status::IOError(path, "the file holds text that code page 932 cannot hold");
     }
-    text->text = SetProfileValueInText(text->text, section, key, value);
+    text->text = SetProfileValuesInText(text->text, section, values);
     const std::optional<std::string> edited = EncodeProfile(*text);
     if (!edited) return Status::IOError(path, "the value is not code page 932 text");
+    // One replace, synced: the person's settings survive a power cut whole, old or new.
     return ReplaceFile(path, reinterpret_cast<const uint8_t*>(edited->data()), edited->size(),
                        /*durable=*/true);
   }
@@ -107,15 +114,15 @@ class PosixEnv : public Env {
 
   Status OpenForSharedRead(const std::string& path, std::unique_ptr<InputFile>* file) override {
     UniqueFd fd;
-    uint64_t length = 0;
-    Status status = OpenRegularForRead(path, &fd, &length);
+    struct stat opened;
+    Status status = OpenRegularForRead(path, &fd, &opened);
     if (!status.ok()) return status;
     // Writers that lock the file exclusively keep it from being read, as a file opened
     // for writing without read sharing does elsewhere. The lock is advisory.
     if (::flock(fd.get(), LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
       return Status::IOError(path, "another program holds the file locked");
     }
-    *file = NewPosixInputFile(std::move(fd), length, path);
+    *file = NewPosixInputFile(std::move(fd), opened, path);
     return Status::OK();
   }
 

@@ -75,28 +75,25 @@ bool IsAbandonedPackage(DIR* dir, const char* name) {
 
 class PosixInputFile : public InputFile {
  public:
-  // `length`: the file's length when it was opened.
-  PosixInputFile(UniqueFd fd, uint64_t length, std::string path)
-      : fd_(std::move(fd)), length_(length), path_(std::move(path)) {
-    opened_ok_ = ::fstat(fd_.get(), &opened_) == 0;
-  }
+  PosixInputFile(UniqueFd fd, const struct stat& opened, std::string path)
+      : fd_(std::move(fd)), path_(std::move(path)), opened_(opened) {}
 
+  // One look at the path tells both: while it names the open file (which, being open,
+  // keeps its number), what it shows is the open file as it is now.
   Status Unchanged() override {
-    struct stat now;
-    if (!opened_ok_) return Status::IOError(path_, "the open file cannot be examined");
-    if (::fstat(fd_.get(), &now) != 0) return PosixError(path_, errno);
-    if (!SameState(now, opened_))
-      return Status::IOError(path_, "the file changed while it was read");
     struct stat named;
     if (::stat(path_.c_str(), &named) != 0) return PosixError(path_, errno);
-    if (named.st_dev != now.st_dev || named.st_ino != now.st_ino) {
+    if (named.st_dev != opened_.st_dev || named.st_ino != opened_.st_ino) {
       return Status::IOError(path_, "the file was replaced while it was read");
+    }
+    if (!SameState(named, opened_)) {
+      return Status::IOError(path_, "the file changed while it was read");
     }
     return Status::OK();
   }
 
   Status Length(uint64_t* length) override {
-    *length = length_;
+    *length = static_cast<uint64_t>(opened_.st_size);
     return Status::OK();
   }
 
@@ -106,10 +103,8 @@ class PosixInputFile : public InputFile {
 
  private:
   UniqueFd fd_;
-  uint64_t length_;
   std::string path_;
-  struct stat opened_ = {};  // the file as it was when opened
-  bool opened_ok_ = false;
+  struct stat opened_;  // the file as it was when opened
 };
 
 }  // namespace
@@ -156,14 +151,14 @@ Status ReadFull(int fd, uint8_t* dst, size_t size, size_t* got, const std::strin
   return Status::OK();
 }
 
-Status OpenRegularForRead(const std::string& path, UniqueFd* fd, uint64_t* size) {
+Status OpenRegularForRead(const std::string& path, UniqueFd* fd, struct stat* opened) {
   UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (file.get() < 0) return PosixError(path, errno);
   struct stat st;
   if (::fstat(file.get(), &st) != 0) return PosixError(path, errno);
   if (S_ISDIR(st.st_mode)) return PosixError(path, EISDIR);
   if (!S_ISREG(st.st_mode) || st.st_size < 0) return Status::IOError(path, "not a regular file");
-  *size = static_cast<uint64_t>(st.st_size);
+  *opened = st;
   // O_NONBLOCK is the only status flag the file was opened with.
   ::fcntl(file.get(), F_SETFL, 0);
   *fd = std::move(file);
@@ -327,8 +322,9 @@ Status ReplaceFile(const std::string& path, const uint8_t* data, size_t size, bo
   return FinishReplace(fd, temp_path, target, data, size, durable);
 }
 
-std::unique_ptr<InputFile> NewPosixInputFile(UniqueFd fd, uint64_t length, std::string path) {
-  return std::make_unique<PosixInputFile>(std::move(fd), length, std::move(path));
+std::unique_ptr<InputFile> NewPosixInputFile(UniqueFd fd, const struct stat& opened,
+                                             std::string path) {
+  return std::make_unique<PosixInputFile>(std::move(fd), opened, std::move(path));
 }
 
 }  // namespace klv

@@ -12,6 +12,7 @@
 #include <string>
 #include <utility>
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include "base/platform.h"
@@ -44,10 +45,10 @@ Status WriteAll(int fd, const uint8_t* data, size_t size, const std::string& con
 // Reads until `size` bytes or the end of the file; *got counts the bytes that arrived.
 Status ReadFull(int fd, uint8_t* dst, size_t size, size_t* got, const std::string& context);
 
-// Opens `path` for reading into *fd and sets *size to its length. Only regular files are
-// opened: a folder or a pipe of that name fails at once instead of failing later or
-// blocking.
-Status OpenRegularForRead(const std::string& path, UniqueFd* fd, uint64_t* size);
+// Opens `path` for reading into *fd and sets *opened to what the open file is then (its
+// length, identity and modification time). Only regular files are opened: a folder or a
+// pipe of that name fails at once instead of failing later or blocking.
+Status OpenRegularForRead(const std::string& path, UniqueFd* fd, struct stat* opened);
 
 // The folder part of `path`: "." when it has none, "/" at the root.
 std::string FolderOf(const std::string& path);
@@ -101,8 +102,9 @@ Status FinishReplace(UniqueFd& fd, const std::string& temp_path, const std::stri
 // Replaces `path` (through a link, the file it names) whole with `data`.
 Status ReplaceFile(const std::string& path, const uint8_t* data, size_t size, bool durable);
 
-// A regular file opened for reading, whose length was measured when it was opened.
-std::unique_ptr<InputFile> NewPosixInputFile(UniqueFd fd, uint64_t length, std::string path);
+// A regular file opened for reading, as OpenRegularForRead found it (`opened`).
+std::unique_ptr<InputFile> NewPosixInputFile(UniqueFd fd, const struct stat& opened,
+                                             std::string path);
 
 }  // namespace klv
 

@@ -62,12 +62,15 @@ Status ListFoldersPosix(const std::string& folder, std::vector<std::string>* nam
   while (const dirent* entry = ::readdir(dir)) {
     const std::string_view name(entry->d_name);
     if (name == "." || name == "..") continue;
-    struct stat st;
-    // The entry itself, not what a link names.
-    if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-        S_ISDIR(st.st_mode)) {
-      names->emplace_back(name);
+    // The entry itself, not what a link names: its type as the file system gives it, and
+    // only where it gives none, as the entry is examined.
+    bool folder = entry->d_type == DT_DIR;
+    if (entry->d_type == DT_UNKNOWN) {
+      struct stat st;
+      folder = ::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+               S_ISDIR(st.st_mode);
     }
+    if (folder) names->emplace_back(name);
   }
   ::closedir(dir);
   std::sort(names->begin(), names->end());

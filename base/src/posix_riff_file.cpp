@@ -1,8 +1,9 @@
 // The package's RIFF writer on Linux. The package goes to the temporary file through a
 // buffer as it is written, rather than being gathered whole in memory: a chunk's size
-// field still in the buffer is patched there, one already on disk with pwrite. The writer
-// holds the temporary file's lock for its whole life and writes the form's head at once,
-// so that the file of a killed writer can be told apart and removed.
+// field that differs from the size declared when the chunk was created is patched in the
+// buffer, or with pwrite once on disk; Commit syncs the file once, before its rename. The
+// writer holds the temporary file's lock for its whole life and writes the form's head at
+// once, so that the file of a killed writer can be told apart and removed.
 #include "posix_riff_file.h"
 
 #include <fcntl.h>
@@ -46,15 +47,18 @@ class PosixRiffFile : public RiffFile {
   Status Ascend() override {
     if (!Usable()) return Refusal();
     if (open_chunks_.empty()) return Fail(Status::IOError(temp_path_, "no chunk is open"));
-    const uint64_t size_field = open_chunks_.back();
+    const OpenChunk chunk = open_chunks_.back();
     open_chunks_.pop_back();
-    const uint64_t data_size = Length() - (size_field + 4);
+    const uint64_t data_size = Length() - (chunk.sizeField + 4);
     if (data_size > UINT32_MAX) return Fail(TooLarge());
     const auto size = static_cast<uint32_t>(data_size);
-    const uint8_t field[4] = {static_cast<uint8_t>(size), static_cast<uint8_t>(size >> 8),
-                              static_cast<uint8_t>(size >> 16), static_cast<uint8_t>(size >> 24)};
-    Status status = Patch(size_field, field, sizeof field);
-    if (!status.ok()) return Fail(status);
+    // A chunk whose size was known when it was created holds it already.
+    if (size != chunk.declared) {
+      const uint8_t field[4] = {static_cast<uint8_t>(size), static_cast<uint8_t>(size >> 8),
+                                static_cast<uint8_t>(size >> 16), static_cast<uint8_t>(size >> 24)};
+      Status status = Patch(chunk.sizeField, field, sizeof field);
+      if (!status.ok()) return Fail(status);
+    }
     if (size % 2 != 0) {
       static constexpr uint8_t kPad = 0;
       return Append(&kPad, 1);
@@ -116,22 +120,9 @@ class PosixRiffFile : public RiffFile {
   Status Flush() {
     Status status = WriteAll(fd_.get(), buffer_.data(), buffer_.size(), temp_path_);
     if (!status.ok()) return Fail(status);
-    StartWriteback(flushed_, buffer_.size());
     flushed_ += buffer_.size();
     buffer_.clear();
     return Status::OK();
-  }
-
-  // Starts writing the bytes just handed to the file to the disk, without waiting, so that
-  // the sync of Commit finds most of them written already. Only a hint: it cannot fail.
-  void StartWriteback(uint64_t offset, size_t size) {
-#if defined(SYNC_FILE_RANGE_WRITE)
-    ::sync_file_range(fd_.get(), static_cast<off_t>(offset), static_cast<off_t>(size),
-                      SYNC_FILE_RANGE_WRITE);
-#else
-    (void)offset;
-    (void)size;
-#endif
   }
 
   Status Append(const uint8_t* data, size_t size) {
@@ -146,7 +137,6 @@ class PosixRiffFile : public RiffFile {
       // A large block goes straight to the file.
       Status status = WriteAll(fd_.get(), data, size, temp_path_);
       if (!status.ok()) return Fail(status);
-      StartWriteback(flushed_, size);
       flushed_ += size;
       return Status::OK();
     }
@@ -191,20 +181,26 @@ class PosixRiffFile : public RiffFile {
     Status status = Append(header, sizeof header);
     if (!status.ok()) return status;
     try {
-      open_chunks_.push_back(Length() - 4);
+      open_chunks_.push_back(OpenChunk{Length() - 4, size});
     } catch (const std::bad_alloc&) {
       return Fail(Status::IOError(temp_path_, "not enough memory for the chunk list"));
     }
     return Status::OK();
   }
 
+  // A chunk not yet ascended from: where its size field is, and the size written there.
+  struct OpenChunk {
+    uint64_t sizeField;
+    uint32_t declared;
+  };
+
   std::string target_;
   std::string temp_path_;
-  UniqueFd fd_;                        // open until Commit or Abandon
-  Status failure_;                     // the first failure; OK while there is none
-  uint64_t flushed_ = 0;               // bytes already written to the file
-  std::vector<uint8_t> buffer_;        // the bytes after them, at most kBufferSize
-  std::vector<uint64_t> open_chunks_;  // offsets of the size fields of the open chunks
+  UniqueFd fd_;                  // open until Commit or Abandon
+  Status failure_;               // the first failure; OK while there is none
+  uint64_t flushed_ = 0;         // bytes already written to the file
+  std::vector<uint8_t> buffer_;  // the bytes after them, at most kBufferSize
+  std::vector<OpenChunk> open_chunks_;
 };
 
 }  // namespace

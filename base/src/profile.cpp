@@ -306,4 +306,11 @@ std::string SetProfileValueInText(std::string_view text, std::string_view sectio
   return out;
 }
 
+std::string SetProfileValuesInText(std::string_view text, std::string_view section,
+                                   const ProfileValues& values) {
+  std::string out(text);
+  for (const auto& [key, value] : values) out = SetProfileValueInText(out, section, key, value);
+  return out;
+}
+
 }  // namespace klv

@@ -349,6 +349,21 @@ TEST(PosixEnv, ListFilesNamesTheRegularFilesSorted) {
   EXPECT_TRUE(names.empty());
 }
 
+// Folders themselves: not files, pipes or links, not even links to folders.
+TEST(PosixEnv, ListFoldersNamesTheFoldersSorted) {
+  TempFolder folder;
+  std::filesystem::create_directory(folder.File("b"));
+  std::filesystem::create_directory(folder.File("a"));
+  WriteDiskText(folder.File("file"), "x");
+  ASSERT_EQ(mkfifo(folder.File("pipe").c_str(), 0600), 0);
+  std::filesystem::create_directory_symlink("a", folder.File("link"));
+  std::vector<std::string> names = {"left over"};
+  ASSERT_TRUE(Env::Default().ListFolders(folder.path(), &names).ok());
+  EXPECT_EQ(names, (std::vector<std::string>{"a", "b"}));
+  EXPECT_TRUE(Env::Default().ListFolders(folder.File("missing"), &names).IsNotFound());
+  EXPECT_TRUE(names.empty());
+}
+
 TEST(PosixEnv, OpenForSharedReadReadsRegularFilesOnly) {
   TempFolder folder;
   Env& env = Env::Default();
@@ -502,6 +517,31 @@ TEST(PosixEnv, AProfileFileThatCannotBeReadIsNeverWritten) {
   EXPECT_TRUE(std::filesystem::is_directory(folder.File("Morvel.ini")));
   EXPECT_EQ(env.WriteProfileString(folder.File("missing/Morvel.ini"), "T", "k", "v").reason(),
             "No such file or directory");
+}
+
+// Several keys go into the file in one replace: the text of that many single writes, or,
+// when any value cannot be written, none of them.
+TEST(PosixEnv, SeveralProfileValuesAreWrittenAllOrNone) {
+  TempFolder folder;
+  Env& env = Env::Default();
+  const std::string ini = folder.File("Morvel.ini");
+  const std::string single = folder.File("single.ini");
+  const ProfileValues values = {{"b", "2"}, {"A", "1"}, {"b", "3"}, {"c", ""}};
+  for (const std::string& path : {ini, single}) WriteDiskText(path, "[T]\r\na=0\r\n[U]\r\nk=v\r\n");
+  ASSERT_TRUE(env.WriteProfileStrings(ini, "T", values).ok());
+  for (const auto& [key, value] : values) {
+    ASSERT_TRUE(env.WriteProfileString(single, "T", key, value).ok());
+  }
+  EXPECT_EQ(TextOf(ReadDiskFile(ini)), "[T]\r\nA=1\r\nb=3\r\nc=\r\n[U]\r\nk=v\r\n");
+  EXPECT_EQ(ReadDiskFile(ini), ReadDiskFile(single));
+
+  // In a UTF-8 file, a value that is no code page 932 text ("\x81" alone) cannot be
+  // written: the keys before it are not written either.
+  const std::string utf8 = "\xEF\xBB\xBF[T]\r\na=0\r\n";
+  WriteDiskText(ini, utf8);
+  EXPECT_FALSE(env.WriteProfileStrings(ini, "T", {{"x", "1"}, {"y", "\x81"}}).ok());
+  EXPECT_EQ(TextOf(ReadDiskFile(ini)), utf8);
+  EXPECT_EQ(DiskFolderNames(folder.path()), (std::vector<std::string>{"Morvel.ini", "single.ini"}));
 }
 
 // The encodings themselves are tested without a disk in profile_encoding_test.cpp.
@@ -671,14 +711,17 @@ TEST(KLVUtilsClient, RoutesTheLibrarysMessagesUntilItIsDestroyed) {
 }
 
 // Chunks larger than the writer's buffer reach the disk before their size is known: the
-// size fields are patched in the file, in the buffer, or across both.
+// size fields are patched in the file, in the buffer, or across both. A chunk created
+// with its right size keeps it.
 TEST(PosixRiffFile, SizesArePatchedWhereverTheBytesAre) {
   struct Case {
     size_t first;   // data bytes of the first chunk
     size_t second;  // data bytes of the second chunk, nested in a LIST chunk
+    bool declared;  // the two chunks are created with their sizes, not 0
   };
-  const Case cases[] = {{0, 0},         {1, 65535},  {65536, 1}, {65527, 8},
-                        {65528, 65529}, {200001, 3}, {7, 300000}};
+  const Case cases[] = {{0, 0, false},      {1, 65535, false},     {65536, 1, false},
+                        {65527, 8, false},  {65528, 65529, false}, {200001, 3, false},
+                        {7, 300000, false}, {200001, 3, true},     {7, 300000, true}};
   for (const Case& c : cases) {
     TempFolder folder;
     const std::string target = folder.File("pkg.klv");
@@ -688,13 +731,15 @@ TEST(PosixRiffFile, SizesArePatchedWhereverTheBytesAre) {
     std::unique_ptr<RiffFile> riff = NewRiffFile(target);
     ASSERT_TRUE(riff);
     ASSERT_TRUE(riff->CreateRiff(Id("DATA")).ok());
-    ASSERT_TRUE(riff->CreateChunk(Id("one "), 0).ok());
+    ASSERT_TRUE(
+        riff->CreateChunk(Id("one "), c.declared ? static_cast<uint32_t>(c.first) : 0).ok());
     // Written in two parts, so that a part may be flushed while the other is buffered.
     ASSERT_TRUE(riff->Write(first.data(), first.size() / 2).ok());
     ASSERT_TRUE(riff->Write(first.data() + first.size() / 2, first.size() - first.size() / 2).ok());
     ASSERT_TRUE(riff->Ascend().ok());
     ASSERT_TRUE(riff->CreateChunk(Id("LIST"), 0).ok());
-    ASSERT_TRUE(riff->CreateChunk(Id("two "), 0).ok());
+    ASSERT_TRUE(
+        riff->CreateChunk(Id("two "), c.declared ? static_cast<uint32_t>(c.second) : 0).ok());
     ASSERT_TRUE(riff->Write(second.data(), second.size()).ok());
     ASSERT_TRUE(riff->Ascend().ok());
     ASSERT_TRUE(riff->Ascend().ok());

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -288,6 +289,8 @@ TEST(FileConv, FolderWithoutPuzzleIniUsesTheDefaults) {
   EXPECT_EQ(PicturesOpened(env), std::vector<std::string>{InFolder("base.bmp")});
 }
 
+// Puzzle.ini is read once, from the file the conversion holds open; a file that cannot be
+// read whole reads as an absent one, never as the keys of its first bytes.
 TEST(FileConv, HandWrittenPuzzleIniIsReadIntoTheHeader) {
   struct Case {
     const char* name;
@@ -295,6 +298,8 @@ TEST(FileConv, HandWrittenPuzzleIniIsReadIntoTheHeader) {
     std::string package;  // file name
     size_t offset;        // a header field to check
     Bytes field;          // its bytes
+    ReadFault fault = ReadFault::kNone;
+    size_t delivered = 0;  // bytes a short read delivers
   } cases[] = {
       {"lower-case keys and LF lines",
        "[puzzledata]\nxmax=0\nYMAX=0\npuzzlename=Dog\nDIFFICULTY=7\n",
@@ -336,11 +341,26 @@ TEST(FileConv, HandWrittenPuzzleIniIsReadIntoTheHeader) {
        ".._.._etc_x.klv",
        57,
        {0x1D, 0x1D, 0x0D}},
+      {"cut short after 26 bytes",
+       "[PuzzleData]\r\nPuzzleName=Dog\r\nxMax=0\r\n",
+       "the Puzzle.klv",
+       0,
+       {2, 0, 0, 0},
+       ReadFault::kShortRead,
+       26},
+      {"unreadable",
+       "[PuzzleData]\r\nPuzzleName=Dog\r\nxMax=0\r\n",
+       "the Puzzle.klv",
+       0,
+       {2, 0, 0, 0},
+       ReadFault::kReadFails},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     FakeEnv env;
     env.AddText(InFolder("Puzzle.ini"), c.ini);
+    env.read_faults[InFolder("Puzzle.ini")] = c.fault;
+    env.short_read_limit = c.delivered;
     env.AddFile(InFolder("base.bmp"), MakeBmp({}));
     ConversionState state;
     ASSERT_EQ(ConvertWorkFolder(env, state, kFolder), 1) << ::testing::PrintToString(env.messages);
@@ -350,6 +370,7 @@ TEST(FileConv, HandWrittenPuzzleIniIsReadIntoTheHeader) {
     EXPECT_EQ(Bytes(h.begin() + c.offset, h.begin() + c.offset + c.field.size()), c.field);
     // Nothing was written outside the work folder.
     EXPECT_EQ(env.commits, 1);
+    EXPECT_EQ(std::count(env.opened.begin(), env.opened.end(), InFolder("Puzzle.ini")), 1);
   }
 }
 

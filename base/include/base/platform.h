@@ -13,9 +13,11 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "KLVUtils.h"  // KLVMessageHandler
+#include "base/profile.h"
 #include "base/status.h"
 
 namespace klv {
@@ -103,6 +105,20 @@ class Env {
   // absent. An error when the file could not be written; it is then as it was.
   virtual Status WriteProfileString(const std::string& path, const std::string& section,
                                     const std::string& key, const std::string& value) = 0;
+  // Sets every key=value of `values` in `section`, in their order, as that many
+  // WriteProfileString calls do. On Linux the file is read once and replaced once, synced:
+  // it then holds all of the values or, after an error, is as it was. This default
+  // (Windows, where the system's profile functions write the file) writes key by key,
+  // every key even after one failed, and returns the first failure.
+  virtual Status WriteProfileStrings(const std::string& path, const std::string& section,
+                                     const ProfileValues& values) {
+    Status first;
+    for (const auto& [key, value] : values) {
+      Status status = WriteProfileString(path, section, key, value);
+      if (first.ok()) first = std::move(status);
+    }
+    return first;
+  }
 
   // The path of the work-folder file `name` in `folder` (given without a trailing
   // separator): the two joined with one separator. Where the file system tells cases

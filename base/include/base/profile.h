@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace klv {
 
@@ -42,6 +44,15 @@ int32_t GetProfileIntFromText(std::string_view text, std::string_view section, s
 // line; a missing section is appended. New lines end with CRLF.
 std::string SetProfileValueInText(std::string_view text, std::string_view section,
                                   std::string_view key, std::string_view value);
+
+// Keys and their values, in the order they are written.
+using ProfileValues = std::vector<std::pair<std::string, std::string>>;
+
+// The text with every key=value of `values` set in `section` in their order: what that
+// many WritePrivateProfileString calls, one key each, leave. From an empty text, the new
+// file "[section]" with one line per key.
+std::string SetProfileValuesInText(std::string_view text, std::string_view section,
+                                   const ProfileValues& values);
 
 }  // namespace klv
 

@@ -28,24 +28,24 @@ std::optional<PictureBlock> ReadBitmapHead(InputFile& file, uint64_t* length) {
   if (!file.Length(length).ok() || *length < kBmpFileHeaderSize || *length > kMaxPictureFileBytes) {
     return std::nullopt;
   }
-  uint8_t file_header[kBmpFileHeaderSize];
-  size_t got = 0;
-  if (!file.Read(file_header, sizeof file_header, &got).ok() || got != sizeof file_header) {
-    return std::nullopt;
-  }
-  if (file_header[0] != 'B' || file_header[1] != 'M') return std::nullopt;
-
+  // The file header and the info header after it come in one read.
   const size_t head_bytes =
       static_cast<size_t>(std::min<uint64_t>(*length - kBmpFileHeaderSize, kBmpInfoHeaderSize));
+  uint8_t headers[kBmpFileHeaderSize + kBmpInfoHeaderSize];
+  size_t got = 0;
+  if (!file.Read(headers, kBmpFileHeaderSize + head_bytes, &got).ok() ||
+      got != kBmpFileHeaderSize + head_bytes) {
+    return std::nullopt;
+  }
+  if (headers[0] != 'B' || headers[1] != 'M') return std::nullopt;
+
   PictureBlock head;
   try {
     head = PictureBlock(head_bytes + kBmpFileHeaderSize);
   } catch (const std::bad_alloc&) {
     return std::nullopt;
   }
-  if (head_bytes > 0 && (!file.Read(head.data(), head_bytes, &got).ok() || got != head_bytes)) {
-    return std::nullopt;
-  }
+  std::copy(headers + kBmpFileHeaderSize, headers + kBmpFileHeaderSize + head_bytes, head.data());
   return head;
 }
 

@@ -9,17 +9,48 @@
 #include <vector>
 
 #include "base/codepage.h"
+#include "base/limits.h"
 #include "base/platform.h"
+#include "base/profile.h"
+#include "base/profile_encoding.h"
 #include "base/work_folder.h"
 #include "conversion/messages.h"
 
 namespace klv {
 namespace {
 
-// A text value of Puzzle.ini: at most `limit` bytes, whatever the profile reader returns.
-std::string ReadText(Env& env, const std::string& ini, const char* key, const char* fallback,
-                     size_t limit) {
-  std::string value = env.GetProfileString(ini, kPuzzleSection, key, fallback, limit + 1);
+// Opens the work-folder file `name` of `folder` into *file and sets *path to the path it
+// was opened by: the exact name, and only when nothing has it, the spelling FindWorkFile
+// finds (a folder from Windows may spell "puzzle.ini", "RES0000.BMP").
+Status OpenWorkFile(Env& env, const std::string& folder, const std::string& name, std::string* path,
+                    std::unique_ptr<InputFile>* file) {
+  *path = JoinPath(folder, name);
+  Status opened = env.OpenForSharedRead(*path, file);
+  if (!opened.IsNotFound()) return opened;
+  const std::string found = env.FindWorkFile(folder, name);
+  if (found == *path) return opened;
+  *path = found;
+  return env.OpenForSharedRead(*path, file);
+}
+
+// The text of Puzzle.ini, read once from the open file `file` (null when there is none):
+// what the profile reader reads. A file that cannot be read whole, or that is larger than
+// a profile file, reads as an empty one, every key at its default.
+std::string DescriptionText(InputFile* file) {
+  uint64_t length = 0;
+  if (file == nullptr || !file->Length(&length).ok() || length > kMaxProfileFileBytes) return "";
+  std::string bytes(static_cast<size_t>(length), '\0');
+  size_t got = 0;
+  if (!file->Read(reinterpret_cast<uint8_t*>(bytes.data()), bytes.size(), &got).ok() ||
+      got != bytes.size()) {
+    return "";
+  }
+  return DecodeProfileForReading(bytes);
+}
+
+// A text value of Puzzle.ini's text `ini`: at most `limit` bytes.
+std::string ReadText(const std::string& ini, const char* key, const char* fallback, size_t limit) {
+  std::string value = GetProfileStringFromText(ini, kPuzzleSection, key, fallback, limit + 1);
   return std::string(CutToByteLimit(value, limit));
 }
 
@@ -31,22 +62,25 @@ struct OpenPicture {
   uint64_t length = 0;
 };
 
-// Opens and checks one picture: its head (the info header) goes into `slot`, reporting
-// an invalid size (4) and a failed load (5) as loading the whole picture would; the file
-// of a picture that passes stays open in `open`.
-void CheckPicture(Env& env, const std::string& path, PictureSlot& slot, OpenPicture& open) {
+// Opens and checks the picture `name` of `folder`: its head (the info header) goes into
+// `slot`, reporting an invalid size (4) and a failed load (5) as loading the whole
+// picture would; the file of a picture that passes stays open in `open`.
+void CheckPicture(Env& env, const std::string& folder, const std::string& name, PictureSlot& slot,
+                  OpenPicture& open) {
   slot.reset();
-  open = OpenPicture{path, nullptr, 0};
+  open = OpenPicture{};
   bool valid = true;
   {
     // The file is closed again before a message waits for the user.
     std::unique_ptr<InputFile> file;
-    if (env.OpenForSharedRead(path, &file).ok()) slot = ReadBitmapHead(*file, &open.length);
+    if (OpenWorkFile(env, folder, name, &open.path, &file).ok()) {
+      slot = ReadBitmapHead(*file, &open.length);
+    }
     valid = CheckBitmap(slot);
     if (slot) open.file = std::move(file);
   }
-  if (!valid) ShowLibraryMessage(env, Message::kInvalidSize, path);
-  if (!slot) ShowLibraryMessage(env, Message::kLoadFailed, path);
+  if (!valid) ShowLibraryMessage(env, Message::kInvalidSize, open.path);
+  if (!slot) ShowLibraryMessage(env, Message::kLoadFailed, open.path);
 }
 
 // True when `path`, absent when first opened (`first`), is there now.
@@ -71,13 +105,14 @@ int16_t ConvertWorkFolder(Env& env, ConversionState& state, const std::string& f
   state.base.reset();
   state.header = PackageHeader{};
 
-  // A folder from Windows may spell its files in any case ("puzzle.ini", "RES0000.BMP").
-  const std::string ini = env.FindWorkFile(folder, kDescriptionFileName);
-  // Held open while the conversion runs, so that a change to it can be noticed.
+  // Read once, and held open while the conversion runs, so that a change to it can be
+  // noticed.
+  std::string ini;
   std::unique_ptr<InputFile> ini_file;
-  const Status ini_opened = env.OpenForSharedRead(ini, &ini_file);
-  state.xMax = env.GetProfileInt(ini, kPuzzleSection, kXMaxKey, kDefaultXMax);
-  state.yMax = env.GetProfileInt(ini, kPuzzleSection, kYMaxKey, kDefaultYMax);
+  const Status ini_opened = OpenWorkFile(env, folder, kDescriptionFileName, &ini, &ini_file);
+  const std::string text = DescriptionText(ini_file.get());
+  state.xMax = GetProfileIntFromText(text, kPuzzleSection, kXMaxKey, kDefaultXMax);
+  state.yMax = GetProfileIntFromText(text, kPuzzleSection, kYMaxKey, kDefaultYMax);
   const int64_t tile_count = TileCount(state.xMax, state.yMax);
   if (tile_count > static_cast<int64_t>(kTileSlots)) {
     ShowLibraryMessage(env, Message::kGridRefused, ini);
@@ -86,18 +121,18 @@ int16_t ConvertWorkFolder(Env& env, ConversionState& state, const std::string& f
 
   PackageHeader& header = state.header;
   header = NewPackageHeader(state.xMax, state.yMax);
-  header.PassWord = ReadText(env, ini, kPassWordKey, "", kPassWordBytes);
-  header.PrevPassWord = ReadText(env, ini, kPrevPassWordKey, "", kPrevPassWordBytes);
+  header.PassWord = ReadText(text, kPassWordKey, "", kPassWordBytes);
+  header.PrevPassWord = ReadText(text, kPrevPassWordKey, "", kPrevPassWordBytes);
   header.backColor =
-      ParseBackColor(ReadText(env, ini, kBackColorKey, kDefaultBackColor, kBackColorBytes));
+      ParseBackColor(ReadText(text, kBackColorKey, kDefaultBackColor, kBackColorBytes));
   header.Difficulty = static_cast<int16_t>(static_cast<uint16_t>(
-      env.GetProfileInt(ini, kPuzzleSection, kDifficultyKey, kDefaultDifficulty)));
-  header.PuzzleName = ReadText(env, ini, kPuzzleNameKey, kDefaultPuzzleText, kPuzzleNameBytes);
+      GetProfileIntFromText(text, kPuzzleSection, kDifficultyKey, kDefaultDifficulty)));
+  header.PuzzleName = ReadText(text, kPuzzleNameKey, kDefaultPuzzleText, kPuzzleNameBytes);
   header.LongPuzzleName =
-      ReadText(env, ini, kLongPuzzleNameKey, kDefaultPuzzleText, kLongPuzzleNameBytes);
-  header.PuzzleSetName =
-      ReadText(env, ini, kPuzzleSetNameKey, kDefaultPuzzleText, kPuzzleSetNameBytes);
-  header.fileVersion = env.GetProfileInt(ini, kPuzzleSection, kFileVersionKey, kDefaultFileVersion);
+      ReadText(text, kLongPuzzleNameKey, kDefaultPuzzleText, kLongPuzzleNameBytes);
+  header.PuzzleSetName = ReadText(text, kPuzzleSetNameKey, kDefaultPuzzleText, kPuzzleSetNameBytes);
+  header.fileVersion =
+      GetProfileIntFromText(text, kPuzzleSection, kFileVersionKey, kDefaultFileVersion);
 
   // Every picture is checked, whatever happened to the ones before it. Only its head is
   // read now; its body is read when its chunk is written, one picture at a time.
@@ -106,13 +141,12 @@ int16_t ConvertWorkFolder(Env& env, ConversionState& state, const std::string& f
     for (int32_t c = 0; c < state.xMax; ++c) {
       const size_t slot = static_cast<size_t>(r) * static_cast<size_t>(state.xMax) +
                           static_cast<size_t>(c);  // below kTileSlots: checked above
-      CheckPicture(env, env.FindWorkFile(folder, TileFileName(r, c)), state.tiles[slot],
-                   open_tiles[slot]);
+      CheckPicture(env, folder, TileFileName(r, c), state.tiles[slot], open_tiles[slot]);
     }
   }
-  const std::string base_path = env.FindWorkFile(folder, kBaseFileName);
   OpenPicture open_base;
-  CheckPicture(env, base_path, state.base, open_base);
+  CheckPicture(env, folder, kBaseFileName, state.base, open_base);
+  const std::string base_path = open_base.path;
 
   const std::string package = JoinPath(folder, PackageFileName(header.PuzzleName));
   std::unique_ptr<RiffFile> out;

@@ -1,14 +1,16 @@
 // JPEG decoding over libjpeg-turbo: baseline and progressive, grey and colour, CMYK and
-// YCCK turned into RGB, optionally reduced by 1/2, 1/4 or 1/8 in the DCT, decoded straight
-// into the raster's memory. No marker is kept (libjpeg keeps none unless asked; the orientation
-// reader finds the EXIF block in APP1 itself), and the decoder's own memory has a ceiling, so that
-// a few hundred bytes that declare a huge progressive picture are refused instead of taking its
-// coefficients' memory. libjpeg reports errors by a long jump, so the functions that set the jump
-// point hold no object with a destructor.
+// YCCK turned into RGB, optionally reduced to 1/8, 2/8, ... 7/8 in the DCT, handed on one
+// row at a time as it is decoded. No marker is kept (libjpeg keeps none unless asked; the
+// orientation reader finds the EXIF block in APP1 itself), and the decoder's own memory has a
+// ceiling, so that a few hundred bytes that declare a huge progressive picture are refused instead
+// of taking its coefficients' memory. libjpeg reports errors by a long jump, so the functions that
+// set the jump point hold no object with a destructor.
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <span>
 #include <string>
+#include <vector>
 
 // jpeglib.h needs size_t and FILE declared before it, and jerror.h needs jpeglib.h.
 #include <jpeglib.h>
@@ -69,6 +71,22 @@ void OnProgress(j_common_ptr cinfo) {
   }
 }
 
+uint32_t Product(uint32_t a, uint32_t b) { return (a * b + 127) / 255; }
+
+// `count` pixels of four bytes C, M, Y, K, in place, into 0xRRGGBB.
+void CmykBytesToPixels(uint32_t* pixels, size_t count, bool inverted) {
+  for (uint32_t& pixel : std::span(pixels, count)) {
+    uint8_t cmyk[4];
+    std::memcpy(cmyk, &pixel, 4);
+    if (!inverted) {
+      for (uint8_t& v : cmyk) v = static_cast<uint8_t>(255 - v);
+    }
+    // Each channel is what its ink and the black leave of white.
+    pixel = (Product(cmyk[0], cmyk[3]) << 16) | (Product(cmyk[1], cmyk[3]) << 8) |
+            Product(cmyk[2], cmyk[3]);
+  }
+}
+
 // One read of one file image: libjpeg's decompressor, destroyed when it goes away.
 class JpegReader {
  public:
@@ -98,11 +116,11 @@ class JpegReader {
     return true;
   }
 
-  // Sets the scale and the output colours and computes the output size.
-  bool Prepare(int reduction, StoredSize* output) {
+  // Sets the scale (`scale` eighths) and the output colours and computes the output size.
+  bool Prepare(int scale, StoredSize* output) {
     if (setjmp(errors_.jump)) return false;
-    cinfo_.scale_num = 1;
-    cinfo_.scale_denom = static_cast<unsigned int>(reduction);
+    cinfo_.scale_num = static_cast<unsigned int>(scale);
+    cinfo_.scale_denom = kScaleSteps;
     cinfo_.out_color_space = IsCmyk() ? JCS_CMYK : JCS_EXT_RGBX;
     jpeg_calc_output_dimensions(&cinfo_);
     output->width = static_cast<int>(cinfo_.output_width);
@@ -110,19 +128,28 @@ class JpegReader {
     return true;
   }
 
-  // Decodes every row into `rows` (four bytes a pixel).
-  bool ReadImage(JSAMPARRAY rows) {
+  // Decodes the rows one at a time into `row` (the output width of four-byte pixels),
+  // handing each to `rows` as 0xRRGGBB.
+  bool ReadImage(uint32_t* row, const RowSink& rows) {
     if (setjmp(errors_.jump)) return false;
     jpeg_start_decompress(&cinfo_);
+    auto* samples = reinterpret_cast<JSAMPROW>(row);
     while (cinfo_.output_scanline < cinfo_.output_height) {
-      const JDIMENSION read = jpeg_read_scanlines(&cinfo_, rows + cinfo_.output_scanline,
-                                                  cinfo_.output_height - cinfo_.output_scanline);
-      if (read == 0) {  // suspended: cannot happen with the whole file in memory
+      if (jpeg_read_scanlines(&cinfo_, &samples, 1) == 0) {
+        // Suspended: cannot happen with the whole file in memory.
         std::snprintf(errors_.text, sizeof errors_.text, "the data ends early");
         return false;
       }
+      // Lost data makes the rest grey: the picture is refused, and nothing more handed on.
+      if (errors_.dataLost) return false;
+      if (IsCmyk()) {
+        CmykBytesToPixels(row, cinfo_.output_width, InvertedCmyk());
+      } else {
+        RgbaBytesToPixels(row, cinfo_.output_width);  // the fourth byte is 0xFF: opaque
+      }
+      rows(row);
     }
-    return !errors_.dataLost;
+    return true;
   }
 
   bool IsCmyk() const {
@@ -148,22 +175,6 @@ void SetCause(std::string* cause, std::string text) {
   if (cause != nullptr) *cause = std::move(text);
 }
 
-uint32_t Product(uint32_t a, uint32_t b) { return (a * b + 127) / 255; }
-
-// Four bytes C, M, Y, K per pixel, in place, into 0xRRGGBB.
-void CmykBytesToPixels(Raster& raster, bool inverted) {
-  for (uint32_t& pixel : raster.pixels) {
-    uint8_t cmyk[4];
-    std::memcpy(cmyk, &pixel, 4);
-    if (!inverted) {
-      for (uint8_t& v : cmyk) v = static_cast<uint8_t>(255 - v);
-    }
-    // Each channel is what its ink and the black leave of white.
-    pixel = (Product(cmyk[0], cmyk[3]) << 16) | (Product(cmyk[1], cmyk[3]) << 8) |
-            Product(cmyk[2], cmyk[3]);
-  }
-}
-
 }  // namespace
 
 std::optional<StoredSize> ReadJpegSize(const std::vector<uint8_t>& file, std::string* cause) {
@@ -177,35 +188,31 @@ std::optional<StoredSize> ReadJpegSize(const std::vector<uint8_t>& file, std::st
   return size;
 }
 
-std::optional<Raster> DecodeJpeg(const std::vector<uint8_t>& file, int reduction,
-                                 std::string* cause) {
+bool DecodeJpegRows(const std::vector<uint8_t>& file, int scale, const RowSink& rows,
+                    std::string* cause) {
   JpegReader reader(file);
   StoredSize size;
   StoredSize output;
   if (!reader.ReadHeader(&size)) {
     SetCause(cause, reader.Cause());
-    return std::nullopt;
+    return false;
   }
-  if (!CheckPictureSize(size.width, size.height, cause)) return std::nullopt;
-  if (!reader.Prepare(reduction, &output)) {
+  if (!CheckPictureSize(size.width, size.height, cause)) return false;
+  if (!reader.Prepare(scale, &output)) {
     SetCause(cause, reader.Cause());
-    return std::nullopt;
+    return false;
   }
-  Raster raster = Raster::Filled(output.width, output.height, 0);
-  std::vector<JSAMPROW> rows(static_cast<size_t>(output.height));
-  for (int y = 0; y < output.height; ++y) {
-    rows[static_cast<size_t>(y)] = reinterpret_cast<JSAMPROW>(&raster.pixels[raster.Index(0, y)]);
+  const StoredSize expected = ScaledSize(size, scale);
+  if (output.width != expected.width || output.height != expected.height) {
+    SetCause(cause, "the JPEG decoder scales to another size than expected");
+    return false;
   }
-  if (!reader.ReadImage(rows.data())) {
+  std::vector<uint32_t> row(static_cast<size_t>(output.width));
+  if (!reader.ReadImage(row.data(), rows)) {
     SetCause(cause, reader.Cause());
-    return std::nullopt;
+    return false;
   }
-  if (reader.IsCmyk()) {
-    CmykBytesToPixels(raster, reader.InvertedCmyk());
-  } else {
-    RgbaBytesToPixels(raster);  // the fourth byte is 0xFF: opaque
-  }
-  return raster;
+  return true;
 }
 
 }  // namespace klv

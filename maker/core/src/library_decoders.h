@@ -5,6 +5,7 @@
 #ifndef KLV_MAKER_LIBRARY_DECODERS_H_
 #define KLV_MAKER_LIBRARY_DECODERS_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -16,25 +17,25 @@
 namespace klv {
 
 std::optional<StoredSize> ReadPngSize(const std::vector<uint8_t>& file, std::string* cause);
-// Every colour type and depth, palette transparency, 16 bits, interlacing.
-std::optional<Raster> DecodePng(const std::vector<uint8_t>& file, std::string* cause);
+// Every colour type and depth, palette transparency, 16 bits, interlacing. A picture that
+// is not interlaced is decoded one row at a time; an interlaced one needs all its rows.
+bool DecodePngRows(const std::vector<uint8_t>& file, const RowSink& rows, std::string* cause);
 
 std::optional<StoredSize> ReadJpegSize(const std::vector<uint8_t>& file, std::string* cause);
-// Baseline and progressive; grey, YCbCr, RGB, CMYK and YCCK. `reduction` is 1, 2, 4 or 8:
-// the picture is decoded at that fraction in the DCT, each side rounded up.
-std::optional<Raster> DecodeJpeg(const std::vector<uint8_t>& file, int reduction,
-                                 std::string* cause);
+// Baseline and progressive; grey, YCbCr, RGB, CMYK and YCCK; decoded at `scale` eighths
+// in the DCT, one row at a time.
+bool DecodeJpegRows(const std::vector<uint8_t>& file, int scale, const RowSink& rows,
+                    std::string* cause);
 
 std::optional<StoredSize> ReadWebpSize(const std::vector<uint8_t>& file, std::string* cause);
 // Still pictures, lossy or lossless, with or without alpha; animations are refused.
-// `reduction` is 1, 2, 4 or 8: the picture is decoded scaled to that fraction, each side
-// rounded up.
-std::optional<Raster> DecodeWebp(const std::vector<uint8_t>& file, int reduction,
-                                 std::string* cause);
+// Decoded at `scale` eighths by libwebp's scaler, whole.
+bool DecodeWebpRows(const std::vector<uint8_t>& file, int scale, const RowSink& rows,
+                    std::string* cause);
 
-// Turns pixels decoded as four bytes each (R, G, B, A in memory order) in place into
-// 0xRRGGBB laid over white. The raster's pixel memory holds the bytes on entry.
-void RgbaBytesToPixels(Raster& raster);
+// Turns `count` pixels decoded as four bytes each (R, G, B, A in memory order) in place
+// into 0xRRGGBB laid over white.
+void RgbaBytesToPixels(uint32_t* pixels, size_t count);
 
 }  // namespace klv
 

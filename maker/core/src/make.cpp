@@ -167,12 +167,12 @@ MakeResult WriteWorkFiles(Env& env, WorkCanvas canvas, const MakeRequest& reques
   }
   canvas = WorkCanvas();
 
-  // Key by key through the profile writer, in the library's order of the make. A text
-  // is written up to its first line break: the rest could start a key or a section. A
-  // key that cannot be written would leave the library reading a wrong or default value,
-  // so it stops the make.
+  // The keys in the order the maker has always written them, one line each, in one
+  // write of the new file: the bytes that writing them key by key through the profile
+  // writer gives. A text is written up to its first line break: the rest could start a
+  // key or a section.
   const std::string description_path = prefix + kDescriptionFileName;
-  std::vector<std::pair<const char*, std::string>> keys = {
+  ProfileValues keys = {
       {kXMaxKey, std::to_string(grid.xMax)},
       {kYMaxKey, std::to_string(grid.yMax)},
       {kBackColorKey, BackColorText(request.backColorIndex)},
@@ -186,12 +186,12 @@ MakeResult WriteWorkFiles(Env& env, WorkCanvas canvas, const MakeRequest& reques
   if (request.prevPassword) {
     keys.emplace_back(kPrevPassWordKey, std::string(FirstLine(*request.prevPassword)));
   }
-  for (const auto& [key, value] : keys) {
-    const Status written = env.WriteProfileString(description_path, kPuzzleSection, key, value);
-    if (!written.ok()) {
-      return Failure(MakeStatus::kWorkFileNotWritten,
-                     description_path + ": cannot write the key " + key + ": " + written.reason());
-    }
+  const std::string description = SetProfileValuesInText("", kPuzzleSection, keys);
+  const Status written = env.WriteWholeFile(
+      description_path, std::vector<uint8_t>(description.begin(), description.end()));
+  if (!written.ok()) {
+    return Failure(MakeStatus::kWorkFileNotWritten,
+                   description_path + ": cannot write the puzzle description: " + written.reason());
   }
   return MakeResult{};
 }
@@ -314,8 +314,7 @@ MakeResult FinishMake(Env& env, WorkCanvas canvas, const MakeRequest& request,
     return result;
   }
   // A stopped make leaves nothing of itself, not even a folder it was asked to keep.
-  const Status removed =
-      request.keepWorkFiles ? env.RemovePrivateFolder(folder) : held.Remove(env);
+  const Status removed = request.keepWorkFiles ? env.RemovePrivateFolder(folder) : held.Remove(env);
   if (!removed.ok() && result.status == MakeStatus::kPackageWritten) {
     result.warning = "the work folder " + folder + " could not be removed: " + removed.ToString();
   }

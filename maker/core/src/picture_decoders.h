@@ -6,6 +6,7 @@
 #define KLV_MAKER_PICTURE_DECODERS_H_
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,15 +32,32 @@ std::vector<std::string> PlatformExtensions();
 std::optional<StoredSize> ReadStoredSize(PictureKind kind, const std::vector<uint8_t>& file,
                                          std::string* cause);
 
-// The largest reduction (1, 2, 4 or 8) at which the platform decodes a `stored` picture
-// to at least min_width x min_height (stored orientation); 1 when it cannot reduce.
-int ChooseReduction(PictureKind kind, StoredSize stored, int min_width, int min_height);
+// Pictures are decoded at scale / kScaleSteps of their size: scale kScaleSteps is the
+// whole picture, 1 an eighth of it (each side rounded up, as the decoders round).
+inline constexpr int kScaleSteps = 8;
 
-// The picture decoded at 1/`reduction` of its size (a value from ChooseReduction), over
-// white, 8 bits a channel, in its stored orientation. Checks the size again before it
-// allocates. On failure nothing, with *cause set.
-std::optional<Raster> DecodeStoredPicture(PictureKind kind, const std::vector<uint8_t>& file,
-                                          int reduction, std::string* cause);
+inline StoredSize ScaledSize(StoredSize stored, int scale) {
+  const auto side = [scale](int full) {
+    return static_cast<int>((int64_t{full} * scale + kScaleSteps - 1) / kScaleSteps);
+  };
+  return StoredSize{side(stored.width), side(stored.height)};
+}
+
+// The smallest scale (1 to kScaleSteps) at which the platform decodes a `stored` picture to
+// at least min_width x min_height (stored orientation): on Linux JPEG in its DCT and WebP
+// in libwebp's scaler; kScaleSteps, the whole picture, where it cannot reduce.
+int ChooseScale(PictureKind kind, StoredSize stored, int min_width, int min_height);
+
+// Receives a decoded picture's rows, top to bottom: each the picture's width in pixels
+// 0xRRGGBB, valid during the call.
+using RowSink = std::function<void(const uint32_t* row)>;
+
+// Decodes the picture at `scale` (a value from ChooseScale), to exactly ScaledSize, over
+// white, 8 bits a channel, in its stored orientation, handing each row to `rows` as it is
+// decoded. Checks the size again before it allocates. On failure false, with *cause set;
+// the rows handed over until then are not the picture.
+bool DecodeStoredRows(PictureKind kind, const std::vector<uint8_t>& file, int scale,
+                      const RowSink& rows, std::string* cause);
 
 // Fails (false, *cause set) for an empty picture and for one over kMaxDecodedSide on a
 // side or kMaxPicturePixels in all; the message names the size and the limit.

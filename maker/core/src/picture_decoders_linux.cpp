@@ -28,35 +28,32 @@ std::optional<StoredSize> ReadStoredSize(PictureKind kind, const std::vector<uin
   return std::nullopt;
 }
 
-int ChooseReduction(PictureKind kind, StoredSize stored, int min_width, int min_height) {
-  if (kind != PictureKind::kJpeg && kind != PictureKind::kWebp) return 1;
-  // A side decoded at 1/d is at least side / d pixels (both decoders round up).
-  for (int reduction : {8, 4, 2}) {
-    if (int64_t{min_width} * reduction <= stored.width &&
-        int64_t{min_height} * reduction <= stored.height) {
-      return reduction;
-    }
+int ChooseScale(PictureKind kind, StoredSize stored, int min_width, int min_height) {
+  if (kind != PictureKind::kJpeg && kind != PictureKind::kWebp) return kScaleSteps;
+  for (int scale = 1; scale < kScaleSteps; ++scale) {
+    const StoredSize scaled = ScaledSize(stored, scale);
+    if (scaled.width >= min_width && scaled.height >= min_height) return scale;
   }
-  return 1;
+  return kScaleSteps;
 }
 
-std::optional<Raster> DecodeStoredPicture(PictureKind kind, const std::vector<uint8_t>& file,
-                                          int reduction, std::string* cause) {
+bool DecodeStoredRows(PictureKind kind, const std::vector<uint8_t>& file, int scale,
+                      const RowSink& rows, std::string* cause) {
   switch (kind) {
-    case PictureKind::kPng: return DecodePng(file, cause);
-    case PictureKind::kJpeg: return DecodeJpeg(file, reduction, cause);
-    case PictureKind::kWebp: return DecodeWebp(file, reduction, cause);
+    case PictureKind::kPng: return DecodePngRows(file, rows, cause);
+    case PictureKind::kJpeg: return DecodeJpegRows(file, scale, rows, cause);
+    case PictureKind::kWebp: return DecodeWebpRows(file, scale, rows, cause);
     default: break;
   }
   if (cause != nullptr) *cause = std::string(PictureKindName(kind)) + " pictures are not read here";
-  return std::nullopt;
+  return false;
 }
 
-void RgbaBytesToPixels(Raster& raster) {
-  for (uint32_t& pixel : raster.pixels) {
+void RgbaBytesToPixels(uint32_t* pixels, size_t count) {
+  for (size_t i = 0; i < count; ++i) {
     uint8_t rgba[4];
-    std::memcpy(rgba, &pixel, 4);
-    pixel = OverWhite(rgba[0], rgba[1], rgba[2], rgba[3]);
+    std::memcpy(rgba, &pixels[i], 4);
+    pixels[i] = OverWhite(rgba[0], rgba[1], rgba[2], rgba[3]);
   }
 }
 

@@ -111,11 +111,14 @@ constexpr DeepFormat kDeepFormats[] = {
     {&GUID_WICPixelFormat16bppGray, 1, true, -1},
 };
 
-// Copies a 16-bit picture a row at a time, rounding each channel to 8 bits.
-bool CopyDeep(const DeepFormat& deep, Frame& f, Raster& raster, PictureKind kind,
+// Copies a 16-bit picture a row at a time, rounding each channel to 8 bits, and hands
+// each row on.
+bool CopyDeep(const DeepFormat& deep, Frame& f, const RowSink& rows, PictureKind kind,
               std::string* cause) {
   const UINT stride = f.width * static_cast<UINT>(deep.channels) * 2;
-  std::vector<uint16_t> row(static_cast<size_t>(f.width) * deep.channels);
+  const auto channels = static_cast<size_t>(deep.channels);
+  std::vector<uint16_t> row(static_cast<size_t>(f.width) * channels);
+  std::vector<uint32_t> pixels(f.width);
   for (UINT y = 0; y < f.height; ++y) {
     const WICRect rect{0, static_cast<INT>(y), static_cast<INT>(f.width), 1};
     if (Failed(f.frame->CopyPixels(&rect, stride, stride, reinterpret_cast<BYTE*>(row.data())),
@@ -123,19 +126,21 @@ bool CopyDeep(const DeepFormat& deep, Frame& f, Raster& raster, PictureKind kind
       return false;
     }
     for (UINT x = 0; x < f.width; ++x) {
-      const uint16_t* p = &row[static_cast<size_t>(x) * deep.channels];
+      const uint16_t* p = &row[static_cast<size_t>(x) * channels];
       const uint32_t r = Round16To8(p[0]);
       const uint32_t g = deep.grey ? r : Round16To8(p[1]);
       const uint32_t b = deep.grey ? r : Round16To8(p[2]);
       const uint32_t a = deep.alpha < 0 ? 255 : Round16To8(p[deep.alpha]);
-      raster.pixels[static_cast<size_t>(y) * f.width + x] = OverWhite(r, g, b, a);
+      pixels[x] = OverWhite(r, g, b, a);
     }
+    rows(pixels.data());
   }
   return true;
 }
 
-// Converts any other picture to straight 8-bit BGRA, decoded into the raster's memory.
-bool CopyBgra(Frame& f, Raster& raster, PictureKind kind, std::string* cause) {
+// Converts any other picture to straight 8-bit BGRA, decoded whole, and hands its rows on.
+bool CopyBgra(Frame& f, const RowSink& rows, PictureKind kind, std::string* cause) {
+  Raster raster = Raster::Filled(static_cast<int>(f.width), static_cast<int>(f.height), 0);
   Com<IWICBitmapSource> converted;
   if (Failed(WICConvertBitmapSource(GUID_WICPixelFormat32bppBGRA, f.frame.get(), converted.out()),
              kind, cause)) {
@@ -152,6 +157,7 @@ bool CopyBgra(Frame& f, Raster& raster, PictureKind kind, std::string* cause) {
     std::memcpy(bgra, &pixel, 4);
     pixel = OverWhite(bgra[2], bgra[1], bgra[0], bgra[3]);
   }
+  for (UINT y = 0; y < f.height; ++y) rows(&raster.pixels[raster.Index(0, static_cast<int>(y))]);
   return true;
 }
 
@@ -174,24 +180,19 @@ std::optional<StoredSize> ReadStoredSize(PictureKind kind, const std::vector<uin
   return StoredSize{static_cast<int>(f.width), static_cast<int>(f.height)};
 }
 
-int ChooseReduction(PictureKind, StoredSize, int, int) { return 1; }
+int ChooseScale(PictureKind, StoredSize, int, int) { return kScaleSteps; }
 
-std::optional<Raster> DecodeStoredPicture(PictureKind kind, const std::vector<uint8_t>& file, int,
-                                          std::string* cause) {
+bool DecodeStoredRows(PictureKind kind, const std::vector<uint8_t>& file, int, const RowSink& rows,
+                      std::string* cause) {
   ComSession com;
   Frame f;
-  if (!OpenFrame(kind, file, f, cause)) return std::nullopt;
+  if (!OpenFrame(kind, file, f, cause)) return false;
   WICPixelFormatGUID format;
-  if (Failed(f.frame->GetPixelFormat(&format), kind, cause)) return std::nullopt;
-  Raster raster = Raster::Filled(static_cast<int>(f.width), static_cast<int>(f.height), 0);
+  if (Failed(f.frame->GetPixelFormat(&format), kind, cause)) return false;
   for (const DeepFormat& deep : kDeepFormats) {
-    if (IsEqualGUID(format, *deep.format)) {
-      if (!CopyDeep(deep, f, raster, kind, cause)) return std::nullopt;
-      return raster;
-    }
+    if (IsEqualGUID(format, *deep.format)) return CopyDeep(deep, f, rows, kind, cause);
   }
-  if (!CopyBgra(f, raster, kind, cause)) return std::nullopt;
-  return raster;
+  return CopyBgra(f, rows, kind, cause);
 }
 
 }  // namespace klv

@@ -53,32 +53,6 @@ bool Better(const Candidate& c, const Candidate& best) {
   return c.Area() > best.Area();
 }
 
-// For an axis of `in` pixels reduced to `out`: output pixel o covers the input from
-// o * in / out to (o + 1) * in / out. Measured in units of 1 / out input pixel, input
-// pixel i spans [i * out, (i + 1) * out) and output pixel o spans [o * in, (o + 1) * in),
-// so every overlap is a whole number and each output pixel's weights add up to `in`.
-struct Weights {
-  int first = 0;                 // the first input pixel that output pixel covers
-  std::vector<uint32_t> weight;  // the overlaps of input pixels first, first + 1, ...
-};
-
-std::vector<Weights> AreaWeights(int in, int out) {
-  std::vector<Weights> all(static_cast<size_t>(out));
-  for (int o = 0; o < out; ++o) {
-    const int64_t begin = int64_t{o} * in;
-    const int64_t end = begin + in;
-    Weights& w = all[static_cast<size_t>(o)];
-    w.first = static_cast<int>(begin / out);
-    const int last = static_cast<int>((end - 1) / out);
-    for (int i = w.first; i <= last; ++i) {
-      const int64_t from = std::max(begin, int64_t{i} * out);
-      const int64_t to = std::min(end, int64_t{i + 1} * out);
-      w.weight.push_back(static_cast<uint32_t>(to - from));
-    }
-  }
-  return all;
-}
-
 }  // namespace
 
 std::optional<CropRect> ParseCrop(std::string_view text, std::string* cause) {
@@ -186,58 +160,116 @@ std::optional<FitPlan> PlanFit(int width, int height, std::string* cause) {
 }
 
 Raster ReduceRaster(const Raster& raster, int width, int height) {
-  if (width == raster.width && height == raster.height) return raster;
-  const std::vector<Weights> across = AreaWeights(raster.width, width);
-  const std::vector<Weights> down = AreaWeights(raster.height, height);
-
-  // Across: every input row becomes `width` sums of weighted channels, each at most
-  // 255 * raster.width (under 2^24 for any side the decoders allow).
-  const size_t row_length = static_cast<size_t>(width) * 3;
-  std::vector<uint32_t> rows(static_cast<size_t>(raster.height) * row_length);
-  for (int y = 0; y < raster.height; ++y) {
-    const uint32_t* in = &raster.pixels[raster.Index(0, y)];
-    uint32_t* out = &rows[static_cast<size_t>(y) * row_length];
-    for (size_t x = 0; x < across.size(); ++x) {
-      uint32_t r = 0, g = 0, b = 0;
-      const Weights& w = across[x];
-      for (size_t k = 0; k < w.weight.size(); ++k) {
-        const uint32_t pixel = in[static_cast<size_t>(w.first) + k];
-        r += w.weight[k] * ((pixel >> 16) & 0xFF);
-        g += w.weight[k] * ((pixel >> 8) & 0xFF);
-        b += w.weight[k] * (pixel & 0xFF);
-      }
-      out[3 * x] = r;
-      out[3 * x + 1] = g;
-      out[3 * x + 2] = b;
-    }
-  }
-
-  // Down: the weighted rows, divided by the whole area an output pixel covers.
-  const uint64_t area =
-      uint64_t{static_cast<uint32_t>(raster.width)} * static_cast<uint32_t>(raster.height);
-  Raster result = Raster::Filled(width, height, 0);
-  std::vector<uint64_t> sums(row_length);
-  for (int y = 0; y < height; ++y) {
-    std::fill(sums.begin(), sums.end(), 0);
-    const Weights& w = down[static_cast<size_t>(y)];
-    for (size_t k = 0; k < w.weight.size(); ++k) {
-      const uint32_t* row = &rows[(static_cast<size_t>(w.first) + k) * row_length];
-      for (size_t i = 0; i < sums.size(); ++i) sums[i] += uint64_t{w.weight[k]} * row[i];
-    }
-    for (int x = 0; x < width; ++x) {
-      const auto level = [&](size_t channel) {
-        return static_cast<uint32_t>((sums[3 * static_cast<size_t>(x) + channel] + area / 2) /
-                                     area);
-      };
-      result.Set(x, y, (level(0) << 16) | (level(1) << 8) | level(2));
-    }
-  }
-  return result;
+  const CropRect whole{raster.width, raster.height, 0, 0};
+  AreaFit fit(whole, width, height, CropRect{width, height, 0, 0});
+  for (int y = 0; y < raster.height; ++y) fit.AddRow(&raster.pixels[raster.Index(0, y)]);
+  return fit.Take();
 }
 
 Raster ApplyFit(const Raster& raster, const FitPlan& plan) {
-  const Raster scaled = ReduceRaster(raster, plan.scaledWidth, plan.scaledHeight);
-  return CropRaster(scaled, CropRect{plan.coveredWidth, plan.coveredHeight, plan.cutX, plan.cutY});
+  AreaFit fit(CropRect{raster.width, raster.height, 0, 0}, plan.scaledWidth, plan.scaledHeight,
+              CropRect{plan.coveredWidth, plan.coveredHeight, plan.cutX, plan.cutY});
+  for (int y = 0; y < raster.height && !fit.Done(); ++y) {
+    fit.AddRow(&raster.pixels[raster.Index(0, y)]);
+  }
+  return fit.Take();
+}
+
+// For an axis of `in` pixels reduced to `out`: output pixel o covers the input from
+// o * in / out to (o + 1) * in / out. Measured in units of 1 / out input pixel, input
+// pixel i spans [i * out, (i + 1) * out) and output pixel o spans [o * in, (o + 1) * in),
+// so every overlap is a whole number and each output pixel's weights add up to `in`.
+// These are the weights of output pixels first to first + count - 1.
+std::vector<AreaFit::Weights> AreaFit::AreaWeights(int in, int out, int first, int count) {
+  std::vector<Weights> all(static_cast<size_t>(count));
+  for (int o = first; o < first + count; ++o) {
+    const int64_t begin = int64_t{o} * in;
+    const int64_t end = begin + in;
+    Weights& w = all[static_cast<size_t>(o - first)];
+    w.first = static_cast<int>(begin / out);
+    const int last = static_cast<int>((end - 1) / out);
+    for (int i = w.first; i <= last; ++i) {
+      const int64_t from = std::max(begin, int64_t{i} * out);
+      const int64_t to = std::min(end, int64_t{i + 1} * out);
+      w.weight.push_back(static_cast<uint32_t>(to - from));
+    }
+  }
+  return all;
+}
+
+AreaFit::AreaFit(const CropRect& from, int scaled_width, int scaled_height, const CropRect& keep)
+    : from_(from),
+      keep_(keep),
+      copy_(scaled_width == from.width && scaled_height == from.height),
+      area_(uint64_t{static_cast<uint32_t>(from.width)} * static_cast<uint32_t>(from.height)),
+      result_(Raster::Filled(keep.width, keep.height, 0)) {
+  if (copy_) return;
+  across_ = AreaWeights(from.width, scaled_width, keep.x, keep.width);
+  down_ = AreaWeights(from.height, scaled_height, keep.y, keep.height);
+  row_sums_.resize(static_cast<size_t>(keep.width) * 3);
+  for (std::vector<uint64_t>& sums : sums_) sums.assign(row_sums_.size(), 0);
+}
+
+bool AreaFit::Done() const { return finished_ == keep_.height; }
+
+void AreaFit::AddRow(const uint32_t* row) {
+  const int y = next_row_++ - from_.y;  // the row within `from`
+  if (y < 0 || y >= from_.height || Done()) return;
+  const uint32_t* in = row + from_.x;
+  if (copy_) {
+    if (y < keep_.y || y >= keep_.y + keep_.height) return;
+    uint32_t* out = &result_.pixels[result_.Index(0, y - keep_.y)];
+    for (int x = 0; x < keep_.width; ++x) out[x] = in[keep_.x + x] & 0xFFFFFF;
+    finished_ = y - keep_.y + 1;
+    return;
+  }
+  // The unfinished kept rows this row reaches; rows that no kept pixel covers are not
+  // even summed across.
+  bool summed = false;
+  for (int k = finished_; k < keep_.height && down_[static_cast<size_t>(k)].first <= y; ++k) {
+    const Weights& w = down_[static_cast<size_t>(k)];
+    const auto part = static_cast<size_t>(y - w.first);
+    if (!summed) {
+      SumAcross(in);
+      summed = true;
+    }
+    std::vector<uint64_t>& sums = sums_[k % 2];
+    for (size_t i = 0; i < sums.size(); ++i) sums[i] += uint64_t{w.weight[part]} * row_sums_[i];
+    if (part + 1 == w.weight.size()) FinishRow(k);
+  }
+}
+
+// Across: `width` sums of weighted channels for the kept columns, each at most
+// 255 * from.width (under 2^24 for any side the decoders allow).
+void AreaFit::SumAcross(const uint32_t* in) {
+  for (size_t x = 0; x < across_.size(); ++x) {
+    uint32_t r = 0, g = 0, b = 0;
+    const Weights& w = across_[x];
+    for (size_t k = 0; k < w.weight.size(); ++k) {
+      const uint32_t pixel = in[static_cast<size_t>(w.first) + k];
+      r += w.weight[k] * ((pixel >> 16) & 0xFF);
+      g += w.weight[k] * ((pixel >> 8) & 0xFF);
+      b += w.weight[k] * (pixel & 0xFF);
+    }
+    row_sums_[3 * x] = r;
+    row_sums_[3 * x + 1] = g;
+    row_sums_[3 * x + 2] = b;
+  }
+}
+
+// Kept row k has all its rows: its sums, divided by the whole area an output pixel covers,
+// become its pixels. Rows finish in order, one arriving row at most finishing one.
+void AreaFit::FinishRow(int k) {
+  std::vector<uint64_t>& sums = sums_[k % 2];
+  uint32_t* out = &result_.pixels[result_.Index(0, k)];
+  for (size_t x = 0; x < static_cast<size_t>(keep_.width); ++x) {
+    const auto level = [&](size_t channel) {
+      return static_cast<uint32_t>((sums[3 * x + channel] + area_ / 2) / area_);
+    };
+    out[x] = (level(0) << 16) | (level(1) << 8) | level(2);
+  }
+  std::fill(sums.begin(), sums.end(), 0);
+  finished_ = k + 1;
 }
 
 }  // namespace klv

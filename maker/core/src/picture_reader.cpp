@@ -108,6 +108,67 @@ Raster Upright(const Raster& s, int o) {
   return u;
 }
 
+// The rectangle `r` of an upright width x height picture, as the rectangle of the
+// picture as stored that EXIF orientation `o` turns into it (Upright's mapping).
+CropRect StoredRect(const CropRect& r, int width, int height, int o) {
+  const int right = width - r.x - r.width;     // the columns right of it, upright
+  const int bottom = height - r.y - r.height;  // the rows below it
+  switch (o) {
+    case 2: return {r.width, r.height, right, r.y};
+    case 3: return {r.width, r.height, right, bottom};
+    case 4: return {r.width, r.height, r.x, bottom};
+    case 5: return {r.height, r.width, r.y, r.x};
+    case 6: return {r.height, r.width, r.y, right};
+    case 7: return {r.height, r.width, bottom, right};
+    case 8: return {r.height, r.width, bottom, r.x};
+    default: return r;
+  }
+}
+
+// `file` decoded at `scale` with its rows going through `fit` (stored orientation). A
+// bitmap is decoded whole by the maker's own decoder first.
+bool DecodeInto(const std::vector<uint8_t>& file, const PictureInfo& info, int scale, AreaFit& fit,
+                std::string* cause) {
+  if (info.kind != PictureKind::kBmp) {
+    return DecodeStoredRows(
+        info.kind, file, scale, [&fit](const uint32_t* row) { fit.AddRow(row); }, cause);
+  }
+  const std::optional<Raster> raster = DecodeBitmap(file, cause);
+  if (!raster) return false;
+  for (int y = 0; y < raster->height && !fit.Done(); ++y) {
+    fit.AddRow(&raster->pixels[raster->Index(0, y)]);
+  }
+  return true;
+}
+
+// `file` decoded at `scale`, its rectangle `from` reduced to scaled_width x scaled_height
+// and cut to `keep`, all in stored pixels; then turned upright.
+std::optional<Raster> DecodeThroughFit(const std::vector<uint8_t>& file, const PictureInfo& info,
+                                       int scale, const CropRect& from, int scaled_width,
+                                       int scaled_height, const CropRect& keep,
+                                       std::string* cause) {
+  try {
+    AreaFit fit(from, scaled_width, scaled_height, keep);
+    if (!DecodeInto(file, info, scale, fit, cause)) return std::nullopt;
+    if (!fit.Done()) {
+      SetCause(cause, std::string(PictureKindName(info.kind)) + " picture with fewer rows than " +
+                          "its headers say");
+      return std::nullopt;
+    }
+    if (info.orientation == 1) return fit.Take();
+    return Upright(fit.Take(), info.orientation);
+  } catch (const std::bad_alloc&) {
+    SetCause(cause, "not enough memory for the picture");
+    return std::nullopt;
+  }
+}
+
+// The picture's size as stored, before its orientation turns it upright.
+StoredSize StoredSizeOf(const PictureInfo& info) {
+  const bool swapped = info.orientation >= 5;
+  return StoredSize{swapped ? info.height : info.width, swapped ? info.width : info.height};
+}
+
 }  // namespace
 
 std::optional<PictureKind> SniffPictureKind(const std::vector<uint8_t>& file) {
@@ -182,20 +243,52 @@ std::optional<PictureInfo> InspectPicture(const std::vector<uint8_t>& file, std:
 
 std::optional<Raster> DecodePicture(const std::vector<uint8_t>& file, const PictureInfo& info,
                                     int min_width, int min_height, std::string* cause) {
-  try {
-    if (info.kind == PictureKind::kBmp) return DecodeBitmap(file, cause);
-    const bool swapped = info.orientation >= 5;
-    const StoredSize stored{swapped ? info.height : info.width, swapped ? info.width : info.height};
-    const int reduction = ChooseReduction(info.kind, stored, swapped ? min_height : min_width,
-                                          swapped ? min_width : min_height);
-    std::optional<Raster> raster = DecodeStoredPicture(info.kind, file, reduction, cause);
-    if (!raster) return std::nullopt;
-    if (info.orientation == 1) return raster;
-    return Upright(*raster, info.orientation);
-  } catch (const std::bad_alloc&) {
-    SetCause(cause, "not enough memory for the picture");
-    return std::nullopt;
+  if (info.kind == PictureKind::kBmp) {
+    try {
+      return DecodeBitmap(file, cause);
+    } catch (const std::bad_alloc&) {
+      SetCause(cause, "not enough memory for the picture");
+      return std::nullopt;
+    }
   }
+  const bool swapped = info.orientation >= 5;
+  const StoredSize stored = StoredSizeOf(info);
+  const int scale = ChooseScale(info.kind, stored, swapped ? min_height : min_width,
+                                swapped ? min_width : min_height);
+  const StoredSize decoded = ScaledSize(stored, scale);
+  const CropRect whole{decoded.width, decoded.height, 0, 0};
+  return DecodeThroughFit(file, info, scale, whole, decoded.width, decoded.height, whole, cause);
+}
+
+std::optional<Raster> DecodeFittedPicture(const std::vector<uint8_t>& file, const PictureInfo& info,
+                                          const std::optional<CropRect>& crop,
+                                          const std::optional<FitPlan>& plan, std::string* cause) {
+  if (!crop && !plan) return DecodePicture(file, info, info.width, info.height, cause);
+  const bool swapped = info.orientation >= 5;
+  const StoredSize stored = StoredSizeOf(info);
+  // Upright: the cut, the size it is scaled to and the rectangle of that which is kept.
+  const CropRect cut = crop.value_or(CropRect{info.width, info.height, 0, 0});
+  int scaled_width = cut.width;
+  int scaled_height = cut.height;
+  CropRect keep{cut.width, cut.height, 0, 0};
+  if (plan) {
+    scaled_width = plan->scaledWidth;
+    scaled_height = plan->scaledHeight;
+    keep = CropRect{plan->coveredWidth, plan->coveredHeight, plan->cutX, plan->cutY};
+  }
+  // A crop is made in the whole picture's pixels, so only an uncropped picture is decoded
+  // reduced.
+  int scale = kScaleSteps;
+  CropRect from = StoredRect(cut, info.width, info.height, info.orientation);
+  if (!crop) {
+    scale = ChooseScale(info.kind, stored, swapped ? scaled_height : scaled_width,
+                        swapped ? scaled_width : scaled_height);
+    const StoredSize decoded = ScaledSize(stored, scale);
+    from = CropRect{decoded.width, decoded.height, 0, 0};
+  }
+  return DecodeThroughFit(file, info, scale, from, swapped ? scaled_height : scaled_width,
+                          swapped ? scaled_width : scaled_height,
+                          StoredRect(keep, scaled_width, scaled_height, info.orientation), cause);
 }
 
 std::optional<uint64_t> PictureBytesNeeded(const std::vector<uint8_t>& head) {

@@ -1,6 +1,7 @@
 // PNG decoding over libpng: every colour type and depth expanded to 8-bit RGBA (palette
 // and single-colour transparency become alpha, 16 bits are rounded), interlaced or not,
-// decoded straight into the raster's memory. Only the chunks the pixels need are read; the
+// handed on one row at a time (an interlaced picture once all its passes are read). Only
+// the chunks the pixels need are read; the
 // rest are skipped unread, so memory follows the picture, not what a chunk header claims.
 // libpng reports errors by a long jump, so the two functions that set the jump point hold
 // no object with a destructor.
@@ -8,10 +9,10 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "base/limits.h"
 #include "library_decoders.h"
-#include "maker/bitmap_codec.h"
 
 namespace klv {
 namespace {
@@ -86,7 +87,7 @@ class PngReader {
     if ((color_type & PNG_COLOR_MASK_ALPHA) == 0 && !has_trns) {
       png_set_filler(png_, 0xFF, PNG_FILLER_AFTER);
     }
-    png_set_interlace_handling(png_);
+    interlaced_ = png_set_interlace_handling(png_) > 1;
     png_read_update_info(png_, info_);
     if (png_get_rowbytes(png_, info_) != static_cast<size_t>(size->width) * 4) {
       std::snprintf(error_.text, sizeof error_.text, "unexpected row layout");
@@ -95,10 +96,22 @@ class PngReader {
     return true;
   }
 
-  // Decodes every row (all passes of an interlaced picture) into `rows`.
-  bool ReadImage(png_bytepp rows) {
+  // True when the rows arrive in several passes: all of them must be held.
+  bool Interlaced() const { return interlaced_; }
+
+  // Decodes the rows into `pixels`, `width` four-byte pixels each, and hands them to `rows`
+  // as 0xRRGGBB: one row at a time in the first row of `pixels`, or, for an interlaced
+  // picture, every row at once through `row_pointers` (one per row of `pixels`).
+  bool ReadImage(uint32_t* pixels, png_bytepp row_pointers, int width, int height,
+                 const RowSink& rows) {
     if (setjmp(png_jmpbuf(png_))) return false;
-    png_read_image(png_, rows);
+    if (interlaced_) png_read_image(png_, row_pointers);
+    for (int y = 0; y < height; ++y) {
+      uint32_t* row = interlaced_ ? reinterpret_cast<uint32_t*>(row_pointers[y]) : pixels;
+      if (!interlaced_) png_read_row(png_, reinterpret_cast<png_bytep>(row), nullptr);
+      RgbaBytesToPixels(row, static_cast<size_t>(width));
+      rows(row);
+    }
     return true;
   }
 
@@ -109,6 +122,7 @@ class PngReader {
   ErrorText error_;
   png_structp png_ = nullptr;
   png_infop info_ = nullptr;
+  bool interlaced_ = false;
 };
 
 void SetCause(std::string* cause, std::string text) {
@@ -128,25 +142,25 @@ std::optional<StoredSize> ReadPngSize(const std::vector<uint8_t>& file, std::str
   return size;
 }
 
-std::optional<Raster> DecodePng(const std::vector<uint8_t>& file, std::string* cause) {
+bool DecodePngRows(const std::vector<uint8_t>& file, const RowSink& rows, std::string* cause) {
   PngReader reader(file);
   StoredSize size;
   if (!reader.ReadInfo(&size)) {
     SetCause(cause, reader.Cause());
-    return std::nullopt;
+    return false;
   }
-  if (!CheckPictureSize(size.width, size.height, cause)) return std::nullopt;
-  Raster raster = Raster::Filled(size.width, size.height, 0);
-  std::vector<png_bytep> rows(static_cast<size_t>(size.height));
-  for (int y = 0; y < size.height; ++y) {
-    rows[static_cast<size_t>(y)] = reinterpret_cast<png_bytep>(&raster.pixels[raster.Index(0, y)]);
+  if (!CheckPictureSize(size.width, size.height, cause)) return false;
+  const size_t held_rows = reader.Interlaced() ? static_cast<size_t>(size.height) : 1;
+  std::vector<uint32_t> pixels(held_rows * static_cast<size_t>(size.width));
+  std::vector<png_bytep> row_pointers(reader.Interlaced() ? held_rows : 0);
+  for (size_t y = 0; y < row_pointers.size(); ++y) {
+    row_pointers[y] = reinterpret_cast<png_bytep>(&pixels[y * static_cast<size_t>(size.width)]);
   }
-  if (!reader.ReadImage(rows.data())) {
+  if (!reader.ReadImage(pixels.data(), row_pointers.data(), size.width, size.height, rows)) {
     SetCause(cause, reader.Cause());
-    return std::nullopt;
+    return false;
   }
-  RgbaBytesToPixels(raster);
-  return raster;
+  return true;
 }
 
 }  // namespace klv

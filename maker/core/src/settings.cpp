@@ -76,15 +76,18 @@ void SaveSettings(Env& env, const std::string& path, const Settings& settings) {
     std::error_code ignored;
     std::filesystem::create_directories(folder, ignored);
   }
-  env.WriteProfileString(path, kSection, "PuzzleName", settings.puzzleName);
-  env.WriteProfileString(path, kSection, "PuzzleSetName", settings.puzzleSetName);
-  env.WriteProfileString(path, kSection, "LongPuzzleName", settings.longPuzzleName);
-  env.WriteProfileString(path, kSection, "SrcDrive", settings.srcDrive);
-  env.WriteProfileString(path, kSection, "SrcDir", settings.srcDir);
-  env.WriteProfileString(path, kSection, "DestDrive", settings.destDrive);
-  env.WriteProfileString(path, kSection, "DestDir", settings.destDir);
-  env.WriteProfileString(path, kSection, "Slider1", std::to_string(settings.slider1));
-  env.WriteProfileString(path, kSection, "Slider2", std::to_string(settings.slider2));
+  // In one replace of the file on Linux, key by key through the system's functions on
+  // Windows; either way with the result of the nine writes in this order.
+  env.WriteProfileStrings(path, kSection,
+                          {{"PuzzleName", settings.puzzleName},
+                           {"PuzzleSetName", settings.puzzleSetName},
+                           {"LongPuzzleName", settings.longPuzzleName},
+                           {"SrcDrive", settings.srcDrive},
+                           {"SrcDir", settings.srcDir},
+                           {"DestDrive", settings.destDrive},
+                           {"DestDir", settings.destDir},
+                           {"Slider1", std::to_string(settings.slider1)},
+                           {"Slider2", std::to_string(settings.slider2)}});
 }
 
 std::string SettingsPath() {

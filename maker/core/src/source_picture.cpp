@@ -2,7 +2,6 @@
 // the pixels, decoded only once every size is known to be acceptable.
 #include "maker/source_picture.h"
 
-#include <new>
 #include <utility>
 
 #include "base/platform.h"
@@ -59,17 +58,9 @@ std::optional<Raster> ReadSourcePicture(Env& env, const std::string& path,
     height = options.crop->height;
   }
   std::optional<FitPlan> plan;
-  int min_width = info->width;
-  int min_height = info->height;
   if (options.fit) {
     plan = PlanFit(width, height, &cause);
     if (!plan) return fail(SourceProblem::kTooSmallToFit, cause, width, height);
-    // A crop is made in the full picture's pixels, so only an uncropped picture is
-    // decoded reduced.
-    if (!options.crop) {
-      min_width = plan->scaledWidth;
-      min_height = plan->scaledHeight;
-    }
   } else if (!options.checkSize) {
     // Taken as it is.
   } else if (!GridFits(GridForPicture(width, height))) {
@@ -86,14 +77,8 @@ std::optional<Raster> ReadSourcePicture(Env& env, const std::string& path,
                 width, height);
   }
 
-  std::optional<Raster> raster = DecodePicture(*file, *info, min_width, min_height, &cause);
+  std::optional<Raster> raster = DecodeFittedPicture(*file, *info, options.crop, plan, &cause);
   if (!raster) return fail(SourceProblem::kUnreadable, cause, width, height);
-  try {
-    if (options.crop) raster = CropRaster(*raster, *options.crop);
-    if (plan) raster = ApplyFit(*raster, *plan);
-  } catch (const std::bad_alloc&) {
-    return fail(SourceProblem::kUnreadable, "not enough memory for the picture", width, height);
-  }
   return raster;
 }
 

@@ -1,8 +1,8 @@
 // WebP decoding over libwebp: still pictures, lossy or lossless, with or without alpha,
-// decoded as RGBA straight into the raster's memory, optionally reduced by 1/2, 1/4 or 1/8
+// decoded as RGBA into memory of the size decoded, optionally reduced to 1/8, 2/8, ... 7/8
 // by libwebp's own scaler while it decodes, so that a large picture never takes its full
-// size in memory. Animations are refused rather than reduced to a frame the person did
-// not choose.
+// size in memory; then handed on row by row. Animations are refused rather than reduced to a frame
+// the person did not choose.
 #include <webp/decode.h>
 
 #include <string>
@@ -55,39 +55,41 @@ std::optional<StoredSize> ReadWebpSize(const std::vector<uint8_t>& file, std::st
   return StoredSize{features->width, features->height};
 }
 
-std::optional<Raster> DecodeWebp(const std::vector<uint8_t>& file, int reduction,
-                                 std::string* cause) {
+bool DecodeWebpRows(const std::vector<uint8_t>& file, int scale, const RowSink& rows,
+                    std::string* cause) {
   const std::optional<WebPBitstreamFeatures> features = ReadFeatures(file, cause);
-  if (!features) return std::nullopt;
-  // Each side at 1/reduction, rounded up, as the JPEG decoder reduces.
-  const int width = (features->width + reduction - 1) / reduction;
-  const int height = (features->height + reduction - 1) / reduction;
-  Raster raster = Raster::Filled(width, height, 0);
+  if (!features) return false;
+  const StoredSize size = ScaledSize(StoredSize{features->width, features->height}, scale);
+  Raster raster = Raster::Filled(size.width, size.height, 0);
   WebPDecoderConfig config;
   if (!WebPInitDecoderConfig(&config)) {
     SetCause(cause, "the WebP decoder is not the version this program was built with");
-    return std::nullopt;
+    return false;
   }
-  if (reduction > 1) {
+  if (scale != kScaleSteps) {
     config.options.use_scaling = 1;
-    config.options.scaled_width = width;
-    config.options.scaled_height = height;
+    config.options.scaled_width = size.width;
+    config.options.scaled_height = size.height;
   }
-  const size_t stride = static_cast<size_t>(width) * 4;
+  const size_t stride = static_cast<size_t>(size.width) * 4;
   config.output.colorspace = MODE_RGBA;
   config.output.is_external_memory = 1;
   config.output.u.RGBA.rgba = reinterpret_cast<uint8_t*>(raster.pixels.data());
   config.output.u.RGBA.stride = static_cast<int>(stride);
-  config.output.u.RGBA.size = stride * static_cast<size_t>(height);
+  config.output.u.RGBA.size = stride * static_cast<size_t>(size.height);
   const VP8StatusCode status = WebPDecode(file.data(), file.size(), &config);
   WebPFreeDecBuffer(&config.output);
   if (status != VP8_STATUS_OK) {
     // The headers were readable: the picture data is what fails.
     SetCause(cause, "unreadable WebP picture (" + StatusText(status) + ")");
-    return std::nullopt;
+    return false;
   }
-  RgbaBytesToPixels(raster);
-  return raster;
+  for (int y = 0; y < size.height; ++y) {
+    uint32_t* row = &raster.pixels[raster.Index(0, y)];
+    RgbaBytesToPixels(row, static_cast<size_t>(size.width));
+    rows(row);
+  }
+  return true;
 }
 
 }  // namespace klv

@@ -182,7 +182,8 @@ TEST(Make, WorkFilesGoIntoAPrivateFolderAndOnlyThePackageComesOut) {
 }
 
 // Every text is written up to its first line break or zero byte, so that no text can
-// add a key or a section; the puzzle name loses its blanks.
+// add a key or a section; the puzzle name loses its blanks. The file written in one piece
+// holds the bytes that the profile writer gives the same keys written one by one.
 TEST(Make, PuzzleIniHoldsTheNineKeysInOrderOneLineEach) {
   struct Case {
     int back_color_index;
@@ -219,7 +220,19 @@ TEST(Make, PuzzleIniHoldsTheNineKeysInOrderOneLineEach) {
                                                "LongPuzzleName=A cat",
                                                "Difficulty=5",
                                                "FileVersion=2"};
-    EXPECT_EQ(Lines(Text(converter.files_at_call[Private("/w") + "/Puzzle.ini"])), expected);
+    const Bytes written = converter.files_at_call[Private("/w") + "/Puzzle.ini"];
+    EXPECT_EQ(Lines(Text(written)), expected);
+
+    test::TempFolder folder;
+    const std::string key_by_key = folder.File("Puzzle.ini");
+    for (size_t i = 1; i < expected.size(); ++i) {
+      const size_t equals = expected[i].find('=');
+      ASSERT_TRUE(Env::Default()
+                      .WriteProfileString(key_by_key, "PuzzleData", expected[i].substr(0, equals),
+                                          expected[i].substr(equals + 1))
+                      .ok());
+    }
+    EXPECT_EQ(test::ReadDiskFile(key_by_key), written);
   }
 }
 
@@ -265,11 +278,11 @@ TEST(Make, OutcomesOfTheConversionAndTheFolderSteps) {
        .status = MakeStatus::kWorkFileNotWritten,
        .after_runs = false,
        .said = "res0001.bmp: cannot write the tile file: Read-only file system"},
-      {.name = "key unwritable",
+      {.name = "description unwritable",
        .unwritable = "/Puzzle.ini",
        .status = MakeStatus::kWorkFileNotWritten,
        .after_runs = false,
-       .said = "Puzzle.ini: cannot write the key xMax: Read-only file system"},
+       .said = "Puzzle.ini: cannot write the puzzle description: Read-only file system"},
       {.name = "folder cannot be made",
        .fail_make_folder = true,
        .status = MakeStatus::kWorkFileNotWritten,

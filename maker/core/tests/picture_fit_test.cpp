@@ -1,5 +1,6 @@
 // Tests of the fit to the grid: the covered area and scale chosen for photos of every
-// shape, the crop's syntax and bounds, and the area-averaging reduction's exact levels.
+// shape, the crop's syntax and bounds, the area-averaging reduction's exact levels, and
+// the same reduction computed row by row for a kept rectangle alone.
 #include "maker/picture_fit.h"
 
 #include <gtest/gtest.h>
@@ -119,6 +120,53 @@ TEST(PictureFit, ReductionAveragesTheAreaEachPixelCovers) {
   };
   for (const auto& c : cases) {
     EXPECT_EQ(ReduceRaster(c.in, c.out.width, c.out.height), c.out) << c.name;
+  }
+}
+
+// A raster whose pixels all differ in every channel.
+Raster Pattern(int width, int height) {
+  Raster r = Raster::Filled(width, height, 0);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      r.Set(x, y,
+            static_cast<uint32_t>(((x * 7 + y * 3) & 0xFF) << 16 | ((x * 5 + y * 11) & 0xFF) << 8 |
+                                  ((x * y + 13) & 0xFF)));
+    }
+  }
+  return r;
+}
+
+// The rows arrive one by one, with a top byte set as some decoders leave it; only the
+// kept rectangle is computed, and it has the pixels of the whole reduction cut.
+TEST(PictureFit, RowByRowFitOfAKeptRectangleGivesTheWholeReductionsPixels) {
+  const Raster picture = Pattern(50, 40);
+  const struct {
+    const char* name;
+    CropRect from;
+    int scaledWidth, scaledHeight;
+    CropRect keep;
+  } cases[] = {
+      {"all of it", {50, 40, 0, 0}, 17, 13, {17, 13, 0, 0}},
+      {"centre cut", {50, 40, 0, 0}, 21, 16, {16, 16, 2, 0}},
+      {"from a rectangle, cut at the bottom right", {31, 23, 12, 9}, 10, 7, {4, 3, 6, 4}},
+      {"one pixel", {50, 40, 0, 0}, 3, 3, {1, 1, 1, 2}},
+      {"kept at its size: copied", {20, 10, 5, 30}, 20, 10, {7, 4, 13, 6}},
+      {"halved", {50, 40, 0, 0}, 25, 20, {25, 20, 0, 0}},
+      {"the top rows only", {50, 40, 0, 0}, 25, 20, {10, 5, 3, 0}},
+  };
+  for (const auto& c : cases) {
+    AreaFit fit(c.from, c.scaledWidth, c.scaledHeight, c.keep);
+    EXPECT_FALSE(fit.Done()) << c.name;
+    std::vector<uint32_t> row(static_cast<size_t>(picture.width));
+    for (int y = 0; y < picture.height; ++y) {
+      for (int x = 0; x < picture.width; ++x) {
+        row[static_cast<size_t>(x)] = picture.At(x, y) | 0xFF000000u;
+      }
+      fit.AddRow(row.data());
+    }
+    ASSERT_TRUE(fit.Done()) << c.name;
+    const Raster whole = ReduceRaster(CropRaster(picture, c.from), c.scaledWidth, c.scaledHeight);
+    EXPECT_EQ(fit.Take(), CropRaster(whole, c.keep)) << c.name;
   }
 }
 

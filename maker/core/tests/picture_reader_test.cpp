@@ -150,26 +150,40 @@ TEST(PictureReader, CmykAndYcckJpegsAreConvertedToRgb) {
   }
 }
 
-TEST(PictureReader, JpegIsDecodedReducedWhileItStaysLargeEnough) {
-  const Bytes file = test::EncodeJpeg(test::TestPhoto(256, 128));
-  const Bytes turned = test::EncodeJpeg(test::TestPhoto(256, 128), {.exif = test::ExifBlock(6)});
+// Decoded at the smallest scale of eighths, each side rounded up, at which the picture
+// still covers the minimum.
+TEST(PictureReader, JpegAndWebpAreDecodedAtTheSmallestScaleThatStaysLargeEnough) {
+  const Raster photo = test::TestPhoto(256, 128);
+  const Bytes file = test::EncodeJpeg(photo);
+  const Bytes turned = test::EncodeJpeg(photo, {.exif = test::ExifBlock(6)});
+  const Bytes odd = test::EncodeJpeg(test::TestPhoto(100, 75));
+  const Bytes webp = test::EncodeWebp(256, 128, test::RgbaOf(photo), false);
   const struct {
+    const char* name;
     const Bytes& file;
     int minWidth, minHeight;
     int width, height;
   } cases[] = {
-      {file, 256, 128, 256, 128}, {file, 100, 50, 128, 64}, {file, 64, 32, 64, 32},
-      {file, 64, 33, 128, 64},    {file, 1, 1, 32, 16},     {turned, 32, 64, 32, 64},
-      {turned, 33, 64, 64, 128},
+      {"whole", file, 256, 128, 256, 128},
+      {"7/8", file, 200, 100, 224, 112},
+      {"4/8", file, 100, 50, 128, 64},
+      {"3/8", file, 64, 33, 96, 48},
+      {"2/8", file, 64, 32, 64, 32},
+      {"1/8", file, 1, 1, 32, 16},
+      {"turned 2/8", turned, 32, 64, 32, 64},
+      {"turned 3/8", turned, 33, 64, 48, 96},
+      {"rounded up to 1/8", odd, 13, 10, 13, 10},
+      {"rounded up to 2/8", odd, 14, 10, 25, 19},
+      {"WebP 3/8", webp, 64, 33, 96, 48},
   };
   for (const auto& c : cases) {
     const std::optional<PictureInfo> info = InspectPicture(c.file, nullptr);
-    ASSERT_TRUE(info);
+    ASSERT_TRUE(info) << c.name;
     const std::optional<Raster> got =
         DecodePicture(c.file, *info, c.minWidth, c.minHeight, nullptr);
-    ASSERT_TRUE(got);
-    EXPECT_EQ(got->width, c.width) << c.minWidth << " x " << c.minHeight;
-    EXPECT_EQ(got->height, c.height) << c.minWidth << " x " << c.minHeight;
+    ASSERT_TRUE(got) << c.name;
+    EXPECT_EQ(got->width, c.width) << c.name;
+    EXPECT_EQ(got->height, c.height) << c.name;
   }
 }
 
@@ -216,6 +230,38 @@ TEST(PictureReader, ExifOrientationTurnsThePictureUpright) {
     expected.height = 6 / cs.width;
     expected.pixels = cs.upright;
     EXPECT_EQ(Decode(file), expected) << "orientation " << cs.orientation;
+  }
+}
+
+// A crop and a fit are made in upright pixels while the rows arrive as stored: for every
+// orientation, the pixels of the whole upright picture cut and fitted afterwards.
+TEST(PictureReader, FittedDecodingGivesThePixelsOfTheWholePictureCutAndFitted) {
+  // Over 320 pixels, so that a fit reduces.
+  const Raster stored = test::TestPhoto(352, 330);
+  const struct {
+    const char* name;
+    std::optional<CropRect> crop;  // upright pixels of a 352 x 330 or 330 x 352 picture
+    bool fit;
+  } cases[] = {
+      {"fit", std::nullopt, true},
+      {"crop", CropRect{70, 65, 9, 17}, false},
+      {"crop and fit", CropRect{325, 322, 3, 5}, true},
+  };
+  for (int orientation = 1; orientation <= 8; ++orientation) {
+    const Bytes file = test::EncodePngRaster(stored, {.exif = test::ExifBlock(orientation)});
+    const std::optional<PictureInfo> info = InspectPicture(file, nullptr);
+    ASSERT_TRUE(info);
+    const std::optional<Raster> upright = Decode(file);
+    ASSERT_TRUE(upright);
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(c.name) + ", orientation " + std::to_string(orientation));
+      const Raster cut = c.crop ? CropRaster(*upright, *c.crop) : *upright;
+      std::optional<FitPlan> plan;
+      if (c.fit) plan = PlanFit(cut.width, cut.height, nullptr);
+      const std::optional<Raster> got = DecodeFittedPicture(file, *info, c.crop, plan, nullptr);
+      ASSERT_TRUE(got);
+      EXPECT_EQ(*got, plan ? ApplyFit(cut, *plan) : cut);
+    }
   }
 }
 

@@ -136,7 +136,9 @@ TEST(SourcePicture, FittedPictureAgreesWithImageMagicksResize) {
     Bytes file;
   } cases[] = {
       {"photo.png", test::EncodePngRaster(photo)},
-      {"photo.jpg", test::EncodeJpeg(photo)},  // decoded at 1/4 in the DCT, then averaged
+      {"photo.jpg", test::EncodeJpeg(photo)},  // decoded at 2/8 in the DCT, then averaged
+      // Decoded at 3/8 (375 x 282), the smallest scale that covers 341 x 256.
+      {"smaller.jpg", test::EncodeJpeg(test::TestPhoto(1000, 750))},
   };
   test::TempFolder folder;
   for (const auto& c : cases) {

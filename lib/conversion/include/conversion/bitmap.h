@@ -31,9 +31,9 @@ using PictureSlot = std::optional<PictureBlock>;
 // The same two reads as two steps, so that a picture can be checked long before it is
 // loaded and only one body need be held at a time:
 // ReadBitmapHead measures the file into *length, reads the file header and up to 40 bytes
-// after it into a block of min(L, 54) bytes (zero-filled like the whole block, so every
-// field reading of an offset below 40 equals the whole picture's). Nothing on the same
-// conditions as LoadBitmapFile, memory for the body aside.
+// after it, in one read, into a block of min(L, 54) bytes (zero-filled like the whole
+// block, so every field reading of an offset below 40 equals the whole picture's).
+// Nothing on the same conditions as LoadBitmapFile, memory for the body aside.
 // ReadBitmapBody reads the rest of the same file (positioned after the head) into the
 // whole block of `length` bytes that begins with `head`; nothing when a read fails or
 // comes up short, or memory runs out.

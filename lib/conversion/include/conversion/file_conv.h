@@ -41,7 +41,9 @@ std::string JoinPath(const std::string& folder, const std::string& name);
 
 // Converts the work folder `folder` (without a trailing separator) into its package
 // "<PuzzleName>.klv" in the same folder. Releases the pictures of the previous call
-// first. Every picture is checked before any is loaded, and then loaded one at a time
+// first. Puzzle.ini is read once, from the file held open until the end. Every file is
+// opened by its exact name, and by another spelling (FindWorkFile) only when that name
+// is absent. Every picture is checked before any is loaded, and then loaded one at a time
 // while it is written, so memory stays near one picture whatever the grid. Returns 1
 // when the package was written completely and committed, 0 otherwise: also when
 // Puzzle.ini or a picture changed (or Puzzle.ini appeared) while the package was made.

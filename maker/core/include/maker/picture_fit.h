@@ -4,9 +4,12 @@
 #ifndef KLV_MAKER_PICTURE_FIT_H_
 #define KLV_MAKER_PICTURE_FIT_H_
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "maker/raster.h"
 
@@ -82,6 +85,50 @@ Raster ReduceRaster(const Raster& raster, int width, int height);
 // perhaps of a larger size: a reduced decode): reduced to the scaled size, then cut.
 // Requires raster.width >= plan.scaledWidth and raster.height >= plan.scaledHeight.
 Raster ApplyFit(const Raster& raster, const FitPlan& plan);
+
+// Reduction and cut of a picture that arrives one row at a time, top to bottom, as a
+// decoder delivers it: the rectangle `from` of the arriving picture is reduced by area
+// averaging (ReduceRaster's pixels) to scaled_width x scaled_height, of which the
+// rectangle `keep` is kept. Only the kept pixels are computed, from the rows they cover,
+// each added in as it arrives: neither the arriving picture nor the reduced one is ever
+// held whole. Kept at its size (scaled as large as `from`), the rectangle is copied.
+class AreaFit {
+ public:
+  // Requires from.x, from.y >= 0, 1 <= scaled_width <= from.width,
+  // 1 <= scaled_height <= from.height and CropFits(keep, scaled_width, scaled_height).
+  AreaFit(const CropRect& from, int scaled_width, int scaled_height, const CropRect& keep);
+
+  // Adds the next row of the arriving picture, whose pixels are 0xRRGGBB (a top byte is
+  // ignored) and which reaches at least from.x + from.width pixels across.
+  void AddRow(const uint32_t* row);
+
+  // True once every row that the kept pixels cover has arrived.
+  bool Done() const;
+
+  // The kept pixels, keep.width x keep.height. Requires Done().
+  Raster Take() { return std::move(result_); }
+
+ private:
+  struct Weights {
+    int first = 0;                 // the first input pixel that an output pixel covers
+    std::vector<uint32_t> weight;  // the overlaps of input pixels first, first + 1, ...
+  };
+  static std::vector<Weights> AreaWeights(int in, int out, int first, int count);
+  void SumAcross(const uint32_t* row);
+  void FinishRow(int k);
+
+  CropRect from_;
+  CropRect keep_;
+  bool copy_;                       // kept at its size: rows are copied
+  uint64_t area_;                   // the input area each output pixel's sums are divided by
+  std::vector<Weights> across_;     // of the kept columns
+  std::vector<Weights> down_;       // of the kept rows
+  std::vector<uint32_t> row_sums_;  // the arriving row's weighted channels, kept columns
+  std::vector<uint64_t> sums_[2];   // the unfinished kept rows, by row number modulo 2
+  int next_row_ = 0;                // of the arriving picture
+  int finished_ = 0;                // kept rows complete in result_
+  Raster result_;
+};
 
 }  // namespace klv
 

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "maker/picture_fit.h"
 #include "maker/raster.h"
 
 namespace klv {
@@ -50,13 +51,25 @@ std::optional<PictureInfo> InspectPicture(const std::vector<uint8_t>& file, std:
 // Decodes `file`, which InspectPicture described as `info`: upright, transparent parts
 // laid over white, channels of more than 8 bits rounded to 8; colour profiles and gamma
 // are not applied. A decoder that can decode at a reduced scale (on Linux JPEG, in its
-// DCT, and WebP: 1/2, 1/4, 1/8) returns the picture reduced as far as each side stays at least
-// min_width x min_height (upright); otherwise the raster is info.width x info.height, as
-// it always is for minimums of info.width x info.height. On failure returns nothing and
-// sets *cause as InspectPicture does; a truncated or corrupt picture is a failure, never
-// a partly grey raster.
+// DCT, and WebP: 1/8, 2/8, ... 7/8, each side rounded up) returns the picture at the
+// smallest of them at which each side stays at least min_width x min_height (upright);
+// otherwise the raster is info.width x info.height, as it always is for minimums of
+// info.width x info.height. On failure returns nothing and sets *cause as InspectPicture
+// does; a truncated or corrupt picture is a failure, never a partly grey raster.
 std::optional<Raster> DecodePicture(const std::vector<uint8_t>& file, const PictureInfo& info,
                                     int min_width, int min_height, std::string* cause);
+
+// Decodes `file` as DecodePicture does, cut to `crop` (upright pixels; the whole picture
+// when nothing) and, with `plan` (PlanFit's for the cut's size), fitted: the pixels of
+// ApplyFit(CropRaster(whole picture, crop), plan), save that a picture fitted without a
+// crop is decoded at the smallest reduced scale that still covers the plan's scaled
+// size. The rows go into the fit as the decoder delivers them, so only the kept pixels
+// are computed and neither the decoded picture nor the scaled one is held whole (where
+// the decoder itself needs the whole picture, as for an interlaced PNG, it holds it).
+// Requires CropFits(*crop, info.width, info.height). Failures as DecodePicture's.
+std::optional<Raster> DecodeFittedPicture(const std::vector<uint8_t>& file, const PictureInfo& info,
+                                          const std::optional<CropRect>& crop,
+                                          const std::optional<FitPlan>& plan, std::string* cause);
 
 // How many bytes from its start the picture whose first bytes are `head` needs, where
 // its headers tell (an uncompressed bitmap: its pixels' end; WebP: its RIFF size); nothing

@@ -28,7 +28,9 @@ Settings LoadSettings(Env& env, const std::string& path);
 
 // Writes the nine keys, in the order PuzzleName, PuzzleSetName, LongPuzzleName,
 // SrcDrive, SrcDir, DestDrive, DestDir, Slider1, Slider2, replacing old values and
-// creating the file (and its folder) when absent. Failures are not reported.
+// creating the file (and its folder) when absent. On Linux the file is replaced once,
+// synced, so that it holds the old settings or all the new ones. Failures are not
+// reported.
 void SaveSettings(Env& env, const std::string& path, const Settings& settings);
 
 // Where Morvel.ini lives: $XDG_CONFIG_HOME/KLVMaker/Morvel.ini, by default

@@ -46,9 +46,9 @@ struct SourceError {
 // scaled and cut by PlanFit, so that its sides are multiples of 32 from 64 to 320;
 // without it unchanged, and (with options.checkSize) refused when its grid does not fit
 // (GridFits), and otherwise when a side is under one tile (kTileSize). Sizes are
-// checked before pixels are decoded; a JPEG is decoded reduced in its DCT when it is
-// fitted without a crop and much larger than its scaled size. On failure returns nothing
-// and fills *error (when not null).
+// checked before pixels are decoded, which DecodeFittedPicture then crops and fits as
+// they are decoded (a JPEG fitted without a crop reduced in its DCT). On failure returns
+// nothing and fills *error (when not null).
 std::optional<Raster> ReadSourcePicture(Env& env, const std::string& path,
                                         const SourceOptions& options, SourceError* error);
 
