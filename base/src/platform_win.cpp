@@ -422,7 +422,7 @@ class WinEnv : public Env {
     const HANDLE handle = CreateFileA(temp, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
-      const Status status = WindowsError(temp, GetLastError());
+      Status status = WindowsError(temp, GetLastError());
       DeleteFileA(temp);
       return status;
     }
@@ -433,7 +433,7 @@ class WinEnv : public Env {
     const HMMIO mmio = mmioOpenA(nullptr, &info, MMIO_WRITE);
     if (mmio == nullptr) {
       const std::string what = "mmioOpenA failed with error " + std::to_string(info.wErrorRet);
-      const Status status = LastError(temp, what.c_str());
+      Status status = LastError(temp, what.c_str());
       CloseHandle(handle);
       DeleteFileA(temp);
       return status;
@@ -525,7 +525,7 @@ class WinEnv : public Env {
 
   Status ListFolders(const std::string& folder, std::vector<std::string>* names) override {
     // A link (a reparse point) is not followed: it is no folder of ours.
-    const Status listed = ListEntries(folder, names, [](const WIN32_FIND_DATAA& found) {
+    Status listed = ListEntries(folder, names, [](const WIN32_FIND_DATAA& found) {
       const DWORD attributes = found.dwFileAttributes;
       return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
              (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 &&
@@ -618,7 +618,7 @@ std::string ProgramFolder() {
     if (path.size() >= (1u << 16)) return ".";
     path.resize(path.size() * 2);
   }
-  const std::string folder = FolderOf(path);
+  std::string folder = FolderOf(path);
   // "C:\" becomes "C:": the folder is given without a trailing separator.
   if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) {
     return folder.substr(0, folder.size() - 1);
