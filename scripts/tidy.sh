@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # scripts/tidy.sh [BUILD_DIR [WINDOWS_BUILD_DIR]]: runs clang-tidy with the checks of
-# .clang-tidy on the product code (base, lib, maker, tools; not tests, fuzz targets or
+# .clang-tidy on the product code (every source but the tests, fuzz targets and
 # benchmarks): every portable and Linux source with the compile database of BUILD_DIR
 # (default build/dev), and every source that the Windows build compiles its own way (the
 # *_win.cpp files, maker/win32/, and the sources with a _WIN32 branch) with the database of
@@ -24,8 +24,7 @@ done
 # Product sources only: a test folder, a fuzz target or a benchmark is not product code; the
 # screenshot program is built only on demand, so its generated headers may be missing.
 mapfile -t product < <(
-  git ls-files 'base/*.cpp' 'lib/*.cpp' 'maker/*.cpp' 'tools/*.cpp' |
-    grep -v -E '(^|/)tests/|/screenshot\.cpp$'
+  git ls-files '*.cpp' | grep -v -E '(^|/)tests/|^(fuzz|bench)/|/screenshot\.cpp$'
 )
 windows_only='_win\.cpp$|^maker/win32/'
 mapfile -t linux_sources < <(printf '%s\n' "${product[@]}" | grep -v -E "$windows_only")
