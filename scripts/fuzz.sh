@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# scripts/fuzz.sh [SECONDS]: builds the fuzz preset (clang, address and undefined-behaviour
-# sanitizers) and runs every fuzz target for SECONDS each (default 60), one after another.
-# Each target starts from a scratch copy of fuzz/corpus/<target>, so the repository is
-# not modified; what a target finds is kept in build/fuzz-runs/<target>/. Exits non-zero
-# when any target crashes, hangs or runs out of memory; prints the executions per target.
+# scripts/fuzz.sh [SECONDS]: builds the fuzz targets of the sanitize preset (clang, address
+# and undefined-behaviour sanitizers) and runs every target for SECONDS each (default 60),
+# as many at once as there are processors. Each target starts from a scratch copy of
+# fuzz/corpus/<target>, so the repository is not modified; what a target finds is kept in
+# build/fuzz-runs/<target>/. Exits non-zero when any target crashes, hangs or runs out of
+# memory; prints the executions per target.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
@@ -14,35 +15,50 @@ fi
 
 targets=()
 for corpus in fuzz/corpus/*/; do targets+=("$(basename "$corpus")"); done
-cmake --preset fuzz >/dev/null || exit 1
-cmake --build --preset fuzz --target "${targets[@]}" || exit 1
+cmake --preset sanitize >/dev/null || exit 1
+cmake --build --preset sanitize --target "${targets[@]}" || exit 1
 
 runs_dir="build/fuzz-runs"
-failed=0
-summary=""
-for corpus in fuzz/corpus/*/; do
-  target="$(basename "$corpus")"
-  binary="build/fuzz/bin/$target"
-  if [ ! -x "$binary" ]; then
-    echo "fuzz.sh: $binary was not built" >&2
-    failed=1
-    continue
-  fi
-  work="$runs_dir/$target"
+at_once=$(nproc)
+
+# fuzz TARGET: runs one target from a scratch copy of its corpus; its log and exit status
+# go to build/fuzz-runs/TARGET/.
+fuzz() {
+  local target=$1
+  local work="$runs_dir/$target"
   rm -rf "$work"
   mkdir -p "$work/corpus" "$work/artifacts"
-  cp "$corpus"/* "$work/corpus/"
-  echo "== $target: $seconds s"
+  cp "fuzz/corpus/$target"/* "$work/corpus/"
   # -timeout: one input taking 10 s counts as a hang; -rss_limit_mb: a run that needs
   # more than 2 GB counts as a failure (the inputs are small, so the memory use must be).
-  "$binary" "$work/corpus" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-      -max_len=8192 -print_final_stats=1 -artifact_prefix="$work/artifacts/" \
-      >"$work/log.txt" 2>&1
-  status=$?
+  "build/sanitize/bin/$target" "$work/corpus" -max_total_time="$seconds" -timeout=10 \
+      -rss_limit_mb=2048 -max_len=8192 -print_final_stats=1 \
+      -artifact_prefix="$work/artifacts/" >"$work/log.txt" 2>&1
+  echo "$?" >"$work/status"
+}
+
+for target in "${targets[@]}"; do
+  if [ ! -x "build/sanitize/bin/$target" ]; then
+    echo "fuzz.sh: build/sanitize/bin/$target was not built" >&2
+    exit 1
+  fi
+done
+for target in "${targets[@]}"; do
+  while [ "$(jobs -rp | wc -l)" -ge "$at_once" ]; do wait -n; done
+  echo "== $target: $seconds s"
+  fuzz "$target" &
+done
+wait
+
+failed=0
+summary=""
+for target in "${targets[@]}"; do
+  work="$runs_dir/$target"
+  status="$(cat "$work/status")"
   execs="$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/log.txt" | tail -1)"
   if [ "$status" -ne 0 ]; then
     failed=1
-    echo "   FAILED (exit $status); log: $work/log.txt"
+    echo "   $target FAILED (exit $status); log: $work/log.txt"
     grep -E "^==[0-9]+==ERROR|runtime error|_fuzzer: |Test unit written to" "$work/log.txt" \
         | head -5 | sed 's/^/   /'
   fi
@@ -51,6 +67,6 @@ for corpus in fuzz/corpus/*/; do
 done
 
 echo
-echo "Fuzzing summary ($seconds s per target):"
+echo "Fuzzing summary ($seconds s per target, $at_once at once):"
 printf '%s' "$summary"
 exit "$failed"

@@ -46,7 +46,7 @@ test_packages=(
   wine
   wine64
   locales
-  # fuzzing and clang-tidy
+  # the sanitizer build with its fuzz targets, and clang-tidy
   clang
   clang-tidy
   libclang-rt-14-dev

@@ -339,7 +339,7 @@ TEST(Make, AStoppedMakeLeavesNothingOfItself) {
     MakeRequest request = Request(96, 96, "/w");
     request.keepWorkFiles = keep != 0;
     int asked = 0;
-    request.stopRequested = [&] { return ++asked >= stop_at; };
+    request.stopRequested = [&asked, stop = stop_at] { return ++asked >= stop; };
     bool after_ran = false;
     const MakeResult result =
         MakePuzzle(env, request, converter, [&](const MakeResult&) { after_ran = true; });
