@@ -150,6 +150,17 @@ export DISPLAY
 wine 'C:\KLVMaker\klvmaker.exe' "$work\\Sample.klv" </dev/null >/dev/null 2>&1 &
 for _ in $(seq 60); do window_is_up klvmaker.exe Sample.klv && break; sleep 1; done
 window_is_up klvmaker.exe Sample.klv || fail "klvmaker.exe showed no window for Sample.klv in 60 s"
+# The installed maker window, started in a folder with one picture, makes its package by the
+# two designed clicks (the first file of the list, the make button); Return closes the
+# completion message and the program ends.
+mkdir "$scratch/work/window"
+run "$build/bin/klvsample.exe" "$work\\window\\photo.bmp" 200 150
+run "$build/bin/klvmaker_driver.exe" "$work\\window" '--program=C:\KLVMaker\klvmaker.exe' \
+  click:215,362 click:587,491 dialog key:return end | tr -d '\r' >"$scratch/driver.out" || true
+grep -qx "exit 0" "$scratch/driver.out" ||
+  fail "the installed klvmaker.exe did not end after its make: $(paste -sd ' ' "$scratch/driver.out")"
+made=$(LC_ALL=C ls "$scratch/work/window" | paste -sd ' ')
+[ "$made" = "photo.bmp photo.klv" ] || fail "the two clicks left '$made' beside the picture"
 wineserver -k
 wineserver -w
 unset DISPLAY
