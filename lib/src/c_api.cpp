@@ -1,6 +1,6 @@
 // The C boundary of KLVUtils: the exports FileConv and KLVSetMessageHandler. It converts
-// from C types, keeps the library's state (one per calling thread, so that threads may
-// convert at once), and lets no exception out.
+// from C types (the C handler becomes the base's message sink), keeps the library's state
+// (one per calling thread, so that threads may convert at once), and lets no exception out.
 #include <exception>
 #include <string>
 
@@ -35,7 +35,13 @@ extern "C" KLV_EXPORT int16_t KLV_CALL FileConv(const char* folder) {
 
 extern "C" KLV_EXPORT void KLV_CALL KLVSetMessageHandler(KLVMessageHandler handler, void* context) {
   try {
-    klv::SetMessageHandler(handler, context);
+    if (handler == nullptr) {
+      klv::SetMessageSink(nullptr);
+      return;
+    }
+    klv::SetMessageSink(
+        [handler, context](const std::string& text) { handler(text.c_str(), context); });
   } catch (...) {
+    // Only memory exhaustion gets here; the earlier handler stays.
   }
 }

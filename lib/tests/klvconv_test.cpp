@@ -19,9 +19,9 @@
 #include <sstream>
 
 #include "base/bytes.h"
-#include "base/klvutils_client.h"
 #include "base/platform.h"
 #include "base/work_folder.h"
+#include "client/klvutils_client.h"
 #include "conversion/file_conv.h"
 #include "conversion/messages.h"
 #include "klvtest/test_support.h"

@@ -1,8 +1,8 @@
 // The caller's side of the package library: loads KLVUtils at run time by its bare name
 // (the program's own folder first, then the system's search path) and binds FileConv and
 // KLVSetMessageHandler by name, as the maker and klvconv do.
-#ifndef KLV_BASE_KLVUTILS_CLIENT_H_
-#define KLV_BASE_KLVUTILS_CLIENT_H_
+#ifndef KLV_CLIENT_KLVUTILS_CLIENT_H_
+#define KLV_CLIENT_KLVUTILS_CLIENT_H_
 
 #include <cstdint>
 #include <functional>
@@ -48,4 +48,4 @@ class KLVUtilsClient {
 
 }  // namespace klv
 
-#endif  // KLV_BASE_KLVUTILS_CLIENT_H_
+#endif  // KLV_CLIENT_KLVUTILS_CLIENT_H_
