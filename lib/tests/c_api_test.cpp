@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <utility>
@@ -42,7 +43,9 @@ class KLVUtilsLibrary : public ::testing::Test {
   // `complete`.
   static void FillWorkFolder(const TempFolder& folder, const std::string& name, bool complete) {
     test::WriteDiskFile(folder.File("res0000.bmp"), MakeBmp({.width = 64, .height = 64}));
-    if (complete) test::WriteDiskFile(folder.File("base.bmp"), MakeBmp({.width = 64, .height = 64}));
+    if (complete) {
+      test::WriteDiskFile(folder.File("base.bmp"), MakeBmp({.width = 64, .height = 64}));
+    }
     test::WriteDiskText(folder.File("Puzzle.ini"),
                         PuzzleIni({{"xMax", "1"}, {"yMax", "1"}, {"PuzzleName", name}}));
   }
@@ -103,7 +106,7 @@ TEST_F(KLVUtilsLibrary, CallsOnTwoThreadsRunAtOnceEachOverItsOwnState) {
   std::thread good_thread([&] {
     {
       std::unique_lock<std::mutex> lock(shared.mutex);
-      shared.changed.wait(lock, [&] { return shared.waiting; });
+      shared.changed.wait_for(lock, std::chrono::seconds(60), [&] { return shared.waiting; });
     }
     good_result = file_conv_(good.path().c_str());
     std::lock_guard<std::mutex> lock(shared.mutex);
