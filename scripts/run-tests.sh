@@ -4,7 +4,7 @@
 # with the Linux ones under Wine), then the developer build's whole suite, the web page
 # (its WebAssembly build and its tests in headless Chromium), clang-tidy on
 # the product code (the Windows sources with the cross-build's compile database), the
-# maker's core tests in an -O3 x86-64-v3 build, the clang build with the address and
+# maker's core and klvmake tests at -O3 for x86-64-v3, the clang build with the address and
 # undefined-behaviour sanitizers (the same suite under them, then each fuzz target for a
 # bounded time), and the packages as a user gets them (the .deb installed with apt, the
 # Windows zip, the Windows installer under Wine). The tests of a build run in parallel. Prints how long each stage took and
@@ -136,6 +136,7 @@ if grep -q 'x86-64-v3 (supported' <<<"$levels"; then
   cmake --build --preset portable-check
   # The messages that the tests expect are the Japanese ones, as under ctest.
   count env LANGUAGE=ja build/portable-check/bin/klv_maker_tests
+  count env LANGUAGE=ja build/portable-check/bin/klvmake_tests
 else
   echo "skipped: this processor cannot run x86-64-v3 programs (AVX2, FMA, BMI2 and others)"
   skipped=$((skipped + 1))

@@ -1,8 +1,9 @@
-// The package library's message route: one process-wide handler and its context, guarded
-// by a lock, so that a handler installed on one thread is seen whole on another.
+// The package library's message route: one process-wide sink, guarded by a lock, so that
+// a sink installed on one thread is seen whole on another.
 #include "message_route.h"
 
 #include <mutex>
+#include <utility>
 
 #include "base/platform.h"
 
@@ -11,8 +12,7 @@ namespace {
 
 struct Route {
   std::mutex mutex;
-  KLVMessageHandler handler = nullptr;
-  void* context = nullptr;
+  MessageSink sink;
 };
 
 // Never destroyed: a message may still be shown while static objects go away.
@@ -23,24 +23,21 @@ Route& TheRoute() {
 
 }  // namespace
 
-void SetMessageHandler(KLVMessageHandler handler, void* context) {
+void SetMessageSink(MessageSink sink) {
   Route& route = TheRoute();
   std::lock_guard<std::mutex> lock(route.mutex);
-  route.handler = handler;
-  route.context = handler != nullptr ? context : nullptr;
+  route.sink = std::move(sink);
 }
 
 void RouteMessage(const std::string& text) {
   Route& route = TheRoute();
-  KLVMessageHandler handler;
-  void* context;
+  MessageSink sink;
   {
     std::lock_guard<std::mutex> lock(route.mutex);
-    handler = route.handler;
-    context = route.context;
+    sink = route.sink;
   }
-  if (handler != nullptr) {
-    handler(text.c_str(), context);
+  if (sink) {
+    sink(text);
     return;
   }
   ShowMessageByDefault(text);

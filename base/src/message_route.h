@@ -1,6 +1,6 @@
-// The route of the package library's messages, the same on every platform: to the handler
-// that SetMessageHandler installed, or else to the platform's default sink. Private to
-// klv_base: each platform's Env::ShowMessage goes through RouteMessage.
+// The route of the package library's messages, the same on every platform: to the sink
+// that SetMessageSink installed, or else to the platform's default. Private to klv_base:
+// each platform's Env::ShowMessage goes through RouteMessage.
 #ifndef KLV_BASE_SRC_MESSAGE_ROUTE_H_
 #define KLV_BASE_SRC_MESSAGE_ROUTE_H_
 
@@ -8,11 +8,11 @@
 
 namespace klv {
 
-// Hands `text` to the installed handler, or to ShowMessageByDefault when there is none.
-// The handler runs outside the route's lock, so that it may install another handler.
+// Hands `text` to the installed sink, or to ShowMessageByDefault when there is none. The
+// sink runs on a copy, outside the route's lock, so that it may install another sink.
 void RouteMessage(const std::string& text);
 
-// The platform's own way to show a message when no handler is installed: one line on
+// The platform's own way to show a message when no sink is installed: one line on
 // standard error (Linux), an information message box without owner or caption
 // (Windows). Defined by each platform's environment.
 void ShowMessageByDefault(const std::string& text);

@@ -20,7 +20,6 @@
 #include <string>
 #include <vector>
 
-#include "base/klvutils_client.h"
 #include "base/limits.h"
 #include "klvtest/test_support.h"
 
@@ -616,21 +615,17 @@ TEST(Conversions, InvalidOrUnmappableTextIsRefusedWhole) {
   }
 }
 
-TEST(Messages, GoToTheHandlerElseOneLineOnStandardError) {
+TEST(Messages, GoToTheSinkElseOneLineOnStandardError) {
   std::vector<std::string> received;
-  SetMessageHandler(
-      [](const char* text, void* context) {
-        static_cast<std::vector<std::string>*>(context)->push_back(text);
-      },
-      &received);
+  SetMessageSink([&received](const std::string& text) { received.push_back(text); });
   Env::Default().ShowMessage("picture failed to load");
-  SetMessageHandler(nullptr, nullptr);
+  SetMessageSink(nullptr);
   EXPECT_EQ(received, std::vector<std::string>{"picture failed to load"});
 
   testing::internal::CaptureStderr();
   Env::Default().ShowMessage("first\nsecond\r\nthird");
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "first second  third\n");
-  EXPECT_EQ(received.size(), 1u) << "the removed handler is not called";
+  EXPECT_EQ(received.size(), 1u) << "the removed sink is not called";
 }
 
 TEST(ProgramFolder, IsTheFolderOfTheRunningProgram) {
@@ -657,57 +652,6 @@ TEST(SharedLibrary, KLVUtilsIsFoundByItsBareName) {
       << status.ToString();
   EXPECT_NE(status.reason().find("No such file or directory"), std::string::npos)
       << status.ToString();
-}
-
-// A library that exists but exports nothing.
-class EmptyLibrary : public SharedLibrary {
- public:
-  void* FindEntry(const char*) override { return nullptr; }
-};
-
-class EnvWithEmptyLibrary : public test::FakeEnv {
- public:
-  Status LoadSharedLibrary(const std::string&, std::unique_ptr<SharedLibrary>* library) override {
-    *library = std::make_unique<EmptyLibrary>();
-    return Status::OK();
-  }
-};
-
-TEST(KLVUtilsClient, LoadSaysWhatIsMissing) {
-  test::FakeEnv no_library;
-  std::unique_ptr<KLVUtilsClient> client;
-  Status status = KLVUtilsClient::Load(no_library, &client);
-  EXPECT_EQ(client, nullptr);
-  EXPECT_EQ(status.context(), "KLVUtils");
-  EXPECT_FALSE(status.reason().empty());
-
-  EnvWithEmptyLibrary no_entry;
-  status = KLVUtilsClient::Load(no_entry, &client);
-  EXPECT_EQ(client, nullptr);
-  EXPECT_NE(status.reason().find("FileConv"), std::string::npos) << status.ToString();
-}
-
-TEST(KLVUtilsClient, RoutesTheLibrarysMessagesUntilItIsDestroyed) {
-  TempFolder empty;
-  std::unique_ptr<KLVUtilsClient> client;
-  const Status loaded = KLVUtilsClient::Load(Env::Default(), &client);
-  ASSERT_TRUE(loaded.ok()) << loaded.ToString();
-  std::vector<std::string> messages;
-  ASSERT_TRUE(client->SetMessageHandler(
-      [&messages](const std::string& text) { messages.push_back(text); }));
-  // A folder without base.bmp cannot give a package.
-  EXPECT_EQ(client->FileConv(empty.path()), 0);
-  EXPECT_FALSE(messages.empty());
-  const size_t seen = messages.size();
-  client.reset();
-
-  // The next client has no handler: the messages take the default way (standard error).
-  std::unique_ptr<KLVUtilsClient> second;
-  ASSERT_TRUE(KLVUtilsClient::Load(Env::Default(), &second).ok());
-  testing::internal::CaptureStderr();
-  EXPECT_EQ(second->FileConv(empty.path()), 0);
-  EXPECT_FALSE(testing::internal::GetCapturedStderr().empty());
-  EXPECT_EQ(messages.size(), seen);
 }
 
 // Chunks larger than the writer's buffer reach the disk before their size is known: the

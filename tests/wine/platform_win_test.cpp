@@ -465,10 +465,6 @@ TEST(PlatformWin, NamedOutputsFollowOneRule) {
   EXPECT_EQ(names, (std::vector<std::string>{"new.bmp", "old.bmp"}));
 }
 
-std::vector<std::pair<std::string, void*>>* g_received = nullptr;
-
-void KLV_CALL Receive(const char* text, void* context) { g_received->emplace_back(text, context); }
-
 // A loaded picture lives in a movable, zero-filled block of global memory, locked while
 // the block lives; a move hands the block over.
 TEST(PlatformWin, PictureMemoryIsALockedMovableGlobalBlock) {
@@ -492,16 +488,12 @@ TEST(PlatformWin, PictureMemoryIsALockedMovableGlobalBlock) {
   EXPECT_EQ(MemoryBlock(0).data(), nullptr) << "an empty block takes no memory";
 }
 
-TEST(PlatformWin, MessagesGoToTheInstalledHandler) {
-  std::vector<std::pair<std::string, void*>> received;
-  g_received = &received;
-  int context = 0;
-  SetMessageHandler(Receive, &context);
+TEST(PlatformWin, MessagesGoToTheInstalledSink) {
+  std::vector<std::string> received;
+  SetMessageSink([&received](const std::string& text) { received.push_back(text); });
   Env::Default().ShowMessage(kJapanese);
-  SetMessageHandler(nullptr, nullptr);
-  ASSERT_EQ(received.size(), 1u);
-  EXPECT_EQ(received[0].first, kJapanese);
-  EXPECT_EQ(received[0].second, &context);
+  SetMessageSink(nullptr);
+  EXPECT_EQ(received, std::vector<std::string>{kJapanese});
 }
 
 TEST(PlatformWin, TheLibraryLoadsByItsBareNameFromTheProgramsFolder) {

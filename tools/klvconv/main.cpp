@@ -13,13 +13,13 @@
 #include <optional>
 #include <string>
 
-#include "base/klvutils_client.h"
 #include "base/limits.h"
 #include "base/package_format.h"
 #include "base/platform.h"
 #include "base/text.h"
 #include "base/version.h"
 #include "base/work_folder.h"
+#include "client/klvutils_client.h"
 #include "language/language.h"
 #include "language/library_messages.h"
 

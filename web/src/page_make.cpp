@@ -15,10 +15,6 @@
 namespace klv::web {
 namespace {
 
-void KeepMessage(const char* text, void* context) {
-  static_cast<std::vector<std::string>*>(context)->emplace_back(text != nullptr ? text : "");
-}
-
 PagePackage Refused(MakeStatus status, std::string message) {
   PagePackage package;
   package.status = status;
@@ -31,9 +27,9 @@ PagePackage Refused(MakeStatus status, std::string message) {
 std::optional<int16_t> LinkedConverter::Convert(const std::string& folder_argument,
                                                 std::string* /*cause*/) {
   messages_.clear();
-  SetMessageHandler(&KeepMessage, &messages_);
+  SetMessageSink([this](const std::string& text) { messages_.push_back(text); });
   const int16_t converted = ConvertWorkFolder(env_, state_, folder_argument);
-  SetMessageHandler(nullptr, nullptr);
+  SetMessageSink(nullptr);
   return converted;
 }
 

@@ -10,13 +10,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "KLVUtils.h"  // KLVMessageHandler
 #include "base/profile.h"
 #include "base/status.h"
 
@@ -169,8 +169,8 @@ class Env {
   // when it cannot (`to` a folder, the two paths on different file systems).
   virtual Status RenameFile(const std::string& from, const std::string& to) = 0;
 
-  // Shows one message of the package library: to the handler set by SetMessageHandler
-  // when there is one, otherwise one line on standard error (Linux) or an information
+  // Shows one message of the package library: to the sink set by SetMessageSink when
+  // there is one, otherwise one line on standard error (Linux) or an information
   // message box without owner or caption (Windows).
   virtual void ShowMessage(const std::string& text) = 0;
 
@@ -195,9 +195,14 @@ inline constexpr char kPathSeparator =
 std::optional<std::string> Cp932ToUtf8(const std::string& cp932);
 std::optional<std::string> Utf8ToCp932(const std::string& utf8);
 
-// Installs the process-wide message handler that Env::Default().ShowMessage hands every
-// message to; null restores the platform's default.
-void SetMessageHandler(KLVMessageHandler handler, void* context);
+// Receives one message of the package library, in the platform's narrow encoding. It runs
+// on the thread that shows the message.
+using MessageSink = std::function<void(const std::string& text)>;
+
+// Installs the process-wide sink that Env::Default().ShowMessage hands every message to,
+// on whatever thread; an empty sink restores the platform's default. A message being
+// shown when the sink is replaced may still reach the sink it started with.
+void SetMessageSink(MessageSink sink);
 
 // The number of the running process.
 uint64_t CurrentProcessId();

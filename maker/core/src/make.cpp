@@ -13,11 +13,11 @@
 #include <utility>
 #include <vector>
 
-#include "base/klvutils_client.h"
 #include "base/platform.h"
 #include "base/profile.h"
 #include "base/text.h"
 #include "base/work_folder.h"
+#include "client/klvutils_client.h"
 #include "maker/bitmap_codec.h"
 #include "maker/colors.h"
 #include "maker/make_values.h"

@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <functional>
 
-#include "base/klvutils_client.h"
 #include "base/platform.h"
+#include "client/klvutils_client.h"
 #include "klvtest/test_support.h"
 #include "maker/bitmap_codec.h"
 

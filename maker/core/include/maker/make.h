@@ -20,8 +20,6 @@
 
 namespace klv {
 
-class KLVUtilsClient;
-
 // Everything one make reads, as the window (or the command line) holds it.
 struct MakeRequest {
   Raster source;              // the chosen picture, as decoded for the preview

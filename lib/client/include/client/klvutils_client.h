@@ -1,8 +1,8 @@
 // The caller's side of the package library: loads KLVUtils at run time by its bare name
 // (the program's own folder first, then the system's search path) and binds FileConv and
 // KLVSetMessageHandler by name, as the maker and klvconv do.
-#ifndef KLV_BASE_KLVUTILS_CLIENT_H_
-#define KLV_BASE_KLVUTILS_CLIENT_H_
+#ifndef KLV_CLIENT_KLVUTILS_CLIENT_H_
+#define KLV_CLIENT_KLVUTILS_CLIENT_H_
 
 #include <cstdint>
 #include <functional>
@@ -28,12 +28,15 @@ class KLVUtilsClient {
 
   ~KLVUtilsClient();
 
-  // Calls FileConv with `folder`; 1 when the package was written, 0 otherwise.
+  // Calls FileConv with `folder`; 1 when the package was written, 0 otherwise. Threads
+  // may call it at once (KLVUtils.h says what the library promises them).
   int16_t FileConv(const std::string& folder);
 
   // Routes the library's messages to `handler` (in the platform's narrow encoding) until
-  // another handler is set or the client is destroyed. False when the library has no
-  // KLVSetMessageHandler export; its messages then take the library's default way.
+  // another handler is set or the client is destroyed: the messages of every call on
+  // every thread, each on the thread of its call. Set it, and destroy the client, only
+  // while no call is running. False when the library has no KLVSetMessageHandler export;
+  // its messages then take the library's default way.
   bool SetMessageHandler(std::function<void(const std::string& text)> handler);
 
  private:
@@ -48,4 +51,4 @@ class KLVUtilsClient {
 
 }  // namespace klv
 
-#endif  // KLV_BASE_KLVUTILS_CLIENT_H_
+#endif  // KLV_CLIENT_KLVUTILS_CLIENT_H_

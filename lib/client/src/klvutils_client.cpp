@@ -1,7 +1,7 @@
 // The caller's side of the package library: KLVUtils is loaded by its bare name at run
 // time, as the maker does at its first FileConv, and its exports are bound by name. The
 // library's messages can be routed back into the caller through a trampoline.
-#include "base/klvutils_client.h"
+#include "client/klvutils_client.h"
 
 #include <utility>
 

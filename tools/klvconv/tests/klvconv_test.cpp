@@ -1,6 +1,6 @@
-// End-to-end tests of libKLVUtils and klvconv on real folders: the exit statuses, the
-// help text, the messages on standard error (one line each), and the package written
-// through the real platform layer, compared with the in-memory conversion.
+// End-to-end tests of klvconv on real folders: the exit statuses, the help text, the
+// messages on standard error (one line each), and the package written through the real
+// platform layer, compared with the in-memory conversion.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -19,7 +19,6 @@
 #include <sstream>
 
 #include "base/bytes.h"
-#include "base/klvutils_client.h"
 #include "base/platform.h"
 #include "base/work_folder.h"
 #include "conversion/file_conv.h"
@@ -345,39 +344,6 @@ TEST(Klvconv, PeakMemoryStaysNearOnePicture) {
   std::optional<Bytes> package = test::ReadDiskFile(work.File("Big.klv"));
   ASSERT_TRUE(package);
   EXPECT_EQ(package->size(), 8 + 4 + 8 + 592 + 5 * (8 + picture.size()));
-}
-
-// The exports called directly, as a host program binds them.
-TEST(KLVUtilsLibrary, ExportsReportThroughTheInstalledHandler) {
-  std::unique_ptr<SharedLibrary> library;
-  ASSERT_TRUE(Env::Default().LoadSharedLibrary("KLVUtils", &library).ok());
-  auto file_conv = reinterpret_cast<FileConvFunction>(library->FindEntry("FileConv"));
-  auto set_handler =
-      reinterpret_cast<KLVSetMessageHandlerFunction>(library->FindEntry("KLVSetMessageHandler"));
-  ASSERT_TRUE(file_conv);
-  ASSERT_TRUE(set_handler);
-  EXPECT_EQ(file_conv(nullptr), 0);
-
-  std::vector<std::string> messages;
-  // The handler must not outlive `messages`, whatever the assertions do.
-  struct Restore {
-    KLVSetMessageHandlerFunction set;
-    ~Restore() { set(nullptr, nullptr); }
-  } restore{set_handler};
-  set_handler(
-      [](const char* text, void* context) {
-        static_cast<std::vector<std::string>*>(context)->push_back(text);
-      },
-      &messages);
-  TempFolder work;
-  EXPECT_EQ(file_conv(work.path().c_str()), 0);
-  ASSERT_EQ(messages.size(), 2u);
-  EXPECT_EQ(messages[0], MessageText(Message::kLoadFailed, work.File("base.bmp")));
-
-  test::WriteDiskFile(work.File("base.bmp"), MakeBmp({}));
-  messages.clear();
-  EXPECT_EQ(file_conv(work.path().c_str()), 1);
-  EXPECT_TRUE(messages.empty());
 }
 
 }  // namespace
