@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "base/package_reader.h"
+#include "format/package_reader.h"
 #include "maker/raster.h"
 
 namespace klv {

@@ -3,7 +3,7 @@
 // 64 bits from 32-bit fields (so they cannot overflow), and the loop over chunks always
 // moves forward, so no input can make the reader read astray, allocate on a file's say-so
 // or run long.
-#include "base/package_reader.h"
+#include "format/package_reader.h"
 
 #include <algorithm>
 #include <cstdio>
