@@ -13,6 +13,7 @@
 #include "base/memory_block.h"
 #include "base/platform.h"
 #include "base/work_folder.h"
+#include "format/bmp_header.h"
 
 namespace klv {
 
@@ -47,14 +48,14 @@ std::optional<PictureBlock> ReadBitmapBody(InputFile& file, uint64_t length,
 // picture.
 bool CheckBitmap(PictureSlot& slot);
 
-// Field readings of a block. A block holds at least 14 bytes. The header size is the
-// 32-bit field at offset 0; with a 40-byte info header the width and height are the
+// Field readings of a block, the library's reading of its info header
+// (ReadLibraryInfoHeader): with a 40-byte info header the width and height are the
 // signed 32-bit fields at 4 and 8, with any other header size the unsigned 16-bit fields
 // at 4 and 6. Fields that would lie past the block's end read as 0.
 int32_t DibWidth(const PictureBlock& block);
 int32_t DibHeight(const PictureBlock& block);
-// The used-colours field (offset 32) if non-zero, else 2, 16 or 256 for 1, 4 or 8 bits
-// per pixel (offset 14), else 0.
+// BmpColorCount: the used-colours field (offset 32) if non-zero, else 2, 16 or 256 for
+// 1, 4 or 8 bits per pixel (offset 14), else 0.
 uint32_t DibColorCount(const PictureBlock& block);
 // 4 x DibColorCount, the bytes of the colour table after a 40-byte info header.
 uint64_t DibColorTableSize(const PictureBlock& block);
