@@ -8,13 +8,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <string_view>
 #include <vector>
 
 #include "base/bytes.h"
 #include "base/limits.h"
-#include "base/platform.h"
+#include "base/whole_file.h"
 #include "base/work_folder.h"
 #include "format/bmp_header.h"
 
@@ -433,44 +432,7 @@ Package ReadPackage(std::span<const uint8_t> file) { return Reader(file).Read();
 
 std::optional<std::vector<uint8_t>> ReadPackageFile(Env& env, const std::string& path,
                                                     std::string* cause) {
-  if (IsFolder(path)) {
-    *cause = "is a folder";
-    return std::nullopt;
-  }
-  std::unique_ptr<InputFile> file;
-  Status status = env.OpenForSharedRead(path, &file);
-  if (!status.ok()) {
-    *cause = "cannot be opened: " + status.reason();
-    return std::nullopt;
-  }
-  uint64_t length = 0;
-  status = file->Length(&length);
-  if (!status.ok()) {
-    *cause = "cannot be measured: " + status.reason();
-    return std::nullopt;
-  }
-  if (length > kMaxPackageFileBytes) {
-    *cause = "is " + std::to_string(length) + " bytes long, more than a package may be (" +
-             std::to_string(kMaxPackageFileBytes >> 20) + " MiB)";
-    return std::nullopt;
-  }
-  std::vector<uint8_t> bytes(static_cast<size_t>(length));
-  size_t have = 0;
-  while (have < bytes.size()) {
-    size_t got = 0;
-    status = file->Read(bytes.data() + have, bytes.size() - have, &got);
-    if (!status.ok()) {
-      *cause = "cannot be read: " + status.reason();
-      return std::nullopt;
-    }
-    if (got == 0) break;
-    have += got;
-  }
-  if (have != bytes.size()) {
-    *cause = "cannot be read whole";
-    return std::nullopt;
-  }
-  return bytes;
+  return ReadWholeFile(env, path, kMaxPackageFileBytes, cause);
 }
 
 }  // namespace klv

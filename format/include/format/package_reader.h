@@ -92,10 +92,10 @@ Package ReadPackage(std::span<const uint8_t> file);
 
 class Env;
 
-// The whole package file at `path` read through `env`, for ReadPackage. Nothing, with
-// *cause set to the reason without the path ("is a folder", "cannot be opened: <the
-// system's reason>", "is N bytes long, more than a package may be (256 MiB)", ...), when
-// it is a folder, cannot be read whole, or passes kMaxPackageFileBytes.
+// The whole package file at `path` read through `env`, for ReadPackage: ReadWholeFile
+// with the limit kMaxPackageFileBytes, and its failures ("is a folder", "cannot be
+// opened: <the system's reason>", "is N bytes long, more than this program reads
+// (256 MiB)", ...).
 std::optional<std::vector<uint8_t>> ReadPackageFile(Env& env, const std::string& path,
                                                     std::string* cause);
 

@@ -8,20 +8,15 @@
 #include <cstddef>
 #include <cstdio>
 #include <limits>
-#include <memory>
 #include <new>
 #include <utility>
 
 #include "base/bytes.h"
-#include "base/platform.h"
 #include "base/work_folder.h"
 #include "format/bmp_header.h"
 
 namespace klv {
 namespace {
-
-// No decodable picture needs a bigger file: kMaxDecodedPixels at 4 bytes each is 256 MiB.
-constexpr uint64_t kMaxPictureFileBytes = uint64_t{1} << 30;
 
 std::string Hex(uint32_t v) {
   char text[16];
@@ -408,47 +403,6 @@ std::optional<Raster> DecodeBitmap(const std::vector<uint8_t>& file, std::string
     SetCause(cause, "not enough memory for the picture");
     return std::nullopt;
   }
-}
-
-std::optional<Raster> LoadPicture(Env& env, const std::string& path, std::string* cause) {
-  std::unique_ptr<InputFile> in;
-  Status status = env.OpenForSharedRead(path, &in);
-  if (!status.ok()) {
-    SetCause(cause, "the file cannot be opened: " + status.reason());
-    return std::nullopt;
-  }
-  uint64_t length = 0;
-  status = in->Length(&length);
-  if (!status.ok()) {
-    SetCause(cause, "the file's length cannot be read: " + status.reason());
-    return std::nullopt;
-  }
-  if (length > kMaxPictureFileBytes) {
-    SetCause(cause, "the file is too large for a picture (" + std::to_string(length) + " bytes)");
-    return std::nullopt;
-  }
-  std::vector<uint8_t> bytes;
-  try {
-    bytes.resize(static_cast<size_t>(length));
-  } catch (const std::bad_alloc&) {
-    SetCause(cause, "not enough memory for the file");
-    return std::nullopt;
-  }
-  size_t total = 0;
-  while (status.ok() && total < bytes.size()) {
-    size_t got = 0;
-    status = in->Read(bytes.data() + total, bytes.size() - total, &got);
-    total += got;
-    if (got == 0) break;
-  }
-  if (total < bytes.size()) {
-    std::string text = "the file cannot be read (" + std::to_string(total) + " of " +
-                       std::to_string(bytes.size()) + " bytes arrived)";
-    if (!status.ok()) text += ": " + status.reason();
-    SetCause(cause, text);
-    return std::nullopt;
-  }
-  return DecodeBitmap(bytes, cause);
 }
 
 std::vector<uint8_t> EncodeBitmap24(const Raster& raster) {
