@@ -19,9 +19,6 @@
 namespace klv {
 namespace {
 
-// A picture file beyond this is refused before it is read. No picture the maker can use
-// needs more: an uncompressed bitmap of kMaxDecodedPixels pixels at 24 bits is 192 MiB.
-constexpr uint64_t kMaxPictureFileBytes = uint64_t{256} << 20;
 // The first read takes at most this much: every header field that says how much of the
 // file a picture needs lies within it (a bitmap's compression ends at byte 34).
 constexpr size_t kHeadBytes = 64;

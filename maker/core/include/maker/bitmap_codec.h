@@ -9,16 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "base/limits.h"
 #include "maker/raster.h"
 
 namespace klv {
-
-// Pictures larger than this in either direction are refused before any pixel memory is
-// allocated (the maker's grid never uses more than 335 pixels).
-inline constexpr int kMaxDecodedSide = 65536;
-// Pictures of more pixels than this (a 256 MiB raster) are refused as well, so that a
-// small run-length file cannot ask for gigabytes.
-inline constexpr uint64_t kMaxDecodedPixels = uint64_t{1} << 26;
 
 // Decodes a BMP file image: 1, 4, 8, 16, 24 and 32 bits per pixel; run-length 4 and 8;
 // bit-field masks; bottom-up and top-down rows; the 12-byte core header and the 40, 52,
