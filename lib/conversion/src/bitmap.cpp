@@ -42,7 +42,7 @@ std::optional<PictureBlock> ReadBitmapHead(InputFile& file, uint64_t* length) {
   return head;
 }
 
-std::optional<PictureBlock> ReadBitmapBody(InputFile& file, uint64_t length,
+std::optional<PictureBlock> LoadBitmapFile(InputFile& file, uint64_t length,
                                            const PictureBlock& head) {
   PictureBlock block;
   try {
@@ -59,13 +59,6 @@ std::optional<PictureBlock> ReadBitmapBody(InputFile& file, uint64_t length,
     return std::nullopt;
   }
   return block;
-}
-
-std::optional<PictureBlock> LoadBitmapFile(InputFile& file) {
-  uint64_t length = 0;
-  std::optional<PictureBlock> head = ReadBitmapHead(file, &length);
-  if (!head) return std::nullopt;
-  return ReadBitmapBody(file, length, *head);
 }
 
 bool CheckBitmap(PictureSlot& slot) {
