@@ -17,6 +17,7 @@
 #include "maker/grid.h"
 #include "maker/make.h"
 #include "maker/make_values.h"
+#include "maker/picture_reader.h"
 #include "maker/tile_effect.h"
 #include "maker/work_canvas.h"
 
@@ -105,7 +106,11 @@ void BM_WholeMake(benchmark::State& state) {
 
   for (auto _ : state) {
     std::string cause;
-    std::optional<Raster> picture = LoadPicture(env, picture_path, &cause);
+    std::optional<Raster> picture;
+    if (const std::optional<std::vector<uint8_t>> file =
+            ReadPictureFile(env, picture_path, &cause)) {
+      picture = DecodeBitmap(*file, &cause);
+    }
     if (!picture) {
       state.SkipWithError(cause.c_str());
       break;

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "base/bytes.h"
-#include "base/package_format.h"
-#include "base/package_reader.h"
+#include "format/package_format.h"
+#include "format/package_reader.h"
 
 namespace {
 

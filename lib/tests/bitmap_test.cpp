@@ -21,7 +21,10 @@ constexpr const char* kPath = "/w/pic.bmp";
 std::optional<PictureBlock> LoadFromFake(FakeEnv& env) {
   std::unique_ptr<InputFile> file;
   if (!env.OpenForSharedRead(kPath, &file).ok()) return std::nullopt;
-  return LoadBitmapFile(*file);
+  uint64_t length = 0;
+  const std::optional<PictureBlock> head = ReadBitmapHead(*file, &length);
+  if (!head) return std::nullopt;
+  return LoadBitmapFile(*file, length, *head);
 }
 
 // A file that claims any length and delivers nothing.
@@ -103,7 +106,8 @@ TEST(Bitmap, UnloadableFilesGiveNothing) {
 TEST(Bitmap, OversizedFileIsRefusedBeforeAllocating) {
   for (uint64_t length : {kMaxPictureFileBytes + 1, uint64_t{1} << 62, ~uint64_t{0}}) {
     HugeFile file(length);
-    EXPECT_FALSE(LoadBitmapFile(file)) << length;
+    uint64_t measured = 0;
+    EXPECT_FALSE(ReadBitmapHead(file, &measured)) << length;
     EXPECT_EQ(file.reads_, 0) << length;
   }
 }

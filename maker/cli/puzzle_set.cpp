@@ -18,9 +18,9 @@
 
 #include "base/codepage.h"
 #include "base/named_output.h"
-#include "base/package_format.h"
 #include "base/text.h"
 #include "base/work_folder.h"
+#include "format/package_format.h"
 #include "interrupt.h"
 #include "maker/make.h"
 #include "maker/make_values.h"

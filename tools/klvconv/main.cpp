@@ -14,12 +14,12 @@
 #include <string>
 
 #include "base/limits.h"
-#include "base/package_format.h"
 #include "base/platform.h"
 #include "base/text.h"
 #include "base/version.h"
 #include "base/work_folder.h"
 #include "client/klvutils_client.h"
+#include "format/package_format.h"
 #include "language/language.h"
 #include "language/library_messages.h"
 

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "base/named_output.h"
-#include "base/package_reader.h"
 #include "base/platform.h"
 #include "base/version.h"
+#include "format/package_reader.h"
 #include "klvinfo/package_report.h"
 #include "klvinfo/picture_file.h"
 #include "klvinfo/work_folder_export.h"

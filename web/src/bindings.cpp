@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "base/package_reader.h"
 #include "base/platform.h"
 #include "form/control_table.h"
 #include "form/source_form.h"
 #include "form/text_boxes.h"
+#include "format/package_reader.h"
 #include "language/language.h"
 #include "maker/colors.h"
 #include "maker/grid.h"

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <utility>
 
-#include "base/package_reader.h"
 #include "form/text_boxes.h"
+#include "format/package_reader.h"
 #include "web/page_texts.h"
 
 namespace klv::web {

@@ -4,10 +4,10 @@
 
 #include <utility>
 
-#include "base/package_reader.h"
 #include "base/platform.h"
 #include "form/source_form.h"
 #include "form/text_boxes.h"
+#include "format/package_reader.h"
 #include "maker/grid.h"
 #include "maker/make_values.h"
 #include "maker/puzzle_texts.h"

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "base/package_reader.h"
 #include "base/platform.h"
+#include "format/package_reader.h"
 #include "klvtest/picture_files.h"
 #include "klvtest/test_support.h"
 #include "maker/source_picture.h"

@@ -67,11 +67,8 @@ inline constexpr size_t kPuzzleNameBytes = 15;
 inline constexpr size_t kLongPuzzleNameBytes = 255;
 inline constexpr size_t kBackColorBytes = 39;
 
-// The pictures are Windows BMP files: a 14-byte file header starting with "BM", then the
-// 40-byte info header (the only one the package can hold). The maker saves its surfaces
+// The pictures are Windows BMP files (format/bmp_header.h). The maker saves its surfaces
 // at 24 bits per pixel.
-inline constexpr size_t kBmpFileHeaderSize = 14;
-inline constexpr uint32_t kBmpInfoHeaderSize = 40;
 inline constexpr uint16_t kWorkBitmapBitCount = 24;
 
 }  // namespace klv

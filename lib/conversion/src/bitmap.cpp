@@ -6,21 +6,14 @@
 #include <algorithm>
 #include <new>
 
-#include "base/bytes.h"
 #include "base/platform.h"
 
 namespace klv {
 namespace {
 
-uint32_t FieldLe32(const PictureBlock& block, size_t offset) {
-  return offset + 4 <= block.size() ? GetLe32(block.data() + offset) : 0;
+BmpInfoHeader InfoHeader(const PictureBlock& block) {
+  return ReadLibraryInfoHeader(std::span<const uint8_t>(block.data(), block.size()));
 }
-
-uint16_t FieldLe16(const PictureBlock& block, size_t offset) {
-  return offset + 2 <= block.size() ? GetLe16(block.data() + offset) : 0;
-}
-
-bool HasInfoHeader(const PictureBlock& block) { return FieldLe32(block, 0) == kBmpInfoHeaderSize; }
 
 }  // namespace
 
@@ -37,7 +30,7 @@ std::optional<PictureBlock> ReadBitmapHead(InputFile& file, uint64_t* length) {
       got != kBmpFileHeaderSize + head_bytes) {
     return std::nullopt;
   }
-  if (headers[0] != 'B' || headers[1] != 'M') return std::nullopt;
+  if (!ReadBmpFileHeader(std::span<const uint8_t>(headers, got)).signature) return std::nullopt;
 
   PictureBlock head;
   try {
@@ -49,7 +42,7 @@ std::optional<PictureBlock> ReadBitmapHead(InputFile& file, uint64_t* length) {
   return head;
 }
 
-std::optional<PictureBlock> ReadBitmapBody(InputFile& file, uint64_t length,
+std::optional<PictureBlock> LoadBitmapFile(InputFile& file, uint64_t length,
                                            const PictureBlock& head) {
   PictureBlock block;
   try {
@@ -68,13 +61,6 @@ std::optional<PictureBlock> ReadBitmapBody(InputFile& file, uint64_t length,
   return block;
 }
 
-std::optional<PictureBlock> LoadBitmapFile(InputFile& file) {
-  uint64_t length = 0;
-  std::optional<PictureBlock> head = ReadBitmapHead(file, &length);
-  if (!head) return std::nullopt;
-  return ReadBitmapBody(file, length, *head);
-}
-
 bool CheckBitmap(PictureSlot& slot) {
   if (!slot) return true;
   if (DibWidth(*slot) < 0 || DibHeight(*slot) < 0) {
@@ -85,25 +71,14 @@ bool CheckBitmap(PictureSlot& slot) {
 }
 
 int32_t DibWidth(const PictureBlock& block) {
-  if (HasInfoHeader(block)) return static_cast<int32_t>(FieldLe32(block, 4));
-  return FieldLe16(block, 4);
+  return static_cast<int32_t>(InfoHeader(block).width);
 }
 
 int32_t DibHeight(const PictureBlock& block) {
-  if (HasInfoHeader(block)) return static_cast<int32_t>(FieldLe32(block, 8));
-  return FieldLe16(block, 6);
+  return static_cast<int32_t>(InfoHeader(block).height);
 }
 
-uint32_t DibColorCount(const PictureBlock& block) {
-  uint32_t used = FieldLe32(block, 32);
-  if (used != 0) return used;
-  switch (FieldLe16(block, 14)) {
-    case 1: return 2;
-    case 4: return 16;
-    case 8: return 256;
-    default: return 0;
-  }
-}
+uint32_t DibColorCount(const PictureBlock& block) { return BmpColorCount(InfoHeader(block)); }
 
 uint64_t DibColorTableSize(const PictureBlock& block) { return uint64_t{4} * DibColorCount(block); }
 

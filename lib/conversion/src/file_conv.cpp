@@ -165,7 +165,7 @@ int16_t ConvertWorkFolder(Env& env, ConversionState& state, const std::string& f
     const PictureSlot& head = is_base ? state.base : state.tiles[static_cast<size_t>(picture)];
     OpenPicture& open = is_base ? open_base : open_tiles[static_cast<size_t>(picture)];
     if (!head) return body;
-    body = ReadBitmapBody(*open.file, open.length, *head);
+    body = LoadBitmapFile(*open.file, open.length, *head);
     if (!body) {
       if (open.file->Unchanged().ok()) {
         ShowLibraryMessage(env, Message::kLoadFailed, open.path);

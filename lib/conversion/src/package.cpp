@@ -9,18 +9,12 @@
 #include "base/codepage.h"
 #include "base/text.h"
 #include "base/work_folder.h"
+#include "format/bmp_header.h"
 
 namespace klv {
 namespace {
 
 FourCC ToFourCC(const ChunkId& id) { return FourCC{{id[0], id[1], id[2], id[3]}}; }
-
-// Offsets inside the 40-byte info header.
-constexpr size_t kBitCountOffset = 14;
-constexpr size_t kCompressionOffset = 16;
-constexpr size_t kImageSizeOffset = 20;
-constexpr uint32_t kRle8 = 1;
-constexpr uint32_t kRle4 = 2;
 
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -54,23 +48,19 @@ std::array<uint8_t, 3> ParseBackColor(std::string_view text) {
 SaveCause WriteBitmapChunk(RiffFile& out, FourCC id, const PictureSlot& slot, Status* error) {
   if (!slot) return SaveCause::kPictureMissing;
   const PictureBlock& block = *slot;
-  if (block.size() < 4 || GetLe32(block.data()) != kBmpInfoHeaderSize) {
-    return SaveCause::kHeaderNot40;
-  }
+  const BmpInfoHeader info =
+      ReadLibraryInfoHeader(std::span<const uint8_t>(block.data(), block.size()));
+  if (info.size != kBmpInfoHeaderSize) return SaveCause::kHeaderNot40;
   if (block.size() < kBmpInfoHeaderSize) return SaveCause::kPictureTruncated;
 
-  const uint64_t table_size = DibColorTableSize(block);
-  const uint32_t compression = GetLe32(block.data() + kCompressionOffset);
-  const bool run_length = compression == kRle8 || compression == kRle4;
-  uint64_t pixel_size = GetLe32(block.data() + kImageSizeOffset);
+  const uint64_t table_size = uint64_t{4} * BmpColorCount(info);
+  const bool run_length = info.compression == kBiRle8 || info.compression == kBiRle4;
+  uint64_t pixel_size = info.imageSize;
   if (!run_length) {
-    const int32_t width = DibWidth(block);
-    const int32_t height = DibHeight(block);
-    if (width < 0 || height < 0) return SaveCause::kPictureTruncated;
-    const uint64_t bits = GetLe16(block.data() + kBitCountOffset);
+    if (info.width < 0 || info.height < 0) return SaveCause::kPictureTruncated;
     // bits x width stays below 2^47; only the product with the height can overflow.
-    const uint64_t row_size = (bits * static_cast<uint64_t>(width) + 31) / 32 * 4;
-    std::optional<uint64_t> size = CheckedMul(row_size, static_cast<uint64_t>(height));
+    const uint64_t row_size = BmpRowStride(static_cast<uint64_t>(info.width), info.bitCount);
+    std::optional<uint64_t> size = CheckedMul(row_size, static_cast<uint64_t>(info.height));
     if (!size) return SaveCause::kPictureTruncated;
     pixel_size = *size;
   }
@@ -82,11 +72,12 @@ SaveCause WriteBitmapChunk(RiffFile& out, FourCC id, const PictureSlot& slot, St
   uint8_t head[kBmpFileHeaderSize + kBmpInfoHeaderSize] = {};
   head[0] = 'B';
   head[1] = 'M';
-  PutLe32(head + 2, static_cast<uint32_t>(kBmpFileHeaderSize + *data_size));
-  PutLe32(head + 10, static_cast<uint32_t>(kBmpFileHeaderSize + kBmpInfoHeaderSize + table_size));
+  PutLe32(head + kBmpFileSizeField, static_cast<uint32_t>(kBmpFileHeaderSize + *data_size));
+  PutLe32(head + kBmpPixelOffsetField,
+          static_cast<uint32_t>(kBmpFileHeaderSize + kBmpInfoHeaderSize + table_size));
   std::memcpy(head + kBmpFileHeaderSize, block.data(), kBmpInfoHeaderSize);
   if (!run_length) {
-    PutLe32(head + kBmpFileHeaderSize + kImageSizeOffset, static_cast<uint32_t>(pixel_size));
+    PutLe32(head + kBmpFileHeaderSize + kInfoImageSizeField, static_cast<uint32_t>(pixel_size));
   }
   const size_t rest = static_cast<size_t>(*data_size) - kBmpInfoHeaderSize;
   Status status = out.CreateChunk(id, static_cast<uint32_t>(kBmpFileHeaderSize + *data_size));

@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "base/package_reader.h"
+#include "format/package_reader.h"
 #include "maker/bitmap_codec.h"
 #include "maker/make_values.h"
 

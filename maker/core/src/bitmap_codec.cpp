@@ -8,29 +8,15 @@
 #include <cstddef>
 #include <cstdio>
 #include <limits>
-#include <memory>
 #include <new>
 #include <utility>
 
 #include "base/bytes.h"
-#include "base/platform.h"
 #include "base/work_folder.h"
+#include "format/bmp_header.h"
 
 namespace klv {
 namespace {
-
-constexpr uint32_t kCoreHeaderSize = 12;
-
-constexpr uint32_t kBiRgb = 0;
-constexpr uint32_t kBiRle8 = 1;
-constexpr uint32_t kBiRle4 = 2;
-constexpr uint32_t kBiBitfields = 3;
-constexpr uint32_t kBiJpeg = 4;
-constexpr uint32_t kBiPng = 5;
-constexpr uint32_t kBiAlphaBitfields = 6;
-
-// No decodable picture needs a bigger file: kMaxDecodedPixels at 4 bytes each is 256 MiB.
-constexpr uint64_t kMaxPictureFileBytes = uint64_t{1} << 30;
 
 std::string Hex(uint32_t v) {
   char text[16];
@@ -122,17 +108,19 @@ class Decoder {
   }
 
   bool ReadHeaders() {
-    const size_t size = file_.size();
+    const std::span<const uint8_t> file(file_);
+    const size_t size = file.size();
     if (size < kBmpFileHeaderSize) return Fail("truncated file header");
-    if (file_[0] != 'B' || file_[1] != 'M') return Fail("not a bitmap file (no \"BM\" signature)");
-    const uint32_t offset = GetLe32(&file_[10]);
+    const BmpFileHeader file_header = ReadBmpFileHeader(file);
+    if (!file_header.signature) return Fail("not a bitmap file (no \"BM\" signature)");
+    const uint32_t offset = file_header.pixelOffset;
     if (size < kBmpFileHeaderSize + 4) return Fail("truncated info header");
 
     Layout& l = layout_;
-    const uint8_t* h = &file_[kBmpFileHeaderSize];
-    l.headerSize = GetLe32(h);
+    const BmpInfoHeader info = ReadDecoderInfoHeader(file.subspan(kBmpFileHeaderSize));
+    l.headerSize = info.size;
     switch (l.headerSize) {
-      case kCoreHeaderSize:
+      case kBmpCoreHeaderSize:
       case kBmpInfoHeaderSize:
       case 52:
       case 56:
@@ -142,21 +130,13 @@ class Decoder {
     }
     if (size - kBmpFileHeaderSize < l.headerSize) return Fail("truncated info header");
 
-    int64_t width = 0;
-    int64_t height = 0;
-    if (l.headerSize == kCoreHeaderSize) {
-      // The core header holds unsigned 16-bit sides and is always stored bottom-up.
-      l.core = true;
-      width = GetLe16(h + 4);
-      height = GetLe16(h + 6);
-      l.bitCount = GetLe16(h + 10);
-    } else {
-      width = GetLe32Signed(h + 4);
-      height = GetLe32Signed(h + 8);
-      l.bitCount = GetLe16(h + 14);
-      l.compression = GetLe32(h + 16);
-      l.colorsUsed = GetLe32(h + 32);
-    }
+    // The core header holds unsigned 16-bit sides and is always stored bottom-up.
+    l.core = info.core;
+    int64_t width = info.width;
+    int64_t height = info.height;
+    l.bitCount = info.bitCount;
+    l.compression = info.compression;
+    l.colorsUsed = info.colorsUsed;
     if (width < 0) return Fail("negative width " + std::to_string(width));
     if (height < 0) {
       // Computed in 64 bits, so that -2147483648 becomes a too-large height, not itself.
@@ -425,47 +405,6 @@ std::optional<Raster> DecodeBitmap(const std::vector<uint8_t>& file, std::string
   }
 }
 
-std::optional<Raster> LoadPicture(Env& env, const std::string& path, std::string* cause) {
-  std::unique_ptr<InputFile> in;
-  Status status = env.OpenForSharedRead(path, &in);
-  if (!status.ok()) {
-    SetCause(cause, "the file cannot be opened: " + status.reason());
-    return std::nullopt;
-  }
-  uint64_t length = 0;
-  status = in->Length(&length);
-  if (!status.ok()) {
-    SetCause(cause, "the file's length cannot be read: " + status.reason());
-    return std::nullopt;
-  }
-  if (length > kMaxPictureFileBytes) {
-    SetCause(cause, "the file is too large for a picture (" + std::to_string(length) + " bytes)");
-    return std::nullopt;
-  }
-  std::vector<uint8_t> bytes;
-  try {
-    bytes.resize(static_cast<size_t>(length));
-  } catch (const std::bad_alloc&) {
-    SetCause(cause, "not enough memory for the file");
-    return std::nullopt;
-  }
-  size_t total = 0;
-  while (status.ok() && total < bytes.size()) {
-    size_t got = 0;
-    status = in->Read(bytes.data() + total, bytes.size() - total, &got);
-    total += got;
-    if (got == 0) break;
-  }
-  if (total < bytes.size()) {
-    std::string text = "the file cannot be read (" + std::to_string(total) + " of " +
-                       std::to_string(bytes.size()) + " bytes arrived)";
-    if (!status.ok()) text += ": " + status.reason();
-    SetCause(cause, text);
-    return std::nullopt;
-  }
-  return DecodeBitmap(bytes, cause);
-}
-
 std::vector<uint8_t> EncodeBitmap24(const Raster& raster) {
   if (raster.width < 0 || raster.height < 0 ||
       raster.pixels.size() !=
@@ -481,16 +420,16 @@ std::vector<uint8_t> EncodeBitmap24(const Raster& raster) {
   uint8_t* f = out.data();
   f[0] = 'B';
   f[1] = 'M';
-  PutLe32(f + 2, static_cast<uint32_t>(out.size()));
-  PutLe32(f + 10, static_cast<uint32_t>(kHeaders));  // reserved fields stay 0
+  PutLe32(f + kBmpFileSizeField, static_cast<uint32_t>(out.size()));
+  PutLe32(f + kBmpPixelOffsetField, static_cast<uint32_t>(kHeaders));  // reserved fields stay 0
   uint8_t* h = f + kBmpFileHeaderSize;
   PutLe32(h, kBmpInfoHeaderSize);
-  PutLe32(h + 4, static_cast<uint32_t>(raster.width));
-  PutLe32(h + 8, static_cast<uint32_t>(raster.height));  // positive: bottom-up
-  PutLe16(h + 12, 1);                                    // planes
-  PutLe16(h + 14, kWorkBitmapBitCount);
-  PutLe32(h + 16, kBiRgb);
-  PutLe32(h + 20, static_cast<uint32_t>(imageSize));
+  PutLe32(h + kInfoWidthField, static_cast<uint32_t>(raster.width));
+  PutLe32(h + kInfoHeightField, static_cast<uint32_t>(raster.height));  // bottom-up
+  PutLe16(h + kInfoPlanesField, 1);
+  PutLe16(h + kInfoBitCountField, kWorkBitmapBitCount);
+  PutLe32(h + kInfoCompressionField, kBiRgb);
+  PutLe32(h + kInfoImageSizeField, static_cast<uint32_t>(imageSize));
   // Resolution, used and important colours stay 0. Each pixel is blue, green, red.
   for (int y = 0; y < raster.height; ++y) {
     uint8_t* row = f + kHeaders + static_cast<uint64_t>(raster.height - 1 - y) * stride;

@@ -11,6 +11,7 @@
 
 #include "base/bytes.h"
 #include "base/platform.h"
+#include "format/bmp_header.h"
 #include "maker/bitmap_codec.h"
 #include "maker/exif.h"
 #include "picture_decoders.h"
@@ -18,9 +19,6 @@
 namespace klv {
 namespace {
 
-// A picture file beyond this is refused before it is read. No picture the maker can use
-// needs more: an uncompressed bitmap of kMaxDecodedPixels pixels at 24 bits is 192 MiB.
-constexpr uint64_t kMaxPictureFileBytes = uint64_t{256} << 20;
 // The first read takes at most this much: every header field that says how much of the
 // file a picture needs lies within it (a bitmap's compression ends at byte 34).
 constexpr size_t kHeadBytes = 64;
@@ -39,16 +37,10 @@ bool StartsWith(const std::vector<uint8_t>& file, const char* text, size_t lengt
 // that the decoder itself says why.
 std::optional<StoredSize> PeekBitmapSize(const std::vector<uint8_t>& file) {
   if (file.size() < 26) return std::nullopt;
-  int64_t width = 0;
-  int64_t height = 0;
-  if (GetLe32(&file[14]) == 12) {
-    width = GetLe16(&file[18]);
-    height = GetLe16(&file[20]);
-  } else {
-    width = GetLe32Signed(&file[18]);
-    height = GetLe32Signed(&file[22]);
-    if (height < 0) height = -height;
-  }
+  const BmpInfoHeader info =
+      ReadDecoderInfoHeader(std::span<const uint8_t>(file).subspan(kBmpFileHeaderSize));
+  const int64_t width = info.width;
+  const int64_t height = info.height < 0 ? -info.height : info.height;
   if (width <= 0 || height <= 0 || width > kMaxDecodedSide || height > kMaxDecodedSide ||
       static_cast<uint64_t>(width * height) > kMaxDecodedPixels) {
     return std::nullopt;
@@ -295,22 +287,21 @@ std::optional<uint64_t> PictureBytesNeeded(const std::vector<uint8_t>& head) {
   const std::optional<PictureKind> kind = SniffPictureKind(head);
   if (kind == PictureKind::kWebp) return uint64_t{GetLe32(&head[4])} + 8;
   if (kind != PictureKind::kBmp || head.size() < 30) return std::nullopt;
-  const uint32_t header_size = GetLe32(&head[14]);
-  const bool core = header_size == 12;
-  if (!core && head.size() < 34) return std::nullopt;
-  const int64_t width = core ? GetLe16(&head[18]) : GetLe32Signed(&head[18]);
-  int64_t height = core ? GetLe16(&head[20]) : GetLe32Signed(&head[22]);
-  if (height < 0) height = -height;
-  const uint32_t bits = GetLe16(&head[core ? 24 : 28]);
-  const uint32_t compression = core ? 0 : GetLe32(&head[30]);
-  // Run-length pixels end where their data says; 1 and 2 are RLE8 and RLE4. Other
-  // sizes and depths are left to the decoder to judge, with the whole file.
-  if (compression == 1 || compression == 2 || width <= 0 || height <= 0 ||
+  const std::span<const uint8_t> bytes(head);
+  const BmpInfoHeader info = ReadDecoderInfoHeader(bytes.subspan(kBmpFileHeaderSize));
+  if (!info.core && head.size() < 34) return std::nullopt;
+  const int64_t width = info.width;
+  const int64_t height = info.height < 0 ? -info.height : info.height;
+  const uint32_t bits = info.bitCount;
+  const uint32_t compression = info.compression;
+  // Run-length pixels end where their data says. Other sizes and depths are left to the
+  // decoder to judge, with the whole file.
+  if (compression == kBiRle8 || compression == kBiRle4 || width <= 0 || height <= 0 ||
       width > kMaxDecodedSide || height > kMaxDecodedSide || bits == 0 || bits > 32) {
     return std::nullopt;
   }
-  const uint64_t row = (static_cast<uint64_t>(width) * bits + 31) / 32 * 4;
-  return uint64_t{GetLe32(&head[10])} + row * static_cast<uint64_t>(height);
+  const uint64_t row = BmpRowStride(static_cast<uint64_t>(width), bits);
+  return uint64_t{ReadBmpFileHeader(bytes).pixelOffset} + row * static_cast<uint64_t>(height);
 }
 
 std::optional<std::vector<uint8_t>> ReadPictureFile(Env& env, const std::string& path,

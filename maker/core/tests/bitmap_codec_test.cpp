@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -17,8 +16,6 @@
 #include <vector>
 
 #include "base/bytes.h"
-#include "base/platform.h"
-#include "klvtest/test_support.h"
 
 namespace klv {
 namespace {
@@ -511,41 +508,6 @@ TEST(BitmapCodec, CorruptFilesAreRefusedWithTheirCause) {
     EXPECT_NE(cause.find(expected), std::string::npos) << name << ": " << cause;
   }
   EXPECT_FALSE(DecodeBitmap(Bytes{}, nullptr));  // no cause wanted: still no crash
-}
-
-TEST(BitmapCodec, LoadPictureReadsWholeFilesAndNamesFailures) {
-  Raster picture = Raster::Filled(3, 2, kC);
-  picture.Set(2, 1, kD);
-  test::FakeEnv env;
-  env.read_chunk = 3;
-  env.files["pic.bmp"] = EncodeBitmap24(picture);
-  env.files["bad.bmp"] = Bytes{'B', 'M', 0, 0};
-
-  std::string cause;
-  std::optional<Raster> got = LoadPicture(env, "pic.bmp", &cause);  // read 3 bytes at a time
-  ASSERT_TRUE(got) << cause;
-  EXPECT_EQ(*got, picture);
-
-  const std::vector<std::tuple<std::string, std::function<void()>, std::string>> failures = {
-      {"missing.bmp", [] {}, "cannot be opened: No such file or directory"},
-      {"bad.bmp", [] {}, "truncated"},
-      {"pic.bmp", [&] { env.read_faults["pic.bmp"] = test::ReadFault::kLengthFails; }, "length"},
-      {"pic.bmp", [&] { env.read_faults["pic.bmp"] = test::ReadFault::kReadFails; },
-       "(0 of 78 bytes arrived): Input/output error"},
-      {"pic.bmp",
-       [&] {
-         env.read_faults["pic.bmp"] = test::ReadFault::kShortRead;
-         env.short_read_limit = 20;
-       },
-       "20 of"},
-  };
-  for (const auto& [path, arrange, expected] : failures) {
-    env.read_faults.clear();
-    arrange();
-    cause.clear();
-    EXPECT_FALSE(LoadPicture(env, path, &cause)) << path << " " << expected;
-    EXPECT_NE(cause.find(expected), std::string::npos) << path << ": " << cause;
-  }
 }
 
 }  // namespace

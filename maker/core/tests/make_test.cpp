@@ -8,9 +8,7 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <optional>
@@ -19,15 +17,16 @@
 #include <string>
 #include <vector>
 
-#include "base/bytes.h"
 #include "base/platform.h"
 #include "base/profile.h"
 #include "base/work_folder.h"
+#include "format/package_reader.h"
 #include "klvtest/test_support.h"
 #include "maker/bitmap_codec.h"
 #include "maker/colors.h"
 #include "maker/grid.h"
 #include "maker/make_values.h"
+#include "maker/package_pictures.h"
 #include "maker/tile_effect.h"
 #include "maker/work_canvas.h"
 
@@ -504,74 +503,28 @@ TEST(Make, RenderedCanvasIsHandedOutBeforeItIsSaved) {
   EXPECT_EQ(DecodeBitmap(std::vector<uint8_t>(base.begin(), base.end()), nullptr), shown.base);
 }
 
-// The package read back: the header fields this test checks and the pictures of the
-// "KLVB" and "KLVP" chunks, decoded.
-struct Package {
-  int16_t xMax = 0, yMax = 0, tileWidth = 0, pictureWidth = 0, difficulty = 0;
-  int32_t fileVersion = 0;
-  uint8_t backColor[4] = {};
-  std::string password, puzzleSetName, puzzleName, longPuzzleName;
-  Raster base;
-  std::vector<Raster> tiles;
+// The package at `path` as the package reader reads it, with its pictures decoded;
+// nothing, with *error set, unless it is sound and every picture decodes.
+struct ReadBack {
+  Package package;
+  PackagePictures pictures;
 };
 
-std::string Unscramble(const uint8_t* field, size_t width) {
-  std::string text;
-  for (size_t i = 0; i < width && field[i] != 0; ++i) {
-    const uint8_t swapped = static_cast<uint8_t>((field[i] << 4) | (field[i] >> 4));
-    text.push_back(static_cast<char>(255 - swapped));
+std::optional<ReadBack> ReadBackPackage(const std::filesystem::path& path, std::string* error) {
+  const std::optional<std::vector<uint8_t>> bytes =
+      ReadPackageFile(Env::Default(), path.string(), error);
+  if (!bytes) return std::nullopt;
+  ReadBack read{ReadPackage(*bytes), {}};
+  if (!read.package.sound()) {
+    *error = DescribeProblem(read.package.problems.front());
+    return std::nullopt;
   }
-  return text;
-}
-
-std::optional<Package> ReadPackage(const std::vector<uint8_t>& file, std::string* error) {
-  auto fail = [error](const std::string& why) {
-    *error = why;
-    return std::optional<Package>();
-  };
-  if (file.size() < 12 || std::memcmp(file.data(), "RIFF", 4) != 0 ||
-      std::memcmp(file.data() + 8, "DATA", 4) != 0) {
-    return fail("no RIFF DATA form");
+  read.pictures = DecodePackagePictures(read.package);
+  if (!read.pictures.problems.empty()) {
+    *error = DescribeProblem(read.pictures.problems.front());
+    return std::nullopt;
   }
-  if (GetLe32(file.data() + 4) != file.size() - 8) return fail("RIFF size does not match");
-  Package package;
-  size_t pos = 12;
-  int chunk_number = 0;
-  while (pos < file.size()) {
-    if (file.size() - pos < 8) return fail("truncated chunk header");
-    const std::string id(reinterpret_cast<const char*>(file.data() + pos), 4);
-    const uint32_t size = GetLe32(file.data() + pos + 4);
-    if (size > file.size() - pos - 8) return fail("chunk " + id + " runs past the end");
-    const uint8_t* data = file.data() + pos + 8;
-    if (chunk_number == 0) {
-      if (id != "KLVZ" || size != 592) return fail("first chunk is not a 592-byte KLVZ");
-      package.fileVersion = static_cast<int32_t>(GetLe32(data));
-      package.xMax = static_cast<int16_t>(GetLe16(data + 4));
-      package.yMax = static_cast<int16_t>(GetLe16(data + 6));
-      package.tileWidth = static_cast<int16_t>(GetLe16(data + 8));
-      package.pictureWidth = static_cast<int16_t>(GetLe16(data + 12));
-      package.difficulty = static_cast<int16_t>(GetLe16(data + 16));
-      std::memcpy(package.backColor, data + 20, 4);
-      package.password = Unscramble(data + 24, 11);
-      package.puzzleSetName = Unscramble(data + 46, 11);
-      package.puzzleName = Unscramble(data + 57, 16);
-      package.longPuzzleName = Unscramble(data + 73, 256);
-    } else {
-      if (id != (chunk_number == 1 ? "KLVB" : "KLVP")) return fail("unexpected chunk " + id);
-      std::string cause;
-      std::optional<Raster> picture = DecodeBitmap(std::vector<uint8_t>(data, data + size), &cause);
-      if (!picture) return fail("chunk " + std::to_string(chunk_number) + ": " + cause);
-      (chunk_number == 1 ? package.base : package.tiles.emplace_back()) = std::move(*picture);
-    }
-    pos += 8 + size + (size & 1);
-    ++chunk_number;
-  }
-  return package;
-}
-
-std::vector<uint8_t> ReadWholeFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+  return read;
 }
 
 TEST(Make, WholeMakeThroughTheLibraryGivesAPackageOfThePicture) {
@@ -599,28 +552,30 @@ TEST(Make, WholeMakeThroughTheLibraryGivesAPackageOfThePicture) {
   EXPECT_EQ(left, std::vector<std::string>{"Sample.klv"});
 
   std::string error;
-  const std::optional<Package> package = ReadPackage(ReadWholeFile(folder / "Sample.klv"), &error);
-  ASSERT_TRUE(package.has_value()) << error;
-  EXPECT_EQ(package->fileVersion, 2);
-  EXPECT_EQ(package->xMax, 4);
-  EXPECT_EQ(package->yMax, 3);
-  EXPECT_EQ(package->tileWidth, 64);
-  EXPECT_EQ(package->pictureWidth, 160);
-  EXPECT_EQ(package->difficulty, 5);
-  EXPECT_EQ(std::vector<uint8_t>(package->backColor, package->backColor + 4),
-            (std::vector<uint8_t>{0xFF, 0x00, 0xFF, 0x00}));
-  EXPECT_EQ(package->password, "5551234");
-  EXPECT_EQ(package->puzzleName, "Sample");
-  EXPECT_EQ(package->puzzleSetName, "Animals");
-  EXPECT_EQ(package->longPuzzleName, "A cat");
+  const std::optional<ReadBack> read = ReadBackPackage(folder / "Sample.klv", &error);
+  ASSERT_TRUE(read.has_value()) << error;
+  const PackageHeader& header = *read->package.header;
+  EXPECT_EQ(header.fileVersion, 2);
+  EXPECT_EQ(header.xMax, 4);
+  EXPECT_EQ(header.yMax, 3);
+  EXPECT_EQ(header.tileWidth, 64);
+  EXPECT_EQ(header.pictureWidth, 160);
+  EXPECT_EQ(header.Difficulty, 5);
+  EXPECT_EQ(header.backColor, (std::array<uint8_t, 3>{0xFF, 0x00, 0xFF}));
+  EXPECT_EQ(header.PassWord, "5551234");
+  EXPECT_EQ(header.PuzzleName, "Sample");
+  EXPECT_EQ(header.PuzzleSetName, "Animals");
+  EXPECT_EQ(header.LongPuzzleName, "A cat");
 
   // The base: the picture's size, each pixel white or the picture's.
-  ASSERT_EQ(package->base.width, 160);
-  ASSERT_EQ(package->base.height, 128);
+  ASSERT_TRUE(read->pictures.base);
+  const Raster& base = *read->pictures.base;
+  ASSERT_EQ(base.width, 160);
+  ASSERT_EQ(base.height, 128);
   int sprinkled = 0;
   for (int y = 0; y < 128; ++y) {
     for (int x = 0; x < 160; ++x) {
-      const uint32_t pixel = package->base.At(x, y);
+      const uint32_t pixel = base.At(x, y);
       ASSERT_TRUE(pixel == 0xFFFFFF || pixel == picture.At(x, y)) << x << ", " << y;
       sprinkled += pixel == picture.At(x, y);
     }
@@ -630,11 +585,11 @@ TEST(Make, WholeMakeThroughTheLibraryGivesAPackageOfThePicture) {
 
   // The tiles: 64 x 64, each pixel the background or the picture's at its place; corner
   // cells complete; every picture pixel in at least one tile.
-  ASSERT_EQ(package->tiles.size(), 12u);
+  ASSERT_EQ(read->pictures.tiles.size(), 12u);
   std::vector<int> holders(160 * 128, 0);
   for (int r = 0; r < 3; ++r) {
     for (int c = 0; c < 4; ++c) {
-      const Raster& tile = package->tiles[static_cast<size_t>(r * 4 + c)];
+      const Raster& tile = read->pictures.tiles[static_cast<size_t>(r * 4 + c)].raster;
       ASSERT_EQ(tile.width, 64);
       ASSERT_EQ(tile.height, 64);
       for (int v = 0; v < 64; ++v) {
@@ -678,16 +633,16 @@ TEST(Make, EveryBackgroundChoiceGivesTheHeaderTheColourOfItsTiles) {
     request.backColorIndex = choice.paletteIndex;
     ASSERT_EQ(MakePuzzle(Env::Default(), request, *converter).status, MakeStatus::kPackageWritten);
     std::string error;
-    const std::optional<Package> package = ReadPackage(ReadWholeFile(folder / "Cat.klv"), &error);
-    ASSERT_TRUE(package.has_value()) << error;
-    const uint32_t header = uint32_t{package->backColor[0]} << 16 |
-                            uint32_t{package->backColor[1]} << 8 | package->backColor[2];
+    const std::optional<ReadBack> read = ReadBackPackage(folder / "Cat.klv", &error);
+    ASSERT_TRUE(read.has_value()) << error;
+    const uint32_t header = BackColorRgb(*read->package.header);
     EXPECT_EQ(header, QBColor(choice.paletteIndex));
-    ASSERT_EQ(package->tiles.size(), 4u);
+    ASSERT_EQ(read->pictures.tiles.size(), 4u);
     for (int i = 0; i < 4; ++i) {
       int background = 0;
       for (int k = 0; k < 64 * 64; ++k) {
-        const uint32_t pixel = package->tiles[static_cast<size_t>(i)].At(k % 64, k / 64);
+        const uint32_t pixel =
+            read->pictures.tiles[static_cast<size_t>(i)].raster.At(k % 64, k / 64);
         if (pixel == request.source.At(32 * (i % 2) + k % 64, 32 * (i / 2) + k / 64)) continue;
         ASSERT_EQ(pixel, header) << "tile " << i << ", pixel " << k;
         ++background;

@@ -9,7 +9,7 @@
 #include <optional>
 #include <span>
 
-#include "base/package_reader.h"
+#include "format/package_reader.h"
 #include "language/ui_text.h"
 
 namespace klv::form {

@@ -7,10 +7,10 @@
 #include <algorithm>
 #include <utility>
 
-#include "base/package_reader.h"
 #include "base/platform.h"
 #include "base/work_folder.h"
 #include "form/text_boxes.h"
+#include "format/package_reader.h"
 #include "language/ui_text.h"
 #include "maker/make_values.h"
 #include "path_names.h"

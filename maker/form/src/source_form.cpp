@@ -7,12 +7,12 @@
 #include <utility>
 
 #include "base/codepage.h"
-#include "base/package_format.h"
 #include "base/platform.h"
 #include "base/text.h"
 #include "base/work_folder.h"
 #include "form/package_form.h"
 #include "form/text_boxes.h"
+#include "format/package_format.h"
 #include "language/library_messages.h"
 #include "maker/colors.h"
 #include "maker/make_values.h"
@@ -223,9 +223,8 @@ void SourceForm::Load() {
 
   // A stored default text shows in the window's language.
   const auto restored = [this](const std::string& stored, ControlId box) {
-    return stored == DefaultBoxText(WindowLanguage::kJapanese, box)
-               ? DefaultBoxText(language_, box)
-               : stored;
+    return stored == DefaultBoxText(WindowLanguage::kJapanese, box) ? DefaultBoxText(language_, box)
+                                                                    : stored;
   };
   const Settings settings = LoadSettings(env_, settingsPath_);
   SetBox(kPuzzleSetName, restored(FromCp932(settings.puzzleSetName), kPuzzleSetName));

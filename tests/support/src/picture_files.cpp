@@ -14,7 +14,7 @@
 // jpeglib.h needs size_t and FILE declared before it.
 #include <jpeglib.h>
 
-#include "base/package_format.h"
+#include "format/package_format.h"
 #include "maker/bitmap_codec.h"
 
 namespace klv::test {

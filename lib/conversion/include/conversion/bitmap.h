@@ -13,6 +13,7 @@
 #include "base/memory_block.h"
 #include "base/platform.h"
 #include "base/work_folder.h"
+#include "format/bmp_header.h"
 
 namespace klv {
 
@@ -22,24 +23,21 @@ using PictureBlock = MemoryBlock;
 // A table slot: empty, or holding one loaded picture.
 using PictureSlot = std::optional<PictureBlock>;
 
-// Reads the open BMP file whole: its length L, the 14-byte file header (which must start
-// with "BM"; its other fields are not consulted), then L - 14 bytes into a zero-filled
-// block of L bytes. Nothing when the length cannot be measured, L is below 14 or above
-// kMaxPictureFileBytes (too large for the memory at hand), a read brings fewer bytes than
-// asked, the signature is wrong or memory runs out.
-//
-// The same two reads as two steps, so that a picture can be checked long before it is
-// loaded and only one body need be held at a time:
+// An open BMP file is read in two steps, so that a picture can be checked long before it
+// is loaded and only one body need be held at a time. The whole picture is the file's
+// length L, its 14-byte file header (which must start with "BM"; its other fields are
+// not consulted), then L - 14 bytes in a zero-filled block of L bytes.
 // ReadBitmapHead measures the file into *length, reads the file header and up to 40 bytes
 // after it, in one read, into a block of min(L, 54) bytes (zero-filled like the whole
 // block, so every field reading of an offset below 40 equals the whole picture's).
-// Nothing on the same conditions as LoadBitmapFile, memory for the body aside.
-// ReadBitmapBody reads the rest of the same file (positioned after the head) into the
+// Nothing when the length cannot be measured, L is below 14 or above
+// kMaxPictureFileBytes (too large for the memory at hand), the read brings fewer bytes
+// than asked, the signature is wrong or memory runs out.
+// LoadBitmapFile reads the rest of the same file (positioned after the head) into the
 // whole block of `length` bytes that begins with `head`; nothing when a read fails or
 // comes up short, or memory runs out.
-std::optional<PictureBlock> LoadBitmapFile(InputFile& file);
 std::optional<PictureBlock> ReadBitmapHead(InputFile& file, uint64_t* length);
-std::optional<PictureBlock> ReadBitmapBody(InputFile& file, uint64_t length,
+std::optional<PictureBlock> LoadBitmapFile(InputFile& file, uint64_t length,
                                            const PictureBlock& head);
 
 // Empties `slot` when its picture has a negative width or height (a top-down bitmap
@@ -47,14 +45,14 @@ std::optional<PictureBlock> ReadBitmapBody(InputFile& file, uint64_t length,
 // picture.
 bool CheckBitmap(PictureSlot& slot);
 
-// Field readings of a block. A block holds at least 14 bytes. The header size is the
-// 32-bit field at offset 0; with a 40-byte info header the width and height are the
+// Field readings of a block, the library's reading of its info header
+// (ReadLibraryInfoHeader): with a 40-byte info header the width and height are the
 // signed 32-bit fields at 4 and 8, with any other header size the unsigned 16-bit fields
 // at 4 and 6. Fields that would lie past the block's end read as 0.
 int32_t DibWidth(const PictureBlock& block);
 int32_t DibHeight(const PictureBlock& block);
-// The used-colours field (offset 32) if non-zero, else 2, 16 or 256 for 1, 4 or 8 bits
-// per pixel (offset 14), else 0.
+// BmpColorCount: the used-colours field (offset 32) if non-zero, else 2, 16 or 256 for
+// 1, 4 or 8 bits per pixel (offset 14), else 0.
 uint32_t DibColorCount(const PictureBlock& block);
 // 4 x DibColorCount, the bytes of the colour table after a 40-byte info header.
 uint64_t DibColorTableSize(const PictureBlock& block);

@@ -1,5 +1,5 @@
 // Writing the puzzle package (its bytes and its file name are laid out in
-// base/package_format.h): the colour text of Puzzle.ini, each picture rebuilt as a
+// format/package_format.h): the colour text of Puzzle.ini, each picture rebuilt as a
 // complete BMP file image in its chunk, and the whole RIFF form through the platform's
 // writer.
 #ifndef KLV_CONVERSION_PACKAGE_H_
@@ -12,10 +12,10 @@
 #include <string>
 #include <string_view>
 
-#include "base/package_format.h"
 #include "base/platform.h"
 #include "conversion/bitmap.h"
 #include "conversion/messages.h"
+#include "format/package_format.h"
 
 namespace klv {
 

@@ -9,18 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "base/limits.h"
 #include "maker/raster.h"
 
 namespace klv {
-
-class Env;
-
-// Pictures larger than this in either direction are refused before any pixel memory is
-// allocated (the maker's grid never uses more than 335 pixels).
-inline constexpr int kMaxDecodedSide = 65536;
-// Pictures of more pixels than this (a 256 MiB raster) are refused as well, so that a
-// small run-length file cannot ask for gigabytes.
-inline constexpr uint64_t kMaxDecodedPixels = uint64_t{1} << 26;
 
 // Decodes a BMP file image: 1, 4, 8, 16, 24 and 32 bits per pixel; run-length 4 and 8;
 // bit-field masks; bottom-up and top-down rows; the 12-byte core header and the 40, 52,
@@ -46,12 +38,6 @@ inline constexpr uint64_t kMaxDecodedPixels = uint64_t{1} << 26;
 //   run-length data that goes past a row's padding or the last row, and pixel data
 //   that is missing or lies outside the file. Only the last row's padding may be absent.
 std::optional<Raster> DecodeBitmap(const std::vector<uint8_t>& file, std::string* cause);
-
-// Reads the file at `path` through `env` and decodes it. On failure returns nothing and
-// *cause (when not null) names the problem -- the file cannot be opened or read, with the
-// system's reason, or why it is not a usable bitmap -- without the path, which the
-// caller's message adds.
-std::optional<Raster> LoadPicture(Env& env, const std::string& path, std::string* cause);
 
 // A 24-bit bottom-up BMP file image of `raster` with the 40-byte info header, image size
 // filled in, no colour table, rows padded to four bytes. Requires a well-formed raster

@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "base/package_reader.h"
+#include "base/limits.h"
+#include "format/package_reader.h"
 #include "maker/raster.h"
 
 namespace klv {
@@ -30,9 +31,6 @@ struct PackagePictures {
   // One entry per picture that does not decode, naming its chunk and offset.
   std::vector<PackageProblem> problems;
 };
-
-// Pictures larger than this many pixels are not made.
-inline constexpr uint64_t kMaxPackagePicturePixels = uint64_t{1} << 26;
 
 // Decodes the base and every tile of `package` that has a place in its grid. A run-length
 // picture may decode to far more memory than its bytes, so once the decoded pictures

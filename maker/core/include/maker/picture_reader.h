@@ -12,17 +12,13 @@
 #include <string_view>
 #include <vector>
 
+#include "base/limits.h"
 #include "maker/picture_fit.h"
 #include "maker/raster.h"
 
 namespace klv {
 
 class Env;
-
-// Pictures of more pixels than this are refused before they are decoded, whatever their
-// file size: no small file may ask for gigabytes. (Bitmaps keep their decoder's own,
-// lower limit, kMaxDecodedPixels.) No side may exceed kMaxDecodedSide either.
-inline constexpr uint64_t kMaxPicturePixels = 100'000'000;
 
 enum class PictureKind { kBmp, kPng, kJpeg, kWebp, kGif, kTiff };
 
@@ -79,7 +75,7 @@ std::optional<uint64_t> PictureBytesNeeded(const std::vector<uint8_t>& head);
 // Reads the picture file at `path` through `env`: its first 64 bytes, then as much
 // of the rest as PictureBytesNeeded says (all of it when that says nothing). On failure
 // returns nothing and sets *cause: the file cannot be opened, measured or read, or it is
-// over 256 MiB (refused before anything is read).
+// over kMaxPictureFileBytes, 256 MiB (refused before anything is read).
 std::optional<std::vector<uint8_t>> ReadPictureFile(Env& env, const std::string& path,
                                                     std::string* cause);
 

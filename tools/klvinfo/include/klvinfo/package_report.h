@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "base/package_reader.h"
+#include "format/package_reader.h"
 #include "maker/package_pictures.h"
 
 namespace klv {

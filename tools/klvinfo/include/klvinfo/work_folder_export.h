@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "base/named_output.h"
-#include "base/package_reader.h"
+#include "format/package_reader.h"
 
 namespace klv {
 

@@ -1,7 +1,7 @@
 // Tests of the package header record: the text scramble, the fields at their offsets,
 // the grid values kept to 16 bits, the texts within their fields, and decoding the
 // record back into its values.
-#include "base/package_format.h"
+#include "format/package_format.h"
 
 #include <gtest/gtest.h>
 
@@ -204,8 +204,8 @@ TEST(PackageFormat, FileNameStaysInTheWorkFolder) {
     {".", "..klv"},
     {"..", "...klv"},
     {std::string("ab\0/x", 5), "ab.klv"},
-    {"abcdefghijklmnopqrst", "abcdefghijklmno.klv"},  // the library's 15 bytes
-    {"a\\b", "a_b.klv"},                              // meets "a_b"
+    {"abcdefghijklmnopqrst", "abcdefghijklmno.klv"},   // the library's 15 bytes
+    {"a\\b", "a_b.klv"},                               // meets "a_b"
     {"abcdefghijklmn\x94\x4C", "abcdefghijklmn.klv"},  // no half of 猫 at the cut
 #if !defined(_WIN32)
     {"\x94\x4C", "\xE7\x8C\xAB.klv"},  // 猫

@@ -3,19 +3,19 @@
 // 64 bits from 32-bit fields (so they cannot overflow), and the loop over chunks always
 // moves forward, so no input can make the reader read astray, allocate on a file's say-so
 // or run long.
-#include "base/package_reader.h"
+#include "format/package_reader.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <string_view>
 #include <vector>
 
 #include "base/bytes.h"
 #include "base/limits.h"
-#include "base/platform.h"
+#include "base/whole_file.h"
 #include "base/work_folder.h"
+#include "format/bmp_header.h"
 
 namespace klv {
 namespace {
@@ -24,17 +24,8 @@ constexpr size_t kRiffHeaderSize = 12;  // "RIFF", the size, the form type
 constexpr size_t kChunkHeaderSize = 8;  // the id and the size
 constexpr size_t kPictureMinimum = kBmpFileHeaderSize + kBmpInfoHeaderSize;
 
-// Fields of a BMP file image, from its first byte.
-constexpr size_t kBmpFileSizeField = 2;
-constexpr size_t kBmpReservedField = 6;  // two 16-bit fields
-constexpr size_t kBmpPixelOffsetField = 10;
-constexpr size_t kBmpHeaderSizeField = 14;
-constexpr size_t kBmpWidthField = 18;
-constexpr size_t kBmpHeightField = 22;
-constexpr size_t kBmpBitCountField = 28;
-constexpr size_t kBmpCompressionField = 30;
-constexpr size_t kBmpImageSizeField = 34;
-constexpr size_t kBmpUsedColorsField = 46;
+// Where a picture's info header starts in its bytes.
+constexpr size_t kInfoAt = kBmpFileHeaderSize;
 
 std::string Number(uint64_t value) { return std::to_string(value); }
 
@@ -350,54 +341,47 @@ class Reader {
                   Number(kPictureMinimum) + ")");
       return std::nullopt;
     }
-    const uint8_t* p = bytes.data();
-    auto field32 = [p](size_t field) { return uint64_t{GetLe32(p + field)}; };
-    if (p[0] != 'B' || p[1] != 'M') {
+    const BmpFileHeader file_header = ReadBmpFileHeader(bytes);
+    if (!file_header.signature) {
       Problem(where, at, "the picture does not start with \"BM\"");
     }
-    if (field32(kBmpFileSizeField) != bytes.size()) {
+    if (file_header.fileSize != bytes.size()) {
       Problem(where, at + kBmpFileSizeField,
-              "the picture's file-size field is " + Number(field32(kBmpFileSizeField)) +
+              "the picture's file-size field is " + Number(file_header.fileSize) +
                   ", not the chunk's size " + Number(bytes.size()));
     }
-    if (field32(kBmpReservedField) != 0) {
+    if (file_header.reserved != 0) {
       Problem(where, at + kBmpReservedField, "the picture's reserved fields are not zero");
     }
     PackagePicture picture;
     picture.offset = offset;
     picture.bmp.assign(bytes.begin(), bytes.end());
-    if (field32(kBmpHeaderSizeField) != kBmpInfoHeaderSize) {
-      Problem(where, at + kBmpHeaderSizeField,
-              "the picture's info header is " + Number(field32(kBmpHeaderSizeField)) +
-                  " bytes long, not 40");
+    const BmpInfoHeader info = ReadLibraryInfoHeader(bytes.subspan(kInfoAt));
+    if (info.size != kBmpInfoHeaderSize) {
+      Problem(where, at + kInfoAt,
+              "the picture's info header is " + Number(info.size) + " bytes long, not 40");
       return picture;
     }
-    const int32_t width = GetLe32Signed(p + kBmpWidthField);
-    const int32_t height = GetLe32Signed(p + kBmpHeightField);
-    if (width < 0 || height < 0) {
-      Problem(where, at + (width < 0 ? kBmpWidthField : kBmpHeightField),
-              "the picture's size " + std::to_string(width) + " x " + std::to_string(height) +
-                  " is negative");
+    if (info.width < 0 || info.height < 0) {
+      Problem(where, at + kInfoAt + (info.width < 0 ? kInfoWidthField : kInfoHeightField),
+              "the picture's size " + std::to_string(info.width) + " x " +
+                  std::to_string(info.height) + " is negative");
       return picture;
     }
 
-    const uint64_t bits = GetLe16(p + kBmpBitCountField);
-    uint64_t colors = field32(kBmpUsedColorsField);
-    if (colors == 0) colors = bits == 1 ? 2 : bits == 4 ? 16 : bits == 8 ? 256 : 0;
-    const uint64_t table = 4 * colors;
-    if (field32(kBmpPixelOffsetField) != kPictureMinimum + table) {
+    const uint64_t table = uint64_t{4} * BmpColorCount(info);
+    if (file_header.pixelOffset != kPictureMinimum + table) {
       Problem(where, at + kBmpPixelOffsetField,
-              "the picture's offset to its pixels is " + Number(field32(kBmpPixelOffsetField)) +
+              "the picture's offset to its pixels is " + Number(file_header.pixelOffset) +
                   ", not " + Number(kPictureMinimum + table));
     }
-    const uint64_t compression = field32(kBmpCompressionField);
-    uint64_t pixels = field32(kBmpImageSizeField);
-    if (compression != 1 && compression != 2) {
+    uint64_t pixels = info.imageSize;
+    if (info.compression != kBiRle8 && info.compression != kBiRle4) {
       // A row is below 2^45 bytes; times a height below 2^31 it may pass 2^64.
-      const uint64_t row = (bits * static_cast<uint64_t>(width) + 31) / 32 * 4;
-      const std::optional<uint64_t> size = CheckedMul(row, static_cast<uint64_t>(height));
+      const uint64_t row = BmpRowStride(static_cast<uint64_t>(info.width), info.bitCount);
+      const std::optional<uint64_t> size = CheckedMul(row, static_cast<uint64_t>(info.height));
       if (!size || *size != pixels) {
-        Problem(where, at + kBmpImageSizeField,
+        Problem(where, at + kInfoAt + kInfoImageSizeField,
                 "the picture's image-size field is " + Number(pixels) + ", its rows make " +
                     (size ? Number(*size) : std::string("more than 2^64")) + " bytes");
         return picture;
@@ -448,44 +432,7 @@ Package ReadPackage(std::span<const uint8_t> file) { return Reader(file).Read();
 
 std::optional<std::vector<uint8_t>> ReadPackageFile(Env& env, const std::string& path,
                                                     std::string* cause) {
-  if (IsFolder(path)) {
-    *cause = "is a folder";
-    return std::nullopt;
-  }
-  std::unique_ptr<InputFile> file;
-  Status status = env.OpenForSharedRead(path, &file);
-  if (!status.ok()) {
-    *cause = "cannot be opened: " + status.reason();
-    return std::nullopt;
-  }
-  uint64_t length = 0;
-  status = file->Length(&length);
-  if (!status.ok()) {
-    *cause = "cannot be measured: " + status.reason();
-    return std::nullopt;
-  }
-  if (length > kMaxPackageFileBytes) {
-    *cause = "is " + std::to_string(length) + " bytes long, more than a package may be (" +
-             std::to_string(kMaxPackageFileBytes >> 20) + " MiB)";
-    return std::nullopt;
-  }
-  std::vector<uint8_t> bytes(static_cast<size_t>(length));
-  size_t have = 0;
-  while (have < bytes.size()) {
-    size_t got = 0;
-    status = file->Read(bytes.data() + have, bytes.size() - have, &got);
-    if (!status.ok()) {
-      *cause = "cannot be read: " + status.reason();
-      return std::nullopt;
-    }
-    if (got == 0) break;
-    have += got;
-  }
-  if (have != bytes.size()) {
-    *cause = "cannot be read whole";
-    return std::nullopt;
-  }
-  return bytes;
+  return ReadWholeFile(env, path, kMaxPackageFileBytes, cause);
 }
 
 }  // namespace klv

@@ -1,7 +1,7 @@
 // The package header record, field by field: building it for a grid, encoding it into
 // its 592 bytes with the texts scrambled, and decoding those bytes back; and the
 // package's file name.
-#include "base/package_format.h"
+#include "format/package_format.h"
 
 #include <algorithm>
 #include <cstring>

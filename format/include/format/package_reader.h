@@ -2,8 +2,8 @@
 // the header record decoded, and the base and tile pictures, each size checked against
 // the file before it is used. Damage is reported as a list of problems and the rest is
 // read where that is safe. Pure: it reads bytes in memory (the caller reads the file).
-#ifndef KLV_BASE_PACKAGE_READER_H_
-#define KLV_BASE_PACKAGE_READER_H_
+#ifndef KLV_FORMAT_PACKAGE_READER_H_
+#define KLV_FORMAT_PACKAGE_READER_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "base/package_format.h"
+#include "format/package_format.h"
 
 namespace klv {
 
@@ -92,13 +92,13 @@ Package ReadPackage(std::span<const uint8_t> file);
 
 class Env;
 
-// The whole package file at `path` read through `env`, for ReadPackage. Nothing, with
-// *cause set to the reason without the path ("is a folder", "cannot be opened: <the
-// system's reason>", "is N bytes long, more than a package may be (256 MiB)", ...), when
-// it is a folder, cannot be read whole, or passes kMaxPackageFileBytes.
+// The whole package file at `path` read through `env`, for ReadPackage: ReadWholeFile
+// with the limit kMaxPackageFileBytes, and its failures ("is a folder", "cannot be
+// opened: <the system's reason>", "is N bytes long, more than this program reads
+// (256 MiB)", ...).
 std::optional<std::vector<uint8_t>> ReadPackageFile(Env& env, const std::string& path,
                                                     std::string* cause);
 
 }  // namespace klv
 
-#endif  // KLV_BASE_PACKAGE_READER_H_
+#endif  // KLV_FORMAT_PACKAGE_READER_H_

@@ -3,8 +3,8 @@
 // "KLVZ"), the base picture (chunk "KLVB") and one chunk "KLVP" per tile in row order.
 // Here: the header's layout, its text scramble, its encoding and decoding, and the
 // package's file name.
-#ifndef KLV_BASE_PACKAGE_FORMAT_H_
-#define KLV_BASE_PACKAGE_FORMAT_H_
+#ifndef KLV_FORMAT_PACKAGE_FORMAT_H_
+#define KLV_FORMAT_PACKAGE_FORMAT_H_
 
 #include <array>
 #include <cstddef>
@@ -130,4 +130,4 @@ std::string PackageFileName(const std::string& puzzle_name);
 
 }  // namespace klv
 
-#endif  // KLV_BASE_PACKAGE_FORMAT_H_
+#endif  // KLV_FORMAT_PACKAGE_FORMAT_H_

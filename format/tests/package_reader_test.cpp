@@ -2,7 +2,7 @@
 // ones (cut short, wrong ids and sizes, odd pads, inconsistent headers and pictures,
 // chunks out of order, huge grids and floods of chunks) give the problems they should,
 // each at its chunk and offset, and whatever could still be read.
-#include "base/package_reader.h"
+#include "format/package_reader.h"
 
 #include <gtest/gtest.h>
 
