@@ -134,8 +134,8 @@ levels=$(/lib64/ld-linux-x86-64.so.2 --help 2>/dev/null || true)
 if grep -q 'x86-64-v3 (supported' <<<"$levels"; then
   cmake --preset portable-check >/dev/null
   cmake --build --preset portable-check
-  # klvmake's tests expect its Japanese messages, as under ctest.
   count build/portable-check/bin/klv_maker_tests
+  # klvmake's tests expect its Japanese messages, as under ctest.
   count env LANGUAGE=ja build/portable-check/bin/klvmake_tests
 else
   echo "skipped: this processor cannot run x86-64-v3 programs (AVX2, FMA, BMI2 and others)"
