@@ -66,9 +66,8 @@ BENCHMARK(BM_PrepareAndRender)->Unit(benchmark::kMillisecond);
 // The picture as klvmake reads it: a 24-bit bitmap file decoded into the source surface.
 void BM_DecodePicture24(benchmark::State& state) {
   const std::vector<uint8_t> file = EncodeBitmap24(BenchPicture());
-  std::string cause;
   for (auto _ : state) {
-    std::optional<Raster> picture = DecodeBitmap(file, &cause);
+    StatusOr<Raster> picture = DecodeBitmap(file);
     benchmark::DoNotOptimize(picture->pixels.data());
   }
   state.SetItemsProcessed(state.iterations() * kSide * kSide);
@@ -104,10 +103,9 @@ void BM_WholeMake(benchmark::State& state) {
   std::unique_ptr<PackageConverter> converter = MakeLibraryConverter(env);
 
   for (auto _ : state) {
-    std::string cause;
-    std::optional<Raster> picture = LoadPicture(env, picture_path, &cause);
-    if (!picture) {
-      state.SkipWithError(cause.c_str());
+    StatusOr<Raster> picture = LoadPicture(env, picture_path);
+    if (!picture.ok()) {
+      state.SkipWithError(picture.status().reason().c_str());
       break;
     }
     MakeRequest request;

@@ -28,8 +28,7 @@ PagePackage Refused(MakeStatus status, std::string message) {
 
 }  // namespace
 
-std::optional<int16_t> LinkedConverter::Convert(const std::string& folder_argument,
-                                                std::string* /*cause*/) {
+StatusOr<int16_t> LinkedConverter::Convert(const std::string& folder_argument) {
   messages_.clear();
   SetMessageHandler(&KeepMessage, &messages_);
   const int16_t converted = ConvertWorkFolder(env_, state_, folder_argument);

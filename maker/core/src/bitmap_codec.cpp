@@ -407,47 +407,39 @@ class Decoder {
   std::string cause_;
 };
 
-void SetCause(std::string* cause, std::string text) {
-  if (cause != nullptr) *cause = std::move(text);
-}
-
 }  // namespace
 
-std::optional<Raster> DecodeBitmap(const std::vector<uint8_t>& file, std::string* cause) {
+StatusOr<Raster> DecodeBitmap(const std::vector<uint8_t>& file) {
   Decoder decoder(file);
   try {
     std::optional<Raster> raster = decoder.Run();
-    if (!raster) SetCause(cause, decoder.cause());
-    return raster;
+    if (!raster) return Status::Invalid(decoder.cause());
+    return *std::move(raster);
   } catch (const std::bad_alloc&) {
-    SetCause(cause, "not enough memory for the picture");
-    return std::nullopt;
+    return Status::Invalid("not enough memory for the picture");
   }
 }
 
-std::optional<Raster> LoadPicture(Env& env, const std::string& path, std::string* cause) {
+StatusOr<Raster> LoadPicture(Env& env, const std::string& path) {
   std::unique_ptr<InputFile> in;
   Status status = env.OpenForSharedRead(path, &in);
   if (!status.ok()) {
-    SetCause(cause, "the file cannot be opened: " + status.reason());
-    return std::nullopt;
+    return Status::IOError({}, "the file cannot be opened: " + status.reason());
   }
   uint64_t length = 0;
   status = in->Length(&length);
   if (!status.ok()) {
-    SetCause(cause, "the file's length cannot be read: " + status.reason());
-    return std::nullopt;
+    return Status::IOError({}, "the file's length cannot be read: " + status.reason());
   }
   if (length > kMaxPictureFileBytes) {
-    SetCause(cause, "the file is too large for a picture (" + std::to_string(length) + " bytes)");
-    return std::nullopt;
+    return Status::Invalid("the file is too large for a picture (" + std::to_string(length) +
+                           " bytes)");
   }
   std::vector<uint8_t> bytes;
   try {
     bytes.resize(static_cast<size_t>(length));
   } catch (const std::bad_alloc&) {
-    SetCause(cause, "not enough memory for the file");
-    return std::nullopt;
+    return Status::Invalid("not enough memory for the file");
   }
   size_t total = 0;
   while (status.ok() && total < bytes.size()) {
@@ -460,10 +452,9 @@ std::optional<Raster> LoadPicture(Env& env, const std::string& path, std::string
     std::string text = "the file cannot be read (" + std::to_string(total) + " of " +
                        std::to_string(bytes.size()) + " bytes arrived)";
     if (!status.ok()) text += ": " + status.reason();
-    SetCause(cause, text);
-    return std::nullopt;
+    return Status::IOError({}, text);
   }
-  return DecodeBitmap(bytes, cause);
+  return DecodeBitmap(bytes);
 }
 
 std::vector<uint8_t> EncodeBitmap24(const Raster& raster) {

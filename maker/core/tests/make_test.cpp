@@ -50,16 +50,16 @@ class FakeConverter : public PackageConverter {
  public:
   explicit FakeConverter(FakeEnv& env, std::optional<int16_t> result = 1)
       : env_(env), result_(result) {}
-  std::optional<int16_t> Convert(const std::string& folder_argument, std::string* cause) override {
+  StatusOr<int16_t> Convert(const std::string& folder_argument) override {
     arguments.push_back(folder_argument);
     files_at_call = env_.files;
-    if (!result_ && cause != nullptr) *cause = "KLVUtils: not found";
+    if (!result_) return Status::NotFound("KLVUtils", "not found");
     if (result_ == 1) {
       const std::string name = env_.GetProfileString(folder_argument + "/Puzzle.ini", "PuzzleData",
                                                      "PuzzleName", "the Puzzle", 16);
       env_.AddText(folder_argument + "/" + name + ".klv", "package of " + folder_argument);
     }
-    return result_;
+    return *result_;
   }
   std::vector<std::string> arguments;
   std::map<std::string, Bytes> files_at_call;
@@ -168,10 +168,8 @@ TEST(Make, WorkFilesGoIntoAPrivateFolderAndOnlyThePackageComesOut) {
   EXPECT_TRUE(env.held_locks.empty());
   const std::string ini = Text(converter.files_at_call[folder + "/Puzzle.ini"]);
   EXPECT_EQ(GetProfileStringFromText(ini, "PuzzleData", "PrevPassWord", "", 11), "");
-  std::string cause;
-  const std::optional<Raster> base =
-      DecodeBitmap(converter.files_at_call[folder + "/base.bmp"], &cause);
-  ASSERT_TRUE(base.has_value()) << cause;
+  const StatusOr<Raster> base = DecodeBitmap(converter.files_at_call[folder + "/base.bmp"]);
+  ASSERT_TRUE(base.ok()) << base.status().ToString();
   EXPECT_EQ(base->width, 128);
   EXPECT_EQ(base->height, 96);
 
@@ -445,10 +443,8 @@ TEST(Make, DensitiesAreReadFromTheBoxTextsAndTheSeedFixesTheTiles) {
     return converter.files_at_call;
   };
   auto decode = [](const Bytes& bytes) {
-    std::string cause;
-    std::optional<Raster> raster =
-        DecodeBitmap(std::vector<uint8_t>(bytes.begin(), bytes.end()), &cause);
-    EXPECT_TRUE(raster.has_value()) << cause;
+    const StatusOr<Raster> raster = DecodeBitmap(std::vector<uint8_t>(bytes.begin(), bytes.end()));
+    EXPECT_TRUE(raster.ok()) << raster.status().ToString();
     return raster.value_or(Raster());
   };
 
@@ -496,12 +492,13 @@ TEST(Make, RenderedCanvasIsHandedOutBeforeItIsSaved) {
   const std::string folder = Private("/w");
   for (int c = 0; c < 2; ++c) {
     const Bytes& saved = converter.files_at_call[folder + "/" + TileFileName(0, c)];
-    EXPECT_EQ(DecodeBitmap(std::vector<uint8_t>(saved.begin(), saved.end()), nullptr),
+    EXPECT_EQ(DecodeBitmap(std::vector<uint8_t>(saved.begin(), saved.end())).value_or(Raster()),
               shown.tiles[c])
         << c;
   }
   const Bytes& base = converter.files_at_call[folder + "/base.bmp"];
-  EXPECT_EQ(DecodeBitmap(std::vector<uint8_t>(base.begin(), base.end()), nullptr), shown.base);
+  EXPECT_EQ(DecodeBitmap(std::vector<uint8_t>(base.begin(), base.end())).value_or(Raster()),
+            shown.base);
 }
 
 // The package read back: the header fields this test checks and the pictures of the
@@ -558,9 +555,10 @@ std::optional<Package> ReadPackage(const std::vector<uint8_t>& file, std::string
       package.longPuzzleName = Unscramble(data + 73, 256);
     } else {
       if (id != (chunk_number == 1 ? "KLVB" : "KLVP")) return fail("unexpected chunk " + id);
-      std::string cause;
-      std::optional<Raster> picture = DecodeBitmap(std::vector<uint8_t>(data, data + size), &cause);
-      if (!picture) return fail("chunk " + std::to_string(chunk_number) + ": " + cause);
+      StatusOr<Raster> picture = DecodeBitmap(std::vector<uint8_t>(data, data + size));
+      if (!picture.ok()) {
+        return fail("chunk " + std::to_string(chunk_number) + ": " + picture.status().reason());
+      }
       (chunk_number == 1 ? package.base : package.tiles.emplace_back()) = std::move(*picture);
     }
     pos += 8 + size + (size & 1);

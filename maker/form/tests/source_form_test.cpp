@@ -39,10 +39,10 @@ class FakeConverter : public PackageConverter {
  public:
   FakeConverter(std::optional<int16_t> result, std::vector<std::string>* calls)
       : result_(result), calls_(calls) {}
-  std::optional<int16_t> Convert(const std::string& folder, std::string* cause) override {
+  StatusOr<int16_t> Convert(const std::string& folder) override {
     calls_->push_back(folder);
-    if (!result_ && cause != nullptr) *cause = "KLVUtils: the library was not found";
-    return result_;
+    if (!result_) return Status::NotFound("KLVUtils", "the library was not found");
+    return *result_;
   }
 
  private:

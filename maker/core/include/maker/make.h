@@ -14,6 +14,7 @@
 
 #include "base/platform.h"
 #include "base/status.h"
+#include "base/status_or.h"
 #include "maker/grid.h"
 #include "maker/raster.h"
 #include "maker/work_canvas.h"
@@ -101,10 +102,9 @@ void RemoveStalePrivateFolders(Env& env, const std::string& folder);
 class PackageConverter {
  public:
   virtual ~PackageConverter() = default;
-  // FileConv's result (1 or 0), or nothing when the library or its entry cannot be
-  // found (*cause says which).
-  virtual std::optional<int16_t> Convert(const std::string& folder_argument,
-                                         std::string* cause) = 0;
+  // FileConv's result (1 or 0), or an error when the library or its entry cannot be
+  // found (its reason says which).
+  virtual StatusOr<int16_t> Convert(const std::string& folder_argument) = 0;
 };
 
 // Loads KLVUtils by its bare name at the first Convert and keeps it loaded. Every message
