@@ -448,7 +448,7 @@ Package ReadPackage(std::span<const uint8_t> file) { return Reader(file).Read();
 
 std::optional<std::vector<uint8_t>> ReadPackageFile(Env& env, const std::string& path,
                                                     std::string* cause) {
-  if (IsFolder(path)) {
+  if (env.CheckFolder(path).ok()) {
     *cause = "is a folder";
     return std::nullopt;
   }

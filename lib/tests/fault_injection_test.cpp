@@ -259,6 +259,8 @@ class DiskEnv : public Env {
   Status ListFolders(const std::string& folder, std::vector<std::string>* names) override {
     return real_.ListFolders(folder, names);
   }
+  Status CheckFolder(const std::string& path) override { return real_.CheckFolder(path); }
+  Status CheckEmptyFolder(const std::string& path) override { return real_.CheckEmptyFolder(path); }
   Status RenameFile(const std::string& from, const std::string& to) override {
     return real_.RenameFile(from, to);
   }

@@ -51,7 +51,7 @@ std::optional<std::string> WorkFolder(const Options& options) {
     }
     folder = std::move(*current);
   }
-  const Status usable = CheckFolder(folder);
+  const Status usable = Env::Default().CheckFolder(folder);
   if (!usable.ok()) {
     PrintError(folder + ": the destination " + usable.reason());
     return std::nullopt;
@@ -77,7 +77,9 @@ int Run(const std::vector<ProgramArgument>& args) {
   }
   const WindowLanguage language = UsersLanguage();
   // Several pictures, a folder, --chain or --manifest: a set (puzzle_set.h).
-  if (IsPuzzleSet(options)) return RunPuzzleSetCommand(options, language, std::cout, std::cerr);
+  if (IsPuzzleSet(Env::Default(), options)) {
+    return RunPuzzleSetCommand(options, language, std::cout, std::cerr);
+  }
 
   // A text that cannot be written is a usage error, found before any work.
   const std::optional<PackageTexts> texts = ReadPackageTexts(options, &error);
