@@ -473,7 +473,8 @@ void SourceForm::SaveSettings() {
   settings.destDir = PathForSettings(view_.Folder(ListSet::kDestination));
   settings.slider1 = slider1_;
   settings.slider2 = slider2_;
-  klv::SaveSettings(env_, settingsPath_, settings);
+  // A failed write is not shown: the program ends all the same.
+  static_cast<void>(klv::SaveSettings(env_, settingsPath_, settings));
 }
 
 void SourceForm::End() {
