@@ -12,6 +12,7 @@
 #include "base/limits.h"
 #include "base/memory_block.h"
 #include "base/platform.h"
+#include "base/status_or.h"
 #include "base/work_folder.h"
 
 namespace klv {
@@ -24,23 +25,23 @@ using PictureSlot = std::optional<PictureBlock>;
 
 // Reads the open BMP file whole: its length L, the 14-byte file header (which must start
 // with "BM"; its other fields are not consulted), then L - 14 bytes into a zero-filled
-// block of L bytes. Nothing when the length cannot be measured, L is below 14 or above
-// kMaxPictureFileBytes (too large for the memory at hand), a read brings fewer bytes than
-// asked, the signature is wrong or memory runs out.
+// block of L bytes. An error whose reason says why (without the path, which the caller
+// knows) when the length cannot be measured or a read fails (the system's reason), L is
+// below 14 or above kMaxPictureFileBytes (too large for the memory at hand), a read
+// brings fewer bytes than asked, the signature is wrong or memory runs out.
 //
 // The same two reads as two steps, so that a picture can be checked long before it is
 // loaded and only one body need be held at a time:
 // ReadBitmapHead measures the file into *length, reads the file header and up to 40 bytes
 // after it, in one read, into a block of min(L, 54) bytes (zero-filled like the whole
 // block, so every field reading of an offset below 40 equals the whole picture's).
-// Nothing on the same conditions as LoadBitmapFile, memory for the body aside.
+// Fails on the same conditions as LoadBitmapFile, memory for the body aside.
 // ReadBitmapBody reads the rest of the same file (positioned after the head) into the
-// whole block of `length` bytes that begins with `head`; nothing when a read fails or
+// whole block of `length` bytes that begins with `head`; an error when a read fails or
 // comes up short, or memory runs out.
-std::optional<PictureBlock> LoadBitmapFile(InputFile& file);
-std::optional<PictureBlock> ReadBitmapHead(InputFile& file, uint64_t* length);
-std::optional<PictureBlock> ReadBitmapBody(InputFile& file, uint64_t length,
-                                           const PictureBlock& head);
+StatusOr<PictureBlock> LoadBitmapFile(InputFile& file);
+StatusOr<PictureBlock> ReadBitmapHead(InputFile& file, uint64_t* length);
+StatusOr<PictureBlock> ReadBitmapBody(InputFile& file, uint64_t length, const PictureBlock& head);
 
 // Empties `slot` when its picture has a negative width or height (a top-down bitmap
 // among them) and returns false then; returns true when the slot is empty or keeps its
