@@ -111,7 +111,7 @@ void BM_WholeMake(benchmark::State& state) {
     MakeRequest request;
     request.grid = GridForPicture(picture->width, picture->height);
     request.source = std::move(*picture);
-    request.workFolder = folder.string();
+    request.destination = folder.string();
     request.puzzleName = "Bench";
     request.puzzleSetName = "Set";
     request.comment = "Comment";

@@ -139,14 +139,14 @@ SetResult MakeOne(SetPuzzle& puzzle, const SetRun& run) {
   request.grid = GridForPicture(source->width, source->height);
   puzzle.grid = request.grid;
   request.source = std::move(*source);
-  request.workFolder = run.destination;
+  request.destination = run.destination;
   request.puzzleName = puzzle.texts.puzzleName;
   request.puzzleSetName = puzzle.texts.puzzleSetName;
   request.comment = puzzle.texts.comment;
   request.password = puzzle.password;
   request.prevPassword = puzzle.prevPassword;
-  request.pieceDensityText = run.options->pieceDensity;
-  request.backgroundDensityText = run.options->backgroundDensity;
+  request.pieceDensity = Percent{BoxNumber(run.options->pieceDensity)};
+  request.backgroundDensity = Percent{BoxNumber(run.options->backgroundDensity)};
   request.backColorIndex = run.options->colorIndex;
   request.seed = puzzle.seed;
   request.stopRequested = run.stopRequested;

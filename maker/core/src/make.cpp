@@ -274,16 +274,16 @@ std::unique_ptr<PackageConverter> MakeLibraryConverter(
 
 MakeResult FinishMake(Env& env, WorkCanvas canvas, const MakeRequest& request,
                       PackageConverter& converter, const AfterConversion& after_conversion) {
-  const WorkPaths destination = DeriveWorkPaths(request.workFolder);
+  const WorkPaths destination = DeriveWorkPaths(request.destination);
   const std::string puzzle_name = CheckPuzzleName(request.puzzleName).name;
-  RemoveStalePrivateFolders(env, request.workFolder);
+  RemoveStalePrivateFolders(env, request.destination);
 
   // A kept folder is left for the person; no make removes it, so it needs no lock.
   HeldWorkFolder held;
   std::string folder;
   const Status made = request.keepWorkFiles
                           ? env.MakePrivateFolder(destination.filePrefix + kKeptFolderStem, &folder)
-                          : MakeHeldWorkFolder(env, request.workFolder, &held);
+                          : MakeHeldWorkFolder(env, request.destination, &held);
   if (!made.ok()) {
     return Failure(MakeStatus::kWorkFileNotWritten,
                    made.context() + ": cannot make the work folder: " + made.reason());
@@ -333,13 +333,13 @@ MakeResult MakePuzzle(Env& env, const MakeRequest& request, PackageConverter& co
     return Failure(MakeStatus::kNameRefused,
                    "the puzzle name \"" + request.puzzleName + "\" cannot name a package");
   }
-  if (request.workFolder.empty()) {
+  if (request.destination.empty()) {
     return Failure(MakeStatus::kWorkFileNotWritten, "no work folder was given");
   }
   if (StopRequested(request)) return Stopped();
 
-  const double piece_density = BoxNumber(request.pieceDensityText) / 100;
-  const double background_density = BoxNumber(request.backgroundDensityText) / 100;
+  const double piece_density = request.pieceDensity.Fraction();
+  const double background_density = request.backgroundDensity.Fraction();
   WorkCanvas canvas = PrepareWorkCanvas(request.source, request.grid, request.backColorIndex);
   RandomSource random(request.seed);
   RenderTileEffect(request.source, canvas, request.grid, piece_density, background_density, random);

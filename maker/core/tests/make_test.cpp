@@ -90,7 +90,7 @@ MakeRequest Request(int width, int height, const std::string& folder) {
   MakeRequest request;
   request.source = Picture(width, height);
   request.grid = GridForPicture(width, height);
-  request.workFolder = folder;
+  request.destination = folder;
   request.puzzleName = "Cat";
   request.puzzleSetName = "Animals";
   request.comment = "A cat";
@@ -435,7 +435,7 @@ TEST(Make, StalePrivateFoldersOfEndedMakesAreRemoved) {
   EXPECT_TRUE(env.held_locks.count("/w/" + cases[1].name + "/" + kWorkLockFileName));
 }
 
-TEST(Make, DensitiesAreReadFromTheBoxTextsAndTheSeedFixesTheTiles) {
+TEST(Make, DensitiesAndTheSeedFixTheTiles) {
   auto tiles_of = [](const MakeRequest& request) {
     FakeEnv env;
     FakeConverter converter(env);
@@ -450,8 +450,8 @@ TEST(Make, DensitiesAreReadFromTheBoxTextsAndTheSeedFixesTheTiles) {
 
   const std::string folder = Private("/w");
   MakeRequest request = Request(96, 96, "/w");
-  request.pieceDensityText = "1 5 0";     // 1.5: every shared pixel in all its tiles
-  request.backgroundDensityText = "abc";  // 0: the base stays white
+  request.pieceDensity = Percent{150};     // every shared pixel in all its tiles
+  request.backgroundDensity = Percent{0};  // the base stays white
   std::map<std::string, Bytes> files = tiles_of(request);
   for (int r = 0; r < 2; ++r) {
     for (int c = 0; c < 2; ++c) {
@@ -465,8 +465,8 @@ TEST(Make, DensitiesAreReadFromTheBoxTextsAndTheSeedFixesTheTiles) {
   }
   EXPECT_EQ(decode(files[folder + "/base.bmp"]), Raster::Filled(96, 96, 0xFFFFFF));
 
-  request.pieceDensityText = "30";
-  request.backgroundDensityText = "15";
+  request.pieceDensity = Percent{30};
+  request.backgroundDensity = Percent{15};
   const std::map<std::string, Bytes> first = tiles_of(request);
   EXPECT_EQ(tiles_of(request), first);
   request.seed = 43;
@@ -672,7 +672,7 @@ TEST(Make, EveryBackgroundChoiceGivesTheHeaderTheColourOfItsTiles) {
     // 2 x 2 tiles; at piece density 0 a shared pixel shows on one tile only, so every tile
     // shows the background somewhere.
     MakeRequest request = Request(96, 96, folder.string());
-    request.pieceDensityText = "0";
+    request.pieceDensity = Percent{0};
     request.backColorIndex = choice.paletteIndex;
     ASSERT_EQ(MakePuzzle(Env::Default(), request, *converter).status, MakeStatus::kPackageWritten);
     std::string error;

@@ -379,18 +379,18 @@ bool SourceForm::MayReplacePackage(const std::string& cp932_name, const std::str
   return view_.Ask(question, Answer::kNo) == Answer::kYes;
 }
 
-MakeRequest SourceForm::ReadMakeRequest(const std::string& work_folder) const {
+MakeRequest SourceForm::ReadMakeRequest(const std::string& destination) const {
   MakeRequest request;
   request.source = *picture_;
   request.grid = grid_;
-  request.workFolder = work_folder;
+  request.destination = destination;
   request.puzzleName = ToCp932(Text(kPuzzleName));
   request.puzzleSetName = ToCp932(Text(kPuzzleSetName));
   request.comment = MultiLineToCp932(Text(kComment));
   request.password = puzzlePassWord_;
   // The densities are the sliders' (what the settings keep), as the boxes show them.
-  request.pieceDensityText = std::to_string(100 - slider1_);
-  request.backgroundDensityText = std::to_string(100 - slider2_);
+  request.pieceDensity = Percent{static_cast<double>(100 - slider1_)};
+  request.backgroundDensity = Percent{static_cast<double>(100 - slider2_)};
   request.backColorIndex = backColorIndex_;
   request.seed = seed_ ? *seed_ : RandomSource::ClockSeed();
   return request;

@@ -175,7 +175,7 @@ class SourceForm {
   // False, after a message naming `path` and `what`, when the platform cannot name it.
   std::optional<std::string> Native(const std::string& path, UiText what);
   bool MayReplacePackage(const std::string& cp932_name, const std::string& folder);
-  MakeRequest ReadMakeRequest(const std::string& work_folder) const;
+  MakeRequest ReadMakeRequest(const std::string& destination) const;
   void ReportMake(const MakeResult& result);
   void SaveSettings();
   void End();
