@@ -23,10 +23,11 @@ done
 
 # Product sources only: a test folder, a fuzz target or a benchmark is not product code; the
 # screenshot program is built only on demand, so its generated headers may be missing; the
-# web page's bindings are compiled by Emscripten alone (the page's other sources are here).
+# web page's bindings and the platform parts of the web build (*_web.cpp) are compiled by
+# Emscripten alone (the page's other sources are here).
 mapfile -t product < <(
   git ls-files '*.cpp' |
-    grep -v -E '(^|/)tests/|^(fuzz|bench)/|/screenshot\.cpp$|^web/src/bindings\.cpp$'
+    grep -v -E '(^|/)tests/|^(fuzz|bench)/|/screenshot\.cpp$|^web/src/bindings\.cpp$|_web\.cpp$'
 )
 windows_only='_win\.cpp$|^maker/win32/'
 mapfile -t linux_sources < <(printf '%s\n' "${product[@]}" | grep -v -E "$windows_only")
