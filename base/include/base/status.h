@@ -24,9 +24,9 @@ class Status {
   static Status NotFound(std::string_view context, std::string_view reason) {
     return Status(Code::kNotFound, context, reason);
   }
-  // An error about content or an argument this program refuses (a corrupt picture, a size
-  // over a limit, a malformed option), with no context: the caller's message names the
-  // file or the option.
+  // An error about content or an argument this program refuses or cannot take (a corrupt
+  // picture, a size over a limit, a malformed option, too little memory for it), with no
+  // context: the caller's message names the file or the option.
   static Status Invalid(std::string_view reason) { return Status(Code::kInvalid, {}, reason); }
 
   bool ok() const { return code_ == Code::kOk; }
