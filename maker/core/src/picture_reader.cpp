@@ -350,12 +350,12 @@ StatusOr<std::vector<uint8_t>> ReadPictureFile(Env& env, const std::string& path
 }
 
 const std::vector<std::string>& ReadablePictureExtensions() {
-  static const std::vector<std::string> extensions = [] {
+  static const std::vector<std::string> kExtensions = [] {
     std::vector<std::string> all = {".bmp"};
     for (std::string& extension : PlatformExtensions()) all.push_back(std::move(extension));
     return all;
   }();
-  return extensions;
+  return kExtensions;
 }
 
 bool IsReadablePictureName(std::string_view file_name) {

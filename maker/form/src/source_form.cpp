@@ -176,7 +176,7 @@ std::string MakeOutcomeText(WindowLanguage language, const MakeResult& result) {
 SourceForm::SourceForm(Env& env, std::string settings_path, WindowLanguage language,
                        SourceView& view, std::unique_ptr<PackageConverter> converter)
     : env_(env),
-      settingsPath_(std::move(settings_path)),
+      settings_path_(std::move(settings_path)),
       language_(language),
       view_(view),
       converter_(std::move(converter)) {}
@@ -215,9 +215,9 @@ void SourceForm::Load() {
   OptionClicked(kStartChoice);  // sets backColorIndex, as a click does
 
   RandomSource random(RandomSource::ClockSeed());
-  puzzlePassWord_ = MakePuzzlePassword(random);
+  puzzle_password_ = MakePuzzlePassword(random);
 
-  makeEnabled_ = false;
+  make_enabled_ = false;
   view_.SetEnabled(kMakeIt, false);
   SetBox(kLabel1, Say(kStatusAtStart));
 
@@ -227,7 +227,7 @@ void SourceForm::Load() {
                ? DefaultBoxText(language_, box)
                : stored;
   };
-  const Settings settings = LoadSettings(env_, settingsPath_);
+  const Settings settings = LoadSettings(env_, settings_path_);
   SetBox(kPuzzleSetName, restored(FromCp932(settings.puzzleSetName), kPuzzleSetName));
   SetBox(kPuzzleName, restored(FromCp932(settings.puzzleName), kPuzzleName));
   SetBox(kComment, restored(MultiLineFromCp932(settings.longPuzzleName), kComment));
@@ -281,7 +281,7 @@ void SourceForm::SliderMoved(ControlId slider, int value) {
 
 void SourceForm::OptionClicked(int index) {
   if (making_ || ended_ || index < 0 || index >= kColourOptions) return;
-  backColorIndex_ = kBackgroundChoices[static_cast<size_t>(index)].paletteIndex;
+  back_color_index_ = kBackgroundChoices[static_cast<size_t>(index)].paletteIndex;
 }
 
 void SourceForm::DriveChosen(ListSet set, const std::string& drive) {
@@ -351,8 +351,8 @@ void SourceForm::ShowPicture(Raster picture, const std::string& refusal,
   picture_ = std::move(picture);
   const bool fits = GridFits(grid_);
   SetBox(kLabel1, refusal.empty() ? StatusLineText(language_, grid_) : refusal);
-  makeEnabled_ = refusal.empty() && fits;
-  view_.SetEnabled(kMakeIt, makeEnabled_);
+  make_enabled_ = refusal.empty() && fits;
+  view_.SetEnabled(kMakeIt, make_enabled_);
   SetBox(kPuzzleName, FromCp932(ProposePuzzleName(ToCp932(file_name))));
 }
 
@@ -387,17 +387,17 @@ MakeRequest SourceForm::ReadMakeRequest(const std::string& destination) const {
   request.puzzleName = ToCp932(Text(kPuzzleName));
   request.puzzleSetName = ToCp932(Text(kPuzzleSetName));
   request.comment = MultiLineToCp932(Text(kComment));
-  request.password = puzzlePassWord_;
+  request.password = puzzle_password_;
   // The densities are the sliders' (what the settings keep), as the boxes show them.
   request.pieceDensity = Percent{static_cast<double>(100 - slider1_)};
   request.backgroundDensity = Percent{static_cast<double>(100 - slider2_)};
-  request.backColorIndex = backColorIndex_;
+  request.backColorIndex = back_color_index_;
   request.seed = seed_ ? *seed_ : RandomSource::ClockSeed();
   return request;
 }
 
 void SourceForm::MakeClicked() {
-  if (making_ || ended_ || !picture_ || !makeEnabled_) return;
+  if (making_ || ended_ || !picture_ || !make_enabled_) return;
   // A puzzle name that cannot name the package is refused before anything is written,
   // and the window stays as it is; blanks around it are dropped from the box.
   const PuzzleNameCheck name = CheckPuzzleName(ToCp932(Text(kPuzzleName)));
@@ -458,7 +458,7 @@ bool SourceForm::CloseRequested() {
 
 void SourceForm::UseSeedForTests(uint32_t seed) {
   RandomSource random(seed);
-  puzzlePassWord_ = MakePuzzlePassword(random);
+  puzzle_password_ = MakePuzzlePassword(random);
   seed_ = seed;
 }
 
@@ -474,7 +474,7 @@ void SourceForm::SaveSettings() {
   settings.slider1 = slider1_;
   settings.slider2 = slider2_;
   // A failed write is not shown: the program ends all the same.
-  static_cast<void>(klv::SaveSettings(env_, settingsPath_, settings));
+  static_cast<void>(klv::SaveSettings(env_, settings_path_, settings));
 }
 
 void SourceForm::End() {

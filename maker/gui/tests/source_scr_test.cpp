@@ -250,9 +250,9 @@ void SourceScrTest::ClickOnAnOptionsCircleChoosesItsColour() {
   auto window = Open();
   const QPoint circle(6, Find<QRadioButton>(*window, "Option1", 0)->height() / 2);
   QTest::mouseClick(Find<QRadioButton>(*window, "Option1", 7), Qt::LeftButton, {}, circle);
-  QCOMPARE(window->Form().backColorIndex(), 15);
+  QCOMPARE(window->Form().back_color_index(), 15);
   QTest::mouseClick(Find<QRadioButton>(*window, "Option1", 0), Qt::LeftButton, {}, circle);
-  QCOMPARE(window->Form().backColorIndex(), 0);
+  QCOMPARE(window->Form().back_color_index(), 0);
   for (int i = 0; i < 8; ++i)
     QCOMPARE(Find<QRadioButton>(*window, "Option1", i)->isChecked(), i == 0);
 }
