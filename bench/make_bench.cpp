@@ -67,9 +67,8 @@ BENCHMARK(BM_PrepareAndRender)->Unit(benchmark::kMillisecond);
 // The picture as klvmake reads it: a 24-bit bitmap file decoded into the source surface.
 void BM_DecodePicture24(benchmark::State& state) {
   const std::vector<uint8_t> file = EncodeBitmap24(BenchPicture());
-  std::string cause;
   for (auto _ : state) {
-    std::optional<Raster> picture = DecodeBitmap(file, &cause);
+    StatusOr<Raster> picture = DecodeBitmap(file);
     benchmark::DoNotOptimize(picture->pixels.data());
   }
   state.SetItemsProcessed(state.iterations() * kSide * kSide);
@@ -105,20 +104,16 @@ void BM_WholeMake(benchmark::State& state) {
   std::unique_ptr<PackageConverter> converter = MakeLibraryConverter(env);
 
   for (auto _ : state) {
-    std::string cause;
-    std::optional<Raster> picture;
-    if (const std::optional<std::vector<uint8_t>> file =
-            ReadPictureFile(env, picture_path, &cause)) {
-      picture = DecodeBitmap(*file, &cause);
-    }
-    if (!picture) {
-      state.SkipWithError(cause.c_str());
+    const StatusOr<std::vector<uint8_t>> file = ReadPictureFile(env, picture_path);
+    StatusOr<Raster> picture = file.ok() ? DecodeBitmap(*file) : file.status();
+    if (!picture.ok()) {
+      state.SkipWithError(picture.status().reason().c_str());
       break;
     }
     MakeRequest request;
     request.grid = GridForPicture(picture->width, picture->height);
     request.source = std::move(*picture);
-    request.workFolder = folder.string();
+    request.destination = folder.string();
     request.puzzleName = "Bench";
     request.puzzleSetName = "Set";
     request.comment = "Comment";

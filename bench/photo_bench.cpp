@@ -42,11 +42,11 @@ BENCHMARK(BM_FitJpegPhoto)->Unit(benchmark::kMillisecond);
 
 void BM_DecodeJpegPhotoAtTheFitsScale(benchmark::State& state) {
   const test::Bytes& file = PhotoFile(false);
-  const std::optional<PictureInfo> info = InspectPicture(file, nullptr);
+  const StatusOr<PictureInfo> info = InspectPicture(file);
   for (auto _ : state) {
     // The fit's scaled size: the smallest scale that covers it is 1/8, 500 x 375.
-    std::optional<Raster> decoded = DecodePicture(file, *info, 341, 256, nullptr);
-    if (!decoded || decoded->width != 500) {
+    StatusOr<Raster> decoded = DecodePicture(file, *info, 341, 256);
+    if (!decoded.ok() || decoded->width != 500) {
       state.SkipWithError("the photo was not decoded at 1/8");
       break;
     }

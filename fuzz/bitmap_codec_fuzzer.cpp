@@ -49,10 +49,9 @@ bool IsLargeRunLengthPicture(const uint8_t* data, size_t size) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (IsLargeRunLengthPicture(data, size)) return 0;
   const std::vector<uint8_t> file(data, data + size);
-  std::string cause;
-  const std::optional<klv::Raster> raster = klv::DecodeBitmap(file, &cause);
-  if (!raster) {
-    Check(!cause.empty(), "a refused picture has no cause");
+  const klv::StatusOr<klv::Raster> raster = klv::DecodeBitmap(file);
+  if (!raster.ok()) {
+    Check(!raster.status().reason().empty(), "a refused picture has no cause");
     return 0;
   }
   Check(raster->width >= 0 && raster->height >= 0, "negative raster size");
@@ -65,9 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   for (uint32_t pixel : raster->pixels) Check((pixel >> 24) == 0, "pixel is not 0xRRGGBB");
   const std::vector<uint8_t> encoded = klv::EncodeBitmap24(*raster);
-  std::string again_cause;
-  const std::optional<klv::Raster> again = klv::DecodeBitmap(encoded, &again_cause);
-  Check(again.has_value(), "an encoded picture does not decode");
+  const klv::StatusOr<klv::Raster> again = klv::DecodeBitmap(encoded);
+  Check(again.ok(), "an encoded picture does not decode");
   Check(*again == *raster, "a 24-bit round trip changed the picture");
   return 0;
 }

@@ -29,11 +29,9 @@ constexpr int64_t kDecodedPixels = int64_t{1} << 22;
 
 void DecodeAndCheck(const std::vector<uint8_t>& file, const klv::PictureInfo& info, int min_width,
                     int min_height) {
-  std::string cause;
-  const std::optional<klv::Raster> raster =
-      klv::DecodePicture(file, info, min_width, min_height, &cause);
-  if (!raster) {
-    Check(!cause.empty(), "a refused picture has no cause");
+  const klv::StatusOr<klv::Raster> raster = klv::DecodePicture(file, info, min_width, min_height);
+  if (!raster.ok()) {
+    Check(!raster.status().reason().empty(), "a refused picture has no cause");
     return;
   }
   Check(raster->pixels.size() == static_cast<size_t>(raster->width) * raster->height,
@@ -49,13 +47,12 @@ void DecodeAndCheck(const std::vector<uint8_t>& file, const klv::PictureInfo& in
 }
 
 void FitAndCheck(const std::vector<uint8_t>& file, const klv::PictureInfo& info) {
-  const std::optional<klv::FitPlan> plan = klv::PlanFit(info.width, info.height, nullptr);
-  if (!plan) return;
-  std::string cause;
-  const std::optional<klv::Raster> fitted =
-      klv::DecodeFittedPicture(file, info, std::nullopt, plan, &cause);
-  if (!fitted) {
-    Check(!cause.empty(), "a picture that cannot be fitted has no cause");
+  const klv::StatusOr<klv::FitPlan> plan = klv::PlanFit(info.width, info.height);
+  if (!plan.ok()) return;
+  const klv::StatusOr<klv::Raster> fitted =
+      klv::DecodeFittedPicture(file, info, std::nullopt, *plan);
+  if (!fitted.ok()) {
+    Check(!fitted.status().reason().empty(), "a picture that cannot be fitted has no cause");
     return;
   }
   Check(fitted->width == plan->coveredWidth && fitted->height == plan->coveredHeight,
@@ -69,10 +66,9 @@ void FitAndCheck(const std::vector<uint8_t>& file, const klv::PictureInfo& info)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<uint8_t> file(data, data + size);
-  std::string cause;
-  const std::optional<klv::PictureInfo> info = klv::InspectPicture(file, &cause);
-  if (!info) {
-    Check(!cause.empty(), "a refused picture has no cause");
+  const klv::StatusOr<klv::PictureInfo> info = klv::InspectPicture(file);
+  if (!info.ok()) {
+    Check(!info.status().reason().empty(), "a refused picture has no cause");
     return 0;
   }
   Check(info->width > 0 && info->height > 0, "empty picture inspected");

@@ -38,17 +38,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string text;
     while (pos < size && data[pos] != 0) text += static_cast<char>(data[pos++]);
     ++pos;
-    std::string cause;
-    options.crop = klv::ParseCrop(text, &cause);
-    if (!options.crop) {
-      Check(!cause.empty(), "a refused crop has no cause");
+    const klv::StatusOr<klv::CropRect> crop = klv::ParseCrop(text);
+    if (!crop.ok()) {
+      Check(!crop.status().reason().empty(), "a refused crop has no cause");
       return 0;
     }
+    options.crop = *crop;
   }
   std::vector<uint8_t> file;
   if (pos < size) file.assign(data + pos, data + size);
-  const std::optional<klv::PictureInfo> info = klv::InspectPicture(file, nullptr);
-  if (info && int64_t{info->width} * info->height > kDecodedPixels) return 0;
+  const klv::StatusOr<klv::PictureInfo> info = klv::InspectPicture(file);
+  if (info.ok() && int64_t{info->width} * info->height > kDecodedPixels) return 0;
 
   klv::test::FakeEnv env;
   env.AddFile("picture", file);

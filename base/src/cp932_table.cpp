@@ -102,8 +102,8 @@ Tables BuildTables() {
 }
 
 const Tables& GetTables() {
-  static const Tables tables = BuildTables();
-  return tables;
+  static const Tables kTables = BuildTables();
+  return kTables;
 }
 
 }  // namespace

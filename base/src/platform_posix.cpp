@@ -153,21 +153,21 @@ class PosixEnv : public Env {
 
   Status ListFiles(const std::string& folder, std::vector<std::string>* names) override {
     names->clear();
-    DIR* dir = ::opendir(folder.c_str());
-    if (dir == nullptr) return PosixError(folder, errno);
-    while (const dirent* entry = ::readdir(dir)) {
-      const std::string_view name(entry->d_name);
-      if (name == "." || name == "..") continue;
+    UniqueDir dir(folder);
+    while (const dirent* entry = dir.Next()) {
       // The entry's type when the file system gives it; a link, or an entry of unknown
       // type, counts by what it names.
       bool regular = entry->d_type == DT_REG;
       if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
         struct stat st;
-        regular = ::fstatat(::dirfd(dir), entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
+        regular = ::fstatat(dir.fd(), entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
       }
-      if (regular) names->emplace_back(name);
+      if (regular) names->emplace_back(entry->d_name);
     }
-    ::closedir(dir);
+    if (!dir.status().ok()) {
+      names->clear();
+      return dir.status();
+    }
     std::sort(names->begin(), names->end());
     return Status::OK();
   }
@@ -181,6 +181,10 @@ class PosixEnv : public Env {
   Status ListFolders(const std::string& folder, std::vector<std::string>* names) override {
     return ListFoldersPosix(folder, names);
   }
+
+  Status CheckFolder(const std::string& path) override { return CheckFolderPosix(path); }
+
+  Status CheckEmptyFolder(const std::string& path) override { return CheckEmptyFolderPosix(path); }
   Status CreateLockedFile(const std::string& path, const std::string& content,
                           std::unique_ptr<FileLock>* lock) override {
     return CreateLockedFilePosix(path, content, lock);

@@ -405,6 +405,47 @@ Status ListEntries(const std::string& folder, std::vector<std::string>* names,
   return Status::OK();
 }
 
+// The folder checks of Env (platform.h states their contracts).
+Status CheckFolderWin(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+      return Status::NotFound(path, "does not exist");
+    }
+    return WindowsError(path, error);
+  }
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    return Status::IOError(path, "is a file, not a folder");
+  }
+  return Status::OK();
+}
+
+Status CheckEmptyFolderWin(const std::string& path) {
+  Status status = CheckFolderWin(path);
+  if (!status.ok()) return status;
+  if ((GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    return Status::IOError(path, "is a link, not a folder");
+  }
+  std::string pattern = path;
+  if (!EndsWithSeparator(pattern)) pattern += '\\';
+  pattern += '*';
+  WIN32_FIND_DATAA entry;
+  const HANDLE find = FindFirstFileA(pattern.c_str(), &entry);
+  if (find == INVALID_HANDLE_VALUE) return WindowsError(path, GetLastError());
+  do {
+    if (std::strcmp(entry.cFileName, ".") != 0 && std::strcmp(entry.cFileName, "..") != 0) {
+      status = Status::IOError(path, "is a folder that is not empty");
+      break;
+    }
+  } while (FindNextFileA(find, &entry));
+  if (status.ok() && GetLastError() != ERROR_NO_MORE_FILES) {
+    status = WindowsError(path, GetLastError());
+  }
+  FindClose(find);
+  return status;
+}
+
 class WinEnv : public Env {
  public:
   std::string GetProfileString(const std::string& path, const std::string& section,
@@ -552,6 +593,10 @@ class WinEnv : public Env {
     }
     return status;
   }
+
+  Status CheckFolder(const std::string& path) override { return CheckFolderWin(path); }
+
+  Status CheckEmptyFolder(const std::string& path) override { return CheckEmptyFolderWin(path); }
 
   Status ListFolders(const std::string& folder, std::vector<std::string>* names) override {
     // A link (a reparse point) is not followed: it is no folder of ours.
@@ -703,11 +748,6 @@ bool EndsWithSeparator(const std::string& path) {
   return separator;
 }
 
-bool IsFolder(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
 bool SameFile(const std::string& a, const std::string& b) {
   const auto identify = [](const std::string& path, BY_HANDLE_FILE_INFORMATION* info) {
     const HANDLE file =
@@ -723,47 +763,10 @@ bool SameFile(const std::string& a, const std::string& b) {
          x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
 }
 
-Status CheckFolder(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) {
-    const DWORD error = GetLastError();
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
-      return Status::NotFound(path, "does not exist");
-    }
-    return WindowsError(path, error);
-  }
-  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-    return Status::IOError(path, "is a file, not a folder");
-  }
-  return Status::OK();
-}
-
 bool IsHiddenFile(const std::string& prefix, const std::string& name) {
   if (name.starts_with('.')) return true;
   const DWORD attributes = GetFileAttributesA((prefix + name).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_HIDDEN) != 0;
-}
-
-bool IsEmptyFolder(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
-      (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-    return false;
-  }
-  std::string pattern = path;
-  if (!EndsWithSeparator(pattern)) pattern += '\\';
-  pattern += '*';
-  WIN32_FIND_DATAA entry;
-  const HANDLE find = FindFirstFileA(pattern.c_str(), &entry);
-  if (find == INVALID_HANDLE_VALUE) return false;
-  bool empty = true;
-  do {
-    if (std::strcmp(entry.cFileName, ".") != 0 && std::strcmp(entry.cFileName, "..") != 0) {
-      empty = false;
-    }
-  } while (empty && FindNextFileA(find, &entry));
-  FindClose(find);
-  return empty;
 }
 
 std::optional<std::string> CurrentFolder() {
@@ -888,8 +891,8 @@ Status NamedOutput::ForFolder(const std::string& path, NamedOutput* output) {
     return Status::IOError(name, "is a link; a folder is never written through a link");
   } else if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
     return Status::IOError(name, "is a file, not a folder");
-  } else if (!IsEmptyFolder(name)) {
-    return Status::IOError(name, "is a folder that is not empty");
+  } else if (Status empty = CheckEmptyFolderWin(name); !empty.ok()) {
+    return empty;
   } else {
     decided.kind_ = Kind::kEmptyFolder;
   }

@@ -52,16 +52,17 @@ bool SameWithoutCase(std::string_view a, std::string_view b) {
          });
 }
 
-// True when the entry `name` of the open folder `dir` is a package writer's temporary file
-// that its writer left: a regular file of this user, its lock free, an unfinished package.
-bool IsAbandonedPackage(DIR* dir, const char* name) {
+// True when the entry `name` of the open folder `dir_fd` is a package writer's temporary
+// file that its writer left: a regular file of this user, its lock free, an unfinished
+// package.
+bool IsAbandonedPackage(int dir_fd, const char* name) {
   struct stat named;
-  if (::fstatat(::dirfd(dir), name, &named, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(named.st_mode) ||
+  if (::fstatat(dir_fd, name, &named, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(named.st_mode) ||
       named.st_uid != ::geteuid()) {
     return false;
   }
   // O_NONBLOCK: should something else have taken the name meanwhile, opening never waits.
-  UniqueFd fd(::openat(::dirfd(dir), name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  UniqueFd fd(::openat(dir_fd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
   struct stat opened;
   if (fd.get() < 0 || ::fstat(fd.get(), &opened) != 0 || opened.st_ino != named.st_ino ||
       opened.st_dev != named.st_dev || !LockFile(fd.get(), /*wait=*/false)) {
@@ -123,6 +124,37 @@ Status UniqueFd::Close(const std::string& context) {
   fd_ = -1;
   return rc == 0 ? Status::OK() : PosixError(context, errno);
 }
+
+UniqueDir::UniqueDir(const std::string& path) : dir_(::opendir(path.c_str())), path_(path) {
+  if (dir_ == nullptr) status_ = PosixError(path, errno);
+}
+
+UniqueDir::UniqueDir(int fd, const std::string& path) : dir_(::fdopendir(fd)), path_(path) {
+  if (dir_ == nullptr) {
+    status_ = PosixError(path, errno);
+    ::close(fd);
+  }
+}
+
+UniqueDir::~UniqueDir() {
+  if (dir_ != nullptr) ::closedir(dir_);
+}
+
+const dirent* UniqueDir::Next() {
+  if (dir_ == nullptr || !status_.ok()) return nullptr;
+  while (true) {
+    errno = 0;
+    const dirent* entry = ::readdir(dir_);
+    if (entry == nullptr) {
+      if (errno != 0) status_ = PosixError(path_, errno);
+      return nullptr;
+    }
+    const std::string_view name(entry->d_name);
+    if (name != "." && name != "..") return entry;
+  }
+}
+
+int UniqueDir::fd() const { return dir_ != nullptr ? ::dirfd(dir_) : -1; }
 
 Status WriteAll(int fd, const uint8_t* data, size_t size, const std::string& context) {
   while (size > 0) {
@@ -186,18 +218,17 @@ std::string FindWithoutCase(const std::string& folder, const std::string& name) 
   std::string exact = folder + "/" + name;
   struct stat st;
   if (::lstat(exact.c_str(), &st) == 0 || errno != ENOENT) return exact;
-  DIR* dir = ::opendir(folder.empty() ? "/" : folder.c_str());
-  if (dir == nullptr) return exact;
+  UniqueDir dir(folder.empty() ? "/" : folder);
   std::string found;
   int matches = 0;
-  while (const dirent* entry = ::readdir(dir)) {
+  while (const dirent* entry = dir.Next()) {
     if (SameWithoutCase(entry->d_name, name)) {
       found = entry->d_name;
       ++matches;
     }
   }
-  ::closedir(dir);
-  return matches == 1 ? folder + "/" + found : exact;
+  // A folder that cannot be read to its end gives no match: the exact name is tried.
+  return matches == 1 && dir.status().ok() ? folder + "/" + found : exact;
 }
 
 Status CreateTemporaryBeside(const std::string& target, mode_t mode, UniqueFd* fd,
@@ -226,9 +257,9 @@ void RemoveStaleTemporaries(const std::string& target) {
   const size_t slash = target.rfind('/');
   const std::string prefix = (slash == std::string::npos ? target : target.substr(slash + 1)) + ".";
   const std::string own = std::to_string(::getpid());
-  DIR* dir = ::opendir(folder.c_str());
-  if (dir == nullptr) return;
-  while (const dirent* entry = ::readdir(dir)) {
+  // Best effort: what cannot be listed stays for the next writer.
+  UniqueDir dir(folder);
+  while (const dirent* entry = dir.Next()) {
     const std::string_view name(entry->d_name);
     constexpr std::string_view kSuffix = ".tmp";
     if (name.size() <= prefix.size() + kSuffix.size() || name.substr(0, prefix.size()) != prefix ||
@@ -244,9 +275,8 @@ void RemoveStaleTemporaries(const std::string& target) {
       continue;
     }
     // No writer takes up such a file again: each makes a new one of its own (O_EXCL).
-    if (IsAbandonedPackage(dir, entry->d_name)) ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    if (IsAbandonedPackage(dir.fd(), entry->d_name)) ::unlinkat(dir.fd(), entry->d_name, 0);
   }
-  ::closedir(dir);
 }
 
 bool LockFile(int fd, bool wait) {

@@ -12,6 +12,7 @@
 #include <string>
 #include <utility>
 
+#include <dirent.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 
@@ -37,6 +38,34 @@ class UniqueFd {
 
  private:
   int fd_;
+};
+
+// A folder open for listing its entries (a DIR*), closed when the object goes. readdir
+// says that it failed only through errno, so Next clears errno before each call and
+// tells the end of the folder from an error, which status() then keeps.
+class UniqueDir {
+ public:
+  // Opens the folder `path`; status() says why when it cannot be opened.
+  explicit UniqueDir(const std::string& path);
+  // Takes over `fd`, an open descriptor of the folder `path`; it is closed in any case.
+  UniqueDir(int fd, const std::string& path);
+  UniqueDir(const UniqueDir&) = delete;
+  UniqueDir& operator=(const UniqueDir&) = delete;
+  ~UniqueDir();
+
+  // The next entry, skipping "." and ".."; null at the end of the folder and after an
+  // error (also when the folder did not open), which status() then names. Valid until
+  // the next call.
+  const dirent* Next();
+  // The folder's descriptor, for the *at calls on its entries; -1 when it did not open.
+  int fd() const;
+  // OK while the folder is open and every readdir so far succeeded.
+  const Status& status() const { return status_; }
+
+ private:
+  DIR* dir_ = nullptr;
+  std::string path_;
+  Status status_;
 };
 
 // Writes all of `data` to `fd`, going on after interruptions. The error names `context`.

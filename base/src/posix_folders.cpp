@@ -30,16 +30,9 @@ Status RemovePrivateFolderPosix(const std::string& path) {
   // O_NOFOLLOW: a link put in the folder's place is not entered.
   const int dir_fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
   if (dir_fd < 0) return PosixError(path, errno);
-  DIR* dir = ::fdopendir(dir_fd);  // owns the descriptor from here on
-  if (dir == nullptr) {
-    const int error = errno;
-    ::close(dir_fd);
-    return PosixError(path, error);
-  }
+  UniqueDir dir(dir_fd, path);  // owns the descriptor from here on
   Status status;
-  while (const dirent* entry = ::readdir(dir)) {
-    const std::string_view name(entry->d_name);
-    if (name == "." || name == "..") continue;
+  while (const dirent* entry = dir.Next()) {
     // unlinkat removes a link itself; a folder needs the other flag.
     if (::unlinkat(dir_fd, entry->d_name, 0) != 0) {
       const int error = errno;
@@ -50,29 +43,29 @@ Status RemovePrivateFolderPosix(const std::string& path) {
       if (status.ok()) status = PosixError(path + "/" + entry->d_name, error);
     }
   }
-  ::closedir(dir);
+  if (status.ok()) status = dir.status();
   if (::rmdir(path.c_str()) != 0 && status.ok()) status = PosixError(path, errno);
   return status;
 }
 
 Status ListFoldersPosix(const std::string& folder, std::vector<std::string>* names) {
   names->clear();
-  DIR* dir = ::opendir(folder.c_str());
-  if (dir == nullptr) return PosixError(folder, errno);
-  while (const dirent* entry = ::readdir(dir)) {
-    const std::string_view name(entry->d_name);
-    if (name == "." || name == "..") continue;
+  UniqueDir dir(folder);
+  while (const dirent* entry = dir.Next()) {
     // The entry itself, not what a link names: its type as the file system gives it, and
     // only where it gives none, as the entry is examined.
     bool folder = entry->d_type == DT_DIR;
     if (entry->d_type == DT_UNKNOWN) {
       struct stat st;
-      folder = ::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-               S_ISDIR(st.st_mode);
+      folder =
+          ::fstatat(dir.fd(), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
     }
-    if (folder) names->emplace_back(name);
+    if (folder) names->emplace_back(entry->d_name);
   }
-  ::closedir(dir);
+  if (!dir.status().ok()) {
+    names->clear();
+    return dir.status();
+  }
   std::sort(names->begin(), names->end());
   return Status::OK();
 }
@@ -88,7 +81,7 @@ Status RenameFilePosix(const std::string& from, const std::string& to) {
 
 uint64_t CurrentProcessId() { return static_cast<uint64_t>(::getpid()); }
 
-Status CheckFolder(const std::string& path) {
+Status CheckFolderPosix(const std::string& path) {
   struct stat st;
   if (::stat(path.c_str(), &st) != 0) {
     // ENOTDIR: a file where the path needs a folder.
@@ -97,6 +90,22 @@ Status CheckFolder(const std::string& path) {
   }
   if (!S_ISDIR(st.st_mode)) return Status::IOError(path, "is a file, not a folder");
   return Status::OK();
+}
+
+Status CheckEmptyFolderPosix(const std::string& path) {
+  struct stat st;
+  if (::lstat(path.c_str(), &st) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return Status::NotFound(path, "does not exist");
+    return PosixError(path, errno);
+  }
+  if (S_ISLNK(st.st_mode)) return Status::IOError(path, "is a link, not a folder");
+  if (!S_ISDIR(st.st_mode)) return Status::IOError(path, "is a file, not a folder");
+  // O_NOFOLLOW: a link put in the folder's place meanwhile is not followed.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return PosixError(path, errno);
+  UniqueDir dir(fd, path);
+  if (dir.Next() != nullptr) return Status::IOError(path, "is a folder that is not empty");
+  return dir.status();
 }
 
 }  // namespace klv

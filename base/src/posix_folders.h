@@ -15,6 +15,8 @@ namespace klv {
 Status MakePrivateFolderPosix(const std::string& path_stem, std::string* made);
 Status RemovePrivateFolderPosix(const std::string& path);
 Status ListFoldersPosix(const std::string& folder, std::vector<std::string>* names);
+Status CheckFolderPosix(const std::string& path);
+Status CheckEmptyFolderPosix(const std::string& path);
 Status RenameFilePosix(const std::string& from, const std::string& to);
 
 }  // namespace klv

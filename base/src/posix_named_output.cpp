@@ -16,6 +16,7 @@
 #include "base/named_output.h"
 #include "base/platform.h"
 #include "posix_files.h"
+#include "posix_folders.h"
 
 namespace klv {
 namespace {
@@ -146,7 +147,7 @@ Status NamedOutput::ForFolder(const std::string& path, NamedOutput* output) {
     return Status::IOError(name, "is a link; a folder is never written through a link");
   }
   if (!S_ISDIR(st.st_mode)) return Status::IOError(name, "is a file, not a folder");
-  if (!IsEmptyFolder(name)) return Status::IOError(name, "is a folder that is not empty");
+  if (Status empty = CheckEmptyFolderPosix(name); !empty.ok()) return empty;
   decided.kind_ = Kind::kEmptyFolder;
   decided.mode_ = st.st_mode & 07777;
   *output = decided;

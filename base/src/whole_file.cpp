@@ -20,7 +20,7 @@ std::string Limit(uint64_t bytes) {
 
 std::optional<std::vector<uint8_t>> ReadWholeFile(Env& env, const std::string& path, uint64_t cap,
                                                   std::string* cause) {
-  if (IsFolder(path)) {
+  if (env.CheckFolder(path).ok()) {
     *cause = "is a folder";
     return std::nullopt;
   }

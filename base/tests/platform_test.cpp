@@ -22,6 +22,7 @@
 
 #include "base/limits.h"
 #include "klvtest/test_support.h"
+#include "posix_files.h"  // the module's own folder listing, tested where only it can fail
 
 namespace klv {
 namespace {
@@ -421,22 +422,53 @@ TEST(PosixEnv, FoldersAreCheckedAndEmptyOnlyWithoutEntries) {
   std::filesystem::create_directories(temp.File("with_folder/sub"));
   std::filesystem::create_directory_symlink(temp.File("empty"), temp.File("link"));
   WriteDiskText(temp.File("file"), "x");
+  Env& env = Env::Default();
   struct Case {
     const char* name;
-    bool empty;
+    const char* empty;  // CheckEmptyFolder's reason; "" for an empty folder
     const char* check;  // CheckFolder's reason; "" for a folder
-  } cases[] = {{"empty", true, ""},
-               {"with_file", false, ""},
-               {"with_folder", false, ""},
-               {"link", false, ""},
-               {"file", false, "is a file, not a folder"},
-               {"absent", false, "does not exist"}};
+  } cases[] = {{"empty", "", ""},
+               {"with_file", "is a folder that is not empty", ""},
+               {"with_folder", "is a folder that is not empty", ""},
+               {"link", "is a link, not a folder", ""},
+               {"file", "is a file, not a folder", "is a file, not a folder"},
+               {"absent", "does not exist", "does not exist"}};
   for (const Case& c : cases) {
-    EXPECT_EQ(IsEmptyFolder(temp.File(c.name)), c.empty) << c.name;
-    EXPECT_EQ(CheckFolder(temp.File(c.name)).reason(), c.check) << c.name;
+    EXPECT_EQ(env.CheckEmptyFolder(temp.File(c.name)).reason(), c.empty) << c.name;
+    EXPECT_EQ(env.CheckFolder(temp.File(c.name)).reason(), c.check) << c.name;
   }
-  EXPECT_TRUE(CheckFolder(temp.File("absent")).IsNotFound());
-  EXPECT_EQ(CheckFolder(temp.File("file/x")).reason(), "does not exist");
+  EXPECT_TRUE(env.CheckFolder(temp.File("absent")).IsNotFound());
+  EXPECT_TRUE(env.CheckEmptyFolder(temp.File("absent")).IsNotFound());
+  EXPECT_EQ(env.CheckFolder(temp.File("file/x")).reason(), "does not exist");
+}
+
+TEST(PosixEnv, AFolderListingTellsItsEndFromAFailedRead) {
+  TempFolder temp;
+  std::filesystem::create_directory(temp.File("f"));
+  WriteDiskText(temp.File("f/a"), "a");
+  WriteDiskText(temp.File("f/b"), "b");
+  std::vector<std::string> names;
+  {
+    UniqueDir dir(temp.File("f"));
+    while (const dirent* entry = dir.Next()) names.emplace_back(entry->d_name);
+    EXPECT_TRUE(dir.status().ok()) << dir.status().ToString();
+  }
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"a", "b"})) << "without . and ..";
+
+  // A descriptor that cannot be read (opened only as a path) fails its first readdir with
+  // EBADF: an error, not an empty folder.
+  UniqueDir unreadable(::open(temp.File("f").c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC),
+                       temp.File("f"));
+  ASSERT_TRUE(unreadable.status().ok()) << unreadable.status().ToString();
+  EXPECT_EQ(unreadable.Next(), nullptr);
+  EXPECT_EQ(unreadable.status().ToString(), PosixError(temp.File("f"), EBADF).ToString());
+  EXPECT_EQ(unreadable.Next(), nullptr) << "and stays failed";
+
+  UniqueDir absent(temp.File("absent"));
+  EXPECT_EQ(absent.Next(), nullptr);
+  EXPECT_EQ(absent.fd(), -1);
+  EXPECT_TRUE(absent.status().IsNotFound());
 }
 
 // A lock is taken only on a regular file of this user that no open file holds.

@@ -1,6 +1,7 @@
 // Tests of status values: an error keeps what it is about and the system's own reason,
 // so that the message made from it at the edge can say why.
 #include "base/status.h"
+#include "base/status_or.h"
 
 #include <gtest/gtest.h>
 
@@ -46,6 +47,21 @@ TEST(Status, ErrorsOfOurOwnReadLikeTheSystems) {
       << "no context, no separator";
   EXPECT_TRUE(Status::NotFound("x", "gone").IsNotFound());
   EXPECT_FALSE(Status::IOError("x", "broken").IsNotFound());
+}
+
+TEST(Status, AResultHoldsItsValueOrWhyThereIsNone) {
+  StatusOr<std::string> made = std::string("tile");
+  ASSERT_TRUE(made.ok());
+  EXPECT_TRUE(made.status().ok());
+  EXPECT_EQ(*made, "tile");
+  EXPECT_EQ(made->size(), 4u);
+  EXPECT_EQ(made.value_or("other"), "tile");
+
+  const StatusOr<std::string> refused = Status::Invalid("empty picture (0 x 10)");
+  EXPECT_FALSE(refused.ok());
+  EXPECT_FALSE(refused.status().IsNotFound());
+  EXPECT_EQ(refused.status().ToString(), "empty picture (0 x 10)") << "no context";
+  EXPECT_EQ(refused.value_or("other"), "other");
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <filesystem>
 #include <functional>
 #include <numeric>
 #include <string>
@@ -29,7 +28,8 @@ TEST(WholeFile, ReadsInAsManyReadsAsItTakesAndNamesEachFailure) {
   ASSERT_TRUE(got) << cause;
   EXPECT_EQ(*got, bytes);
 
-  const std::string folder = std::filesystem::temp_directory_path().string();
+  const std::string folder = "/w";
+  env.folders.insert(folder);
   struct Case {
     std::string path;
     uint64_t cap;

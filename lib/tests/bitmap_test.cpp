@@ -18,12 +18,12 @@ using test::ReadFault;
 
 constexpr const char* kPath = "/w/pic.bmp";
 
-std::optional<PictureBlock> LoadFromFake(FakeEnv& env) {
+StatusOr<PictureBlock> LoadFromFake(FakeEnv& env) {
   std::unique_ptr<InputFile> file;
-  if (!env.OpenForSharedRead(kPath, &file).ok()) return std::nullopt;
+  if (Status opened = env.OpenForSharedRead(kPath, &file); !opened.ok()) return opened;
   uint64_t length = 0;
-  const std::optional<PictureBlock> head = ReadBitmapHead(*file, &length);
-  if (!head) return std::nullopt;
+  const StatusOr<PictureBlock> head = ReadBitmapHead(*file, &length);
+  if (!head.ok()) return head.status();
   return LoadBitmapFile(*file, length, *head);
 }
 
@@ -55,8 +55,8 @@ TEST(Bitmap, BlockHoldsTheFileFromOffset14ThenFourteenZeros) {
   const Bytes file = MakeBmp({.width = 3, .height = 2, .bit_count = 8});
   FakeEnv env;
   env.AddFile(kPath, file);
-  std::optional<PictureBlock> block = LoadFromFake(env);
-  ASSERT_TRUE(block);
+  StatusOr<PictureBlock> block = LoadFromFake(env);
+  ASSERT_TRUE(block.ok());
   ASSERT_EQ(block->size(), file.size());
   EXPECT_TRUE(std::equal(file.begin() + 14, file.end(), block->begin()));
   EXPECT_EQ(Bytes(block->end() - 14, block->end()), Bytes(14, 0));
@@ -66,8 +66,9 @@ TEST(Bitmap, FourteenByteFileLoadsAsZerosAndPassesTheCheck) {
   Bytes file = {'B', 'M', 14, 0, 0, 0, 0, 0, 0, 0, 14, 0, 0, 0};
   FakeEnv env;
   env.AddFile(kPath, file);
-  PictureSlot slot = LoadFromFake(env);
-  ASSERT_TRUE(slot);
+  StatusOr<PictureBlock> loaded = LoadFromFake(env);
+  ASSERT_TRUE(loaded.ok());
+  PictureSlot slot = *std::move(loaded);
   EXPECT_EQ(Bytes(slot->begin(), slot->end()), Bytes(14, 0));
   EXPECT_EQ(DibWidth(*slot), 0);
   EXPECT_EQ(DibHeight(*slot), 0);
@@ -75,8 +76,8 @@ TEST(Bitmap, FourteenByteFileLoadsAsZerosAndPassesTheCheck) {
   EXPECT_TRUE(slot);
 }
 
-TEST(Bitmap, UnloadableFilesGiveNothing) {
-  const Bytes good = MakeBmp({.width = 4, .height = 4});
+TEST(Bitmap, UnloadableFilesSayWhy) {
+  const Bytes good = MakeBmp({.width = 4, .height = 4});  // 102 bytes
   Bytes wrong_signature = good;
   wrong_signature[0] = 'X';
   struct Case {
@@ -84,14 +85,22 @@ TEST(Bitmap, UnloadableFilesGiveNothing) {
     Bytes file;
     ReadFault fault;
     size_t short_limit;
+    const char* reason;
   } cases[] = {
-      {"empty file", {}, ReadFault::kNone, 0},
-      {"13 bytes", Bytes(good.begin(), good.begin() + 13), ReadFault::kNone, 0},
-      {"wrong signature", wrong_signature, ReadFault::kNone, 0},
-      {"length cannot be measured", good, ReadFault::kLengthFails, 0},
-      {"file vanishes after opening", good, ReadFault::kVanishes, 0},
-      {"short first read", good, ReadFault::kShortRead, 10},
-      {"short second read", good, ReadFault::kShortRead, good.size() - 1},
+      {"empty file", {}, ReadFault::kNone, 0, "the file is too short for a bitmap (0 bytes)"},
+      {"13 bytes", Bytes(good.begin(), good.begin() + 13), ReadFault::kNone, 0,
+       "the file is too short for a bitmap (13 bytes)"},
+      {"wrong signature", wrong_signature, ReadFault::kNone, 0,
+       "not a bitmap (the file does not begin with \"BM\")"},
+      {"length cannot be measured", good, ReadFault::kLengthFails, 0, "Input/output error"},
+      {"read fails", good, ReadFault::kReadFails, 0, "Input/output error"},
+      // The headers come in one read of 14 + 40 bytes, the other 48 in a second.
+      {"file vanishes after opening", good, ReadFault::kVanishes, 0,
+       "the file ends early (0 of 54 bytes arrived)"},
+      {"short first read", good, ReadFault::kShortRead, 10,
+       "the file ends early (10 of 54 bytes arrived)"},
+      {"short second read", good, ReadFault::kShortRead, good.size() - 1,
+       "the file ends early (47 of 48 bytes arrived)"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -99,7 +108,7 @@ TEST(Bitmap, UnloadableFilesGiveNothing) {
     env.AddFile(kPath, c.file);
     env.read_faults[kPath] = c.fault;
     env.short_read_limit = c.short_limit;
-    EXPECT_FALSE(LoadFromFake(env));
+    EXPECT_EQ(LoadFromFake(env).status().reason(), c.reason);
   }
 }
 
@@ -107,7 +116,8 @@ TEST(Bitmap, OversizedFileIsRefusedBeforeAllocating) {
   for (uint64_t length : {kMaxPictureFileBytes + 1, uint64_t{1} << 62, ~uint64_t{0}}) {
     HugeFile file(length);
     uint64_t measured = 0;
-    EXPECT_FALSE(ReadBitmapHead(file, &measured)) << length;
+    EXPECT_EQ(ReadBitmapHead(file, &measured).status().reason(),
+              "the file is too large for a picture (" + std::to_string(length) + " bytes)");
     EXPECT_EQ(file.reads_, 0) << length;
   }
 }

@@ -2,8 +2,10 @@
 // message handler, and what KLVUtils.h promises to threads.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -122,8 +124,9 @@ TEST_F(KLVUtilsLibrary, CallsOnTwoThreadsRunAtOnceEachOverItsOwnState) {
   EXPECT_EQ(failing_result, 0);
   const std::vector<std::pair<std::thread::id, std::string>> expected = {
       {failing_id, MessageText(Message::kLoadFailed, failing.File("base.bmp"))},
-      {failing_id, MessageText(Message::kSaveFailed, failing.File("A.klv"),
-                               SaveCause::kPictureMissing, failing.File("base.bmp"))}};
+      {failing_id,
+       MessageText(Message::kSaveFailed, failing.File("A.klv"), SaveCause::kPictureMissing,
+                   failing.File("base.bmp"), std::strerror(ENOENT))}};
   EXPECT_EQ(shared.messages, expected);
   // The package written alongside is the one the folder gives alone.
   const std::optional<test::Bytes> written = test::ReadDiskFile(good.File("B.klv"));

@@ -98,6 +98,13 @@ std::string SaveFailed(const std::string& folder, SaveCause cause, const std::st
                      error_number == 0 ? "" : std::strerror(error_number));
 }
 
+// The save failure for the picture `picture`, missing for `reason`.
+std::string PictureMissing(const std::string& folder, const std::string& picture,
+                           const std::string& reason) {
+  return MessageText(Message::kSaveFailed, JoinPath(folder, "Cat.klv"), SaveCause::kPictureMissing,
+                     picture, reason);
+}
+
 TEST(FaultInjection, AWriteFailingAtAnyStepKeepsTheEarlierPackage) {
   FakeEnv clean = FakeFolderWithOldPackage();
   ConversionState clean_state;
@@ -147,20 +154,28 @@ TEST(FaultInjection, ACreateOrCommitThatFailsKeepsTheEarlierPackage) {
 }
 
 TEST(FaultInjection, AReadThatFailsReportsThePictureAndKeepsTheEarlierPackage) {
+  // The headers come in one read of 54 bytes, the rest of the file in a second.
+  const size_t base_rest =
+      FakeFolderWithOldPackage().files[JoinPath(kFakeFolder, "base.bmp")].size() - 54;
+  const auto ends_early = [](size_t got, size_t of) {
+    return "the file ends early (" + std::to_string(got) + " of " + std::to_string(of) +
+           " bytes arrived)";
+  };
   struct Case {
     const char* file;
     ReadFault fault;
     size_t short_read_limit;
+    std::string reason;  // in the save failure's brackets
   } cases[] = {
-      {"res0000.bmp", ReadFault::kOpenFails, 0},
-      {"res0102.bmp", ReadFault::kLengthFails, 0},
-      {"res0001.bmp", ReadFault::kVanishes, 0},
-      {"base.bmp", ReadFault::kVanishes, 0},
-      {"res0101.bmp", ReadFault::kReadFails, 0},
-      {"res0100.bmp", ReadFault::kShortRead, 0},   // nothing arrives
-      {"res0100.bmp", ReadFault::kShortRead, 13},  // the file header comes up short
-      {"res0002.bmp", ReadFault::kShortRead, 14},  // the second read brings nothing
-      {"base.bmp", ReadFault::kShortRead, 100},    // the second read comes up short
+      {"res0000.bmp", ReadFault::kOpenFails, 0, std::strerror(EACCES)},
+      {"res0102.bmp", ReadFault::kLengthFails, 0, std::strerror(EIO)},
+      {"res0001.bmp", ReadFault::kVanishes, 0, ends_early(0, 54)},
+      {"base.bmp", ReadFault::kVanishes, 0, ends_early(0, 54)},
+      {"res0101.bmp", ReadFault::kReadFails, 0, std::strerror(EIO)},
+      {"res0100.bmp", ReadFault::kShortRead, 0, ends_early(0, 54)},    // nothing arrives
+      {"res0100.bmp", ReadFault::kShortRead, 13, ends_early(13, 54)},  // the file header is short
+      {"res0002.bmp", ReadFault::kShortRead, 14, ends_early(14, 54)},  // no info header
+      {"base.bmp", ReadFault::kShortRead, 100, ends_early(46, base_rest)},  // the rest is short
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.file) + " limit " + std::to_string(c.short_read_limit));
@@ -175,9 +190,9 @@ TEST(FaultInjection, AReadThatFailsReportsThePictureAndKeepsTheEarlierPackage) {
     EXPECT_EQ(env.open_writers, 0);
     // Loading goes on past the bad picture: every picture was opened.
     EXPECT_EQ(PicturesOpened(env).size(), static_cast<size_t>(kColumns * kRows + 1));
-    EXPECT_EQ(env.messages, (std::vector<std::string>{
-                                MessageText(Message::kLoadFailed, path),
-                                SaveFailed(kFakeFolder, SaveCause::kPictureMissing, path)}));
+    EXPECT_EQ(env.messages,
+              (std::vector<std::string>{MessageText(Message::kLoadFailed, path),
+                                        PictureMissing(kFakeFolder, path, c.reason)}));
   }
 }
 
@@ -259,6 +274,8 @@ class DiskEnv : public Env {
   Status ListFolders(const std::string& folder, std::vector<std::string>* names) override {
     return real_.ListFolders(folder, names);
   }
+  Status CheckFolder(const std::string& path) override { return real_.CheckFolder(path); }
+  Status CheckEmptyFolder(const std::string& path) override { return real_.CheckEmptyFolder(path); }
   Status RenameFile(const std::string& from, const std::string& to) override {
     return real_.RenameFile(from, to);
   }
@@ -466,12 +483,16 @@ TEST(FaultInjection, PicturesThatAreNotFilesAreReportedWithoutHanging) {
   struct Case {
     const char* name;
     std::function<void(const std::string& path)> make;
+    std::string reason;  // why the picture is missing
   } cases[] = {
       {"dangling link",
-       [](const std::string& p) { (void)!symlink("/nonexistent/x.bmp", p.c_str()); }},
-      {"folder", [](const std::string& p) { mkdir(p.c_str(), 0755); }},
-      {"pipe without writer", [](const std::string& p) { mkfifo(p.c_str(), 0644); }},
-      {"device", [](const std::string& p) { (void)!symlink("/dev/zero", p.c_str()); }},
+       [](const std::string& p) { (void)!symlink("/nonexistent/x.bmp", p.c_str()); },
+       std::strerror(ENOENT)},
+      {"folder", [](const std::string& p) { mkdir(p.c_str(), 0755); }, std::strerror(EISDIR)},
+      {"pipe without writer", [](const std::string& p) { mkfifo(p.c_str(), 0644); },
+       "not a regular file"},
+      {"device", [](const std::string& p) { (void)!symlink("/dev/zero", p.c_str()); },
+       "not a regular file"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -491,7 +512,7 @@ TEST(FaultInjection, PicturesThatAreNotFilesAreReportedWithoutHanging) {
         },
         /*drop_root=*/false);
     EXPECT_EQ(out, "0\n" + MessageText(Message::kLoadFailed, tile) + "\n" +
-                       SaveFailed(folder.path(), SaveCause::kPictureMissing, tile));
+                       PictureMissing(folder.path(), tile, c.reason));
     EXPECT_EQ(test::ReadDiskFile(folder.File("Cat.klv")), kOldPackage);
   }
 }

@@ -125,7 +125,7 @@ TEST(FileConv, MissingTileLeavesTheEarlierPackageAlone) {
   EXPECT_EQ(ConvertWorkFolder(env, state, kFolder), 0);
   const std::vector<std::string> expected = {
       Loading(Message::kLoadFailed, "res0102.bmp"),
-      SaveFailed("Cat.klv", SaveCause::kPictureMissing, "res0102.bmp")};
+      SaveFailed("Cat.klv", SaveCause::kPictureMissing, "res0102.bmp", std::strerror(ENOENT))};
   EXPECT_EQ(env.messages, expected);
   EXPECT_EQ(env.files[InFolder("Cat.klv")], earlier);
   EXPECT_EQ(env.commits, 0);
@@ -146,62 +146,74 @@ TEST(FileConv, BadPicturesAreReportedAndLoadingGoesOn) {
     ReadFault fault;
     std::vector<Message> loading;  // messages while loading, about `file`
     SaveCause cause;
+    std::string reason;  // why the picture is missing, in the save failure's brackets
   } cases[] = {
-      {"14-byte tile", "res0001.bmp", fourteen, ReadFault::kNone, {}, SaveCause::kHeaderNot40},
+      {"14-byte tile", "res0001.bmp", fourteen, ReadFault::kNone, {}, SaveCause::kHeaderNot40, ""},
+      // The size's own message says what is wrong.
       {"top-down tile",
        "res0000.bmp",
        top_down,
        ReadFault::kNone,
        {Message::kInvalidSize, Message::kLoadFailed},
-       SaveCause::kPictureMissing},
+       SaveCause::kPictureMissing,
+       ""},
       {"top-down base",
        "base.bmp",
        top_down,
        ReadFault::kNone,
        {Message::kInvalidSize, Message::kLoadFailed},
-       SaveCause::kPictureMissing},
+       SaveCause::kPictureMissing,
+       ""},
       {"missing base",
        "base.bmp",
        std::nullopt,
        ReadFault::kNone,
        {Message::kLoadFailed},
-       SaveCause::kPictureMissing},
+       SaveCause::kPictureMissing,
+       std::strerror(ENOENT)},
       {"not a BMP",
        "res0100.bmp",
        not_bmp,
        ReadFault::kNone,
        {Message::kLoadFailed},
-       SaveCause::kPictureMissing},
+       SaveCause::kPictureMissing,
+       "not a bitmap (the file does not begin with \"BM\")"},
       {"locked tile",
        "res0000.bmp",
        {},
        ReadFault::kOpenFails,
        {Message::kLoadFailed},
-       SaveCause::kPictureMissing},
+       SaveCause::kPictureMissing,
+       std::strerror(EACCES)},
       {"unmeasurable tile",
        "res0000.bmp",
        {},
        ReadFault::kLengthFails,
        {Message::kLoadFailed},
-       SaveCause::kPictureMissing},
+       SaveCause::kPictureMissing,
+       std::strerror(EIO)},
+      // The head (54 bytes) arrives; of the other 5120 bytes, the 46 up to the limit.
       {"tile cut short while reading",
        "res0101.bmp",
        {},
        ReadFault::kShortRead,
        {Message::kLoadFailed},
-       SaveCause::kPictureMissing},
+       SaveCause::kPictureMissing,
+       "the file ends early (46 of 5120 bytes arrived)"},
       {"tile vanishes",
        "res0101.bmp",
        {},
        ReadFault::kVanishes,
        {Message::kLoadFailed},
-       SaveCause::kPictureMissing},
+       SaveCause::kPictureMissing,
+       "the file ends early (0 of 54 bytes arrived)"},
       {"tile claims more pixels than it holds",
        "res0001.bmp",
        MakeBmp({.width = 64, .height = 64, .bit_count = 8, .pixels = Bytes(100, 1)}),
        ReadFault::kNone,
        {},
-       SaveCause::kPictureTruncated},
+       SaveCause::kPictureTruncated,
+       ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -220,7 +232,7 @@ TEST(FileConv, BadPicturesAreReportedAndLoadingGoesOn) {
     EXPECT_EQ(ConvertWorkFolder(env, state, kFolder), 0);
     std::vector<std::string> expected;
     for (Message m : c.loading) expected.push_back(Loading(m, c.file));
-    expected.push_back(SaveFailed("Cat.klv", c.cause, c.file));
+    expected.push_back(SaveFailed("Cat.klv", c.cause, c.file, c.reason));
     EXPECT_EQ(env.messages, expected);
     EXPECT_EQ(PicturesOpened(env).size(), 5u);  // every picture was tried
     EXPECT_FALSE(Package(env));

@@ -41,7 +41,7 @@ void PrintWarning(const std::string& text) { std::cerr << "klvmake: warning: " <
 
 // The destination folder: --out, or the current folder. Nothing, after an error message,
 // when it cannot be found or is no folder.
-std::optional<std::string> WorkFolder(const Options& options) {
+std::optional<std::string> Destination(const Options& options) {
   std::string folder = options.out;
   if (folder.empty()) {
     std::optional<std::string> current = CurrentFolder();
@@ -51,7 +51,7 @@ std::optional<std::string> WorkFolder(const Options& options) {
     }
     folder = std::move(*current);
   }
-  const Status usable = CheckFolder(folder);
+  const Status usable = Env::Default().CheckFolder(folder);
   if (!usable.ok()) {
     PrintError(folder + ": the destination " + usable.reason());
     return std::nullopt;
@@ -77,7 +77,9 @@ int Run(const std::vector<ProgramArgument>& args) {
   }
   const WindowLanguage language = UsersLanguage();
   // Several pictures, a folder, --chain or --manifest: a set (puzzle_set.h).
-  if (IsPuzzleSet(options)) return RunPuzzleSetCommand(options, language, std::cout, std::cerr);
+  if (IsPuzzleSet(Env::Default(), options)) {
+    return RunPuzzleSetCommand(options, language, std::cout, std::cerr);
+  }
 
   // A text that cannot be written is a usage error, found before any work.
   const std::optional<PackageTexts> texts = ReadPackageTexts(options, &error);
@@ -86,8 +88,8 @@ int Run(const std::vector<ProgramArgument>& args) {
     return kExitUsage;
   }
 
-  const std::optional<std::string> work_folder = WorkFolder(options);
-  if (!work_folder) return kExitMakeFailed;
+  const std::optional<std::string> destination = Destination(options);
+  if (!destination) return kExitMakeFailed;
   const std::string& picture_path = *options.picture.path;
 
   Env& env = Env::Default();
@@ -107,13 +109,13 @@ int Run(const std::vector<ProgramArgument>& args) {
   MakeRequest request;
   request.source = std::move(*picture);
   request.grid = grid;
-  request.workFolder = *work_folder;
+  request.destination = *destination;
   request.puzzleName = texts->puzzleName;
   request.puzzleSetName = texts->puzzleSetName;
   request.comment = texts->comment;
   request.password = MakePuzzlePassword(password_source);
-  request.pieceDensityText = options.pieceDensity;
-  request.backgroundDensityText = options.backgroundDensity;
+  request.pieceDensity = Percent{BoxNumber(options.pieceDensity)};
+  request.backgroundDensity = Percent{BoxNumber(options.backgroundDensity)};
   request.backColorIndex = options.colorIndex;
   request.seed = options.seed ? *options.seed : RandomSource::ClockSeed();
   request.keepWorkFiles = options.keepWorkFiles;

@@ -126,12 +126,12 @@ constexpr ValueOption kValueOptions[] = {
      }},
     {"--crop",
      [](const ProgramArgument& value, Options& options, std::string* error) {
-       std::string cause;
-       options.crop = ParseCrop(value.utf8, &cause);
-       if (!options.crop) {
-         *error = "--crop: \"" + value.utf8 + "\": " + cause;
+       const StatusOr<CropRect> crop = ParseCrop(value.utf8);
+       if (!crop.ok()) {
+         *error = "--crop: \"" + value.utf8 + "\": " + crop.status().reason();
          return false;
        }
+       options.crop = *crop;
        return true;
      }},
     {"--seed",

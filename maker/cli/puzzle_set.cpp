@@ -139,14 +139,14 @@ SetResult MakeOne(SetPuzzle& puzzle, const SetRun& run) {
   request.grid = GridForPicture(source->width, source->height);
   puzzle.grid = request.grid;
   request.source = std::move(*source);
-  request.workFolder = run.destination;
+  request.destination = run.destination;
   request.puzzleName = puzzle.texts.puzzleName;
   request.puzzleSetName = puzzle.texts.puzzleSetName;
   request.comment = puzzle.texts.comment;
   request.password = puzzle.password;
   request.prevPassword = puzzle.prevPassword;
-  request.pieceDensityText = run.options->pieceDensity;
-  request.backgroundDensityText = run.options->backgroundDensity;
+  request.pieceDensity = Percent{BoxNumber(run.options->pieceDensity)};
+  request.backgroundDensity = Percent{BoxNumber(run.options->backgroundDensity)};
   request.backColorIndex = run.options->colorIndex;
   request.seed = puzzle.seed;
   request.stopRequested = run.stopRequested;
@@ -163,15 +163,16 @@ SetResult MakeOne(SetPuzzle& puzzle, const SetRun& run) {
 
 }  // namespace
 
-bool IsPuzzleSet(const Options& options) {
+bool IsPuzzleSet(Env& env, const Options& options) {
   return options.pictures.size() > 1 || options.chain || options.manifest ||
-         (options.pictures.size() == 1 && IsFolder(*options.pictures[0].path));
+         (options.pictures.size() == 1 && env.CheckFolder(*options.pictures[0].path).ok());
 }
 
 std::optional<std::vector<ProgramArgument>> ListSetPictures(
     Env& env, const std::vector<ProgramArgument>& arguments, std::string* error) {
-  const auto folder = std::find_if(arguments.begin(), arguments.end(),
-                                   [](const ProgramArgument& a) { return IsFolder(*a.path); });
+  const auto folder =
+      std::find_if(arguments.begin(), arguments.end(),
+                   [&env](const ProgramArgument& a) { return env.CheckFolder(*a.path).ok(); });
   if (folder == arguments.end()) return arguments;
   if (arguments.size() > 1) {
     *error = "\"" + folder->utf8 + "\" is a folder: give one folder alone, or pictures";
@@ -479,7 +480,7 @@ std::variant<PlannedSet, int> PlanSet(const Options& options, Env& env,
   }
   set.puzzles = std::move(*puzzles);
   set.destination = options.out.empty() ? CurrentFolder().value_or("") : options.out;
-  if (const Status usable = CheckFolder(set.destination); !usable.ok()) {
+  if (const Status usable = env.CheckFolder(set.destination); !usable.ok()) {
     say(set.destination + ": the destination " + usable.reason());
     return kSomeFailed;
   }

@@ -29,7 +29,7 @@ class PackageConverter;
 
 // True when the options ask for a set rather than the one-picture make: more than one
 // picture, a folder, --chain or --manifest.
-bool IsPuzzleSet(const Options& options);
+bool IsPuzzleSet(Env& env, const Options& options);
 
 // The pictures of a set: the arguments as given, or, for one argument that is a folder,
 // every file in it whose name the program can read as a picture, in byte order of the

@@ -196,6 +196,21 @@ void Lay(const std::string& folder, const Files& files) {
 
 // The messages of a run, one per line, with the work folder's path replaced by
 // "<folder>" and Windows separators turned into "/"; code page 932 lines become UTF-8.
+// `line` with the system's reason at the end of its bracket ("...: No such file or
+// directory）") as "<reason>": each system gives its own words, in its own language.
+std::string WithoutSystemReason(std::string line) {
+  for (const std::string close : {"）", ")"}) {
+    if (!line.ends_with(close)) continue;
+    const size_t open = line.rfind(close == ")" ? "(" : "（");
+    const size_t colon = line.rfind(": ");
+    if (open != std::string::npos && colon != std::string::npos && colon > open) {
+      line.replace(colon + 2, line.size() - close.size() - colon - 2, "<reason>");
+    }
+    break;
+  }
+  return line;
+}
+
 std::vector<std::string> Messages(const std::string& err, const std::string& folder, bool cp932) {
   std::vector<std::string> lines;
   size_t start = 0;
@@ -216,7 +231,7 @@ std::vector<std::string> Messages(const std::string& err, const std::string& fol
     for (char& c : line) {
       if (c == '\\') c = '/';
     }
-    lines.push_back(line);
+    lines.push_back(WithoutSystemReason(line));
   }
   return lines;
 }
@@ -290,7 +305,7 @@ TEST(KlvconvOnWine, MessagesInEnglishKeepTheNames) {
   EXPECT_EQ(windows_run.exit_code, 1) << Describe(windows_run);
   const std::vector<std::string> expected = {
       "Cannot load the picture: <folder>/res0001.bmp",
-      "Cannot save the file: <folder>/Cat.klv (<folder>/res0001.bmp is not loaded)"};
+      "Cannot save the file: <folder>/Cat.klv (<folder>/res0001.bmp is not loaded: <reason>)"};
   EXPECT_EQ(Messages(windows_run.err, WindowsPath(windows_folder), true), expected);
   EXPECT_EQ(Messages(linux_run.err, linux_folder, false), expected);
 }

@@ -76,9 +76,9 @@ TEST(PictureOnWine, JpegDiffersByAFewLevelsAtMost) {
     const BothRasters both = ReadWithBoth(folder, fit ? "large.jpg" : "small.jpg", fit);
     ASSERT_EQ(both.linuxRun.exit_code, 0) << Describe(both.linuxRun);
     ASSERT_EQ(both.windowsRun.exit_code, 0) << Describe(both.windowsRun);
-    const std::optional<Raster> linux_raster = DecodeBitmap(both.linuxBmp, nullptr);
-    const std::optional<Raster> windows_raster = DecodeBitmap(both.windowsBmp, nullptr);
-    ASSERT_TRUE(linux_raster && windows_raster);
+    const StatusOr<Raster> linux_raster = DecodeBitmap(both.linuxBmp);
+    const StatusOr<Raster> windows_raster = DecodeBitmap(both.windowsBmp);
+    ASSERT_TRUE(linux_raster.ok() && windows_raster.ok());
     EXPECT_LT(test::MeanLevelDifference(*linux_raster, *windows_raster), 2.0) << fit;
   }
 }
@@ -124,8 +124,8 @@ TEST(PictureOnWine, WindowsBuildReadsTiffUpright) {
   const RunResult run = RunWine("picture_probe", {WindowsPath(folder.File("turned.tif")),
                                                   WindowsPath(folder.File("out.bmp"))});
   ASSERT_EQ(run.exit_code, 0) << Describe(run);
-  const std::optional<Raster> raster = DecodeBitmap(*ReadDiskFile(folder.File("out.bmp")), nullptr);
-  ASSERT_TRUE(raster);
+  const StatusOr<Raster> raster = DecodeBitmap(*ReadDiskFile(folder.File("out.bmp")));
+  ASSERT_TRUE(raster.ok());
   // Stored a b c / d e f, turned a quarter clockwise: d a / e b / f c.
   EXPECT_EQ(raster->pixels,
             (std::vector<uint32_t>{0x400000, 0x100000, 0x500000, 0x200000, 0x600000, 0x300000}));

@@ -344,9 +344,9 @@ TEST(PlatformWin, WholeFilesListsAndRemoval) {
   std::vector<std::string> names = ListedFiles(dir.path());
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"res0000.bmp", name}));
-  EXPECT_TRUE(IsFolder(dir.File("sub")));
-  EXPECT_FALSE(IsFolder(dir.File(name)));
-  EXPECT_FALSE(IsFolder(dir.File("missing")));
+  EXPECT_TRUE(env.CheckFolder(dir.File("sub")).ok());
+  EXPECT_FALSE(env.CheckFolder(dir.File(name)).ok());
+  EXPECT_FALSE(env.CheckFolder(dir.File("missing")).ok());
 
   EXPECT_TRUE(env.RemoveFile(dir.File(name)).ok());
   EXPECT_TRUE(env.RemoveFile(dir.File(name)).IsNotFound());
@@ -367,15 +367,16 @@ TEST(PlatformWin, FoldersAreCheckedAndEmptyOnlyWithoutEntries) {
   // A Japanese name whose last byte is 0x5C: the pattern of its entries must not lose it.
   const std::string made = dir.File(kZuhyo);
   ASSERT_TRUE(CreateDirectoryA(made.c_str(), nullptr));
-  EXPECT_TRUE(CheckFolder(made).ok());
-  EXPECT_TRUE(CheckFolder(dir.File("missing\\child")).IsNotFound());
-  EXPECT_TRUE(IsEmptyFolder(made));
-  EXPECT_TRUE(IsEmptyFolder(made + "\\"));
+  Env& env = Env::Default();
+  EXPECT_TRUE(env.CheckFolder(made).ok());
+  EXPECT_TRUE(env.CheckFolder(dir.File("missing\\child")).IsNotFound());
+  EXPECT_TRUE(env.CheckEmptyFolder(made).ok());
+  EXPECT_TRUE(env.CheckEmptyFolder(made + "\\").ok());
   WriteBytes(made + "\\a.bmp", "BM");
-  EXPECT_FALSE(IsEmptyFolder(made));
-  EXPECT_FALSE(IsEmptyFolder(made + "\\a.bmp"));
-  EXPECT_EQ(CheckFolder(made + "\\a.bmp").reason(), "is a file, not a folder");
-  EXPECT_FALSE(IsEmptyFolder(dir.File("missing")));
+  EXPECT_EQ(env.CheckEmptyFolder(made).reason(), "is a folder that is not empty");
+  EXPECT_EQ(env.CheckEmptyFolder(made + "\\a.bmp").reason(), "is a file, not a folder");
+  EXPECT_EQ(env.CheckFolder(made + "\\a.bmp").reason(), "is a file, not a folder");
+  EXPECT_TRUE(env.CheckEmptyFolder(dir.File("missing")).IsNotFound());
 }
 
 // The private work folder of a make: a new name each time, removed with what it holds;
@@ -401,7 +402,7 @@ TEST(PlatformWin, PrivateFoldersAreNewAndRemovedWithTheirFiles) {
   EXPECT_FALSE(env.RenameFile(first + "\\missing", dir.File("x")).ok());
   EXPECT_FALSE(env.RenameFile(first + "\\res0000.bmp", second).ok());  // a folder is in the way
   ASSERT_TRUE(env.RemovePrivateFolder(first).ok());
-  EXPECT_FALSE(IsFolder(first));
+  EXPECT_TRUE(env.CheckFolder(first).IsNotFound());
   std::vector<std::string> names;
   ASSERT_TRUE(env.ListFiles(dir.path(), &names).ok());
   EXPECT_EQ(names, std::vector<std::string>{"Cat.klv"});

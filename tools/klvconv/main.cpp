@@ -124,7 +124,7 @@ int main(int argc, char** argv) {
   // The library adds its own separator; the root folder so becomes the empty prefix.
   while (klv::EndsWithSeparator(*folder)) folder->pop_back();
   const std::string shown = folder->empty() ? std::string(1, klv::kPathSeparator) : *folder;
-  if (!klv::IsFolder(shown)) {
+  if (!klv::Env::Default().CheckFolder(shown).ok()) {
     std::fprintf(stderr, "klvconv: %s: no such folder\n", shown.c_str());
     return kNotWritten;
   }

@@ -238,14 +238,13 @@ int Draw(const ProgramArgument& package, const Inspected& inspected, const Progr
     return kDamaged;
   }
   const PackageHeader& header = *inspected.package.header;
-  std::string cause;
-  std::optional<Raster> picture = sheet
-                                      ? PackageSheet(header, inspected.pictures, &cause)
-                                      : ReassemblePicture(header, inspected.pictures.tiles, &cause);
-  if (!picture) {
-    Say(package.utf8, "cannot draw: " + cause);
+  const StatusOr<Raster> picture = sheet ? PackageSheet(header, inspected.pictures)
+                                         : ReassemblePicture(header, inspected.pictures.tiles);
+  if (!picture.ok()) {
+    Say(package.utf8, "cannot draw: " + picture.status().reason());
     return kDamaged;
   }
+  std::string cause;
   const std::optional<uint32_t> transparent =
       sheet ? std::nullopt : std::optional<uint32_t>(BackColorRgb(header));
   const std::vector<uint8_t> bytes = EncodePictureFile(*file.path, *picture, transparent, &cause);

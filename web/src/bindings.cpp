@@ -239,11 +239,11 @@ val OpenPackageFile(const val& bytes, const std::string& file_name) {
   for (const std::string& problem : view.problems()) problems.call<void>("push", problem);
   val tiles = val::array();
   for (const TileRaster& tile : view.tiles()) {
-    tiles.call<void>("push", Picture(tile.raster, view.backColor()));
+    tiles.call<void>("push", Picture(tile.raster, view.back_color()));
   }
   val result = Object();
   result.set("rows", rows);
-  result.set("problemsHeading", view.problemsHeading());
+  result.set("problemsHeading", view.problems_heading());
   result.set("problems", problems);
   result.set("base", view.base() ? Picture(*view.base(), std::nullopt) : val::null());
   result.set("tiles", tiles);

@@ -67,7 +67,7 @@ std::vector<InfoRow> HeaderRows(const Package& package, const std::string& file_
 
 PackageView::PackageView(PackagePictures pictures, uint32_t back_color)
     : pictures_(std::move(pictures)),
-      backColor_(back_color),
+      back_color_(back_color),
       play_(pictures_.tiles, back_color, pictures_.base ? pictures_.base->width : 0,
             pictures_.base ? pictures_.base->height : 0) {}
 
@@ -87,7 +87,7 @@ std::optional<PackageView> PackageView::Open(std::span<const uint8_t> file,
 
   PackageView view(std::move(pictures), back_color);
   view.rows_ = HeaderRows(package, file_name, language);
-  view.problemsHeading_ =
+  view.problems_heading_ =
       problems.empty() ? Say(language, KLV_TEXT("WebPage", "問題はありません"))
                        : FormatText(Say(language, KLV_TEXT("WebPage", "問題が %1 件あります")),
                                     {std::to_string(problems.size())});

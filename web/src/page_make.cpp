@@ -24,8 +24,7 @@ PagePackage Refused(MakeStatus status, std::string message) {
 
 }  // namespace
 
-std::optional<int16_t> LinkedConverter::Convert(const std::string& folder_argument,
-                                                std::string* /*cause*/) {
+StatusOr<int16_t> LinkedConverter::Convert(const std::string& folder_argument) {
   messages_.clear();
   SetMessageSink([this](const std::string& text) { messages_.push_back(text); });
   const int16_t converted = ConvertWorkFolder(env_, state_, folder_argument);
@@ -45,13 +44,13 @@ PagePackage MakePagePuzzle(Env& env, const std::string& folder, const Raster& pi
   MakeRequest request;
   request.source = picture;
   request.grid = GridForPicture(picture.width, picture.height);
-  request.workFolder = folder;
+  request.destination = folder;
   request.puzzleName = name.name;
   request.puzzleSetName = form::ToCp932(values.puzzleSetName);
   request.comment = form::MultiLineToCp932(values.comment);
   request.password = MakePuzzlePassword(password_source);
-  request.pieceDensityText = std::to_string(100 - values.slider1);
-  request.backgroundDensityText = std::to_string(100 - values.slider2);
+  request.pieceDensity = Percent{static_cast<double>(100 - values.slider1)};
+  request.backgroundDensity = Percent{static_cast<double>(100 - values.slider2)};
   const size_t option = static_cast<size_t>(values.colourOption);
   request.backColorIndex =
       kBackgroundChoices[option < kBackgroundChoices.size() ? option : 0].paletteIndex;

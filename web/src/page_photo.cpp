@@ -8,8 +8,11 @@
 namespace klv::web {
 
 std::optional<PagePhoto> PagePhoto::Allocate(int width, int height, std::string* cause) {
-  std::optional<Raster> photo = AllocateBrowserPicture(width, height, cause);
-  if (!photo) return std::nullopt;
+  StatusOr<Raster> photo = AllocateBrowserPicture(width, height);
+  if (!photo.ok()) {
+    if (cause != nullptr) *cause = photo.status().reason();
+    return std::nullopt;
+  }
   return PagePhoto(std::move(*photo));
 }
 

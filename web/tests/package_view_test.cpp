@@ -51,7 +51,7 @@ TEST(PackageView, RowsSayWhatTheHeaderHolds) {
   };
   EXPECT_EQ(rows, expected);
   EXPECT_EQ(view->rows()[11].label, "パズルの名前");
-  EXPECT_EQ(view->problemsHeading(), "問題はありません");
+  EXPECT_EQ(view->problems_heading(), "問題はありません");
   EXPECT_EQ(view->play().TileCount(), 6);
   EXPECT_EQ(view->play().PlacedCount(), 0);  // scattered
 }
@@ -64,7 +64,7 @@ TEST(PackageView, ADamagedPackageOpensWithItsProblemsAndAnythingElseNot) {
       PackageView::Open(bytes, "cut.klv", WindowLanguage::kEnglish, random);
   ASSERT_TRUE(view);
   ASSERT_FALSE(view->problems().empty());
-  EXPECT_EQ(view->problemsHeading(), std::to_string(view->problems().size()) + " problems");
+  EXPECT_EQ(view->problems_heading(), std::to_string(view->problems().size()) + " problems");
   EXPECT_EQ(view->rows()[11].value, "ネコ");
   EXPECT_EQ(view->play().TileCount(), 5);  // the last tile is cut
 

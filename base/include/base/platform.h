@@ -136,8 +136,18 @@ class Env {
   // Deletes one file. NotFound when it did not exist; an error for a folder.
   virtual Status RemoveFile(const std::string& path) = 0;
   // Sets *names to the names (without folder) of the regular files in `folder`. An error,
-  // with *names empty, when the folder cannot be read.
+  // with *names empty, when the folder cannot be read to its end.
   virtual Status ListFiles(const std::string& folder, std::vector<std::string>* names) = 0;
+
+  // Folder checks. CheckFolder: OK when `path` names an existing folder (through links).
+  // Otherwise an error about `path` whose reason says what is there: "does not exist"
+  // (NotFound), "is a file, not a folder", or the system's reason when it cannot be
+  // examined. CheckEmptyFolder: OK when `path` is itself a folder (not a link to one)
+  // with no entries; otherwise an error about `path`: "does not exist" (NotFound), "is a
+  // link, not a folder", "is a file, not a folder", "is a folder that is not empty", or
+  // the system's reason when it cannot be examined or read.
+  virtual Status CheckFolder(const std::string& path) = 0;
+  virtual Status CheckEmptyFolder(const std::string& path) = 0;
 
   // Private work folders. MakePrivateFolder creates a new folder whose path is `path_stem`
   // followed by six random characters, into *made: the name is never one that exists
@@ -150,7 +160,8 @@ class Env {
   // is left; what could be removed is gone.
   virtual Status RemovePrivateFolder(const std::string& path) = 0;
   // Sets *names to the names (without folder) of the folders in `folder`, not counting
-  // links to folders. An error, with *names empty, when the folder cannot be read.
+  // links to folders. An error, with *names empty, when the folder cannot be read to its
+  // end.
   virtual Status ListFolders(const std::string& folder, std::vector<std::string>* names) = 0;
   // Creates the new file `path` holding `content` and holds its lock into *lock; the lock
   // is taken before the content is written, so whoever finds the content finds the lock
@@ -207,11 +218,6 @@ void SetMessageSink(MessageSink sink);
 // The number of the running process.
 uint64_t CurrentProcessId();
 
-// OK when `path` names an existing folder (through links). Otherwise an error about
-// `path` whose reason says what is there: "does not exist" (NotFound), "is a file, not a
-// folder", or the system's reason when it cannot be examined.
-Status CheckFolder(const std::string& path);
-
 // The folder that holds the running program, without a trailing separator.
 std::string ProgramFolder();
 
@@ -224,9 +230,7 @@ struct ProgramArgument {
 // EndsWithSeparator: true when the last character of `path` is a folder separator: "/"
 // on Linux; "\" or "/" on Windows, where the trail byte 0x5C of a double-byte character
 // (such as the one of 表) is not one.
-// IsFolder: true when `path` names an existing folder.
 // SameFile: true when `a` and `b` name one existing file, through whatever names or links.
-// IsEmptyFolder: true when `path` is itself a folder (not a link to one) with no entries.
 // IsHiddenFile: true when the file `name` in the folder whose path with its separator is
 // `prefix` is one that file managers hide: a name that begins with "." (such as the "._"
 // files macOS leaves on shared folders), and on Windows also a file with the hidden
@@ -246,9 +250,7 @@ struct ProgramArgument {
 // the C runtime's argv do not keep to; on Linux they are the standard library's.
 #if defined(_WIN32)
 bool EndsWithSeparator(const std::string& path);
-bool IsFolder(const std::string& path);
 bool SameFile(const std::string& a, const std::string& b);
-bool IsEmptyFolder(const std::string& path);
 bool IsHiddenFile(const std::string& prefix, const std::string& name);
 std::optional<std::string> CurrentFolder();
 bool PathExists(const std::string& path);
@@ -260,20 +262,9 @@ inline bool EndsWithSeparator(const std::string& path) {
   return !path.empty() && path.back() == '/';
 }
 
-inline bool IsFolder(const std::string& path) {
-  std::error_code error;
-  return std::filesystem::is_directory(path, error);
-}
-
 inline bool SameFile(const std::string& a, const std::string& b) {
   std::error_code error;
   return std::filesystem::equivalent(a, b, error);
-}
-
-inline bool IsEmptyFolder(const std::string& path) {
-  std::error_code error;
-  if (!std::filesystem::is_directory(std::filesystem::symlink_status(path, error))) return false;
-  return std::filesystem::is_empty(path, error) && !error;
 }
 
 inline bool IsHiddenFile(const std::string& /*prefix*/, const std::string& name) {

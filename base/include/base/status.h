@@ -24,6 +24,10 @@ class Status {
   static Status NotFound(std::string_view context, std::string_view reason) {
     return Status(Code::kNotFound, context, reason);
   }
+  // An error about content or an argument this program refuses or cannot take (a corrupt
+  // picture, a size over a limit, a malformed option, too little memory for it), with no
+  // context: the caller's message names the file or the option.
+  static Status Invalid(std::string_view reason) { return Status(Code::kInvalid, {}, reason); }
 
   bool ok() const { return code_ == Code::kOk; }
   bool IsNotFound() const { return code_ == Code::kNotFound; }
@@ -35,7 +39,7 @@ class Status {
   std::string ToString() const;
 
  private:
-  enum class Code { kOk, kNotFound, kIOError };
+  enum class Code { kOk, kNotFound, kIOError, kInvalid };
   Status(Code code, std::string_view context, std::string_view reason)
       : code_(code), context_(context), reason_(reason) {}
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <new>
+#include <string>
 
 #include "base/platform.h"
 
@@ -15,49 +16,67 @@ BmpInfoHeader InfoHeader(const PictureBlock& block) {
   return ReadLibraryInfoHeader(std::span<const uint8_t>(block.data(), block.size()));
 }
 
+constexpr char kNoMemory[] = "not enough memory for the picture";
+
+// Reads exactly `size` bytes (none for 0): an error with the system's reason when a read
+// fails, or saying how much arrived when the file ends first.
+Status ReadExactly(InputFile& file, uint8_t* dst, size_t size) {
+  if (size == 0) return Status::OK();
+  size_t got = 0;
+  if (Status read = file.Read(dst, size, &got); !read.ok()) return read;
+  if (got != size) {
+    return Status::IOError({}, "the file ends early (" + std::to_string(got) + " of " +
+                                   std::to_string(size) + " bytes arrived)");
+  }
+  return Status::OK();
+}
+
 }  // namespace
 
-std::optional<PictureBlock> ReadBitmapHead(InputFile& file, uint64_t* length) {
-  if (!file.Length(length).ok() || *length < kBmpFileHeaderSize || *length > kMaxPictureFileBytes) {
-    return std::nullopt;
+StatusOr<PictureBlock> ReadBitmapHead(InputFile& file, uint64_t* length) {
+  if (Status measured = file.Length(length); !measured.ok()) return measured;
+  if (*length < kBmpFileHeaderSize) {
+    return Status::Invalid("the file is too short for a bitmap (" + std::to_string(*length) +
+                           " bytes)");
+  }
+  if (*length > kMaxPictureFileBytes) {
+    return Status::Invalid("the file is too large for a picture (" + std::to_string(*length) +
+                           " bytes)");
   }
   // The file header and the info header after it come in one read.
   const size_t head_bytes =
       static_cast<size_t>(std::min<uint64_t>(*length - kBmpFileHeaderSize, kBmpInfoHeaderSize));
   uint8_t headers[kBmpFileHeaderSize + kBmpInfoHeaderSize];
-  size_t got = 0;
-  if (!file.Read(headers, kBmpFileHeaderSize + head_bytes, &got).ok() ||
-      got != kBmpFileHeaderSize + head_bytes) {
-    return std::nullopt;
+  if (Status read = ReadExactly(file, headers, kBmpFileHeaderSize + head_bytes); !read.ok()) {
+    return read;
   }
-  if (!ReadBmpFileHeader(std::span<const uint8_t>(headers, got)).signature) return std::nullopt;
+  if (!ReadBmpFileHeader(std::span<const uint8_t>(headers, kBmpFileHeaderSize + head_bytes))
+           .signature) {
+    return Status::Invalid("not a bitmap (the file does not begin with \"BM\")");
+  }
 
   PictureBlock head;
   try {
     head = PictureBlock(head_bytes + kBmpFileHeaderSize);
   } catch (const std::bad_alloc&) {
-    return std::nullopt;
+    return Status::Invalid(kNoMemory);
   }
   std::copy(headers + kBmpFileHeaderSize, headers + kBmpFileHeaderSize + head_bytes, head.data());
   return head;
 }
 
-std::optional<PictureBlock> LoadBitmapFile(InputFile& file, uint64_t length,
-                                           const PictureBlock& head) {
+StatusOr<PictureBlock> LoadBitmapFile(InputFile& file, uint64_t length, const PictureBlock& head) {
   PictureBlock block;
   try {
     // The block is as long as the file: the bytes after the file header, then 14 zeros.
     block = PictureBlock(static_cast<size_t>(length));
   } catch (const std::bad_alloc&) {
-    return std::nullopt;
+    return Status::Invalid(kNoMemory);
   }
   const size_t head_bytes = head.size() - kBmpFileHeaderSize;
   std::copy(head.data(), head.data() + head_bytes, block.data());
   const size_t rest = static_cast<size_t>(length) - kBmpFileHeaderSize - head_bytes;
-  size_t got = 0;
-  if (rest > 0 && (!file.Read(block.data() + head_bytes, rest, &got).ok() || got != rest)) {
-    return std::nullopt;
-  }
+  if (Status read = ReadExactly(file, block.data() + head_bytes, rest); !read.ok()) return read;
   return block;
 }
 

@@ -60,6 +60,7 @@ struct OpenPicture {
   std::string path;
   std::unique_ptr<InputFile> file;
   uint64_t length = 0;
+  Status failure;  // why it could not be opened or read, where there is a reason to give
 };
 
 // Opens and checks the picture `name` of `folder`: its head (the info header) goes into
@@ -73,8 +74,14 @@ void CheckPicture(Env& env, const std::string& folder, const std::string& name, 
   {
     // The file is closed again before a message waits for the user.
     std::unique_ptr<InputFile> file;
-    if (OpenWorkFile(env, folder, name, &open.path, &file).ok()) {
-      slot = ReadBitmapHead(*file, &open.length);
+    open.failure = OpenWorkFile(env, folder, name, &open.path, &file);
+    if (open.failure.ok()) {
+      StatusOr<PictureBlock> head = ReadBitmapHead(*file, &open.length);
+      if (head.ok()) {
+        slot = *std::move(head);
+      } else {
+        open.failure = head.status();
+      }
     }
     valid = CheckBitmap(slot);
     if (slot) open.file = std::move(file);
@@ -146,7 +153,6 @@ int16_t ConvertWorkFolder(Env& env, ConversionState& state, const std::string& f
   }
   OpenPicture open_base;
   CheckPicture(env, folder, kBaseFileName, state.base, open_base);
-  const std::string base_path = open_base.path;
 
   const std::string package = JoinPath(folder, PackageFileName(header.PuzzleName));
   std::unique_ptr<RiffFile> out;
@@ -165,13 +171,14 @@ int16_t ConvertWorkFolder(Env& env, ConversionState& state, const std::string& f
     const PictureSlot& head = is_base ? state.base : state.tiles[static_cast<size_t>(picture)];
     OpenPicture& open = is_base ? open_base : open_tiles[static_cast<size_t>(picture)];
     if (!head) return body;
-    body = LoadBitmapFile(*open.file, open.length, *head);
-    if (!body) {
-      if (open.file->Unchanged().ok()) {
-        ShowLibraryMessage(env, Message::kLoadFailed, open.path);
-      } else {
-        changed = open.path;
-      }
+    StatusOr<PictureBlock> read = LoadBitmapFile(*open.file, open.length, *head);
+    if (read.ok()) {
+      body = *std::move(read);
+    } else if (open.file->Unchanged().ok()) {
+      open.failure = read.status();
+      ShowLibraryMessage(env, Message::kLoadFailed, open.path);
+    } else {
+      changed = open.path;
     }
     return body;
   };
@@ -183,10 +190,11 @@ int16_t ConvertWorkFolder(Env& env, ConversionState& state, const std::string& f
     if (ini_file ? !ini_file->Unchanged().ok() : AppearedSince(env, ini, ini_opened)) {
       changed = ini;
     }
-    open_tiles.push_back(std::move(open_base));
-    for (const OpenPicture& open : open_tiles) {
+    const auto note_change = [&changed](const OpenPicture& open) {
       if (changed.empty() && open.file && !open.file->Unchanged().ok()) changed = open.path;
-    }
+    };
+    for (const OpenPicture& open : open_tiles) note_change(open);
+    note_change(open_base);
     if (!changed.empty()) result = {SaveCause::kFolderChanged, PackageWriteResult::kNoPicture, {}};
   }
   if (result.ok()) {
@@ -198,14 +206,17 @@ int16_t ConvertWorkFolder(Env& env, ConversionState& state, const std::string& f
   if (result.ok()) return 1;
 
   std::string picture;
-  if (result.picture == PackageWriteResult::kBasePicture) {
-    picture = base_path;
-  } else if (result.picture >= 0) {
-    picture = open_tiles[static_cast<size_t>(result.picture)].path;
+  std::string reason = result.error.reason();
+  if (result.picture == PackageWriteResult::kBasePicture || result.picture >= 0) {
+    const OpenPicture& open = result.picture == PackageWriteResult::kBasePicture
+                                  ? open_base
+                                  : open_tiles[static_cast<size_t>(result.picture)];
+    picture = open.path;
+    // Why the picture is missing, where the system or the file said why.
+    if (result.cause == SaveCause::kPictureMissing) reason = open.failure.reason();
   }
   if (result.cause == SaveCause::kFolderChanged) picture = changed;
-  ShowLibraryMessage(env, Message::kSaveFailed, package, result.cause, picture,
-                     result.error.reason());
+  ShowLibraryMessage(env, Message::kSaveFailed, package, result.cause, picture, reason);
   return 0;
 }
 

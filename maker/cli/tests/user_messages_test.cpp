@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -78,9 +80,9 @@ TEST(UserMessages, EachMessageIsWhollyInTheUsersLanguage) {
        "KLVUtils: Cannot save the file: ", 64 << 10},
       {"klvconv",
        {work},
-       "Cat.klv（" + missing + " が読み込まれていません）",
+       "Cat.klv（" + missing + " が読み込まれていません: " + std::strerror(ENOENT) + "）",
        "Cannot load the picture: " + missing + "\nCannot save the file: " + work + "/Cat.klv (" +
-           missing + " is not loaded)"},
+           missing + " is not loaded: " + std::strerror(ENOENT) + ")"},
   };
   for (const auto& c : cases) {
     std::optional<test::Bytes> japanese_package;

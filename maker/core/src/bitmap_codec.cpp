@@ -238,16 +238,16 @@ class Decoder {
   bool ReadColorTable() {
     const Layout& l = layout_;
     if (l.bitCount > 8) return true;  // a table after a deeper header is only a hint
-    const uint32_t depthColors = uint32_t{1} << l.bitCount;
-    const size_t entrySize = l.core ? 3 : 4;
-    const size_t room = (l.pixelOffset - l.tableStart) / entrySize;
+    const uint32_t depth_colors = uint32_t{1} << l.bitCount;
+    const size_t entry_size = l.core ? 3 : 4;
+    const size_t room = (l.pixelOffset - l.tableStart) / entry_size;
     size_t count = 0;
     if (l.core) {
       // The core header has no count: its table is what lies before the pixels.
-      count = std::min<size_t>(depthColors, room);
+      count = std::min<size_t>(depth_colors, room);
       if (count == 0) return Fail("missing colour table");
     } else {
-      count = l.colorsUsed == 0 ? depthColors : std::min(l.colorsUsed, depthColors);
+      count = l.colorsUsed == 0 ? depth_colors : std::min(l.colorsUsed, depth_colors);
       if (count > room) {
         return Fail("colour table of " + std::to_string(count) +
                     " entries overlaps the pixel data");
@@ -255,7 +255,7 @@ class Decoder {
     }
     palette_.resize(count);
     for (size_t i = 0; i < count; ++i) {
-      const uint8_t* e = &file_[l.tableStart + i * entrySize];
+      const uint8_t* e = &file_[l.tableStart + i * entry_size];
       palette_[i] = (uint32_t{e[2]} << 16) | (uint32_t{e[1]} << 8) | e[0];
     }
     return true;
@@ -274,11 +274,11 @@ class Decoder {
 
   bool DecodeUncompressed(Raster& raster) {
     const Layout& l = layout_;
-    const uint64_t rowBits = static_cast<uint64_t>(l.width) * static_cast<uint64_t>(l.bitCount);
-    const uint64_t stride = (rowBits + 31) / 32 * 4;
-    const uint64_t rowBytes = (rowBits + 7) / 8;
+    const uint64_t row_bits = static_cast<uint64_t>(l.width) * static_cast<uint64_t>(l.bitCount);
+    const uint64_t stride = (row_bits + 31) / 32 * 4;
+    const uint64_t row_bytes = (row_bits + 7) / 8;
     // The last row's padding may be missing; everything before it must be there.
-    const uint64_t needed = stride * static_cast<uint64_t>(l.height - 1) + rowBytes;
+    const uint64_t needed = stride * static_cast<uint64_t>(l.height - 1) + row_bytes;
     const uint64_t available = file_.size() - l.pixelOffset;
     if (needed > available) {
       return Fail("truncated pixel data (" + std::to_string(available) + " of " +
@@ -320,13 +320,13 @@ class Decoder {
     const bool four = l.compression == kBiRle4;
     // Some writers encode each row with its padding to four bytes, so runs may reach
     // into the padding; the pixels there are dropped. Beyond it the data is corrupt.
-    const int64_t paddedWidth = four ? (static_cast<int64_t>(l.width) + 7) / 8 * 8
-                                     : (static_cast<int64_t>(l.width) + 3) / 4 * 4;
+    const int64_t padded_width = four ? (static_cast<int64_t>(l.width) + 7) / 8 * 8
+                                      : (static_cast<int64_t>(l.width) + 3) / 4 * 4;
     const size_t end = file_.size();
     size_t pos = l.pixelOffset;
     int64_t x = 0;
     int64_t row = 0;  // in file order
-    const auto fits = [&](int64_t count) { return row < l.height && x + count <= paddedWidth; };
+    const auto fits = [&](int64_t count) { return row < l.height && x + count <= padded_width; };
     const auto put = [&](uint32_t index) {
       if (x < l.width) raster.Set(static_cast<int>(x), RasterRow(row), PaletteColor(index));
       ++x;
@@ -358,7 +358,7 @@ class Decoder {
           const int64_t dx = file_[pos];
           const int64_t dy = file_[pos + 1];
           pos += 2;
-          if (x + dx > paddedWidth || row + dy > l.height) {
+          if (x + dx > padded_width || row + dy > l.height) {
             return Fail("run-length delta moves outside the picture");
           }
           x += dx;
@@ -387,21 +387,16 @@ class Decoder {
   std::string cause_;
 };
 
-void SetCause(std::string* cause, std::string text) {
-  if (cause != nullptr) *cause = std::move(text);
-}
-
 }  // namespace
 
-std::optional<Raster> DecodeBitmap(const std::vector<uint8_t>& file, std::string* cause) {
+StatusOr<Raster> DecodeBitmap(const std::vector<uint8_t>& file) {
   Decoder decoder(file);
   try {
     std::optional<Raster> raster = decoder.Run();
-    if (!raster) SetCause(cause, decoder.cause());
-    return raster;
+    if (!raster) return Status::Invalid(decoder.cause());
+    return *std::move(raster);
   } catch (const std::bad_alloc&) {
-    SetCause(cause, "not enough memory for the picture");
-    return std::nullopt;
+    return Status::Invalid("not enough memory for the picture");
   }
 }
 
@@ -412,11 +407,11 @@ std::vector<uint8_t> EncodeBitmap24(const Raster& raster) {
     return {};
   }
   const uint64_t stride = (static_cast<uint64_t>(raster.width) * 3 + 3) / 4 * 4;
-  const uint64_t imageSize = stride * static_cast<uint64_t>(raster.height);
+  const uint64_t image_size = stride * static_cast<uint64_t>(raster.height);
   constexpr uint64_t kHeaders = kBmpFileHeaderSize + kBmpInfoHeaderSize;
-  if (imageSize > std::numeric_limits<uint32_t>::max() - kHeaders) return {};
+  if (image_size > std::numeric_limits<uint32_t>::max() - kHeaders) return {};
 
-  std::vector<uint8_t> out(kHeaders + imageSize, 0);
+  std::vector<uint8_t> out(kHeaders + image_size, 0);
   uint8_t* f = out.data();
   f[0] = 'B';
   f[1] = 'M';
@@ -429,7 +424,7 @@ std::vector<uint8_t> EncodeBitmap24(const Raster& raster) {
   PutLe16(h + kInfoPlanesField, 1);
   PutLe16(h + kInfoBitCountField, kWorkBitmapBitCount);
   PutLe32(h + kInfoCompressionField, kBiRgb);
-  PutLe32(h + kInfoImageSizeField, static_cast<uint32_t>(imageSize));
+  PutLe32(h + kInfoImageSizeField, static_cast<uint32_t>(image_size));
   // Resolution, used and important colours stay 0. Each pixel is blue, green, red.
   for (int y = 0; y < raster.height; ++y) {
     uint8_t* row = f + kHeaders + static_cast<uint64_t>(raster.height - 1 - y) * stride;

@@ -11,13 +11,13 @@
 
 namespace klv {
 
-std::optional<Raster> AllocateBrowserPicture(int width, int height, std::string* cause) {
-  if (!CheckPictureSize(width, height, cause)) return std::nullopt;
+StatusOr<Raster> AllocateBrowserPicture(int width, int height) {
+  Status checked = CheckPictureSize(width, height);
+  if (!checked.ok()) return checked;
   try {
     return Raster::Filled(width, height, 0);
   } catch (const std::bad_alloc&) {
-    if (cause != nullptr) *cause = "not enough memory for the picture";
-    return std::nullopt;
+    return Status::Invalid("not enough memory for the picture");
   }
 }
 
@@ -43,9 +43,11 @@ std::optional<BrowserFit> PlanBrowserFit(int width, int height, const std::optio
                     " x " + std::to_string(height) + " picture",
                 width, height);
   }
-  std::string cause;
-  const std::optional<FitPlan> plan = PlanFit(fit.area.width, fit.area.height, &cause);
-  if (!plan) return fail(SourceProblem::kTooSmallToFit, cause, fit.area.width, fit.area.height);
+  const StatusOr<FitPlan> plan = PlanFit(fit.area.width, fit.area.height);
+  if (!plan.ok()) {
+    return fail(SourceProblem::kTooSmallToFit, plan.status().reason(), fit.area.width,
+                fit.area.height);
+  }
   fit.plan = *plan;
   return fit;
 }

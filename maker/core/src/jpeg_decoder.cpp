@@ -171,48 +171,40 @@ class JpegReader {
   bool created_ = false;
 };
 
-void SetCause(std::string* cause, std::string text) {
-  if (cause != nullptr) *cause = std::move(text);
-}
-
 }  // namespace
 
-std::optional<StoredSize> ReadJpegSize(const std::vector<uint8_t>& file, std::string* cause) {
+StatusOr<StoredSize> ReadJpegSize(const std::vector<uint8_t>& file) {
   JpegReader reader(file);
   StoredSize size;
   if (!reader.ReadHeader(&size)) {
-    SetCause(cause, reader.Cause());
-    return std::nullopt;
+    return Status::Invalid(reader.Cause());
   }
-  if (!CheckPictureSize(size.width, size.height, cause)) return std::nullopt;
+  Status checked = CheckPictureSize(size.width, size.height);
+  if (!checked.ok()) return checked;
   return size;
 }
 
-bool DecodeJpegRows(const std::vector<uint8_t>& file, int scale, const RowSink& rows,
-                    std::string* cause) {
+Status DecodeJpegRows(const std::vector<uint8_t>& file, int scale, const RowSink& rows) {
   JpegReader reader(file);
   StoredSize size;
   StoredSize output;
   if (!reader.ReadHeader(&size)) {
-    SetCause(cause, reader.Cause());
-    return false;
+    return Status::Invalid(reader.Cause());
   }
-  if (!CheckPictureSize(size.width, size.height, cause)) return false;
+  Status checked = CheckPictureSize(size.width, size.height);
+  if (!checked.ok()) return checked;
   if (!reader.Prepare(scale, &output)) {
-    SetCause(cause, reader.Cause());
-    return false;
+    return Status::Invalid(reader.Cause());
   }
   const StoredSize expected = ScaledSize(size, scale);
   if (output.width != expected.width || output.height != expected.height) {
-    SetCause(cause, "the JPEG decoder scales to another size than expected");
-    return false;
+    return Status::Invalid("the JPEG decoder scales to another size than expected");
   }
   std::vector<uint32_t> row(static_cast<size_t>(output.width));
   if (!reader.ReadImage(row.data(), rows)) {
-    SetCause(cause, reader.Cause());
-    return false;
+    return Status::Invalid(reader.Cause());
   }
-  return true;
+  return Status::OK();
 }
 
 }  // namespace klv

@@ -16,22 +16,20 @@
 
 namespace klv {
 
-std::optional<StoredSize> ReadPngSize(const std::vector<uint8_t>& file, std::string* cause);
+StatusOr<StoredSize> ReadPngSize(const std::vector<uint8_t>& file);
 // Every colour type and depth, palette transparency, 16 bits, interlacing. A picture that
 // is not interlaced is decoded one row at a time; an interlaced one needs all its rows.
-bool DecodePngRows(const std::vector<uint8_t>& file, const RowSink& rows, std::string* cause);
+Status DecodePngRows(const std::vector<uint8_t>& file, const RowSink& rows);
 
-std::optional<StoredSize> ReadJpegSize(const std::vector<uint8_t>& file, std::string* cause);
+StatusOr<StoredSize> ReadJpegSize(const std::vector<uint8_t>& file);
 // Baseline and progressive; grey, YCbCr, RGB, CMYK and YCCK; decoded at `scale` eighths
 // in the DCT, one row at a time.
-bool DecodeJpegRows(const std::vector<uint8_t>& file, int scale, const RowSink& rows,
-                    std::string* cause);
+Status DecodeJpegRows(const std::vector<uint8_t>& file, int scale, const RowSink& rows);
 
-std::optional<StoredSize> ReadWebpSize(const std::vector<uint8_t>& file, std::string* cause);
+StatusOr<StoredSize> ReadWebpSize(const std::vector<uint8_t>& file);
 // Still pictures, lossy or lossless, with or without alpha; animations are refused.
 // Decoded at `scale` eighths by libwebp's scaler, whole.
-bool DecodeWebpRows(const std::vector<uint8_t>& file, int scale, const RowSink& rows,
-                    std::string* cause);
+Status DecodeWebpRows(const std::vector<uint8_t>& file, int scale, const RowSink& rows);
 
 // Turns `count` pixels decoded as four bytes each (R, G, B, A in memory order) in place
 // into 0xRRGGBB laid over white.

@@ -45,15 +45,14 @@ class LibraryConverter : public PackageConverter {
   LibraryConverter(Env& env, std::function<void(const std::string&)> message_handler)
       : env_(env), message_handler_(std::move(message_handler)) {}
 
-  std::optional<int16_t> Convert(const std::string& folder_argument, std::string* cause) override {
+  StatusOr<int16_t> Convert(const std::string& folder_argument) override {
     KLVUtilsClient* client = nullptr;
     {
       std::lock_guard<std::mutex> lock(mutex_);
       if (client_ == nullptr) {
         const Status loaded = KLVUtilsClient::Load(env_, &client_);
         if (!loaded.ok()) {
-          if (cause != nullptr) *cause = "cannot load the package library " + loaded.ToString();
-          return std::nullopt;
+          return Status::IOError({}, "cannot load the package library " + loaded.ToString());
         }
         if (message_handler_) client_->SetMessageHandler(message_handler_);
       }
@@ -110,28 +109,22 @@ bool IsAbandonedWorkFolder(Env& env, const std::string& path) {
   });
 }
 
-// The name of the one package FileConv wrote into the private folder `folder`, or
-// nothing. The library names it after the puzzle name as it reads it back, in the
-// platform's file-name encoding; the make takes the name from the file itself.
-std::optional<std::string> PackageIn(Env& env, const std::string& folder, std::string* cause) {
+// The name of the one package FileConv wrote into the private folder `folder`, or an
+// error naming the folder. The library names it after the puzzle name as it reads it
+// back, in the platform's file-name encoding; the make takes the name from the file itself.
+StatusOr<std::string> PackageIn(Env& env, const std::string& folder) {
   std::vector<std::string> names;
   const Status listed = env.ListFiles(folder, &names);
-  if (!listed.ok()) {
-    *cause = listed.ToString();
-    return std::nullopt;
-  }
+  if (!listed.ok()) return listed;
   std::optional<std::string> package;
   const std::string_view extension = kPackageExtension;
   for (const std::string& name : names) {
     if (!name.ends_with(extension)) continue;
-    if (package) {
-      *cause = folder + ": more than one package in the work folder";
-      return std::nullopt;
-    }
+    if (package) return Status::Invalid(folder + ": more than one package in the work folder");
     package = name;
   }
-  if (!package) *cause = folder + ": the package library wrote no package";
-  return package;
+  if (!package) return Status::Invalid(folder + ": the package library wrote no package");
+  return *package;
 }
 
 // Writes the tiles, base.bmp and Puzzle.ini of `canvas` into the private folder whose
@@ -201,19 +194,18 @@ MakeResult WriteWorkFiles(Env& env, WorkCanvas canvas, const MakeRequest& reques
 MakeResult ConvertAndPlace(Env& env, const std::string& folder, const WorkPaths& destination,
                            const MakeRequest& request, PackageConverter& converter) {
   if (StopRequested(request)) return Stopped();
-  std::string cause;
-  const std::optional<int16_t> converted = converter.Convert(folder, &cause);
-  if (!converted.has_value()) {
-    return Failure(
-        MakeStatus::kLibraryMissing,
-        cause.empty() ? std::string("the package library KLVUtils was not found") : cause);
+  const StatusOr<int16_t> converted = converter.Convert(folder);
+  if (!converted.ok()) {
+    const std::string cause = converted.status().ToString();
+    return Failure(MakeStatus::kLibraryMissing,
+                   cause.empty() ? "the package library KLVUtils was not found" : cause);
   }
   if (*converted != 1) {
     return Failure(MakeStatus::kConversionFailed,
                    folder + ": the package library could not write the package");
   }
-  const std::optional<std::string> package = PackageIn(env, folder, &cause);
-  if (!package) return Failure(MakeStatus::kConversionFailed, cause);
+  const StatusOr<std::string> package = PackageIn(env, folder);
+  if (!package.ok()) return Failure(MakeStatus::kConversionFailed, package.status().ToString());
   if (StopRequested(request)) return Stopped();
   const std::string target = destination.filePrefix + *package;
   const Status renamed = env.RenameFile(DeriveWorkPaths(folder).filePrefix + *package, target);
@@ -282,16 +274,16 @@ std::unique_ptr<PackageConverter> MakeLibraryConverter(
 
 MakeResult FinishMake(Env& env, WorkCanvas canvas, const MakeRequest& request,
                       PackageConverter& converter, const AfterConversion& after_conversion) {
-  const WorkPaths destination = DeriveWorkPaths(request.workFolder);
+  const WorkPaths destination = DeriveWorkPaths(request.destination);
   const std::string puzzle_name = CheckPuzzleName(request.puzzleName).name;
-  RemoveStalePrivateFolders(env, request.workFolder);
+  RemoveStalePrivateFolders(env, request.destination);
 
   // A kept folder is left for the person; no make removes it, so it needs no lock.
   HeldWorkFolder held;
   std::string folder;
   const Status made = request.keepWorkFiles
                           ? env.MakePrivateFolder(destination.filePrefix + kKeptFolderStem, &folder)
-                          : MakeHeldWorkFolder(env, request.workFolder, &held);
+                          : MakeHeldWorkFolder(env, request.destination, &held);
   if (!made.ok()) {
     return Failure(MakeStatus::kWorkFileNotWritten,
                    made.context() + ": cannot make the work folder: " + made.reason());
@@ -341,13 +333,13 @@ MakeResult MakePuzzle(Env& env, const MakeRequest& request, PackageConverter& co
     return Failure(MakeStatus::kNameRefused,
                    "the puzzle name \"" + request.puzzleName + "\" cannot name a package");
   }
-  if (request.workFolder.empty()) {
+  if (request.destination.empty()) {
     return Failure(MakeStatus::kWorkFileNotWritten, "no work folder was given");
   }
   if (StopRequested(request)) return Stopped();
 
-  const double piece_density = BoxNumber(request.pieceDensityText) / 100;
-  const double background_density = BoxNumber(request.backgroundDensityText) / 100;
+  const double piece_density = request.pieceDensity.Fraction();
+  const double background_density = request.backgroundDensity.Fraction();
   WorkCanvas canvas = PrepareWorkCanvas(request.source, request.grid, request.backColorIndex);
   RandomSource random(request.seed);
   RenderTileEffect(request.source, canvas, request.grid, piece_density, background_density, random);

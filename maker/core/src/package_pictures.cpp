@@ -31,17 +31,13 @@ void Lay(const Raster& from, int64_t x, int64_t y, std::optional<uint32_t> trans
   }
 }
 
-// A width x height raster of `color`, or nothing (with *cause) when either side is not
+// A width x height raster of `color`, or an Invalid status when either side is not
 // positive or the pixels pass the limit.
-std::optional<Raster> Canvas(int64_t width, int64_t height, uint32_t color, const char* what,
-                             std::string* cause) {
+StatusOr<Raster> Canvas(int64_t width, int64_t height, uint32_t color, const char* what) {
   if (width <= 0 || height <= 0 ||
       static_cast<uint64_t>(width) * static_cast<uint64_t>(height) > kMaxPackagePicturePixels) {
-    if (cause) {
-      *cause = std::string("the ") + what + " would be " + std::to_string(width) + " x " +
-               std::to_string(height) + " pixels";
-    }
-    return std::nullopt;
+    return Status::Invalid(std::string("the ") + what + " would be " + std::to_string(width) +
+                           " x " + std::to_string(height) + " pixels");
   }
   return Raster::Filled(static_cast<int>(width), static_cast<int>(height), color);
 }
@@ -50,33 +46,34 @@ std::optional<Raster> Canvas(int64_t width, int64_t height, uint32_t color, cons
 
 PackagePictures DecodePackagePictures(const Package& package, uint64_t pixel_budget) {
   PackagePictures pictures;
-  std::string cause;
   uint64_t decoded_pixels = 0;
-  const auto decode = [&](const std::vector<uint8_t>& bmp) -> std::optional<Raster> {
+  const auto decode = [&](const std::vector<uint8_t>& bmp) -> StatusOr<Raster> {
     if (decoded_pixels > pixel_budget) {
-      cause = "the package's pictures together pass " + std::to_string(pixel_budget) + " pixels";
-      return std::nullopt;
+      return Status::Invalid("the package's pictures together pass " +
+                             std::to_string(pixel_budget) + " pixels");
     }
-    std::optional<Raster> raster = DecodeBitmap(bmp, &cause);
-    if (raster) {
+    StatusOr<Raster> raster = DecodeBitmap(bmp);
+    if (raster.ok()) {
       decoded_pixels +=
           static_cast<uint64_t>(raster->width) * static_cast<uint64_t>(raster->height);
     }
     return raster;
   };
   if (package.base) {
-    pictures.base = decode(package.base->bmp);
-    if (!pictures.base) {
+    StatusOr<Raster> base = decode(package.base->bmp);
+    if (base.ok()) {
+      pictures.base = *std::move(base);
+    } else {
       pictures.problems.push_back(
-          {"KLVB", package.base->offset, "the picture does not decode: " + cause});
+          {"KLVB", package.base->offset, "the picture does not decode: " + base.status().reason()});
     }
   }
   for (const PackagePicture& tile : package.tiles) {
     if (tile.row < 0) continue;  // beyond the grid: no place to show it
-    std::optional<Raster> raster = decode(tile.bmp);
-    if (!raster) {
-      pictures.problems.push_back(
-          {TileLabel(tile), tile.offset, "the picture does not decode: " + cause});
+    StatusOr<Raster> raster = decode(tile.bmp);
+    if (!raster.ok()) {
+      pictures.problems.push_back({TileLabel(tile), tile.offset,
+                                   "the picture does not decode: " + raster.status().reason()});
       continue;
     }
     pictures.tiles.push_back({tile.index, tile.row, tile.column, std::move(*raster)});
@@ -89,17 +86,15 @@ uint32_t BackColorRgb(const PackageHeader& header) {
          header.backColor[2];
 }
 
-std::optional<Raster> ReassemblePicture(const PackageHeader& header,
-                                        const std::vector<TileRaster>& tiles, std::string* cause) {
+StatusOr<Raster> ReassemblePicture(const PackageHeader& header,
+                                   const std::vector<TileRaster>& tiles) {
   if (PackageTileCount(header.xMax, header.yMax) == 0) {
-    if (cause) *cause = "the grid holds no tile";
-    return std::nullopt;
+    return Status::Invalid("the grid holds no tile");
   }
   const uint32_t back = BackColorRgb(header);
-  std::optional<Raster> picture =
-      Canvas((int64_t{header.xMax} + 1) * kTilePitch, (int64_t{header.yMax} + 1) * kTilePitch, back,
-             "picture", cause);
-  if (!picture) return std::nullopt;
+  StatusOr<Raster> picture = Canvas((int64_t{header.xMax} + 1) * kTilePitch,
+                                    (int64_t{header.yMax} + 1) * kTilePitch, back, "picture");
+  if (!picture.ok()) return picture;
   for (const TileRaster& tile : tiles) {
     Lay(tile.raster, int64_t{tile.column} * kTilePitch, int64_t{tile.row} * kTilePitch, back,
         *picture);
@@ -107,8 +102,7 @@ std::optional<Raster> ReassemblePicture(const PackageHeader& header,
   return picture;
 }
 
-std::optional<Raster> PackageSheet(const PackageHeader& header, const PackagePictures& pictures,
-                                   std::string* cause) {
+StatusOr<Raster> PackageSheet(const PackageHeader& header, const PackagePictures& pictures) {
   const int64_t columns = PackageTileCount(header.xMax, header.yMax) > 0 ? header.xMax : 0;
   const int64_t rows = columns > 0 ? header.yMax : 0;
   int64_t cell_width = 0, cell_height = 0;
@@ -123,8 +117,8 @@ std::optional<Raster> PackageSheet(const PackageHeader& header, const PackagePic
   const int64_t width = grid_x + columns * (cell_width + kSheetGap);
   const int64_t height =
       kSheetGap + std::max(base_height + kSheetGap, rows * (cell_height + kSheetGap));
-  std::optional<Raster> sheet = Canvas(width, height, kSheetColor, "sheet", cause);
-  if (!sheet) return std::nullopt;
+  StatusOr<Raster> sheet = Canvas(width, height, kSheetColor, "sheet");
+  if (!sheet.ok()) return sheet;
   if (pictures.base) Lay(*pictures.base, kSheetGap, kSheetGap, std::nullopt, *sheet);
   for (const TileRaster& tile : pictures.tiles) {
     Lay(tile.raster, grid_x + tile.column * (cell_width + kSheetGap),

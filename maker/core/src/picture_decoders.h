@@ -27,10 +27,9 @@ bool PlatformDecodes(PictureKind kind);
 // The extensions (lower case, with the dot) of the kinds the platform decodes.
 std::vector<std::string> PlatformExtensions();
 
-// The stored size from the headers alone, checked with CheckPictureSize. On failure
-// nothing, with *cause set.
-std::optional<StoredSize> ReadStoredSize(PictureKind kind, const std::vector<uint8_t>& file,
-                                         std::string* cause);
+// The stored size from the headers alone, checked with CheckPictureSize. On failure an
+// Invalid status saying why.
+StatusOr<StoredSize> ReadStoredSize(PictureKind kind, const std::vector<uint8_t>& file);
 
 // Pictures are decoded at scale / kScaleSteps of their size: scale kScaleSteps is the
 // whole picture, 1 an eighth of it (each side rounded up, as the decoders round).
@@ -54,14 +53,14 @@ using RowSink = std::function<void(const uint32_t* row)>;
 
 // Decodes the picture at `scale` (a value from ChooseScale), to exactly ScaledSize, over
 // white, 8 bits a channel, in its stored orientation, handing each row to `rows` as it is
-// decoded. Checks the size again before it allocates. On failure false, with *cause set;
-// the rows handed over until then are not the picture.
-bool DecodeStoredRows(PictureKind kind, const std::vector<uint8_t>& file, int scale,
-                      const RowSink& rows, std::string* cause);
+// decoded. Checks the size again before it allocates. On failure an Invalid status saying
+// why; the rows handed over until then are not the picture.
+Status DecodeStoredRows(PictureKind kind, const std::vector<uint8_t>& file, int scale,
+                        const RowSink& rows);
 
-// Fails (false, *cause set) for an empty picture and for one over kMaxDecodedSide on a
-// side or kMaxPicturePixels in all; the message names the size and the limit.
-bool CheckPictureSize(int64_t width, int64_t height, std::string* cause);
+// Fails (an Invalid status) for an empty picture and for one over kMaxDecodedSide on a
+// side or kMaxPicturePixels in all; the reason names the size and the limit.
+Status CheckPictureSize(int64_t width, int64_t height);
 
 // One pixel of straight (not premultiplied) alpha laid over white: each channel
 // c * a / 255 + 255 - a, rounded. Both platforms use this, so their pictures agree.

@@ -16,16 +16,14 @@ std::vector<std::string> PlatformExtensions() {
   return {".png", ".jpg", ".jpeg", ".jpe", ".jfif", ".webp"};
 }
 
-std::optional<StoredSize> ReadStoredSize(PictureKind kind, const std::vector<uint8_t>& file,
-                                         std::string* cause) {
+StatusOr<StoredSize> ReadStoredSize(PictureKind kind, const std::vector<uint8_t>& file) {
   switch (kind) {
-    case PictureKind::kPng: return ReadPngSize(file, cause);
-    case PictureKind::kJpeg: return ReadJpegSize(file, cause);
-    case PictureKind::kWebp: return ReadWebpSize(file, cause);
+    case PictureKind::kPng: return ReadPngSize(file);
+    case PictureKind::kJpeg: return ReadJpegSize(file);
+    case PictureKind::kWebp: return ReadWebpSize(file);
     default: break;
   }
-  if (cause != nullptr) *cause = std::string(PictureKindName(kind)) + " pictures are not read here";
-  return std::nullopt;
+  return Status::Invalid(std::string(PictureKindName(kind)) + " pictures are not read here");
 }
 
 int ChooseScale(PictureKind kind, StoredSize stored, int min_width, int min_height) {
@@ -37,16 +35,15 @@ int ChooseScale(PictureKind kind, StoredSize stored, int min_width, int min_heig
   return kScaleSteps;
 }
 
-bool DecodeStoredRows(PictureKind kind, const std::vector<uint8_t>& file, int scale,
-                      const RowSink& rows, std::string* cause) {
+Status DecodeStoredRows(PictureKind kind, const std::vector<uint8_t>& file, int scale,
+                        const RowSink& rows) {
   switch (kind) {
-    case PictureKind::kPng: return DecodePngRows(file, rows, cause);
-    case PictureKind::kJpeg: return DecodeJpegRows(file, scale, rows, cause);
-    case PictureKind::kWebp: return DecodeWebpRows(file, scale, rows, cause);
+    case PictureKind::kPng: return DecodePngRows(file, rows);
+    case PictureKind::kJpeg: return DecodeJpegRows(file, scale, rows);
+    case PictureKind::kWebp: return DecodeWebpRows(file, scale, rows);
     default: break;
   }
-  if (cause != nullptr) *cause = std::string(PictureKindName(kind)) + " pictures are not read here";
-  return false;
+  return Status::Invalid(std::string(PictureKindName(kind)) + " pictures are not read here");
 }
 
 void RgbaBytesToPixels(uint32_t* pixels, size_t count) {

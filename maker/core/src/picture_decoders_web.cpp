@@ -6,9 +6,8 @@
 namespace klv {
 namespace {
 
-std::nullopt_t NotReadHere(PictureKind kind, std::string* cause) {
-  if (cause != nullptr) *cause = std::string(PictureKindName(kind)) + " pictures are not read here";
-  return std::nullopt;
+Status NotReadHere(PictureKind kind) {
+  return Status::Invalid(std::string(PictureKindName(kind)) + " pictures are not read here");
 }
 
 }  // namespace
@@ -17,19 +16,18 @@ bool PlatformDecodes(PictureKind /*kind*/) { return false; }
 
 std::vector<std::string> PlatformExtensions() { return {}; }
 
-std::optional<StoredSize> ReadStoredSize(PictureKind kind, const std::vector<uint8_t>& /*file*/,
-                                         std::string* cause) {
-  return NotReadHere(kind, cause);
+StatusOr<StoredSize> ReadStoredSize(PictureKind kind, const std::vector<uint8_t>& /*file*/) {
+  return NotReadHere(kind);
 }
 
-int ChooseReduction(PictureKind /*kind*/, StoredSize /*stored*/, int /*min_width*/,
-                    int /*min_height*/) {
-  return 1;
+int ChooseScale(PictureKind /*kind*/, StoredSize /*stored*/, int /*min_width*/,
+                int /*min_height*/) {
+  return kScaleSteps;
 }
 
-std::optional<Raster> DecodeStoredPicture(PictureKind kind, const std::vector<uint8_t>& /*file*/,
-                                          int /*reduction*/, std::string* cause) {
-  return NotReadHere(kind, cause);
+Status DecodeStoredRows(PictureKind kind, const std::vector<uint8_t>& /*file*/, int /*scale*/,
+                        const RowSink& /*rows*/) {
+  return NotReadHere(kind);
 }
 
 }  // namespace klv

@@ -48,22 +48,17 @@ class ComSession {
   HRESULT result_;
 };
 
-void SetCause(std::string* cause, std::string text) {
-  if (cause != nullptr) *cause = std::move(text);
-}
-
-bool Failed(HRESULT result, PictureKind kind, std::string* cause) {
-  if (SUCCEEDED(result)) return false;
+// Success for a call that succeeded, otherwise why a `kind` picture fails.
+Status WicStatus(HRESULT result, PictureKind kind) {
+  if (SUCCEEDED(result)) return Status::OK();
   char code[16];
   std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(result));
   if (result == WINCODEC_ERR_COMPONENTNOTFOUND) {
-    SetCause(cause, std::string("no decoder for ") + PictureKindName(kind) +
-                        " pictures on this system (" + code + ")");
-  } else {
-    SetCause(cause, std::string("unreadable ") + PictureKindName(kind) + " picture (WIC error " +
-                        code + ")");
+    return Status::Invalid(std::string("no decoder for ") + PictureKindName(kind) +
+                           " pictures on this system (" + code + ")");
   }
-  return true;
+  return Status::Invalid(std::string("unreadable ") + PictureKindName(kind) +
+                         " picture (WIC error " + code + ")");
 }
 
 // The first frame of a file image in memory. The stream reads `file`, which must outlive it.
@@ -76,26 +71,29 @@ struct Frame {
   UINT height = 0;
 };
 
-bool OpenFrame(PictureKind kind, const std::vector<uint8_t>& file, Frame& f, std::string* cause) {
-  if (file.size() > MAXDWORD) {
-    Failed(E_INVALIDARG, kind, cause);
-    return false;
+Status OpenFrame(PictureKind kind, const std::vector<uint8_t>& file, Frame& f) {
+  if (file.size() > MAXDWORD) return WicStatus(E_INVALIDARG, kind);
+  // Each step runs only while the ones before it succeeded.
+  Status status =
+      WicStatus(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                 IID_IWICImagingFactory, reinterpret_cast<void**>(f.factory.out())),
+                kind);
+  if (status.ok()) status = WicStatus(f.factory->CreateStream(f.stream.out()), kind);
+  if (status.ok()) {
+    status = WicStatus(f.stream->InitializeFromMemory(const_cast<BYTE*>(file.data()),
+                                                      static_cast<DWORD>(file.size())),
+                       kind);
   }
-  if (Failed(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                              IID_IWICImagingFactory, reinterpret_cast<void**>(f.factory.out())),
-             kind, cause) ||
-      Failed(f.factory->CreateStream(f.stream.out()), kind, cause) ||
-      Failed(f.stream->InitializeFromMemory(const_cast<BYTE*>(file.data()),
-                                            static_cast<DWORD>(file.size())),
-             kind, cause) ||
-      Failed(f.factory->CreateDecoderFromStream(f.stream.get(), nullptr,
-                                                WICDecodeMetadataCacheOnDemand, f.decoder.out()),
-             kind, cause) ||
-      Failed(f.decoder->GetFrame(0, f.frame.out()), kind, cause) ||
-      Failed(f.frame->GetSize(&f.width, &f.height), kind, cause)) {
-    return false;
+  if (status.ok()) {
+    status =
+        WicStatus(f.factory->CreateDecoderFromStream(
+                      f.stream.get(), nullptr, WICDecodeMetadataCacheOnDemand, f.decoder.out()),
+                  kind);
   }
-  return CheckPictureSize(f.width, f.height, cause);
+  if (status.ok()) status = WicStatus(f.decoder->GetFrame(0, f.frame.out()), kind);
+  if (status.ok()) status = WicStatus(f.frame->GetSize(&f.width, &f.height), kind);
+  if (!status.ok()) return status;
+  return CheckPictureSize(f.width, f.height);
 }
 
 // The 16-bit layouts taken as they are: channel count and where alpha is (or -1).
@@ -113,18 +111,16 @@ constexpr DeepFormat kDeepFormats[] = {
 
 // Copies a 16-bit picture a row at a time, rounding each channel to 8 bits, and hands
 // each row on.
-bool CopyDeep(const DeepFormat& deep, Frame& f, const RowSink& rows, PictureKind kind,
-              std::string* cause) {
+Status CopyDeep(const DeepFormat& deep, Frame& f, const RowSink& rows, PictureKind kind) {
   const UINT stride = f.width * static_cast<UINT>(deep.channels) * 2;
   const auto channels = static_cast<size_t>(deep.channels);
   std::vector<uint16_t> row(static_cast<size_t>(f.width) * channels);
   std::vector<uint32_t> pixels(f.width);
   for (UINT y = 0; y < f.height; ++y) {
     const WICRect rect{0, static_cast<INT>(y), static_cast<INT>(f.width), 1};
-    if (Failed(f.frame->CopyPixels(&rect, stride, stride, reinterpret_cast<BYTE*>(row.data())),
-               kind, cause)) {
-      return false;
-    }
+    Status copied = WicStatus(
+        f.frame->CopyPixels(&rect, stride, stride, reinterpret_cast<BYTE*>(row.data())), kind);
+    if (!copied.ok()) return copied;
     for (UINT x = 0; x < f.width; ++x) {
       const uint16_t* p = &row[static_cast<size_t>(x) * channels];
       const uint32_t r = Round16To8(p[0]);
@@ -135,30 +131,28 @@ bool CopyDeep(const DeepFormat& deep, Frame& f, const RowSink& rows, PictureKind
     }
     rows(pixels.data());
   }
-  return true;
+  return Status::OK();
 }
 
 // Converts any other picture to straight 8-bit BGRA, decoded whole, and hands its rows on.
-bool CopyBgra(Frame& f, const RowSink& rows, PictureKind kind, std::string* cause) {
+Status CopyBgra(Frame& f, const RowSink& rows, PictureKind kind) {
   Raster raster = Raster::Filled(static_cast<int>(f.width), static_cast<int>(f.height), 0);
   Com<IWICBitmapSource> converted;
-  if (Failed(WICConvertBitmapSource(GUID_WICPixelFormat32bppBGRA, f.frame.get(), converted.out()),
-             kind, cause)) {
-    return false;
-  }
+  Status status = WicStatus(
+      WICConvertBitmapSource(GUID_WICPixelFormat32bppBGRA, f.frame.get(), converted.out()), kind);
+  if (!status.ok()) return status;
   const UINT stride = f.width * 4;
-  if (Failed(converted->CopyPixels(nullptr, stride, stride * f.height,
-                                   reinterpret_cast<BYTE*>(raster.pixels.data())),
-             kind, cause)) {
-    return false;
-  }
+  status = WicStatus(converted->CopyPixels(nullptr, stride, stride * f.height,
+                                           reinterpret_cast<BYTE*>(raster.pixels.data())),
+                     kind);
+  if (!status.ok()) return status;
   for (uint32_t& pixel : raster.pixels) {
     uint8_t bgra[4];
     std::memcpy(bgra, &pixel, 4);
     pixel = OverWhite(bgra[2], bgra[1], bgra[0], bgra[3]);
   }
   for (UINT y = 0; y < f.height; ++y) rows(&raster.pixels[raster.Index(0, static_cast<int>(y))]);
-  return true;
+  return Status::OK();
 }
 
 }  // namespace
@@ -172,27 +166,29 @@ std::vector<std::string> PlatformExtensions() {
   return {".png", ".jpg", ".jpeg", ".jpe", ".jfif", ".gif", ".tif", ".tiff"};
 }
 
-std::optional<StoredSize> ReadStoredSize(PictureKind kind, const std::vector<uint8_t>& file,
-                                         std::string* cause) {
+StatusOr<StoredSize> ReadStoredSize(PictureKind kind, const std::vector<uint8_t>& file) {
   ComSession com;
   Frame f;
-  if (!OpenFrame(kind, file, f, cause)) return std::nullopt;
+  Status opened = OpenFrame(kind, file, f);
+  if (!opened.ok()) return opened;
   return StoredSize{static_cast<int>(f.width), static_cast<int>(f.height)};
 }
 
 int ChooseScale(PictureKind, StoredSize, int, int) { return kScaleSteps; }
 
-bool DecodeStoredRows(PictureKind kind, const std::vector<uint8_t>& file, int, const RowSink& rows,
-                      std::string* cause) {
+Status DecodeStoredRows(PictureKind kind, const std::vector<uint8_t>& file, int,
+                        const RowSink& rows) {
   ComSession com;
   Frame f;
-  if (!OpenFrame(kind, file, f, cause)) return false;
+  Status status = OpenFrame(kind, file, f);
+  if (!status.ok()) return status;
   WICPixelFormatGUID format;
-  if (Failed(f.frame->GetPixelFormat(&format), kind, cause)) return false;
+  status = WicStatus(f.frame->GetPixelFormat(&format), kind);
+  if (!status.ok()) return status;
   for (const DeepFormat& deep : kDeepFormats) {
-    if (IsEqualGUID(format, *deep.format)) return CopyDeep(deep, f, rows, kind, cause);
+    if (IsEqualGUID(format, *deep.format)) return CopyDeep(deep, f, rows, kind);
   }
-  return CopyBgra(f, rows, kind, cause);
+  return CopyBgra(f, rows, kind);
 }
 
 }  // namespace klv

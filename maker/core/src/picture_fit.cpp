@@ -10,10 +10,6 @@
 namespace klv {
 namespace {
 
-void SetCause(std::string* cause, std::string text) {
-  if (cause != nullptr) *cause = std::move(text);
-}
-
 // Reads the digits at `pos`; nothing when there are none, or (with *too_long set) more
 // than nine.
 std::optional<int> ParseNumber(std::string_view text, size_t& pos, bool* too_long) {
@@ -55,7 +51,7 @@ bool Better(const Candidate& c, const Candidate& best) {
 
 }  // namespace
 
-std::optional<CropRect> ParseCrop(std::string_view text, std::string* cause) {
+StatusOr<CropRect> ParseCrop(std::string_view text) {
   const std::string expected = "expected WxH+X+Y in whole pixels, such as 640x480+100+50";
   size_t pos = 0;
   CropRect crop;
@@ -66,30 +62,25 @@ std::optional<CropRect> ParseCrop(std::string_view text, std::string* cause) {
     bool too_long = false;
     const std::optional<int> value = ParseNumber(text, pos, &too_long);
     if (too_long) {
-      SetCause(cause, "the number " + std::string(text.substr(start, pos - start)) +
-                          " is too large: a crop's numbers have at most nine digits");
-      return std::nullopt;
+      return Status::Invalid("the number " + std::string(text.substr(start, pos - start)) +
+                             " is too large: a crop's numbers have at most nine digits");
     }
     if (!value) {
-      SetCause(cause, expected);
-      return std::nullopt;
+      return Status::Invalid(expected);
     }
     *fields[i] = *value;
     if (i < 3) {
       if (pos >= text.size() || text[pos] != separators[i]) {
-        SetCause(cause, expected);
-        return std::nullopt;
+        return Status::Invalid(expected);
       }
       ++pos;
     }
   }
   if (pos != text.size()) {
-    SetCause(cause, expected);
-    return std::nullopt;
+    return Status::Invalid(expected);
   }
   if (crop.width == 0 || crop.height == 0) {
-    SetCause(cause, "the crop's width and height must be at least 1 pixel");
-    return std::nullopt;
+    return Status::Invalid("the crop's width and height must be at least 1 pixel");
   }
   return crop;
 }
@@ -114,12 +105,12 @@ Raster CropRaster(const Raster& raster, const CropRect& crop) {
   return out;
 }
 
-std::optional<FitPlan> PlanFit(int width, int height, std::string* cause) {
+StatusOr<FitPlan> PlanFit(int width, int height) {
   if (width < kMinFitSide || height < kMinFitSide) {
-    SetCause(cause, "the picture is " + std::to_string(width) + " x " + std::to_string(height) +
-                        " pixels; fitting it to the grid needs at least " +
-                        std::to_string(kMinFitSide) + " x " + std::to_string(kMinFitSide));
-    return std::nullopt;
+    return Status::Invalid("the picture is " + std::to_string(width) + " x " +
+                           std::to_string(height) +
+                           " pixels; fitting it to the grid needs at least " +
+                           std::to_string(kMinFitSide) + " x " + std::to_string(kMinFitSide));
   }
   FitPlan plan;
   if (width <= kMaxFitSide && height <= kMaxFitSide) {

@@ -23,10 +23,6 @@ namespace {
 // file a picture needs lies within it (a bitmap's compression ends at byte 34).
 constexpr size_t kHeadBytes = 64;
 
-void SetCause(std::string* cause, std::string text) {
-  if (cause != nullptr) *cause = std::move(text);
-}
-
 bool StartsWith(const std::vector<uint8_t>& file, const char* text, size_t length) {
   return file.size() >= length && std::memcmp(file.data(), text, length) == 0;
 }
@@ -48,12 +44,12 @@ std::optional<StoredSize> PeekBitmapSize(const std::vector<uint8_t>& file) {
   return StoredSize{static_cast<int>(width), static_cast<int>(height)};
 }
 
-std::optional<StoredSize> InspectBitmap(const std::vector<uint8_t>& file, std::string* cause) {
-  if (std::optional<StoredSize> size = PeekBitmapSize(file)) return size;
+StatusOr<StoredSize> InspectBitmap(const std::vector<uint8_t>& file) {
+  if (std::optional<StoredSize> size = PeekBitmapSize(file)) return *size;
   // The decoder refuses such headers before it allocates anything; its cause is the
   // message bitmaps have always had.
-  std::optional<Raster> raster = DecodeBitmap(file, cause);
-  if (!raster) return std::nullopt;
+  StatusOr<Raster> raster = DecodeBitmap(file);
+  if (!raster.ok()) return raster.status();
   return StoredSize{raster->width, raster->height};
 }
 
@@ -119,39 +115,37 @@ CropRect StoredRect(const CropRect& r, int width, int height, int o) {
 
 // `file` decoded at `scale` with its rows going through `fit` (stored orientation). A
 // bitmap is decoded whole by the maker's own decoder first.
-bool DecodeInto(const std::vector<uint8_t>& file, const PictureInfo& info, int scale, AreaFit& fit,
-                std::string* cause) {
+Status DecodeInto(const std::vector<uint8_t>& file, const PictureInfo& info, int scale,
+                  AreaFit& fit) {
   if (info.kind != PictureKind::kBmp) {
-    return DecodeStoredRows(
-        info.kind, file, scale, [&fit](const uint32_t* row) { fit.AddRow(row); }, cause);
+    return DecodeStoredRows(info.kind, file, scale,
+                            [&fit](const uint32_t* row) { fit.AddRow(row); });
   }
-  const std::optional<Raster> raster = DecodeBitmap(file, cause);
-  if (!raster) return false;
+  const StatusOr<Raster> raster = DecodeBitmap(file);
+  if (!raster.ok()) return raster.status();
   for (int y = 0; y < raster->height && !fit.Done(); ++y) {
     fit.AddRow(&raster->pixels[raster->Index(0, y)]);
   }
-  return true;
+  return Status::OK();
 }
 
 // `file` decoded at `scale`, its rectangle `from` reduced to scaled_width x scaled_height
 // and cut to `keep`, all in stored pixels; then turned upright.
-std::optional<Raster> DecodeThroughFit(const std::vector<uint8_t>& file, const PictureInfo& info,
-                                       int scale, const CropRect& from, int scaled_width,
-                                       int scaled_height, const CropRect& keep,
-                                       std::string* cause) {
+StatusOr<Raster> DecodeThroughFit(const std::vector<uint8_t>& file, const PictureInfo& info,
+                                  int scale, const CropRect& from, int scaled_width,
+                                  int scaled_height, const CropRect& keep) {
   try {
     AreaFit fit(from, scaled_width, scaled_height, keep);
-    if (!DecodeInto(file, info, scale, fit, cause)) return std::nullopt;
+    Status decoded = DecodeInto(file, info, scale, fit);
+    if (!decoded.ok()) return decoded;
     if (!fit.Done()) {
-      SetCause(cause, std::string(PictureKindName(info.kind)) + " picture with fewer rows than " +
-                          "its headers say");
-      return std::nullopt;
+      return Status::Invalid(std::string(PictureKindName(info.kind)) +
+                             " picture with fewer rows than its headers say");
     }
     if (info.orientation == 1) return fit.Take();
     return Upright(fit.Take(), info.orientation);
   } catch (const std::bad_alloc&) {
-    SetCause(cause, "not enough memory for the picture");
-    return std::nullopt;
+    return Status::Invalid("not enough memory for the picture");
   }
 }
 
@@ -187,23 +181,21 @@ const char* PictureKindName(PictureKind kind) {
   return "?";
 }
 
-bool CheckPictureSize(int64_t width, int64_t height, std::string* cause) {
+Status CheckPictureSize(int64_t width, int64_t height) {
   const std::string size = std::to_string(width) + " x " + std::to_string(height);
   if (width <= 0 || height <= 0) {
-    SetCause(cause, "empty picture (" + size + ")");
-    return false;
+    return Status::Invalid("empty picture (" + size + ")");
   }
   if (width > kMaxDecodedSide || height > kMaxDecodedSide ||
       static_cast<uint64_t>(width) * static_cast<uint64_t>(height) > kMaxPicturePixels) {
-    SetCause(cause, "picture too large (" + size + " pixels; a picture may have at most " +
-                        std::to_string(kMaxPicturePixels / 1'000'000) + " million pixels and " +
-                        std::to_string(kMaxDecodedSide) + " on a side)");
-    return false;
+    return Status::Invalid("picture too large (" + size + " pixels; a picture may have at most " +
+                           std::to_string(kMaxPicturePixels / 1'000'000) + " million pixels and " +
+                           std::to_string(kMaxDecodedSide) + " on a side)");
   }
-  return true;
+  return Status::OK();
 }
 
-std::optional<PictureInfo> InspectPicture(const std::vector<uint8_t>& file, std::string* cause) {
+StatusOr<PictureInfo> InspectPicture(const std::vector<uint8_t>& file) {
   const std::optional<PictureKind> kind = SniffPictureKind(file);
   if (!kind) {
     std::string kinds = "BMP";
@@ -211,36 +203,31 @@ std::optional<PictureInfo> InspectPicture(const std::vector<uint8_t>& file, std:
                           PictureKind::kGif, PictureKind::kTiff}) {
       if (PlatformDecodes(k)) kinds += std::string(", ") + PictureKindName(k);
     }
-    SetCause(cause, "not a picture of a kind this program reads (" + kinds + ")");
-    return std::nullopt;
+    return Status::Invalid("not a picture of a kind this program reads (" + kinds + ")");
   }
-  std::optional<StoredSize> stored;
+  if (*kind != PictureKind::kBmp && !PlatformDecodes(*kind)) {
+    return Status::Invalid(std::string(PictureKindName(*kind)) +
+                           " pictures are not read on this system");
+  }
   PictureInfo info;
   info.kind = *kind;
-  if (*kind == PictureKind::kBmp) {
-    stored = InspectBitmap(file, cause);
-  } else if (!PlatformDecodes(*kind)) {
-    SetCause(cause, std::string(PictureKindName(*kind)) + " pictures are not read on this system");
-    return std::nullopt;
-  } else {
-    stored = ReadStoredSize(*kind, file, cause);
-    info.orientation = PictureOrientation(file.data(), file.size());
-  }
-  if (!stored) return std::nullopt;
+  if (*kind != PictureKind::kBmp) info.orientation = PictureOrientation(file.data(), file.size());
+  const StatusOr<StoredSize> stored =
+      *kind == PictureKind::kBmp ? InspectBitmap(file) : ReadStoredSize(*kind, file);
+  if (!stored.ok()) return stored.status();
   const bool swapped = info.orientation >= 5;
   info.width = swapped ? stored->height : stored->width;
   info.height = swapped ? stored->width : stored->height;
   return info;
 }
 
-std::optional<Raster> DecodePicture(const std::vector<uint8_t>& file, const PictureInfo& info,
-                                    int min_width, int min_height, std::string* cause) {
+StatusOr<Raster> DecodePicture(const std::vector<uint8_t>& file, const PictureInfo& info,
+                               int min_width, int min_height) {
   if (info.kind == PictureKind::kBmp) {
     try {
-      return DecodeBitmap(file, cause);
+      return DecodeBitmap(file);
     } catch (const std::bad_alloc&) {
-      SetCause(cause, "not enough memory for the picture");
-      return std::nullopt;
+      return Status::Invalid("not enough memory for the picture");
     }
   }
   const bool swapped = info.orientation >= 5;
@@ -249,13 +236,13 @@ std::optional<Raster> DecodePicture(const std::vector<uint8_t>& file, const Pict
                                 swapped ? min_width : min_height);
   const StoredSize decoded = ScaledSize(stored, scale);
   const CropRect whole{decoded.width, decoded.height, 0, 0};
-  return DecodeThroughFit(file, info, scale, whole, decoded.width, decoded.height, whole, cause);
+  return DecodeThroughFit(file, info, scale, whole, decoded.width, decoded.height, whole);
 }
 
-std::optional<Raster> DecodeFittedPicture(const std::vector<uint8_t>& file, const PictureInfo& info,
-                                          const std::optional<CropRect>& crop,
-                                          const std::optional<FitPlan>& plan, std::string* cause) {
-  if (!crop && !plan) return DecodePicture(file, info, info.width, info.height, cause);
+StatusOr<Raster> DecodeFittedPicture(const std::vector<uint8_t>& file, const PictureInfo& info,
+                                     const std::optional<CropRect>& crop,
+                                     const std::optional<FitPlan>& plan) {
+  if (!crop && !plan) return DecodePicture(file, info, info.width, info.height);
   const bool swapped = info.orientation >= 5;
   const StoredSize stored = StoredSizeOf(info);
   // Upright: the cut, the size it is scaled to and the rectangle of that which is kept.
@@ -280,7 +267,7 @@ std::optional<Raster> DecodeFittedPicture(const std::vector<uint8_t>& file, cons
   }
   return DecodeThroughFit(file, info, scale, from, swapped ? scaled_height : scaled_width,
                           swapped ? scaled_width : scaled_height,
-                          StoredRect(keep, scaled_width, scaled_height, info.orientation), cause);
+                          StoredRect(keep, scaled_width, scaled_height, info.orientation));
 }
 
 std::optional<uint64_t> PictureBytesNeeded(const std::vector<uint8_t>& head) {
@@ -304,72 +291,62 @@ std::optional<uint64_t> PictureBytesNeeded(const std::vector<uint8_t>& head) {
   return uint64_t{ReadBmpFileHeader(bytes).pixelOffset} + row * static_cast<uint64_t>(height);
 }
 
-std::optional<std::vector<uint8_t>> ReadPictureFile(Env& env, const std::string& path,
-                                                    std::string* cause) {
+StatusOr<std::vector<uint8_t>> ReadPictureFile(Env& env, const std::string& path) {
   std::unique_ptr<InputFile> in;
   Status status = env.OpenForSharedRead(path, &in);
-  if (!status.ok()) {
-    SetCause(cause, "the file cannot be opened: " + status.reason());
-    return std::nullopt;
-  }
+  if (!status.ok()) return Status::IOError({}, "the file cannot be opened: " + status.reason());
   uint64_t length = 0;
   status = in->Length(&length);
   if (!status.ok()) {
-    SetCause(cause, "the file's length cannot be read: " + status.reason());
-    return std::nullopt;
+    return Status::IOError({}, "the file's length cannot be read: " + status.reason());
   }
   if (length > kMaxPictureFileBytes) {
-    SetCause(cause, "the file is too large for a picture (" + std::to_string(length) +
-                        " bytes; a picture file may have at most " +
-                        std::to_string(kMaxPictureFileBytes >> 20) + " MiB)");
-    return std::nullopt;
+    return Status::Invalid("the file is too large for a picture (" + std::to_string(length) +
+                           " bytes; a picture file may have at most " +
+                           std::to_string(kMaxPictureFileBytes >> 20) + " MiB)");
   }
   std::vector<uint8_t> bytes;
-  // Reads until `bytes` holds `want` bytes; false, with *cause set, when the file fails
-  // or ends first.
+  // Reads until `bytes` holds `want` bytes; an error when the file fails or ends first.
   const auto read_up_to = [&](uint64_t want) {
     size_t total = bytes.size();
     bytes.resize(static_cast<size_t>(want));
     while (total < bytes.size()) {
       size_t got = 0;
       status = in->Read(bytes.data() + total, bytes.size() - total, &got);
-      if (!status.ok()) {
-        SetCause(cause, "the file cannot be read: " + status.reason());
-        return false;
-      }
+      if (!status.ok()) return Status::IOError({}, "the file cannot be read: " + status.reason());
       if (got == 0) break;
       total += got;
     }
     if (total < bytes.size()) {
-      SetCause(cause, "the file cannot be read (" + std::to_string(total) + " of " +
-                          std::to_string(bytes.size()) + " bytes arrived)");
-      return false;
+      return Status::IOError({}, "the file cannot be read (" + std::to_string(total) + " of " +
+                                     std::to_string(bytes.size()) + " bytes arrived)");
     }
-    return true;
+    return Status::OK();
   };
   try {
     // The headers first; then only as much of the rest as they say the picture needs,
     // so that a small picture at the head of a large file is read without the rest.
-    if (!read_up_to(std::min<uint64_t>(length, kHeadBytes))) return std::nullopt;
+    status = read_up_to(std::min<uint64_t>(length, kHeadBytes));
+    if (!status.ok()) return status;
     uint64_t want = length;
     if (const std::optional<uint64_t> needed = PictureBytesNeeded(bytes)) {
       want = std::max<uint64_t>(bytes.size(), std::min(length, *needed));
     }
-    if (!read_up_to(want)) return std::nullopt;
+    status = read_up_to(want);
+    if (!status.ok()) return status;
   } catch (const std::bad_alloc&) {
-    SetCause(cause, "not enough memory for the file");
-    return std::nullopt;
+    return Status::Invalid("not enough memory for the file");
   }
   return bytes;
 }
 
 const std::vector<std::string>& ReadablePictureExtensions() {
-  static const std::vector<std::string> extensions = [] {
+  static const std::vector<std::string> kExtensions = [] {
     std::vector<std::string> all = {".bmp"};
     for (std::string& extension : PlatformExtensions()) all.push_back(std::move(extension));
     return all;
   }();
-  return extensions;
+  return kExtensions;
 }
 
 bool IsReadablePictureName(std::string_view file_name) {

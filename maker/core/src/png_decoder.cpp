@@ -125,31 +125,27 @@ class PngReader {
   bool interlaced_ = false;
 };
 
-void SetCause(std::string* cause, std::string text) {
-  if (cause != nullptr) *cause = std::move(text);
-}
-
 }  // namespace
 
-std::optional<StoredSize> ReadPngSize(const std::vector<uint8_t>& file, std::string* cause) {
+StatusOr<StoredSize> ReadPngSize(const std::vector<uint8_t>& file) {
   PngReader reader(file);
   StoredSize size;
   if (!reader.ReadInfo(&size)) {
-    SetCause(cause, reader.Cause());
-    return std::nullopt;
+    return Status::Invalid(reader.Cause());
   }
-  if (!CheckPictureSize(size.width, size.height, cause)) return std::nullopt;
+  Status checked = CheckPictureSize(size.width, size.height);
+  if (!checked.ok()) return checked;
   return size;
 }
 
-bool DecodePngRows(const std::vector<uint8_t>& file, const RowSink& rows, std::string* cause) {
+Status DecodePngRows(const std::vector<uint8_t>& file, const RowSink& rows) {
   PngReader reader(file);
   StoredSize size;
   if (!reader.ReadInfo(&size)) {
-    SetCause(cause, reader.Cause());
-    return false;
+    return Status::Invalid(reader.Cause());
   }
-  if (!CheckPictureSize(size.width, size.height, cause)) return false;
+  Status checked = CheckPictureSize(size.width, size.height);
+  if (!checked.ok()) return checked;
   const size_t held_rows = reader.Interlaced() ? static_cast<size_t>(size.height) : 1;
   std::vector<uint32_t> pixels(held_rows * static_cast<size_t>(size.width));
   std::vector<png_bytep> row_pointers(reader.Interlaced() ? held_rows : 0);
@@ -157,10 +153,9 @@ bool DecodePngRows(const std::vector<uint8_t>& file, const RowSink& rows, std::s
     row_pointers[y] = reinterpret_cast<png_bytep>(&pixels[y * static_cast<size_t>(size.width)]);
   }
   if (!reader.ReadImage(pixels.data(), row_pointers.data(), size.width, size.height, rows)) {
-    SetCause(cause, reader.Cause());
-    return false;
+    return Status::Invalid(reader.Cause());
   }
-  return true;
+  return Status::OK();
 }
 
 }  // namespace klv

@@ -70,24 +70,25 @@ Settings LoadSettings(Env& env, const std::string& path) {
   return settings;
 }
 
-void SaveSettings(Env& env, const std::string& path, const Settings& settings) {
+Status SaveSettings(Env& env, const std::string& path, const Settings& settings) {
   const std::filesystem::path folder = std::filesystem::path(path).parent_path();
   if (!folder.empty()) {
-    std::error_code ignored;
-    std::filesystem::create_directories(folder, ignored);
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error) return Status::IOError(folder.string(), error.message());
   }
   // In one replace of the file on Linux, key by key through the system's functions on
   // Windows; either way with the result of the nine writes in this order.
-  env.WriteProfileStrings(path, kSection,
-                          {{"PuzzleName", settings.puzzleName},
-                           {"PuzzleSetName", settings.puzzleSetName},
-                           {"LongPuzzleName", settings.longPuzzleName},
-                           {"SrcDrive", settings.srcDrive},
-                           {"SrcDir", settings.srcDir},
-                           {"DestDrive", settings.destDrive},
-                           {"DestDir", settings.destDir},
-                           {"Slider1", std::to_string(settings.slider1)},
-                           {"Slider2", std::to_string(settings.slider2)}});
+  return env.WriteProfileStrings(path, kSection,
+                                 {{"PuzzleName", settings.puzzleName},
+                                  {"PuzzleSetName", settings.puzzleSetName},
+                                  {"LongPuzzleName", settings.longPuzzleName},
+                                  {"SrcDrive", settings.srcDrive},
+                                  {"SrcDir", settings.srcDir},
+                                  {"DestDrive", settings.destDrive},
+                                  {"DestDir", settings.destDir},
+                                  {"Slider1", std::to_string(settings.slider1)},
+                                  {"Slider2", std::to_string(settings.slider2)}});
 }
 
 std::string SettingsPath() {

@@ -34,15 +34,16 @@ std::optional<Raster> ReadSourcePicture(Env& env, const std::string& path,
     if (error != nullptr) *error = SourceError{problem, std::move(cause), width, height};
     return std::nullopt;
   };
-  std::string cause;
-  const std::optional<std::vector<uint8_t>> file = ReadPictureFile(env, path, &cause);
-  if (!file) return fail(SourceProblem::kUnreadable, cause);
-  const std::optional<PictureInfo> info = InspectPicture(*file, &cause);
-  if (!info) {
+  const StatusOr<std::vector<uint8_t>> file = ReadPictureFile(env, path);
+  if (!file.ok()) return fail(SourceProblem::kUnreadable, file.status().reason());
+  const StatusOr<PictureInfo> info = InspectPicture(*file);
+  if (!info.ok()) {
     // A file named as a bitmap whose content is of no known kind is told what is wrong
     // with it as a bitmap, as it always was.
-    if (!SniffPictureKind(*file) && HasBitmapName(path)) DecodeBitmap(*file, &cause);
-    return fail(SourceProblem::kUnreadable, cause);
+    if (!SniffPictureKind(*file) && HasBitmapName(path)) {
+      return fail(SourceProblem::kUnreadable, DecodeBitmap(*file).status().reason());
+    }
+    return fail(SourceProblem::kUnreadable, info.status().reason());
   }
 
   int width = info->width;
@@ -59,8 +60,11 @@ std::optional<Raster> ReadSourcePicture(Env& env, const std::string& path,
   }
   std::optional<FitPlan> plan;
   if (options.fit) {
-    plan = PlanFit(width, height, &cause);
-    if (!plan) return fail(SourceProblem::kTooSmallToFit, cause, width, height);
+    StatusOr<FitPlan> fitted = PlanFit(width, height);
+    if (!fitted.ok()) {
+      return fail(SourceProblem::kTooSmallToFit, fitted.status().reason(), width, height);
+    }
+    plan = *fitted;
   } else if (!options.checkSize) {
     // Taken as it is.
   } else if (!GridFits(GridForPicture(width, height))) {
@@ -77,9 +81,10 @@ std::optional<Raster> ReadSourcePicture(Env& env, const std::string& path,
                 width, height);
   }
 
-  std::optional<Raster> raster = DecodeFittedPicture(*file, *info, options.crop, plan, &cause);
-  if (!raster) return fail(SourceProblem::kUnreadable, cause, width, height);
-  return raster;
+  StatusOr<Raster> raster = DecodeFittedPicture(*file, *info, options.crop, plan);
+  if (!raster.ok())
+    return fail(SourceProblem::kUnreadable, raster.status().reason(), width, height);
+  return *std::move(raster);
 }
 
 std::string SourceErrorMessage(const std::string& display_name, const SourceError& error) {

@@ -12,10 +12,6 @@
 namespace klv {
 namespace {
 
-void SetCause(std::string* cause, std::string text) {
-  if (cause != nullptr) *cause = std::move(text);
-}
-
 std::string StatusText(VP8StatusCode status) {
   switch (status) {
     case VP8_STATUS_OUT_OF_MEMORY: return "not enough memory";
@@ -29,42 +25,38 @@ std::string StatusText(VP8StatusCode status) {
   }
 }
 
-// The features of the file's headers; nothing (with *cause) for an unreadable header or
-// an animation.
-std::optional<WebPBitstreamFeatures> ReadFeatures(const std::vector<uint8_t>& file,
-                                                  std::string* cause) {
+// The features of the file's headers; an Invalid status for an unreadable header or an
+// animation.
+StatusOr<WebPBitstreamFeatures> ReadFeatures(const std::vector<uint8_t>& file) {
   WebPBitstreamFeatures features;
   const VP8StatusCode status = WebPGetFeatures(file.data(), file.size(), &features);
   if (status != VP8_STATUS_OK) {
-    SetCause(cause, "unreadable WebP picture (" + StatusText(status) + ")");
-    return std::nullopt;
+    return Status::Invalid("unreadable WebP picture (" + StatusText(status) + ")");
   }
   if (features.has_animation) {
-    SetCause(cause, "animated WebP picture (only still pictures are read)");
-    return std::nullopt;
+    return Status::Invalid("animated WebP picture (only still pictures are read)");
   }
-  if (!CheckPictureSize(features.width, features.height, cause)) return std::nullopt;
+  Status checked = CheckPictureSize(features.width, features.height);
+  if (!checked.ok()) return checked;
   return features;
 }
 
 }  // namespace
 
-std::optional<StoredSize> ReadWebpSize(const std::vector<uint8_t>& file, std::string* cause) {
-  const std::optional<WebPBitstreamFeatures> features = ReadFeatures(file, cause);
-  if (!features) return std::nullopt;
+StatusOr<StoredSize> ReadWebpSize(const std::vector<uint8_t>& file) {
+  const StatusOr<WebPBitstreamFeatures> features = ReadFeatures(file);
+  if (!features.ok()) return features.status();
   return StoredSize{features->width, features->height};
 }
 
-bool DecodeWebpRows(const std::vector<uint8_t>& file, int scale, const RowSink& rows,
-                    std::string* cause) {
-  const std::optional<WebPBitstreamFeatures> features = ReadFeatures(file, cause);
-  if (!features) return false;
+Status DecodeWebpRows(const std::vector<uint8_t>& file, int scale, const RowSink& rows) {
+  const StatusOr<WebPBitstreamFeatures> features = ReadFeatures(file);
+  if (!features.ok()) return features.status();
   const StoredSize size = ScaledSize(StoredSize{features->width, features->height}, scale);
   Raster raster = Raster::Filled(size.width, size.height, 0);
   WebPDecoderConfig config;
   if (!WebPInitDecoderConfig(&config)) {
-    SetCause(cause, "the WebP decoder is not the version this program was built with");
-    return false;
+    return Status::Invalid("the WebP decoder is not the version this program was built with");
   }
   if (scale != kScaleSteps) {
     config.options.use_scaling = 1;
@@ -81,15 +73,14 @@ bool DecodeWebpRows(const std::vector<uint8_t>& file, int scale, const RowSink& 
   WebPFreeDecBuffer(&config.output);
   if (status != VP8_STATUS_OK) {
     // The headers were readable: the picture data is what fails.
-    SetCause(cause, "unreadable WebP picture (" + StatusText(status) + ")");
-    return false;
+    return Status::Invalid("unreadable WebP picture (" + StatusText(status) + ")");
   }
   for (int y = 0; y < size.height; ++y) {
     uint32_t* row = &raster.pixels[raster.Index(0, y)];
     RgbaBytesToPixels(row, static_cast<size_t>(size.width));
     rows(row);
   }
-  return true;
+  return Status::OK();
 }
 
 }  // namespace klv

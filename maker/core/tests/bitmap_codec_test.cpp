@@ -92,8 +92,8 @@ Raster Pixels(int width, std::vector<uint32_t> top_first) {
   return r;
 }
 
-std::string Describe(const std::optional<Raster>& r, const std::string& cause) {
-  if (!r) return "refused: " + cause;
+std::string Describe(const StatusOr<Raster>& r) {
+  if (!r.ok()) return "refused: " + r.status().reason();
   std::string text = std::to_string(r->width) + "x" + std::to_string(r->height) + ":";
   char hex[12];
   for (uint32_t p : r->pixels) {
@@ -104,9 +104,7 @@ std::string Describe(const std::optional<Raster>& r, const std::string& cause) {
 }
 
 void ExpectDecodes(const Bytes& file, const Raster& expected, const std::string& name) {
-  std::string cause;
-  const std::optional<Raster> got = DecodeBitmap(file, &cause);
-  EXPECT_EQ(Describe(got, cause), Describe(expected, "")) << name;
+  EXPECT_EQ(Describe(DecodeBitmap(file)), Describe(expected)) << name;
 }
 
 constexpr uint32_t kA = 0x112233, kB = 0xA0B0C0, kC = 0x00FF80, kD = 0x804020;
@@ -349,9 +347,8 @@ TEST(BitmapCodec, EncodeThenDecodeGivesTheSameRaster) {
     Raster r = Raster::Filled(w, h, 0);
     for (size_t i = 0; i < r.pixels.size(); ++i)
       r.pixels[i] = static_cast<uint32_t>(i * 2654435761u) & 0xFFFFFF;
-    std::string cause;
-    const std::optional<Raster> back = DecodeBitmap(EncodeBitmap24(r), &cause);
-    ASSERT_TRUE(back) << w << "x" << h << ": " << cause;
+    const StatusOr<Raster> back = DecodeBitmap(EncodeBitmap24(r));
+    ASSERT_TRUE(back.ok()) << w << "x" << h << ": " << back.status().reason();
     EXPECT_EQ(*back, r) << w << "x" << h;
   }
 }
@@ -403,14 +400,13 @@ std::vector<std::pair<std::string, Bytes>> SmallValidFiles() {
 
 TEST(BitmapCodec, EveryTruncationIsRefused) {
   for (const auto& [name, file] : SmallValidFiles()) {
-    std::string cause;
-    ASSERT_TRUE(DecodeBitmap(file, &cause)) << name << ": " << cause;
+    ASSERT_TRUE(DecodeBitmap(file).ok()) << name << ": " << DecodeBitmap(file).status().reason();
     for (size_t len = 0; len < file.size(); ++len) {
       // A copy of exactly `len` bytes, so that a read past it is caught by sanitizers.
       const Bytes cut(file.begin(), file.begin() + static_cast<ptrdiff_t>(len));
-      cause.clear();
-      EXPECT_FALSE(DecodeBitmap(cut, &cause)) << name << " cut to " << len;
-      EXPECT_FALSE(cause.empty()) << name << " cut to " << len;
+      const StatusOr<Raster> got = DecodeBitmap(cut);
+      EXPECT_FALSE(got.ok()) << name << " cut to " << len;
+      EXPECT_FALSE(got.status().reason().empty()) << name << " cut to " << len;
     }
   }
 }
@@ -502,12 +498,10 @@ TEST(BitmapCodec, CorruptFilesAreRefusedWithTheirCause) {
   };
   // clang-format on
   for (const auto& [name, file, expected] : cases) {
-    std::string cause;
-    const std::optional<Raster> got = DecodeBitmap(file, &cause);
-    EXPECT_FALSE(got) << name;
+    const std::string cause = DecodeBitmap(file).status().reason();
     EXPECT_NE(cause.find(expected), std::string::npos) << name << ": " << cause;
   }
-  EXPECT_FALSE(DecodeBitmap(Bytes{}, nullptr));  // no cause wanted: still no crash
+  EXPECT_FALSE(DecodeBitmap(Bytes{}).ok());
 }
 
 }  // namespace

@@ -37,13 +37,12 @@ TEST(BrowserPicture, RgbaBytesAreLaidOverWhite) {
 }
 
 TEST(BrowserPicture, SizesADecodedPictureMayNotHaveAreRefused) {
-  std::string cause;
-  EXPECT_FALSE(AllocateBrowserPicture(0, 10, &cause));
-  EXPECT_EQ(cause, "empty picture (0 x 10)");
-  EXPECT_FALSE(AllocateBrowserPicture(20000, 6000, &cause));  // 120 million pixels
+  EXPECT_EQ(AllocateBrowserPicture(0, 10).status().reason(), "empty picture (0 x 10)");
+  const std::string cause =
+      AllocateBrowserPicture(20000, 6000).status().reason();  // 120 million pixels
   EXPECT_EQ(cause.rfind("picture too large (20000 x 6000 pixels", 0), 0u) << cause;
-  const std::optional<Raster> photo = AllocateBrowserPicture(4000, 3000, &cause);
-  ASSERT_TRUE(photo);
+  const StatusOr<Raster> photo = AllocateBrowserPicture(4000, 3000);
+  ASSERT_TRUE(photo.ok());
   EXPECT_EQ(photo->pixels.size(), 4000u * 3000u);
 }
 

@@ -49,16 +49,16 @@ class FakeConverter : public PackageConverter {
  public:
   explicit FakeConverter(FakeEnv& env, std::optional<int16_t> result = 1)
       : env_(env), result_(result) {}
-  std::optional<int16_t> Convert(const std::string& folder_argument, std::string* cause) override {
+  StatusOr<int16_t> Convert(const std::string& folder_argument) override {
     arguments.push_back(folder_argument);
     files_at_call = env_.files;
-    if (!result_ && cause != nullptr) *cause = "KLVUtils: not found";
+    if (!result_) return Status::NotFound("KLVUtils", "not found");
     if (result_ == 1) {
       const std::string name = env_.GetProfileString(folder_argument + "/Puzzle.ini", "PuzzleData",
                                                      "PuzzleName", "the Puzzle", 16);
       env_.AddText(folder_argument + "/" + name + ".klv", "package of " + folder_argument);
     }
-    return result_;
+    return *result_;
   }
   std::vector<std::string> arguments;
   std::map<std::string, Bytes> files_at_call;
@@ -89,7 +89,7 @@ MakeRequest Request(int width, int height, const std::string& folder) {
   MakeRequest request;
   request.source = Picture(width, height);
   request.grid = GridForPicture(width, height);
-  request.workFolder = folder;
+  request.destination = folder;
   request.puzzleName = "Cat";
   request.puzzleSetName = "Animals";
   request.comment = "A cat";
@@ -167,10 +167,8 @@ TEST(Make, WorkFilesGoIntoAPrivateFolderAndOnlyThePackageComesOut) {
   EXPECT_TRUE(env.held_locks.empty());
   const std::string ini = Text(converter.files_at_call[folder + "/Puzzle.ini"]);
   EXPECT_EQ(GetProfileStringFromText(ini, "PuzzleData", "PrevPassWord", "", 11), "");
-  std::string cause;
-  const std::optional<Raster> base =
-      DecodeBitmap(converter.files_at_call[folder + "/base.bmp"], &cause);
-  ASSERT_TRUE(base.has_value()) << cause;
+  const StatusOr<Raster> base = DecodeBitmap(converter.files_at_call[folder + "/base.bmp"]);
+  ASSERT_TRUE(base.ok()) << base.status().ToString();
   EXPECT_EQ(base->width, 128);
   EXPECT_EQ(base->height, 96);
 
@@ -436,7 +434,7 @@ TEST(Make, StalePrivateFoldersOfEndedMakesAreRemoved) {
   EXPECT_TRUE(env.held_locks.count("/w/" + cases[1].name + "/" + kWorkLockFileName));
 }
 
-TEST(Make, DensitiesAreReadFromTheBoxTextsAndTheSeedFixesTheTiles) {
+TEST(Make, DensitiesAndTheSeedFixTheTiles) {
   auto tiles_of = [](const MakeRequest& request) {
     FakeEnv env;
     FakeConverter converter(env);
@@ -444,17 +442,15 @@ TEST(Make, DensitiesAreReadFromTheBoxTextsAndTheSeedFixesTheTiles) {
     return converter.files_at_call;
   };
   auto decode = [](const Bytes& bytes) {
-    std::string cause;
-    std::optional<Raster> raster =
-        DecodeBitmap(std::vector<uint8_t>(bytes.begin(), bytes.end()), &cause);
-    EXPECT_TRUE(raster.has_value()) << cause;
+    const StatusOr<Raster> raster = DecodeBitmap(std::vector<uint8_t>(bytes.begin(), bytes.end()));
+    EXPECT_TRUE(raster.ok()) << raster.status().ToString();
     return raster.value_or(Raster());
   };
 
   const std::string folder = Private("/w");
   MakeRequest request = Request(96, 96, "/w");
-  request.pieceDensityText = "1 5 0";     // 1.5: every shared pixel in all its tiles
-  request.backgroundDensityText = "abc";  // 0: the base stays white
+  request.pieceDensity = Percent{150};     // every shared pixel in all its tiles
+  request.backgroundDensity = Percent{0};  // the base stays white
   std::map<std::string, Bytes> files = tiles_of(request);
   for (int r = 0; r < 2; ++r) {
     for (int c = 0; c < 2; ++c) {
@@ -468,8 +464,8 @@ TEST(Make, DensitiesAreReadFromTheBoxTextsAndTheSeedFixesTheTiles) {
   }
   EXPECT_EQ(decode(files[folder + "/base.bmp"]), Raster::Filled(96, 96, 0xFFFFFF));
 
-  request.pieceDensityText = "30";
-  request.backgroundDensityText = "15";
+  request.pieceDensity = Percent{30};
+  request.backgroundDensity = Percent{15};
   const std::map<std::string, Bytes> first = tiles_of(request);
   EXPECT_EQ(tiles_of(request), first);
   request.seed = 43;
@@ -495,12 +491,13 @@ TEST(Make, RenderedCanvasIsHandedOutBeforeItIsSaved) {
   const std::string folder = Private("/w");
   for (int c = 0; c < 2; ++c) {
     const Bytes& saved = converter.files_at_call[folder + "/" + TileFileName(0, c)];
-    EXPECT_EQ(DecodeBitmap(std::vector<uint8_t>(saved.begin(), saved.end()), nullptr),
+    EXPECT_EQ(DecodeBitmap(std::vector<uint8_t>(saved.begin(), saved.end())).value_or(Raster()),
               shown.tiles[c])
         << c;
   }
   const Bytes& base = converter.files_at_call[folder + "/base.bmp"];
-  EXPECT_EQ(DecodeBitmap(std::vector<uint8_t>(base.begin(), base.end()), nullptr), shown.base);
+  EXPECT_EQ(DecodeBitmap(std::vector<uint8_t>(base.begin(), base.end())).value_or(Raster()),
+            shown.base);
 }
 
 // The package at `path` as the package reader reads it, with its pictures decoded;
@@ -629,7 +626,7 @@ TEST(Make, EveryBackgroundChoiceGivesTheHeaderTheColourOfItsTiles) {
     // 2 x 2 tiles; at piece density 0 a shared pixel shows on one tile only, so every tile
     // shows the background somewhere.
     MakeRequest request = Request(96, 96, folder.string());
-    request.pieceDensityText = "0";
+    request.pieceDensity = Percent{0};
     request.backColorIndex = choice.paletteIndex;
     ASSERT_EQ(MakePuzzle(Env::Default(), request, *converter).status, MakeStatus::kPackageWritten);
     std::string error;

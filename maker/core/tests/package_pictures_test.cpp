@@ -72,9 +72,8 @@ TEST(PackagePictures, SolvedPictureLaysTilesWithTheBackgroundTransparent) {
       {3, 1, 1, Tile(33, 0, 0x000003)},
       {2, 1, 0, Tile(0, 0, kMagenta)},  // all background: changes nothing
   };
-  std::string cause;
-  const std::optional<Raster> picture = ReassemblePicture(header, tiles, &cause);
-  ASSERT_TRUE(picture) << cause;
+  const StatusOr<Raster> picture = ReassemblePicture(header, tiles);
+  ASSERT_TRUE(picture.ok()) << picture.status().reason();
   EXPECT_EQ(picture->width, 96);
   EXPECT_EQ(picture->height, 96);
   struct Pixel {
@@ -100,15 +99,12 @@ TEST(PackagePictures, PicturesThatCannotBeMadeSayWhy) {
       {Grid(32767, 32767), "the picture would be 1048576 x 1048576 pixels"},
   };
   for (const Case& c : cases) {
-    std::string cause;
-    EXPECT_FALSE(ReassemblePicture(c.header, {}, &cause));
-    EXPECT_EQ(cause, c.cause);
+    EXPECT_EQ(ReassemblePicture(c.header, {}).status().reason(), c.cause);
   }
-  std::string cause;
   PackagePictures one_tile;
   one_tile.tiles = {{0, 0, 0, Tile(0, 0, 1)}};
-  EXPECT_FALSE(PackageSheet(Grid(32767, 32767), one_tile, &cause));
-  EXPECT_EQ(cause, "the sheet would be 2359232 x 2359232 pixels");
+  EXPECT_EQ(PackageSheet(Grid(32767, 32767), one_tile).status().reason(),
+            "the sheet would be 2359232 x 2359232 pixels");
 }
 
 TEST(PackagePictures, SheetShowsTheBaseAndEveryTileInItsCell) {
@@ -116,9 +112,8 @@ TEST(PackagePictures, SheetShowsTheBaseAndEveryTileInItsCell) {
   pictures.base = Raster::Filled(100, 70, 0x111111);
   pictures.tiles = {{0, 0, 0, Raster::Filled(64, 64, 0x222222)},
                     {5, 1, 2, Raster::Filled(64, 64, 0x333333)}};
-  std::string cause;
-  const std::optional<Raster> sheet = PackageSheet(Grid(3, 2), pictures, &cause);
-  ASSERT_TRUE(sheet) << cause;
+  const StatusOr<Raster> sheet = PackageSheet(Grid(3, 2), pictures);
+  ASSERT_TRUE(sheet.ok()) << sheet.status().reason();
   // 8 + 100 + 8, then three cells of 64 + 8; 8 + two cells of 64 + 8.
   EXPECT_EQ(sheet->width, 116 + 3 * 72);
   EXPECT_EQ(sheet->height, 8 + 2 * 72);

@@ -29,19 +29,17 @@ TEST(PictureFit, CoveredAreaIsTheLargestThatKeeps90PercentAndScalesDownOnly) {
       {"smallest", 64, 64, {64, 64, 64, 64, 0, 0}},
   };
   for (const auto& c : cases) {
-    std::string cause;
-    const std::optional<FitPlan> plan = PlanFit(c.width, c.height, &cause);
-    ASSERT_TRUE(plan) << c.name << ": " << cause;
+    const StatusOr<FitPlan> plan = PlanFit(c.width, c.height);
+    ASSERT_TRUE(plan.ok()) << c.name << ": " << plan.status().reason();
     EXPECT_EQ(*plan, c.plan) << c.name;
   }
 }
 
 TEST(PictureFit, PictureUnder64PixelsOnASideCannotBeFitted) {
   for (const auto& [width, height] : {std::pair{63, 500}, {4000, 63}, {1, 1}}) {
-    std::string cause;
-    EXPECT_FALSE(PlanFit(width, height, &cause));
-    EXPECT_EQ(cause, "the picture is " + std::to_string(width) + " x " + std::to_string(height) +
-                         " pixels; fitting it to the grid needs at least 64 x 64");
+    EXPECT_EQ(PlanFit(width, height).status().reason(),
+              "the picture is " + std::to_string(width) + " x " + std::to_string(height) +
+                  " pixels; fitting it to the grid needs at least 64 x 64");
   }
 }
 
@@ -67,17 +65,17 @@ TEST(PictureFit, CropIsParsedStrictly) {
       {"0x5+0+0", std::nullopt},
   };
   for (const auto& c : cases) {
-    std::string cause;
-    EXPECT_EQ(ParseCrop(c.text, &cause), c.crop) << c.text;
-    if (!c.crop) {
-      EXPECT_FALSE(cause.empty()) << c.text;
+    const StatusOr<CropRect> crop = ParseCrop(c.text);
+    EXPECT_EQ(crop.ok(), c.crop.has_value()) << c.text;
+    if (c.crop) {
+      EXPECT_EQ(crop.value_or(CropRect{}), *c.crop) << c.text;
+    } else {
+      EXPECT_FALSE(crop.status().reason().empty()) << c.text;
     }
   }
-  std::string cause;
-  ParseCrop("0x5+0+0", &cause);
-  EXPECT_EQ(cause, "the crop's width and height must be at least 1 pixel");
-  ParseCrop("640x480+99999999999+0", &cause);
-  EXPECT_EQ(cause,
+  EXPECT_EQ(ParseCrop("0x5+0+0").status().reason(),
+            "the crop's width and height must be at least 1 pixel");
+  EXPECT_EQ(ParseCrop("640x480+99999999999+0").status().reason(),
             "the number 99999999999 is too large: a crop's numbers have at most nine digits");
 }
 

@@ -18,10 +18,14 @@ namespace {
 
 using test::Bytes;
 
+// The whole picture, or nothing with *cause (when not null) set to the reason.
 std::optional<Raster> Decode(const Bytes& file, std::string* cause = nullptr) {
-  const std::optional<PictureInfo> info = InspectPicture(file, cause);
-  if (!info) return std::nullopt;
-  return DecodePicture(file, *info, info->width, info->height, cause);
+  const StatusOr<PictureInfo> info = InspectPicture(file);
+  StatusOr<Raster> raster =
+      info.ok() ? DecodePicture(file, *info, info->width, info->height) : info.status();
+  if (raster.ok()) return *std::move(raster);
+  if (cause != nullptr) *cause = raster.status().reason();
+  return std::nullopt;
 }
 
 Raster Row(std::vector<uint32_t> pixels) {
@@ -177,11 +181,10 @@ TEST(PictureReader, JpegAndWebpAreDecodedAtTheSmallestScaleThatStaysLargeEnough)
       {"WebP 3/8", webp, 64, 33, 96, 48},
   };
   for (const auto& c : cases) {
-    const std::optional<PictureInfo> info = InspectPicture(c.file, nullptr);
-    ASSERT_TRUE(info) << c.name;
-    const std::optional<Raster> got =
-        DecodePicture(c.file, *info, c.minWidth, c.minHeight, nullptr);
-    ASSERT_TRUE(got) << c.name;
+    const StatusOr<PictureInfo> info = InspectPicture(c.file);
+    ASSERT_TRUE(info.ok()) << c.name;
+    const StatusOr<Raster> got = DecodePicture(c.file, *info, c.minWidth, c.minHeight);
+    ASSERT_TRUE(got.ok()) << c.name;
     EXPECT_EQ(got->width, c.width) << c.name;
     EXPECT_EQ(got->height, c.height) << c.name;
   }
@@ -249,17 +252,17 @@ TEST(PictureReader, FittedDecodingGivesThePixelsOfTheWholePictureCutAndFitted) {
   };
   for (int orientation = 1; orientation <= 8; ++orientation) {
     const Bytes file = test::EncodePngRaster(stored, {.exif = test::ExifBlock(orientation)});
-    const std::optional<PictureInfo> info = InspectPicture(file, nullptr);
-    ASSERT_TRUE(info);
+    const StatusOr<PictureInfo> info = InspectPicture(file);
+    ASSERT_TRUE(info.ok());
     const std::optional<Raster> upright = Decode(file);
     ASSERT_TRUE(upright);
     for (const auto& c : cases) {
       SCOPED_TRACE(std::string(c.name) + ", orientation " + std::to_string(orientation));
       const Raster cut = c.crop ? CropRaster(*upright, *c.crop) : *upright;
       std::optional<FitPlan> plan;
-      if (c.fit) plan = PlanFit(cut.width, cut.height, nullptr);
-      const std::optional<Raster> got = DecodeFittedPicture(file, *info, c.crop, plan, nullptr);
-      ASSERT_TRUE(got);
+      if (c.fit) plan = PlanFit(cut.width, cut.height).value();
+      const StatusOr<Raster> got = DecodeFittedPicture(file, *info, c.crop, plan);
+      ASSERT_TRUE(got.ok());
       EXPECT_EQ(*got, plan ? ApplyFit(cut, *plan) : cut);
     }
   }
@@ -305,9 +308,8 @@ TEST(PictureReader, FileIsReadOnlyAsFarAsThePictureNeeds) {
     env.read_faults["p"] = test::ReadFault::kShortRead;
     env.short_read_limit = c.read;
     env.read_chunk = 1000;
-    std::string cause;
-    const std::optional<Bytes> got = ReadPictureFile(env, "p", &cause);
-    ASSERT_TRUE(got) << c.name << ": " << cause;
+    const StatusOr<Bytes> got = ReadPictureFile(env, "p");
+    ASSERT_TRUE(got.ok()) << c.name << ": " << got.status().ToString();
     EXPECT_EQ(*got, Bytes(c.file.begin(), c.file.begin() + static_cast<long>(c.read))) << c.name;
   }
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "base/platform.h"
+#include "klvtest/test_support.h"
 
 #if !defined(_WIN32)
 #include <unistd.h>
@@ -70,7 +71,7 @@ TEST_F(SettingsTest, SaveWritesAllNineKeysInOrderAndCreatesTheFolder) {
   settings.destDir = "/tmp/out";
   settings.srcDrive = "/";
   settings.destDrive = "/";
-  SaveSettings(Env::Default(), path, settings);
+  ASSERT_TRUE(SaveSettings(Env::Default(), path, settings).ok());
 
   const std::string text = ReadText(path);
   const std::vector<std::string> keys = {
@@ -93,13 +94,30 @@ TEST_F(SettingsTest, SaveReplacesOldValuesAndKeepsOtherLines) {
   Settings settings = DefaultSettings();
   settings.slider1 = 40;
   settings.puzzleName = "Cat";
-  SaveSettings(Env::Default(), path, settings);
+  ASSERT_TRUE(SaveSettings(Env::Default(), path, settings).ok());
 
   EXPECT_EQ(LoadSettings(Env::Default(), path), settings);
   EXPECT_EQ(Env::Default().GetProfileString(path, "Other", "Keep", "", 256), "1");
   EXPECT_EQ(Env::Default().GetProfileString(path, "ToolsData", "Extra", "", 256), "x");
   const std::string text = ReadText(path);
   EXPECT_EQ(text.find("Slider1=5"), std::string::npos) << text;
+}
+
+TEST_F(SettingsTest, SaveSaysWhatFailed) {
+  // A file where the folder should be: the folder cannot be made, and nothing is written.
+  WriteText(PathOf("KLVMaker"), "x");
+  const Status unmade =
+      SaveSettings(Env::Default(), PathOf("KLVMaker/Morvel.ini"), DefaultSettings());
+  EXPECT_FALSE(unmade.ok());
+  EXPECT_EQ(unmade.context(), PathOf("KLVMaker"));
+  EXPECT_FALSE(unmade.reason().empty());
+  EXPECT_EQ(ReadText(PathOf("KLVMaker")), "x");
+
+  test::FakeEnv env;
+  env.unwritable.insert("Morvel.ini");
+  const Status unwritten = SaveSettings(env, "Morvel.ini", DefaultSettings());
+  EXPECT_FALSE(unwritten.ok());
+  EXPECT_EQ(unwritten.context(), "Morvel.ini");
 }
 
 TEST_F(SettingsTest, StoredValuesAreCutAndClamped) {

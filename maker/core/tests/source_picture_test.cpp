@@ -149,8 +149,8 @@ TEST(SourcePicture, FittedPictureAgreesWithImageMagicksResize) {
     const std::string command = std::string(kConvert) + " " + in +
                                 " -resize 341x256! -crop 320x256+10+0 +repage BMP3:" + out;
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
-    const std::optional<Raster> magick = DecodeBitmap(*test::ReadDiskFile(out), nullptr);
-    ASSERT_TRUE(magick);
+    const StatusOr<Raster> magick = DecodeBitmap(*test::ReadDiskFile(out));
+    ASSERT_TRUE(magick.ok());
     const std::optional<Raster> ours =
         ReadSourcePicture(Env::Default(), in, {.fit = true}, nullptr);
     ASSERT_TRUE(ours);

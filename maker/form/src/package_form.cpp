@@ -85,9 +85,11 @@ std::array<ShownPicture, 3> Pictures(const Package& package, const PackagePictur
   std::optional<Raster> sheet;
   std::optional<Raster> solved;
   if (package.header) {
-    std::string ignored;  // a picture that cannot be made says so in its place
-    sheet = PackageSheet(*package.header, pictures, &ignored);
-    solved = ReassemblePicture(*package.header, pictures.tiles, &ignored);
+    // A picture that cannot be made says so in its place.
+    StatusOr<Raster> made = PackageSheet(*package.header, pictures);
+    if (made.ok()) sheet = *std::move(made);
+    made = ReassemblePicture(*package.header, pictures.tiles);
+    if (made.ok()) solved = *std::move(made);
   }
   return {{
       {"BasePicture", say(KLV_TEXT("PackageWindow", "台紙")), pictures.base, say(kUnreadable)},

@@ -176,7 +176,7 @@ std::string MakeOutcomeText(WindowLanguage language, const MakeResult& result) {
 SourceForm::SourceForm(Env& env, std::string settings_path, WindowLanguage language,
                        SourceView& view, std::unique_ptr<PackageConverter> converter)
     : env_(env),
-      settingsPath_(std::move(settings_path)),
+      settings_path_(std::move(settings_path)),
       language_(language),
       view_(view),
       converter_(std::move(converter)) {}
@@ -215,9 +215,9 @@ void SourceForm::Load() {
   OptionClicked(kStartChoice);  // sets backColorIndex, as a click does
 
   RandomSource random(RandomSource::ClockSeed());
-  puzzlePassWord_ = MakePuzzlePassword(random);
+  puzzle_password_ = MakePuzzlePassword(random);
 
-  makeEnabled_ = false;
+  make_enabled_ = false;
   view_.SetEnabled(kMakeIt, false);
   SetBox(kLabel1, Say(kStatusAtStart));
 
@@ -226,7 +226,7 @@ void SourceForm::Load() {
     return stored == DefaultBoxText(WindowLanguage::kJapanese, box) ? DefaultBoxText(language_, box)
                                                                     : stored;
   };
-  const Settings settings = LoadSettings(env_, settingsPath_);
+  const Settings settings = LoadSettings(env_, settings_path_);
   SetBox(kPuzzleSetName, restored(FromCp932(settings.puzzleSetName), kPuzzleSetName));
   SetBox(kPuzzleName, restored(FromCp932(settings.puzzleName), kPuzzleName));
   SetBox(kComment, restored(MultiLineFromCp932(settings.longPuzzleName), kComment));
@@ -280,7 +280,7 @@ void SourceForm::SliderMoved(ControlId slider, int value) {
 
 void SourceForm::OptionClicked(int index) {
   if (making_ || ended_ || index < 0 || index >= kColourOptions) return;
-  backColorIndex_ = kBackgroundChoices[static_cast<size_t>(index)].paletteIndex;
+  back_color_index_ = kBackgroundChoices[static_cast<size_t>(index)].paletteIndex;
 }
 
 void SourceForm::DriveChosen(ListSet set, const std::string& drive) {
@@ -350,8 +350,8 @@ void SourceForm::ShowPicture(Raster picture, const std::string& refusal,
   picture_ = std::move(picture);
   const bool fits = GridFits(grid_);
   SetBox(kLabel1, refusal.empty() ? StatusLineText(language_, grid_) : refusal);
-  makeEnabled_ = refusal.empty() && fits;
-  view_.SetEnabled(kMakeIt, makeEnabled_);
+  make_enabled_ = refusal.empty() && fits;
+  view_.SetEnabled(kMakeIt, make_enabled_);
   SetBox(kPuzzleName, FromCp932(ProposePuzzleName(ToCp932(file_name))));
 }
 
@@ -378,25 +378,25 @@ bool SourceForm::MayReplacePackage(const std::string& cp932_name, const std::str
   return view_.Ask(question, Answer::kNo) == Answer::kYes;
 }
 
-MakeRequest SourceForm::ReadMakeRequest(const std::string& work_folder) const {
+MakeRequest SourceForm::ReadMakeRequest(const std::string& destination) const {
   MakeRequest request;
   request.source = *picture_;
   request.grid = grid_;
-  request.workFolder = work_folder;
+  request.destination = destination;
   request.puzzleName = ToCp932(Text(kPuzzleName));
   request.puzzleSetName = ToCp932(Text(kPuzzleSetName));
   request.comment = MultiLineToCp932(Text(kComment));
-  request.password = puzzlePassWord_;
+  request.password = puzzle_password_;
   // The densities are the sliders' (what the settings keep), as the boxes show them.
-  request.pieceDensityText = std::to_string(100 - slider1_);
-  request.backgroundDensityText = std::to_string(100 - slider2_);
-  request.backColorIndex = backColorIndex_;
+  request.pieceDensity = Percent{static_cast<double>(100 - slider1_)};
+  request.backgroundDensity = Percent{static_cast<double>(100 - slider2_)};
+  request.backColorIndex = back_color_index_;
   request.seed = seed_ ? *seed_ : RandomSource::ClockSeed();
   return request;
 }
 
 void SourceForm::MakeClicked() {
-  if (making_ || ended_ || !picture_ || !makeEnabled_) return;
+  if (making_ || ended_ || !picture_ || !make_enabled_) return;
   // A puzzle name that cannot name the package is refused before anything is written,
   // and the window stays as it is; blanks around it are dropped from the box.
   const PuzzleNameCheck name = CheckPuzzleName(ToCp932(Text(kPuzzleName)));
@@ -457,7 +457,7 @@ bool SourceForm::CloseRequested() {
 
 void SourceForm::UseSeedForTests(uint32_t seed) {
   RandomSource random(seed);
-  puzzlePassWord_ = MakePuzzlePassword(random);
+  puzzle_password_ = MakePuzzlePassword(random);
   seed_ = seed;
 }
 
@@ -472,7 +472,8 @@ void SourceForm::SaveSettings() {
   settings.destDir = PathForSettings(view_.Folder(ListSet::kDestination));
   settings.slider1 = slider1_;
   settings.slider2 = slider2_;
-  klv::SaveSettings(env_, settingsPath_, settings);
+  // A failed write is not shown: the program ends all the same.
+  static_cast<void>(klv::SaveSettings(env_, settings_path_, settings));
 }
 
 void SourceForm::End() {

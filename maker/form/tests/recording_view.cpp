@@ -10,7 +10,7 @@ namespace klv::form::testing {
 
 RecordingView::RecordingView(std::vector<std::string> drives, const std::string& start,
                              std::string settings_path)
-    : drives_(std::move(drives)), start_(start), settingsPath_(std::move(settings_path)) {
+    : drives_(std::move(drives)), start_(start), settings_path_(std::move(settings_path)) {
   for (size_t set = 0; set < 2; ++set) {
     folder_[set] = start;
     drive_[set] = DriveOf(start);
@@ -49,7 +49,7 @@ void RecordingView::ShowMessage(MessageKind kind, const std::string& text) {
     shown.destinationEntries.push_back(entry.path().filename().string());
   }
   std::sort(shown.destinationEntries.begin(), shown.destinationEntries.end());
-  std::ifstream settings(settingsPath_, std::ios::binary);
+  std::ifstream settings(settings_path_, std::ios::binary);
   std::ostringstream bytes;
   bytes << settings.rdbuf();
   shown.settings = bytes.str();

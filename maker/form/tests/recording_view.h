@@ -66,7 +66,7 @@ class RecordingView : public SourceView {
 
   std::vector<std::string> drives_;
   std::string start_;
-  std::string settingsPath_;
+  std::string settings_path_;
   std::string drive_[2];
   std::string folder_[2];
 };

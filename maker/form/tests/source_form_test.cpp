@@ -39,10 +39,10 @@ class FakeConverter : public PackageConverter {
  public:
   FakeConverter(std::optional<int16_t> result, std::vector<std::string>* calls)
       : result_(result), calls_(calls) {}
-  std::optional<int16_t> Convert(const std::string& folder, std::string* cause) override {
+  StatusOr<int16_t> Convert(const std::string& folder) override {
     calls_->push_back(folder);
-    if (!result_ && cause != nullptr) *cause = "KLVUtils: the library was not found";
-    return result_;
+    if (!result_) return Status::NotFound("KLVUtils", "the library was not found");
+    return *result_;
   }
 
  private:
@@ -128,14 +128,14 @@ TEST_F(SourceFormTest, FirstRunShowsTheDefaults) {
   EXPECT_EQ(view_->Text(kText1), "30");
   EXPECT_EQ(view_->Text(kText2), "15");
   EXPECT_EQ(view_->option, 5);
-  EXPECT_EQ(form.backColorIndex(), 13);
+  EXPECT_EQ(form.back_color_index(), 13);
   EXPECT_FALSE(view_->enabled.at(kMakeIt));
   EXPECT_EQ(view_->Text(kLabel1), "画像サイズ");
   EXPECT_EQ(form.grid(), Grid{});
   EXPECT_EQ(view_->Folder(ListSet::kSource), Dir("start"));
   EXPECT_EQ(view_->Folder(ListSet::kDestination), Dir("start"));
-  EXPECT_TRUE(std::regex_match(form.puzzlePassWord(), std::regex("[0-9]{2,7}")))
-      << form.puzzlePassWord();
+  EXPECT_TRUE(std::regex_match(form.puzzle_password(), std::regex("[0-9]{2,7}")))
+      << form.puzzle_password();
   EXPECT_FALSE(std::filesystem::exists(settings_)) << "starting reads, it does not write";
 }
 
@@ -258,11 +258,11 @@ TEST_F(SourceFormTest, ColourOptionsStoreTheirPaletteIndex) {
   SourceForm& form = Open();
   for (int option = 0; option < 8; ++option) {
     form.OptionClicked(option);
-    EXPECT_EQ(form.backColorIndex(), palette[option]) << option;
+    EXPECT_EQ(form.back_color_index(), palette[option]) << option;
   }
   form.OptionClicked(8);  // no such option: nothing changes
   form.OptionClicked(-1);
-  EXPECT_EQ(form.backColorIndex(), 15);
+  EXPECT_EQ(form.back_color_index(), 15);
 }
 
 // Each click replaces the preview, the grid, the status line, MakeIt and the puzzle name;
@@ -302,7 +302,7 @@ TEST_F(SourceFormTest, PictureClicksSetGridStatusAndName) {
     form.FileClicked(click.file);
     EXPECT_EQ(view_->Text(kLabel1), click.status);
     EXPECT_EQ(view_->enabled.at(kMakeIt), click.makeIt);
-    EXPECT_EQ(form.makeEnabled(), click.makeIt);
+    EXPECT_EQ(form.make_enabled(), click.makeIt);
     EXPECT_EQ(view_->Text(kPuzzleName), click.name);
     EXPECT_EQ(form.grid(),
               (Grid{static_cast<int16_t>(click.xMax), static_cast<int16_t>(click.yMax)}));
@@ -386,7 +386,7 @@ TEST_F(SourceFormTest, UnreadablePictureChangesNothing) {
       view_->messages[0].text.starts_with("画像を読み込めません\n" + Dir("src") + "/bad.bmp"))
       << view_->messages[0].text;
   EXPECT_EQ(view_->Text(kLabel1), "ピース数： x = 3 , y = 2");
-  EXPECT_TRUE(form.makeEnabled());
+  EXPECT_TRUE(form.make_enabled());
   EXPECT_EQ(form.Text(kPuzzleName), "Kept");
   EXPECT_EQ(form.grid(), (Grid{3, 2}));
   EXPECT_FALSE(view_->preview.has_value());
@@ -437,7 +437,7 @@ TEST_F(SourceFormTest, ExitButtonWritesTheNineKeys) {
   EXPECT_EQ(Stored("Slider1"), "70");
   EXPECT_EQ(Stored("Slider2"), "85");
   form.OptionClicked(0);  // after the end nothing happens
-  EXPECT_EQ(form.backColorIndex(), 13);
+  EXPECT_EQ(form.back_color_index(), 13);
 }
 
 TEST_F(SourceFormTest, CloseBoxWritesNothing) {
@@ -563,7 +563,7 @@ TEST_F(SourceFormTest, NameThatCannotNameThePackageIsRefused) {
     EXPECT_TRUE(calls.empty());
     EXPECT_TRUE(Entries(Dir("dest")).empty());
     EXPECT_EQ(view_->ended, 0);
-    EXPECT_TRUE(form.makeEnabled());
+    EXPECT_TRUE(form.make_enabled());
   }
 }
 
@@ -615,7 +615,7 @@ TEST_F(SourceFormTest, APackageInTheDestinationIsReplacedOnlyOnYes) {
       EXPECT_TRUE(view_->messages.empty());
       EXPECT_EQ(Entries(Dir("dest")).size(), 1u) << "nothing written";
       EXPECT_EQ(Stored("PuzzleName"), "<absent>") << "the settings are not saved";
-      EXPECT_TRUE(form.makeEnabled());
+      EXPECT_TRUE(form.make_enabled());
     }
   }
 }

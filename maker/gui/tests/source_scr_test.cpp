@@ -48,7 +48,7 @@ constexpr char kSection[] = "ToolsData";
 struct Shown {
   MessageKind kind;
   QString text;
-  QStringList workFolderFiles;
+  QStringList destinationFiles;
   QByteArray puzzleIni;
   QByteArray settings;  // the settings file's content
 };
@@ -59,12 +59,12 @@ class RecordingPresenter : public klv::gui::MessagePresenter {
     Shown shown{kind, text, {}, {}, {}};
     QFile settings(settingsPath);
     if (settings.open(QIODevice::ReadOnly)) shown.settings = settings.readAll();
-    if (!workFolder.isEmpty()) {
-      shown.workFolderFiles = QDir(workFolder).entryList(QDir::Files, QDir::Name);
+    if (!destination.isEmpty()) {
+      shown.destinationFiles = QDir(destination).entryList(QDir::Files, QDir::Name);
       // The make's private work folder, while it is there.
       for (const QString& folder :
-           QDir(workFolder).entryList({".klvmake-*"}, QDir::Dirs | QDir::Hidden, QDir::Name)) {
-        QFile ini(workFolder + "/" + folder + "/Puzzle.ini");
+           QDir(destination).entryList({".klvmake-*"}, QDir::Dirs | QDir::Hidden, QDir::Name)) {
+        QFile ini(destination + "/" + folder + "/Puzzle.ini");
         if (ini.open(QIODevice::ReadOnly)) shown.puzzleIni = ini.readAll();
       }
     }
@@ -77,7 +77,7 @@ class RecordingPresenter : public klv::gui::MessagePresenter {
   }
   klv::gui::Answer answer = klv::gui::Answer::kNo;  // to every question
   std::vector<QString> questions;
-  QString workFolder;
+  QString destination;
   QString settingsPath;
   std::vector<Shown> messages;
 };
@@ -250,9 +250,9 @@ void SourceScrTest::ClickOnAnOptionsCircleChoosesItsColour() {
   auto window = Open();
   const QPoint circle(6, Find<QRadioButton>(*window, "Option1", 0)->height() / 2);
   QTest::mouseClick(Find<QRadioButton>(*window, "Option1", 7), Qt::LeftButton, {}, circle);
-  QCOMPARE(window->Form().backColorIndex(), 15);
+  QCOMPARE(window->Form().back_color_index(), 15);
   QTest::mouseClick(Find<QRadioButton>(*window, "Option1", 0), Qt::LeftButton, {}, circle);
-  QCOMPARE(window->Form().backColorIndex(), 0);
+  QCOMPARE(window->Form().back_color_index(), 0);
   for (int i = 0; i < 8; ++i)
     QCOMPARE(Find<QRadioButton>(*window, "Option1", i)->isChecked(), i == 0);
 }
@@ -354,7 +354,7 @@ void SourceScrTest::MakeWritesThePackageShowsTheCanvasAndEnds() {
   SavePicture(Dir("src") + "/cat.bmp", 128, 96);
   Store("SrcDir", Cp932(Dir("src")));
   Store("DestDir", Cp932(Dir("dest")));
-  presenter_.workFolder = Dir("dest");
+  presenter_.destination = Dir("dest");
 
   auto window = Open();
   QVERIFY(ClickFile(*window, "cat.bmp"));

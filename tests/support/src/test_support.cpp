@@ -336,6 +336,30 @@ Status FakeEnv::ListFolders(const std::string& folder, std::vector<std::string>*
   return Status::OK();
 }
 
+bool FakeEnv::HoldsAnything(const std::string& folder) const {
+  const std::string prefix = folder + kPathSeparator;
+  const auto inside = [&prefix](const std::string& path) { return path.starts_with(prefix); };
+  return std::any_of(folders.begin(), folders.end(), inside) ||
+         std::any_of(files.begin(), files.end(),
+                     [&](const auto& file) { return inside(file.first); });
+}
+
+Status FakeEnv::CheckFolder(const std::string& path) {
+  if (files.count(path) != 0) return Status::IOError(path, "is a file, not a folder");
+  if (folders.count(path) == 0 && !HoldsAnything(path)) {
+    return Status::NotFound(path, "does not exist");
+  }
+  return Status::OK();
+}
+
+Status FakeEnv::CheckEmptyFolder(const std::string& path) {
+  Status status = CheckFolder(path);
+  if (status.ok() && HoldsAnything(path)) {
+    status = Status::IOError(path, "is a folder that is not empty");
+  }
+  return status;
+}
+
 namespace {
 
 // A lock of the fake environment: an entry of its held_locks while it lives.

@@ -175,7 +175,7 @@ TEST(Klvconv, MissingTileKeepsTheEarlierPackage) {
   const std::vector<std::string> expected = {
       MessageText(Message::kLoadFailed, work.File("res0102.bmp")),
       MessageText(Message::kSaveFailed, work.File("Cat.klv"), SaveCause::kPictureMissing,
-                  work.File("res0102.bmp"))};
+                  work.File("res0102.bmp"), std::strerror(ENOENT))};
   EXPECT_EQ(Lines(run.err), expected);
   EXPECT_EQ(test::ReadDiskFile(work.File("Cat.klv")), earlier);
   EXPECT_EQ(test::DiskFolderNames(work.path()), before) << "a temporary file was left";

@@ -178,10 +178,9 @@ TEST(Klvinfo, SolvedPictureIsTheSourceOnTheCoveredArea) {
     const Outcome bmp =
         Program("klvinfo", {"--picture", folder.File("solved.bmp"), package}, folder);
     ASSERT_EQ(bmp.status, 0) << bmp.err;
-    std::string cause;
-    const std::optional<Raster> solved =
-        DecodeBitmap(test::ReadDiskFile(folder.File("solved.bmp")).value_or(Bytes{}), &cause);
-    ASSERT_TRUE(solved) << cause;
+    const StatusOr<Raster> solved =
+        DecodeBitmap(test::ReadDiskFile(folder.File("solved.bmp")).value_or(Bytes{}));
+    ASSERT_TRUE(solved.ok()) << solved.status().reason();
     EXPECT_EQ(*solved, Source(160, 128));
 
     // The PNG is written beside it.

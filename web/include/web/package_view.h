@@ -36,10 +36,10 @@ class PackageView {
 
   const std::vector<InfoRow>& rows() const { return rows_; }
   // "問題はありません", or "問題が N 件あります" and one line for each.
-  const std::string& problemsHeading() const { return problemsHeading_; }
+  const std::string& problems_heading() const { return problems_heading_; }
   const std::vector<std::string>& problems() const { return problems_; }
 
-  uint32_t backColor() const { return backColor_; }  // 0xRRGGBB
+  uint32_t back_color() const { return back_color_; }  // 0xRRGGBB
   const std::optional<Raster>& base() const { return pictures_.base; }
   const std::vector<TileRaster>& tiles() const { return pictures_.tiles; }
   TrialPlay& play() { return play_; }
@@ -49,10 +49,10 @@ class PackageView {
   PackageView(PackagePictures pictures, uint32_t back_color);
 
   PackagePictures pictures_;
-  uint32_t backColor_;
+  uint32_t back_color_;
   TrialPlay play_;
   std::vector<InfoRow> rows_;
-  std::string problemsHeading_;
+  std::string problems_heading_;
   std::vector<std::string> problems_;
 };
 

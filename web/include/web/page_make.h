@@ -25,7 +25,7 @@ class LinkedConverter : public PackageConverter {
  public:
   explicit LinkedConverter(Env& env) : env_(env) {}
   // Always gives FileConv's result: the conversion cannot be missing.
-  std::optional<int16_t> Convert(const std::string& folder_argument, std::string* cause) override;
+  StatusOr<int16_t> Convert(const std::string& folder_argument) override;
   // The messages of the last Convert, in the platform's narrow encoding.
   const std::vector<std::string>& messages() const { return messages_; }
 

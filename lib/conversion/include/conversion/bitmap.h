@@ -12,6 +12,7 @@
 #include "base/limits.h"
 #include "base/memory_block.h"
 #include "base/platform.h"
+#include "base/status_or.h"
 #include "base/work_folder.h"
 #include "format/bmp_header.h"
 
@@ -26,19 +27,19 @@ using PictureSlot = std::optional<PictureBlock>;
 // An open BMP file is read in two steps, so that a picture can be checked long before it
 // is loaded and only one body need be held at a time. The whole picture is the file's
 // length L, its 14-byte file header (which must start with "BM"; its other fields are
-// not consulted), then L - 14 bytes in a zero-filled block of L bytes.
+// not consulted), then L - 14 bytes in a zero-filled block of L bytes. A failure's reason
+// says why, without the path (which the caller knows).
 // ReadBitmapHead measures the file into *length, reads the file header and up to 40 bytes
 // after it, in one read, into a block of min(L, 54) bytes (zero-filled like the whole
 // block, so every field reading of an offset below 40 equals the whole picture's).
-// Nothing when the length cannot be measured, L is below 14 or above
-// kMaxPictureFileBytes (too large for the memory at hand), the read brings fewer bytes
-// than asked, the signature is wrong or memory runs out.
+// An error when the length cannot be measured or the read fails (the system's reason), L
+// is below 14 or above kMaxPictureFileBytes (too large for the memory at hand), the read
+// brings fewer bytes than asked, the signature is wrong or memory runs out.
 // LoadBitmapFile reads the rest of the same file (positioned after the head) into the
-// whole block of `length` bytes that begins with `head`; nothing when a read fails or
+// whole block of `length` bytes that begins with `head`; an error when a read fails or
 // comes up short, or memory runs out.
-std::optional<PictureBlock> ReadBitmapHead(InputFile& file, uint64_t* length);
-std::optional<PictureBlock> LoadBitmapFile(InputFile& file, uint64_t length,
-                                           const PictureBlock& head);
+StatusOr<PictureBlock> ReadBitmapHead(InputFile& file, uint64_t* length);
+StatusOr<PictureBlock> LoadBitmapFile(InputFile& file, uint64_t length, const PictureBlock& head);
 
 // Empties `slot` when its picture has a negative width or height (a top-down bitmap
 // among them) and returns false then; returns true when the slot is empty or keeps its

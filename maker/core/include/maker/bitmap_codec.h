@@ -10,15 +10,16 @@
 #include <vector>
 
 #include "base/limits.h"
+#include "base/status_or.h"
 #include "maker/raster.h"
 
 namespace klv {
 
 // Decodes a BMP file image: 1, 4, 8, 16, 24 and 32 bits per pixel; run-length 4 and 8;
 // bit-field masks; bottom-up and top-down rows; the 12-byte core header and the 40, 52,
-// 56, 108 and 124-byte info headers. On failure returns nothing and sets *cause (when
-// `cause` is not null) to a short English description ("truncated pixel data",
-// "unsupported compression 4 (JPEG)", ...).
+// 56, 108 and 124-byte info headers. On failure an Invalid status whose reason is a
+// short English description ("truncated pixel data", "unsupported compression 4 (JPEG)",
+// ...).
 // How the unusual cases decode:
 // - pixels that run-length data leaves out (delta jumps, end of line, an early end of
 //   bitmap) take colour-table entry 0, as do palette indexes beyond the colour table;
@@ -37,7 +38,7 @@ namespace klv {
 //   kMaxDecodedSide or more than kMaxDecodedPixels pixels, JPEG or PNG content,
 //   run-length data that goes past a row's padding or the last row, and pixel data
 //   that is missing or lies outside the file. Only the last row's padding may be absent.
-std::optional<Raster> DecodeBitmap(const std::vector<uint8_t>& file, std::string* cause);
+StatusOr<Raster> DecodeBitmap(const std::vector<uint8_t>& file);
 
 // A 24-bit bottom-up BMP file image of `raster` with the 40-byte info header, image size
 // filled in, no colour table, rows padded to four bytes. Requires a well-formed raster

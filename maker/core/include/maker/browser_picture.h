@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "base/status_or.h"
 #include "maker/picture_fit.h"
 #include "maker/raster.h"
 #include "maker/source_picture.h"
@@ -14,10 +15,9 @@
 namespace klv {
 
 // A width x height raster whose pixel memory the browser fills with its RGBA bytes, four
-// per pixel in memory order, for LayRgbaOverWhite. Nothing, with *cause set, for a size
-// that a decoded picture may not have (empty, over 100 million pixels) or when memory is
-// short.
-std::optional<Raster> AllocateBrowserPicture(int width, int height, std::string* cause);
+// per pixel in memory order, for LayRgbaOverWhite. An Invalid status for a size that a
+// decoded picture may not have (empty, over 100 million pixels) or when memory is short.
+StatusOr<Raster> AllocateBrowserPicture(int width, int height);
 
 // Turns every pixel of `raster`, whose memory holds straight-alpha RGBA bytes, into
 // 0xRRGGBB laid over white, as the decoders of the other builds lay a picture.

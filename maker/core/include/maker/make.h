@@ -14,7 +14,9 @@
 
 #include "base/platform.h"
 #include "base/status.h"
+#include "base/status_or.h"
 #include "maker/grid.h"
+#include "maker/make_values.h"
 #include "maker/raster.h"
 #include "maker/work_canvas.h"
 
@@ -24,7 +26,7 @@ namespace klv {
 struct MakeRequest {
   Raster source;              // the chosen picture, as decoded for the preview
   Grid grid;                  // from the picture click; must fit (GridFits)
-  std::string workFolder;     // the destination folder's path, as the directory list shows it
+  std::string destination;    // the folder the package goes to, as the directory list shows it
   std::string puzzleName;     // code page 932; must pass CheckPuzzleName (the library cuts it)
   std::string puzzleSetName;  // code page 932; its first line is written
   std::string comment;        // code page 932; its first line is written as LongPuzzleName
@@ -32,11 +34,11 @@ struct MakeRequest {
   // Written as PrevPassWord when given (a set's chain; the first puzzle's is empty);
   // nothing leaves the key as the folder's Puzzle.ini has it.
   std::optional<std::string> prevPassword;
-  std::string pieceDensityText = "30";       // the piece density box's text
-  std::string backgroundDensityText = "15";  // the background density box's text
-  int backColorIndex = 13;                   // QBColor palette index
-  uint32_t seed = 0;                         // seeds the tile effect's random source
-  bool keepWorkFiles = false;                // leave the private work folder for inspection
+  Percent pieceDensity{30};       // the piece density (the box's number)
+  Percent backgroundDensity{15};  // the background density (the box's number)
+  int backColorIndex = 13;        // QBColor palette index
+  uint32_t seed = 0;              // seeds the tile effect's random source
+  bool keepWorkFiles = false;     // leave the private work folder for inspection
   // Asked between the make's steps; once it answers true the make is abandoned (kStopped):
   // nothing more is written, no package is put in place, and the private folder goes
   // (also with keepWorkFiles). Null: the make runs to its end. Called from the make's
@@ -99,10 +101,9 @@ void RemoveStalePrivateFolders(Env& env, const std::string& folder);
 class PackageConverter {
  public:
   virtual ~PackageConverter() = default;
-  // FileConv's result (1 or 0), or nothing when the library or its entry cannot be
-  // found (*cause says which).
-  virtual std::optional<int16_t> Convert(const std::string& folder_argument,
-                                         std::string* cause) = 0;
+  // FileConv's result (1 or 0), or an error when the library or its entry cannot be
+  // found (its reason says which).
+  virtual StatusOr<int16_t> Convert(const std::string& folder_argument) = 0;
 };
 
 // Loads KLVUtils by its bare name at the first Convert and keeps it loaded. Every message

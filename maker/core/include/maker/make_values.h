@@ -17,6 +17,13 @@ namespace klv {
 // gives 30, "abc" gives 0. Never fails; huge numbers give infinity.
 double BoxNumber(std::string_view text);
 
+// A density as the boxes give it: a percentage, 30 for 30 % (a fraction allowed, and
+// values past 100 too, which the tile effect takes as they are).
+struct Percent {
+  double value = 0;
+  double Fraction() const { return value / 100; }
+};
+
 // A source of uniform single-precision values in [0, 1).
 class UniformSource {
  public:

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/limits.h"
+#include "base/status_or.h"
 #include "format/package_reader.h"
 #include "maker/raster.h"
 
@@ -45,10 +46,10 @@ uint32_t BackColorRgb(const PackageHeader& header);
 // The picture the player shows when the puzzle is solved: (xMax + 1) x 32 by
 // (yMax + 1) x 32 pixels of the background colour, on which every tile is laid at its
 // place in slot order, its background-colour pixels left out (they are transparent, so
-// the background colour marks what no tile covers). Nothing, with *cause set, when the
-// grid holds no tile or the picture would pass kMaxPackagePicturePixels.
-std::optional<Raster> ReassemblePicture(const PackageHeader& header,
-                                        const std::vector<TileRaster>& tiles, std::string* cause);
+// the background colour marks what no tile covers). An Invalid status when the grid
+// holds no tile or the picture would pass kMaxPackagePicturePixels.
+StatusOr<Raster> ReassemblePicture(const PackageHeader& header,
+                                   const std::vector<TileRaster>& tiles);
 
 // The colour of the sheet's margins and gaps, and their width in pixels.
 inline constexpr uint32_t kSheetColor = 0xC0C0C0;
@@ -56,10 +57,9 @@ inline constexpr int kSheetGap = 8;
 
 // Every picture on one sheet of kSheetColor: the base at the top left, then the grid of
 // xMax by yMax cells (each as large as the largest tile) with each tile, as stored, in
-// its cell; kSheetGap pixels around and between them. Nothing, with *cause set, when the
-// sheet would pass kMaxPackagePicturePixels.
-std::optional<Raster> PackageSheet(const PackageHeader& header, const PackagePictures& pictures,
-                                   std::string* cause);
+// its cell; kSheetGap pixels around and between them. An Invalid status when the sheet
+// would pass kMaxPackagePicturePixels.
+StatusOr<Raster> PackageSheet(const PackageHeader& header, const PackagePictures& pictures);
 
 }  // namespace klv
 

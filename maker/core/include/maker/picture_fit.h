@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/status_or.h"
 #include "maker/raster.h"
 
 namespace klv {
@@ -33,9 +34,9 @@ struct CropRect {
 };
 
 // Parses "WxH+X+Y": four decimal numbers of at most nine digits, no signs or blanks, W
-// and H at least 1 ("640x480+100+50"). On failure returns nothing and sets *cause (when
-// not null) to what is wrong, in English.
-std::optional<CropRect> ParseCrop(std::string_view text, std::string* cause);
+// and H at least 1 ("640x480+100+50"). On failure an Invalid status whose reason says
+// what is wrong, in English.
+StatusOr<CropRect> ParseCrop(std::string_view text);
 
 // "WxH+X+Y" of `crop`.
 std::string CropText(const CropRect& crop);
@@ -71,9 +72,9 @@ struct FitPlan {
 // The side the scale is set by is scaled exactly; the other is rounded to the nearest
 // pixel (which never falls short of the area). 4000 x 3000 gives 320 x 256, scaled to
 // 341 x 256; 1280 x 400 gives 320 x 96.
-// Nothing, with *cause set, when a side is under 64 pixels: no area fits without
-// enlarging the picture.
-std::optional<FitPlan> PlanFit(int width, int height, std::string* cause);
+// An Invalid status when a side is under 64 pixels: no area fits without enlarging the
+// picture.
+StatusOr<FitPlan> PlanFit(int width, int height);
 
 // `raster` reduced to width x height by area averaging: every output pixel is the mean
 // of the input area it covers, partly covered pixels counting by their share, rounded to

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "base/limits.h"
+#include "base/status_or.h"
 #include "maker/picture_fit.h"
 #include "maker/raster.h"
 
@@ -38,11 +39,11 @@ struct PictureInfo {
 };
 
 // Reads the headers of the picture file image `file` without decoding its pixels. On
-// failure returns nothing and sets *cause (when not null) to a short English description
-// without the file's name: content of no kind this build reads, unreadable headers, an
+// failure an Invalid status whose reason is a short English description without the
+// file's name: content of no kind this build reads, unreadable headers, an
 // empty picture, or a picture over kMaxPicturePixels or kMaxDecodedSide ("picture too
 // large (W x H ...)"). A bitmap's headers are judged by its decoder, with its messages.
-std::optional<PictureInfo> InspectPicture(const std::vector<uint8_t>& file, std::string* cause);
+StatusOr<PictureInfo> InspectPicture(const std::vector<uint8_t>& file);
 
 // Decodes `file`, which InspectPicture described as `info`: upright, transparent parts
 // laid over white, channels of more than 8 bits rounded to 8; colour profiles and gamma
@@ -50,10 +51,10 @@ std::optional<PictureInfo> InspectPicture(const std::vector<uint8_t>& file, std:
 // DCT, and WebP: 1/8, 2/8, ... 7/8, each side rounded up) returns the picture at the
 // smallest of them at which each side stays at least min_width x min_height (upright);
 // otherwise the raster is info.width x info.height, as it always is for minimums of
-// info.width x info.height. On failure returns nothing and sets *cause as InspectPicture
-// does; a truncated or corrupt picture is a failure, never a partly grey raster.
-std::optional<Raster> DecodePicture(const std::vector<uint8_t>& file, const PictureInfo& info,
-                                    int min_width, int min_height, std::string* cause);
+// info.width x info.height. Fails as InspectPicture does; a truncated or corrupt picture is a
+// failure, never a partly grey raster.
+StatusOr<Raster> DecodePicture(const std::vector<uint8_t>& file, const PictureInfo& info,
+                               int min_width, int min_height);
 
 // Decodes `file` as DecodePicture does, cut to `crop` (upright pixels; the whole picture
 // when nothing) and, with `plan` (PlanFit's for the cut's size), fitted: the pixels of
@@ -63,9 +64,9 @@ std::optional<Raster> DecodePicture(const std::vector<uint8_t>& file, const Pict
 // are computed and neither the decoded picture nor the scaled one is held whole (where
 // the decoder itself needs the whole picture, as for an interlaced PNG, it holds it).
 // Requires CropFits(*crop, info.width, info.height). Failures as DecodePicture's.
-std::optional<Raster> DecodeFittedPicture(const std::vector<uint8_t>& file, const PictureInfo& info,
-                                          const std::optional<CropRect>& crop,
-                                          const std::optional<FitPlan>& plan, std::string* cause);
+StatusOr<Raster> DecodeFittedPicture(const std::vector<uint8_t>& file, const PictureInfo& info,
+                                     const std::optional<CropRect>& crop,
+                                     const std::optional<FitPlan>& plan);
 
 // How many bytes from its start the picture whose first bytes are `head` needs, where
 // its headers tell (an uncompressed bitmap: its pixels' end; WebP: its RIFF size); nothing
@@ -74,10 +75,10 @@ std::optional<uint64_t> PictureBytesNeeded(const std::vector<uint8_t>& head);
 
 // Reads the picture file at `path` through `env`: its first 64 bytes, then as much
 // of the rest as PictureBytesNeeded says (all of it when that says nothing). On failure
-// returns nothing and sets *cause: the file cannot be opened, measured or read, or it is
-// over kMaxPictureFileBytes, 256 MiB (refused before anything is read).
-std::optional<std::vector<uint8_t>> ReadPictureFile(Env& env, const std::string& path,
-                                                    std::string* cause);
+// an error whose reason says why, without the path: the file cannot be opened, measured
+// or read (IOError, with the system's reason), or it is over kMaxPictureFileBytes, 256 MiB
+// (Invalid, refused before anything is read).
+StatusOr<std::vector<uint8_t>> ReadPictureFile(Env& env, const std::string& path);
 
 // The file-name extensions of the pictures this build reads, lower case with the dot
 // (".bmp", ".png", ...), for a window's file list.

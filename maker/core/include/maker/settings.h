@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "base/status.h"
+
 namespace klv {
 
 class Env;
@@ -29,9 +31,10 @@ Settings LoadSettings(Env& env, const std::string& path);
 // Writes the nine keys, in the order PuzzleName, PuzzleSetName, LongPuzzleName,
 // SrcDrive, SrcDir, DestDrive, DestDir, Slider1, Slider2, replacing old values and
 // creating the file (and its folder) when absent. On Linux the file is replaced once,
-// synced, so that it holds the old settings or all the new ones. Failures are not
-// reported.
-void SaveSettings(Env& env, const std::string& path, const Settings& settings);
+// synced, so that it holds the old settings or all the new ones. An error naming the
+// folder when it cannot be made (nothing is written then), or the file when it cannot
+// be written; the caller decides whether to tell anyone.
+Status SaveSettings(Env& env, const std::string& path, const Settings& settings);
 
 // Where Morvel.ini lives: $XDG_CONFIG_HOME/KLVMaker/Morvel.ini, by default
 // ~/.config/KLVMaker/Morvel.ini.

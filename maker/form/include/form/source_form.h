@@ -147,9 +147,9 @@ class SourceForm {
   // The window values and what the form shows.
   WindowLanguage language() const { return language_; }
   Grid grid() const { return grid_; }
-  int16_t backColorIndex() const { return backColorIndex_; }
-  const std::string& puzzlePassWord() const { return puzzlePassWord_; }
-  bool makeEnabled() const { return makeEnabled_; }
+  int16_t back_color_index() const { return back_color_index_; }
+  const std::string& puzzle_password() const { return puzzle_password_; }
+  bool make_enabled() const { return make_enabled_; }
   bool ended() const { return ended_; }
   // The text a box holds (PuzzleSetName, PuzzleName, Comment, Text1, Text2, Label1).
   const std::string& Text(ControlId box) const;
@@ -175,23 +175,23 @@ class SourceForm {
   // False, after a message naming `path` and `what`, when the platform cannot name it.
   std::optional<std::string> Native(const std::string& path, UiText what);
   bool MayReplacePackage(const std::string& cp932_name, const std::string& folder);
-  MakeRequest ReadMakeRequest(const std::string& work_folder) const;
+  MakeRequest ReadMakeRequest(const std::string& destination) const;
   void ReportMake(const MakeResult& result);
   void SaveSettings();
   void End();
 
   Env& env_;
-  const std::string settingsPath_;
+  const std::string settings_path_;
   const WindowLanguage language_;
   SourceView& view_;
   std::unique_ptr<PackageConverter> converter_;
 
   Grid grid_;
-  int16_t backColorIndex_ = 0;
-  std::string puzzlePassWord_;
+  int16_t back_color_index_ = 0;
+  std::string puzzle_password_;
   std::optional<uint32_t> seed_;  // the make's seed when a test gave one
   std::optional<Raster> picture_;
-  bool makeEnabled_ = false;
+  bool make_enabled_ = false;
   int slider1_ = 0;
   int slider2_ = 0;
   // The texts of the boxes and of the status line, which is last.

@@ -146,6 +146,9 @@ class FakeEnv : public Env {
   Status MakePrivateFolder(const std::string& path_stem, std::string* made) override;
   Status RemovePrivateFolder(const std::string& path) override;
   Status ListFolders(const std::string& folder, std::vector<std::string>* names) override;
+  // A folder is one of `folders` or one that holds a file of `files`.
+  Status CheckFolder(const std::string& path) override;
+  Status CheckEmptyFolder(const std::string& path) override;
   Status RenameFile(const std::string& from, const std::string& to) override;
   // A locked file is one of `files`; its lock lives in `held_locks`.
   Status CreateLockedFile(const std::string& path, const std::string& content,
@@ -159,6 +162,8 @@ class FakeEnv : public Env {
 
  private:
   void RecordWrite(const std::string& path);
+  // True when a file or folder lies anywhere inside `folder`.
+  bool HoldsAnything(const std::string& folder) const;
   int folders_made_ = 0;
 };
 
