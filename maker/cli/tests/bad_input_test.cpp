@@ -10,22 +10,13 @@
 
 #include "klvtest/program_table.h"
 
-namespace klv {
+namespace klv::test {
 namespace {
 
 namespace fs = std::filesystem;
 
-using test::Case;
-using test::kFailed;
-using test::kUsage;
-using test::kWritten;
-using test::Nothing;
-using test::Picture;
-using test::TopDownPicture;
-using test::WriteBytes;
-using test::WriteText;
-
-class BadInputTest : public test::ProgramTableTest {};
+// The table's test suite, over the harness's fixture.
+class BadInputTest : public ProgramTableTest {};
 
 TEST_F(BadInputTest, Klvmake) {
   const auto picture = [](const char* name, std::vector<uint8_t> bytes) {
@@ -208,4 +199,4 @@ TEST_F(BadInputTest, Klvmake) {
 }
 
 }  // namespace
-}  // namespace klv
+}  // namespace klv::test

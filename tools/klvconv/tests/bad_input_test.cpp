@@ -9,22 +9,13 @@
 
 #include "klvtest/program_table.h"
 
-namespace klv {
+namespace klv::test {
 namespace {
 
 namespace fs = std::filesystem;
 
-using test::Case;
-using test::kFailed;
-using test::kUsage;
-using test::kWritten;
-using test::Nothing;
-using test::Picture;
-using test::TopDownPicture;
-using test::WriteBytes;
-using test::WriteText;
-
-class BadInputTest : public test::ProgramTableTest {};
+// The table's test suite, over the harness's fixture.
+class BadInputTest : public ProgramTableTest {};
 
 std::string PuzzleIni(const std::string& lines) { return "[PuzzleData]\r\n" + lines; }
 
@@ -181,4 +172,4 @@ TEST_F(BadInputTest, Klvconv) {
 }
 
 }  // namespace
-}  // namespace klv
+}  // namespace klv::test
